@@ -1,0 +1,117 @@
+// Every control, command, message and resource id of the main window.
+// The numbers are the ones the box's original tooling and the text tables
+// are keyed to; keep them stable.
+#pragma once
+
+namespace tarnwick::ids {
+
+// ---- Dialogs and resources -------------------------------------------------
+inline constexpr int kMainDialog = 102;
+inline constexpr int kMainMenu = 154;
+inline constexpr int kBatchDialog = 227;
+inline constexpr int kAboutDialog = 100;
+inline constexpr int kAppIcon = 128;
+inline constexpr int kWebIcon = 240;
+inline constexpr int kAboutString = 101;  // system-menu "about" text
+
+// Socket pictures (chosen from the operation type) and the adapter picture.
+inline constexpr int kSocketIconClass1 = 231;        // operation class 1
+inline constexpr int kSocketIconClass0 = 232;        // class 0, and class 2 subcode x0x
+inline constexpr int kSocketIconClass2Sub1 = 233;    // class 2, third character 1
+inline constexpr int kSocketIconClass3Sub0 = 234;    // class 3, third character 0
+inline constexpr int kSocketIconClass3Sub1 = 235;    // class 3, third character 1
+inline constexpr int kSocketIconClass4 = 239;        // class 4
+inline constexpr int kAdapterIcon = 236;
+
+// ---- Controls of the main window (dialog 102) ------------------------------
+inline constexpr int kHexScrollBar = 1002;
+inline constexpr int kFileNameBox = 1003;
+inline constexpr int kBrowseButton = 1004;
+inline constexpr int kEditModeCheck = 1006;
+inline constexpr int kTypeList = 1014;
+inline constexpr int kMakerList = 1015;
+inline constexpr int kModelList = 1016;
+inline constexpr int kCapacityText = 1017;
+inline constexpr int kStatusLine = 1018;
+inline constexpr int kAutoProgramButton = 1019;
+inline constexpr int kEraseButton = 1020;
+inline constexpr int kProgramButton = 1021;
+inline constexpr int kReadButton = 1022;
+inline constexpr int kVerifyButton = 1023;
+inline constexpr int kDetectButton = 1024;
+inline constexpr int kAboutCommand = 1025;
+inline constexpr int kBatchButton = 1026;
+inline constexpr int kHexInput = 1027;
+inline constexpr int kProgressBar = 1031;
+inline constexpr int kFileChecksum = 1033;
+inline constexpr int kBlankCheckButton = 1035;
+inline constexpr int kHexGrid = 1057;
+inline constexpr int kSocketPicture = 1071;
+inline constexpr int kAdapterPicture = 1073;
+inline constexpr int kChipChecksum = 1082;
+inline constexpr int kLogPane = 1101;
+inline constexpr int kWebPicture = 1102;
+inline constexpr int kTypeLabel = 1162;
+inline constexpr int kMakerLabel = 1163;
+inline constexpr int kModelLabel = 1164;
+inline constexpr int kCapacityLabel = 1165;
+inline constexpr int kFileNameLabel = 1166;
+inline constexpr int kFileChecksumLabel = 1167;
+inline constexpr int kChipChecksumLabel = 1168;
+inline constexpr int kChipGroup = 1169;
+inline constexpr int kOperationGroup = 1170;
+inline constexpr int kDataGroup = 1171;
+inline constexpr int kNoticeGroup = 1172;
+inline constexpr int kQeConfigButton = 1183;
+inline constexpr int kQeCheck = 1189;
+
+// Pseudo id for the window title (not a control of the template).
+inline constexpr int kWindowTitle = 0;
+
+// ---- Menu commands (menu 154) ----------------------------------------------
+inline constexpr int kExitCommand = 1;         // "退出程序(&X)": IDOK, no close sequence
+inline constexpr int kOpenFile = kBrowseButton; // "打开文件(&O)"
+inline constexpr int kSaveFile = 32806;
+inline constexpr int kSaveFileAs = 32784;
+inline constexpr int kEditModeMenu = 32783;
+inline constexpr int kGoToAddress = 32807;
+inline constexpr int kDataView = 32803;
+inline constexpr int kFind = 32810;
+inline constexpr int kFileFill = 32801;
+inline constexpr int kChipFill = 32804;
+inline constexpr int kOffsetProgramming = 32815;
+inline constexpr int kMergeFiles = 32817;
+inline constexpr int kSplitFile = 32818;
+inline constexpr int kOtpProgramming = 32820;
+inline constexpr int kFirmwareVersion = 32788;
+inline constexpr int kFirmwareUpgrade = 32808;
+inline constexpr int kMenu32790 = 32790;       // greyed with the box commands by every operation
+inline constexpr int kSoundSetting = 32809;
+inline constexpr int kAutoDetectSetting = 32811;
+inline constexpr int kBatchEraseSetting = 32821;
+inline constexpr int kBatchProgramSetting = 32822;
+inline constexpr int kBatchVerifySetting = 32823;
+inline constexpr int kHelp = 32797;
+inline constexpr int kCheckUpdate = 32814;
+inline constexpr int kViewModificationLog = 32819;
+inline constexpr int kFeedback = 32813;
+inline constexpr int kSystemAbout = 0x10;     // system-menu about entry
+
+// Menu-item bitmaps by command.
+inline constexpr int kEditModeBitmapUnchecked = 188;
+inline constexpr int kEditModeBitmapChecked = 189;
+
+// ---- Window messages ---------------------------------------------------------
+inline constexpr int kWmUser = 0x400;
+inline constexpr int kMsgFileDropped = kWmUser + 1;
+inline constexpr int kMsgOtpDetect = kWmUser + 12;
+inline constexpr int kMsgOtpProgram = kWmUser + 13;
+inline constexpr int kMsgOtpRead = kWmUser + 14;
+inline constexpr int kMsgOtpSave = kWmUser + 15;
+inline constexpr int kMsgOtpVerify = kWmUser + 16;
+inline constexpr int kMsgOtpBlankCheck = kWmUser + 17;
+inline constexpr int kMsgBatchStep = kWmUser + 100;
+inline constexpr int kMsgBatchResult = kWmUser + 101;
+inline constexpr int kMsgDeviceChange = 0x0219;  // the system's device-change message
+
+}  // namespace tarnwick::ids

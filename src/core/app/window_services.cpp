@@ -1,0 +1,121 @@
+#include "core/app/window_services.h"
+
+#include <cstdio>
+
+#include "resources/ids.h"
+
+namespace tarnwick {
+
+WindowServices::WindowServices(WindowSurface& surface, const TextTable& texts)
+    : surface_(surface), texts_(texts) {}
+
+std::tm WindowServices::Now() const {
+  if (clock_) return clock_();
+  std::time_t t = std::time(nullptr);
+  std::tm out{};
+  localtime_r(&t, &out);
+  return out;
+}
+
+std::string PanePrefix(const std::tm& t) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%d:%2d:%2d**", t.tm_hour, t.tm_min, t.tm_sec);
+  std::string s(buf);
+  for (char& c : s) {
+    if (c == ' ') c = '0';
+  }
+  for (char& c : s) {
+    if (c == '*') c = ' ';
+  }
+  return s;
+}
+
+std::string LogFileLine(const std::tm& t, const std::string& text) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "\r\n%04d\\%02d\\%02d %02d:%02d:%02d\t", t.tm_year + 1900,
+                t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+  return std::string(buf) + text;
+}
+
+void WindowServices::ShowStatus(const std::string& text, bool error, bool beep) {
+  surface_.SetStatusLine(text, error);
+  AppendLog(text);
+  if (beep) surface_.Beep();
+}
+
+void WindowServices::AppendLog(const std::string& text) {
+  const std::tm now = Now();
+  std::lock_guard lock(logMutex_);
+  if (!logPath_.empty()) {
+    // Opened and closed for every line so other programs can read it meanwhile.
+    if (std::FILE* f = std::fopen(logPath_.c_str(), "ab")) {
+      const std::string line = LogFileLine(now, text);
+      std::fwrite(line.data(), 1, line.size(), f);
+      std::fclose(f);
+    }
+  }
+  const bool same = !paneEmpty_ && text == previousText_;
+  std::string line;
+  if (!paneEmpty_ && !same) line = "\r\n";
+  line += PanePrefix(now) + text;
+  surface_.WritePaneLine(line, same);
+  previousText_ = text;
+  paneEmpty_ = false;
+}
+
+void WindowServices::ClearLogPane() {
+  {
+    std::lock_guard lock(logMutex_);
+    surface_.ClearPane();
+    paneEmpty_ = true;
+  }
+  if (!logPath_.empty()) {
+    if (std::FILE* f = std::fopen(logPath_.c_str(), "ab")) {
+      const std::string line = LogFileLine(Now(), "\r\n");
+      std::fwrite(line.data(), 1, line.size(), f);
+      std::fclose(f);
+    }
+  }
+}
+
+bool WindowServices::SoundOn() { return surface_.IsMenuChecked(ids::kSoundSetting); }
+
+bool WindowServices::AutoDetectOn() { return surface_.IsMenuChecked(ids::kAutoDetectSetting); }
+
+void WindowServices::PlaySoundIfOn(const std::string& relativePath) {
+  if (SoundOn()) surface_.PlaySound(baseDir_ + relativePath);
+}
+
+void WindowServices::DisableCommand(int id) { surface_.SetCommandEnabled(id, false); }
+
+void WindowServices::EnableCommand(int id) { surface_.SetCommandEnabled(id, true); }
+
+void WindowServices::SetOperationCaption(int id, bool running) {
+  struct Caption {
+    int id;
+    int runningItext;
+    int idleFtext;
+  };
+  static constexpr Caption kCaptions[] = {
+      {ids::kEraseButton, 36, 54},  {ids::kProgramButton, 38, 55},
+      {ids::kVerifyButton, 40, 56}, {ids::kReadButton, 42, 57},
+      {ids::kBlankCheckButton, 44, 58},
+  };
+  for (const Caption& c : kCaptions) {
+    if (c.id == id) {
+      surface_.SetControlText(id, running ? texts_.itext(c.runningItext) : texts_.ftext(c.idleFtext));
+      return;
+    }
+  }
+}
+
+BoxAnswer WindowServices::Box(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+  return surface_.Ask(text, texts_.itext(9), icon, buttons);
+}
+
+BoxAnswer WindowServices::Box(const std::string& text, const std::string& caption, BoxIcon icon,
+                              BoxButtons buttons) {
+  return surface_.Ask(text, caption, icon, buttons);
+}
+
+}  // namespace tarnwick
