@@ -22,7 +22,7 @@ endfunction()
 # tarnwick_gtest(NAME DIR DEPS ...): one GoogleTest program of every .cpp in DIR.
 function(tarnwick_gtest name dir)
   cmake_parse_arguments(T "" "" "DEPS" ${ARGN})
-  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
   if(NOT srcs)
     return()
   endif()
