@@ -28,6 +28,11 @@ class TextTable {
   // Entry n; an empty text for a number outside the table.
   const std::string& ftext(int n) const;
   const std::string& itext(int n) const;
+  const std::string& Ftext(int n) const { return ftext(n); }
+  const std::string& Itext(int n) const { return itext(n); }
+
+  static constexpr const char* kFtextPlaceholder = "ftext.ini error";
+  static constexpr const char* kItextPlaceholder = "itext.ini error";
 
  private:
   std::vector<std::string> ftext_;

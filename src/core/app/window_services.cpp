@@ -43,18 +43,26 @@ void WindowServices::ShowStatus(const std::string& text, bool error, bool beep) 
   if (beep) surface_.Beep();
 }
 
+void WindowServices::WriteLogFile(const std::tm& t, const std::string& text) {
+  if (logPath_.empty()) return;
+  // Opened and closed for every line so other programs can read it meanwhile;
+  // a file that cannot be opened only loses this line.
+  if (std::FILE* f = std::fopen(logPath_.c_str(), "ab")) {
+    const std::string line = LogFileLine(t, text);
+    std::fwrite(line.data(), 1, line.size(), f);
+    std::fclose(f);
+  }
+}
+
 void WindowServices::AppendLog(const std::string& text) {
   const std::tm now = Now();
   std::lock_guard lock(logMutex_);
-  if (!logPath_.empty()) {
-    // Opened and closed for every line so other programs can read it meanwhile.
-    if (std::FILE* f = std::fopen(logPath_.c_str(), "ab")) {
-      const std::string line = LogFileLine(now, text);
-      std::fwrite(line.data(), 1, line.size(), f);
-      std::fclose(f);
-    }
-  }
-  const bool same = !paneEmpty_ && text == previousText_;
+  WriteLogFile(now, text);
+  // A repeated text refreshes the time of the pane's last line. A text of
+  // several lines is appended again instead: replacing only its last line
+  // would leave its first lines doubled in the pane.
+  const bool multiLine = text.find_first_of("\r\n") != std::string::npos;
+  const bool same = !paneEmpty_ && !multiLine && text == previousText_;
   std::string line;
   if (!paneEmpty_ && !same) line = "\r\n";
   line += PanePrefix(now) + text;
@@ -64,18 +72,13 @@ void WindowServices::AppendLog(const std::string& text) {
 }
 
 void WindowServices::ClearLogPane() {
-  {
-    std::lock_guard lock(logMutex_);
-    surface_.ClearPane();
-    paneEmpty_ = true;
-  }
-  if (!logPath_.empty()) {
-    if (std::FILE* f = std::fopen(logPath_.c_str(), "ab")) {
-      const std::string line = LogFileLine(Now(), "\r\n");
-      std::fwrite(line.data(), 1, line.size(), f);
-      std::fclose(f);
-    }
-  }
+  const std::tm now = Now();
+  // Under the same lock as AppendLog, so the empty line cannot land between
+  // another thread's file line and its pane line.
+  std::lock_guard lock(logMutex_);
+  surface_.ClearPane();
+  paneEmpty_ = true;
+  WriteLogFile(now, "\r\n");
 }
 
 bool WindowServices::SoundOn() { return surface_.IsMenuChecked(ids::kSoundSetting); }

@@ -50,6 +50,9 @@ class WindowServices {
   const TextTable& texts() const { return texts_; }
 
  private:
+  // Appends one dated line to log.txt; the caller holds logMutex_.
+  void WriteLogFile(const std::tm& t, const std::string& text);
+
   WindowSurface& surface_;
   const TextTable& texts_;
   std::string logPath_;
