@@ -1,0 +1,33 @@
+// The box's operations on the whole chip. Each runs on the worker thread,
+// reports through the window services and returns its outcome.
+#pragma once
+
+#include "core/operations/op_context.h"
+
+namespace tarnwick {
+
+bool ReadChip(OperationContext& ctx);
+bool EraseChip(OperationContext& ctx, bool identifyFirst);
+bool BlankCheck(OperationContext& ctx);
+bool ProgramChip(OperationContext& ctx, bool identifyFirst);
+bool VerifyChip(OperationContext& ctx, bool identifyFirst);
+bool AutoProgram(OperationContext& ctx);
+
+// Bytes programming sends: the chip size, or for "25 SPI FLASH" no more than
+// the file holds. Bytes past the file's end go out as 0xFF.
+std::uint64_t LengthToProgram(const std::string& type, std::uint64_t chipSize, std::uint64_t fileSize);
+
+// Shows "<prefix><n>%" when n grew past the last shown value.
+class PercentProgress {
+ public:
+  PercentProgress(OperationContext& ctx, std::string prefix) : ctx_(ctx), prefix_(std::move(prefix)) {}
+  void Start();
+  void Update(std::uint64_t done, std::uint64_t total);
+
+ private:
+  OperationContext& ctx_;
+  std::string prefix_;
+  int shown_ = -1;
+};
+
+}  // namespace tarnwick

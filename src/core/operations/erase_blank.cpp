@@ -1,0 +1,157 @@
+// Erase and blank check: the box does the work, the program waits.
+#include <array>
+
+#include "core/catalogue/chip_selection.h"
+#include "core/device/device_link.h"
+#include "core/operations/chip_operations.h"
+#include "core/operations/detection.h"
+#include "core/operations/op_support.h"
+#include "protocol/protocol.h"
+#include "resources/ids.h"
+
+namespace tarnwick {
+
+namespace {
+constexpr std::initializer_list<int> kEraseButtons = {ids::kReadButton, ids::kVerifyButton,
+                                                      ids::kAutoProgramButton, ids::kDetectButton,
+                                                      ids::kProgramButton, ids::kBlankCheckButton};
+constexpr std::initializer_list<int> kBlankButtons = {ids::kProgramButton, ids::kReadButton,
+                                                      ids::kVerifyButton, ids::kEraseButton,
+                                                      ids::kDetectButton, ids::kAutoProgramButton};
+}  // namespace
+
+bool EraseChip(OperationContext& ctx, bool identifyFirst) {
+  WindowServices& ui = ctx.ui;
+  if (ctx.flags.refusal) {
+    ui.ShowStatus(ctx.I(56), true, true);
+    return false;
+  }
+  if (ctx.flags.busyErase) return false;
+  if (identifyFirst && !AutoIdentify(ctx)) return false;
+
+  ctx.flags.busyErase = true;
+  DisableAll(ctx, kEraseButtons);
+  DisableAll(ctx, {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790,
+                   ids::kFirmwareUpgrade});
+  ui.SetOperationCaption(ids::kEraseButton, true);
+  ui.ShowStatus(ctx.I(59));
+
+  const int start = TimeOfDaySeconds(ctx);
+  DrainBytes(ctx);
+  bool sent = false;
+  for (int attempt = 0; attempt < 11 && !ctx.flags.cancelErase; ++attempt) {
+    if (Send(ctx, protocol::CMD_ERASE, 1000)) {
+      sent = true;
+      break;
+    }
+  }
+
+  bool result = false;
+  bool cancelled = false;
+  if (sent) {
+    int last = -1;
+    std::uint8_t b = 0;
+    for (int reads = 0; reads < 601; ++reads) {
+      if (ctx.flags.cancelErase) break;
+      last = Read(ctx, &b, 1, 1000);
+      if (last == 1 && b == protocol::kEraseDone) break;
+    }
+    if (ctx.flags.cancelErase) {
+      cancelled = true;
+      ui.ShowStatus(ctx.I(60));
+      Send(ctx, protocol::CMD_IDLE, 1000);
+    } else if (!(last == 1 && b == protocol::kEraseDone)) {
+      ui.ShowStatus(ctx.I(49), true, true);
+    } else {
+      ui.ShowStatus(ctx.I(60) + MinSec(Elapsed(ctx, start)));
+      ui.PlaySoundIfOn("sound/del.wav");
+      result = true;
+    }
+  } else if (ctx.flags.cancelErase) {
+    cancelled = true;
+    ui.ShowStatus(ctx.I(60));
+  } else {
+    ui.ShowStatus(ctx.I(49), true, true);
+  }
+
+  EnableAll(ctx, kEraseButtons);
+  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
+                  ids::kMenu32790, ids::kFirmwareUpgrade});
+  ui.SetOperationCaption(ids::kEraseButton, false);
+  ctx.flags.busyErase = false;
+  SleepMs(50);
+
+  if (cancelled) {
+    // Leave the box re-initialised for the next command.
+    Send(ctx, protocol::CMD_IDLE, 1000);
+    SleepMs(10);
+    Send(ctx, protocol::CMD_RESET, 1000);
+    SleepMs(10);
+    Send(ctx, protocol::CMD_SETUP, 1000);
+    return false;
+  }
+  return result;
+}
+
+bool BlankCheck(OperationContext& ctx) {
+  WindowServices& ui = ctx.ui;
+  if (ctx.flags.refusal) {
+    ui.ShowStatus(ctx.I(56), true, true);
+    return false;
+  }
+  if (!AutoIdentify(ctx)) return false;
+
+  Send(ctx, protocol::CMD_BLANK_CHECK, 1000);
+  ui.ShowStatus(ctx.I(61));
+  DisableAll(ctx, kBlankButtons);
+  DisableAll(ctx, {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790,
+                   ids::kFirmwareUpgrade});
+  ui.SetOperationCaption(ids::kBlankCheckButton, true);
+
+  const int start = TimeOfDaySeconds(ctx);
+  std::array<std::uint8_t, 64> answer{};
+  int last = 0;
+  bool cancelled = false;
+  for (int reads = 0; reads < 300; ++reads) {
+    if (ctx.flags.cancelBlank) {
+      last = -1;
+      cancelled = true;
+      break;
+    }
+    last = Read(ctx, answer.data(), static_cast<int>(answer.size()), 1000);
+    if (last == static_cast<int>(protocol::kBlankAnswerSize) &&
+        (answer[0] == protocol::kBlankYes || answer[0] == protocol::kBlankNo)) {
+      break;
+    }
+  }
+
+  bool result = false;
+  const std::string time = MinSec(Elapsed(ctx, start));
+  if (last <= 0) {
+    if (cancelled) {
+      ui.ShowStatus(ctx.I(68));
+    } else {
+      ui.ShowStatus(ctx.I(64), true);
+      ui.Box(ctx.I(64), BoxIcon::Information);
+    }
+  } else if (last == static_cast<int>(protocol::kBlankAnswerSize) && answer[0] == protocol::kBlankYes) {
+    ui.ShowStatus(ctx.I(62) + time);
+    ui.Box(ctx.I(63), BoxIcon::Information);
+    result = true;
+  } else if (last == static_cast<int>(protocol::kBlankAnswerSize) && answer[0] == protocol::kBlankNo) {
+    ui.ShowStatus(ctx.I(64) + time, true);
+    // Zero-filled hex fields; the texts around them keep their blanks.
+    ui.Box(Format("%s\r\n%s%02X%02X%02X%02X\r\n%s%02X", ctx.I(65).c_str(), ctx.I(66).c_str(), answer[1],
+                  answer[2], answer[3], answer[4], ctx.I(67).c_str(), answer[5]) +
+               std::string(11, ' '),
+           BoxIcon::Error);
+  }
+
+  EnableAll(ctx, kBlankButtons);
+  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
+                  ids::kMenu32790, ids::kFirmwareUpgrade});
+  ui.SetOperationCaption(ids::kBlankCheckButton, false);
+  return result;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,36 @@
+// Small pieces every operation uses: sending commands on the shared frame,
+// draining stale answers, elapsed times, menu sets.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include "core/operations/op_context.h"
+
+namespace tarnwick {
+
+bool Send(OperationContext& ctx, std::uint8_t code, int timeoutMs, const std::uint8_t* payload = nullptr,
+          std::size_t length = 0);
+int Read(OperationContext& ctx, std::uint8_t* buffer, int count, int timeoutMs);
+// Reads 64-byte pieces with `timeoutMs` until a read fails (or once with `once`).
+void Drain64(OperationContext& ctx, int timeoutMs, bool once = false);
+// Reads single bytes with 10 ms until a read fails.
+void DrainBytes(OperationContext& ctx);
+void SleepMs(int ms);
+
+// Seconds since midnight of the local time: elapsed times are differences of
+// these, as the box's users have always seen them.
+int TimeOfDaySeconds(OperationContext& ctx);
+// "%d:%d" of whole minutes and seconds.
+std::string MinSec(int seconds);
+// Elapsed seconds from `start` (time of day); wraps over midnight.
+int Elapsed(OperationContext& ctx, int start);
+
+void DisableAll(OperationContext& ctx, std::initializer_list<int> ids);
+void EnableAll(OperationContext& ctx, std::initializer_list<int> ids);
+
+// printf into a std::string.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace tarnwick

@@ -1,0 +1,353 @@
+// Writing the file image into the chip and comparing the chip with it.
+#include <memory>
+#include <vector>
+
+#include "core/buffers/file_image.h"
+#include "core/catalogue/chip_selection.h"
+#include "core/device/device_link.h"
+#include "core/device/streams.h"
+#include "core/operations/chip_operations.h"
+#include "core/operations/detection.h"
+#include "core/operations/op_support.h"
+#include "protocol/protocol.h"
+#include "resources/ids.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr std::initializer_list<int> kProgramButtons = {ids::kBrowseButton, ids::kReadButton,
+                                                        ids::kVerifyButton, ids::kEraseButton,
+                                                        ids::kAutoProgramButton, ids::kDetectButton,
+                                                        ids::kBlankCheckButton};
+constexpr std::initializer_list<int> kVerifyButtons = {ids::kReadButton, ids::kAutoProgramButton,
+                                                       ids::kDetectButton, ids::kProgramButton,
+                                                       ids::kEraseButton, ids::kBrowseButton,
+                                                       ids::kBlankCheckButton};
+constexpr std::initializer_list<int> kDataMenus = {ids::kSaveFileAs, ids::kFind, ids::kChipFill,
+                                                   ids::kDataView, ids::kFirmwareVersion,
+                                                   ids::kFirmwareUpgrade, ids::kMenu32790};
+
+void RestoreAfterProgram(OperationContext& ctx) {
+  if (ctx.image.EditMode()) ctx.ui.EnableCommand(ids::kFileFill);
+  ctx.ui.EnableCommand(ids::kGoToAddress);
+  EnableAll(ctx, kProgramButtons);
+  EnableAll(ctx, kDataMenus);
+  ctx.ui.SetOperationCaption(ids::kProgramButton, false);
+}
+
+void RestoreAfterVerify(OperationContext& ctx) {
+  if (ctx.image.EditMode()) ctx.ui.EnableCommand(ids::kFileFill);
+  ctx.ui.EnableCommand(ids::kGoToAddress);
+  EnableAll(ctx, kVerifyButtons);
+  EnableAll(ctx, kDataMenus);
+  ctx.ui.SetOperationCaption(ids::kVerifyButton, false);
+}
+
+// Fills `out` with the expected chip bytes from the image reader: the file's
+// bytes while there are any, 0xFF after its end.
+bool ExpectedBlock(StreamSource& reader, std::uint64_t address, std::uint64_t fileSize,
+                   std::uint8_t* out, std::size_t n) {
+  std::size_t filled = 0;
+  if (address < fileSize) {
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(n, fileSize - address));
+    while (filled < want) {
+      const std::int64_t got = reader.Read(out + filled, want - filled);
+      if (got <= 0) break;
+      filled += static_cast<std::size_t>(got);
+    }
+    if (filled < want) return false;
+  }
+  std::fill(out + filled, out + n, 0xFF);
+  return true;
+}
+
+// Reads exactly `n` bytes of the verify stream; a read of nothing is a USB error.
+int ReadFull(OperationContext& ctx, std::uint8_t* out, int n) {
+  int got = 0;
+  while (got < n) {
+    const int r = Read(ctx, out + got, n - got, 5000);
+    if (r < 1) return r < 0 ? r : -1;
+    got += r;
+  }
+  return got;
+}
+
+}  // namespace
+
+std::uint64_t LengthToProgram(const std::string& type, std::uint64_t chipSize, std::uint64_t fileSize) {
+  if (type == "25 SPI FLASH") return std::min(fileSize, chipSize);
+  return chipSize;
+}
+
+bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
+  WindowServices& ui = ctx.ui;
+  ctx.flags.cancelProgram = false;
+  if (ctx.flags.refusal) {
+    ui.ShowStatus(ctx.I(56), true, true);
+    return false;
+  }
+  if (identifyFirst && !AutoIdentify(ctx)) return false;
+  if (!ctx.image.Loaded()) {
+    ui.ShowStatus(ctx.I(57));
+    ui.Box(ctx.I(57), BoxIcon::Warning);
+    return false;
+  }
+  const std::uint64_t chipSize = ctx.selection.ChipSize();
+  const std::uint64_t fileSize = ctx.image.Size();
+  if (chipSize < fileSize && ui.Box(ctx.I(58), BoxIcon::Question, BoxButtons::YesNo) != BoxAnswer::Yes) {
+    return false;
+  }
+
+  DisableAll(ctx, kProgramButtons);
+  DisableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kFileFill, ids::kGoToAddress, ids::kChipFill,
+                   ids::kDataView, ids::kFirmwareVersion, ids::kFirmwareUpgrade, ids::kMenu32790});
+  ui.SetOperationCaption(ids::kProgramButton, true);
+  if (!ctx.link.IsOpen()) {
+    // Without this the buttons would stay disabled for the rest of the run.
+    RestoreAfterProgram(ctx);
+    return false;
+  }
+  std::unique_ptr<StreamSource> reader = ctx.image.OpenReader();
+  if (!reader) {
+    ui.ShowStatus(ctx.I(25), true, true);
+    RestoreAfterProgram(ctx);
+    return false;
+  }
+
+  ctx.flags.busyProgram = true;
+  const int start = TimeOfDaySeconds(ctx);
+  ui.ShowStatus(ctx.I(47));
+  PercentProgress progress(ctx, ctx.I(48));
+  progress.Start();
+
+  Send(ctx, protocol::CMD_PROGRAM, 5000);
+  SleepMs(50);
+
+  const std::uint64_t length = LengthToProgram(ctx.selection.TypeText(), chipSize, fileSize);
+  ProgramStreamOptions options;
+  options.length = length;
+  options.sourceSize = fileSize;
+  options.onBlock = [&](std::uint64_t done) { progress.Update(done, length); };
+  options.cancelled = [&] { return ctx.flags.cancelProgram.load(); };
+  const StreamResult stream = RunProgramStream(ctx.link, *reader, options);
+  const std::uint64_t sent = stream.bytes;
+
+  if (stream.status == StreamStatus::UsbError || stream.status == StreamStatus::Stalled ||
+      stream.status == StreamStatus::SourceError) {
+    ui.ShowStatus(stream.status == StreamStatus::SourceError ? ctx.I(25) : ctx.I(49), true, true);
+    ctx.flags.busyProgram = false;
+    ui.surface().ShowProgress(false);
+    RestoreAfterProgram(ctx);
+    return false;
+  }
+
+  const int elapsed = Elapsed(ctx, start);
+  const std::string time = MinSec(elapsed);
+  bool result = false;
+  if (stream.status == StreamStatus::Cancelled) {
+    ui.ShowStatus(Format("%s %llu byte(s),", ctx.I(50).c_str(), static_cast<unsigned long long>(sent)) + time,
+                  true);
+  } else {
+    SleepMs(30);
+    const auto count = BigEndianPayload(static_cast<std::uint32_t>(sent));
+    Send(ctx, protocol::CMD_PROGRAM_END, 1000, count.data(), count.size());
+    if (sent < fileSize) {
+      const bool cancelled = ctx.flags.cancelProgram;
+      ui.ShowStatus(Format("%s%llu byte(s),", ctx.I(cancelled ? 53 : 190).c_str(),
+                           static_cast<unsigned long long>(chipSize)) +
+                        time,
+                    true);
+      if (ctx.jobCode() == 1 && !cancelled) ui.Box(ctx.I(190), BoxIcon::Warning);
+    } else {
+      ui.ShowStatus(Format("%s %llu byte(s),", ctx.I(51).c_str(), static_cast<unsigned long long>(sent)) + time);
+    }
+    result = true;
+    std::uint8_t b = 0;
+    for (int i = 0; i < 10; ++i) {
+      if (Read(ctx, &b, 1, 6000) == 1 && b == protocol::kProgramEndDone) break;
+    }
+  }
+  if (ctx.jobCode() == 1) ui.PlaySoundIfOn("sound/finishsound.wav");
+
+  Send(ctx, protocol::CMD_IDLE, 1000);
+  SleepMs(50);
+  ctx.flags.busyProgram = false;
+  ui.surface().SetProgress(0, "");
+  ui.surface().ShowProgress(false);
+  RestoreAfterProgram(ctx);
+  SleepMs(50);
+  return result;
+}
+
+bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
+  WindowServices& ui = ctx.ui;
+  ctx.flags.cancelVerify = false;
+  if (ctx.flags.refusal) {
+    ui.ShowStatus(ctx.I(56), true, true);
+    return false;
+  }
+  if (identifyFirst && !AutoIdentify(ctx)) return false;
+  if (ctx.flags.busyVerify) return false;
+  if (!ctx.image.Loaded()) {
+    ui.ShowStatus(ctx.I(57));
+    ui.Box(ctx.I(57), BoxIcon::Warning);
+    return false;
+  }
+
+  const std::uint64_t chipSize = ctx.selection.ChipSize();
+  const std::uint64_t fileSize = ctx.image.Size();
+  ui.ShowStatus(ctx.I(79));
+  const auto sizePayload = BigEndianPayload(static_cast<std::uint32_t>(chipSize));
+  if (!Send(ctx, protocol::CMD_VERIFY, 5000, sizePayload.data(), sizePayload.size())) {
+    ui.ShowStatus(ctx.I(49), true, true);
+    Send(ctx, protocol::CMD_IDLE, 1000);
+    return false;
+  }
+
+  DisableAll(ctx, kVerifyButtons);
+  DisableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kFileFill, ids::kGoToAddress, ids::kChipFill,
+                   ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790, ids::kFirmwareUpgrade});
+  ui.SetOperationCaption(ids::kVerifyButton, true);
+  ctx.flags.busyVerify = true;
+  std::unique_ptr<StreamSource> reader = ctx.image.OpenReader();
+  PercentProgress progress(ctx, ctx.I(80));
+  progress.Start();
+  const int start = TimeOfDaySeconds(ctx);
+
+  bool usbError = reader == nullptr;
+  bool aborted = false;
+  bool asking = true;
+  std::uint64_t mismatches = 0;
+  std::uint64_t address = 0;
+  std::vector<std::uint8_t> expected(protocol::kReadBlock);
+  std::vector<std::uint8_t> chip(protocol::kReadBlock);
+
+  auto compareBlock = [&](std::size_t n) {
+    if (!ExpectedBlock(*reader, address, fileSize, expected.data(), n)) {
+      usbError = true;
+      ui.ShowStatus(ctx.I(25), true, true);
+      return;
+    }
+    if (ReadFull(ctx, chip.data(), static_cast<int>(n)) < 0) {
+      ui.ShowStatus(ctx.I(49), true, true);
+      usbError = true;
+      return;
+    }
+    for (std::size_t i = 0; i < n; ++i, ++address) {
+      if (expected[i] == chip[i]) continue;
+      ++mismatches;
+      if (!asking) continue;
+      const std::string text = Format("%llXH %s ", static_cast<unsigned long long>(address), ctx.I(29).c_str()) +
+                               "\r\n" +
+                               Format("%s%02XH %s%02XH", ctx.I(192).c_str(), expected[i], ctx.I(193).c_str(),
+                                      chip[i]) +
+                               "     \r\n" + ctx.I(83);
+      const BoxAnswer a = ui.Box(text, ctx.I(29), BoxIcon::Warning, BoxButtons::YesNoCancel);
+      if (a == BoxAnswer::No) asking = false;
+      if (a == BoxAnswer::Cancel) {
+        Send(ctx, protocol::CMD_IDLE, 1000);
+        aborted = true;
+        ++address;
+        return;
+      }
+    }
+  };
+
+  if (!usbError) {
+    const std::uint64_t fullBlocks = chipSize / protocol::kReadBlock;
+    for (std::uint64_t b = 0; b < fullBlocks && !ctx.flags.cancelVerify && !aborted && !usbError; ++b) {
+      compareBlock(protocol::kReadBlock);
+      if (!usbError) progress.Update(address, chipSize);
+    }
+    const std::size_t rest = static_cast<std::size_t>(chipSize % protocol::kReadBlock);
+    if (rest > 0 && !ctx.flags.cancelVerify && !aborted && !usbError) {
+      compareBlock(rest);
+      if (!usbError) progress.Update(address, chipSize);
+    }
+  }
+
+  ui.surface().ShowProgress(false);
+  if (ctx.jobCode() == 8) ui.PlaySoundIfOn("sound/finishsound.wav");
+  bool result = false;
+  if (!usbError) {
+    const std::string time = MinSec(Elapsed(ctx, start));
+    const bool chipSmaller = chipSize < fileSize;
+    if (mismatches > 0) {
+      const std::string count = std::to_string(mismatches);
+      ui.ShowStatus(ctx.I(84) + count + ctx.I(86) + (chipSmaller ? ctx.I(85) : std::string()) + time, true, true);
+    } else if (chipSmaller) {
+      ui.ShowStatus(ctx.I(87) + ctx.I(85), true);
+      ui.Box(ctx.I(87) + "    \r\n   " + ctx.I(85), BoxIcon::Warning);
+      result = true;
+    } else {
+      ui.ShowStatus(ctx.I(87) + time);
+      result = true;
+    }
+  }
+
+  Send(ctx, protocol::CMD_IDLE, 2000);
+  RestoreAfterVerify(ctx);
+  ctx.flags.busyVerify = false;
+  return result;
+}
+
+bool AutoProgram(OperationContext& ctx) {
+  WindowServices& ui = ctx.ui;
+  ui.ClearLogPane();
+  if (ctx.flags.refusal) {
+    ui.ShowStatus(ctx.I(56), true, true);
+    return false;
+  }
+  if (!ctx.image.Loaded()) {
+    ui.ShowStatus(ctx.I(57));
+    ui.Box(ctx.I(57), BoxIcon::Warning);
+    return false;
+  }
+  ui.AppendLog(ctx.image.FileName() + " " + ctx.image.SizeText());
+  const int start = TimeOfDaySeconds(ctx);
+
+  const bool batch = ctx.flags.batchMode;
+  const bool doErase = !batch || ctx.settings.BatchEraseOn();
+  const bool doProgram = !batch || ctx.settings.BatchProgramOn();
+  const bool doVerify = !batch || ctx.settings.BatchVerifyOn();
+
+  auto reinitialise = [&] {
+    Send(ctx, protocol::CMD_RESET, 1000);
+    SleepMs(20);
+    ctx.selection.RebuildParameters();
+    Send(ctx, protocol::CMD_SETUP, 1000);
+    SleepMs(50);
+  };
+
+  bool ranBefore = false;
+  if (doErase) {
+    if (!EraseChip(ctx, true)) return false;
+    ranBefore = true;
+  }
+  bool programmed = true;
+  if (doProgram) {
+    if (doErase) reinitialise();
+    programmed = ProgramChip(ctx, !ranBefore);
+    ranBefore = true;
+  }
+  if (!programmed) return false;
+  if (doVerify) {
+    if (doErase && !doProgram) reinitialise();
+    if (!VerifyChip(ctx, !ranBefore)) return false;
+  }
+
+  const std::string time = MinSec(Elapsed(ctx, start));
+  std::string report = ctx.I(91);
+  const std::string sep = batch ? "" : ",";
+  if (!batch) report += ",";
+  if (doErase) report += ctx.I(92) + sep;
+  if (doProgram) report += ctx.I(93) + sep;
+  if (doVerify) report += ctx.I(94) + sep;
+  ui.ShowStatus(report + ctx.I(95) + "," + time);
+  ui.PlaySoundIfOn("sound/finishsound.wav");
+  return true;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,113 @@
+// Reading the whole chip into the chip-data file, then showing it.
+#include <cstdio>
+#include <vector>
+
+#include "core/buffers/file_image.h"
+#include "core/catalogue/chip_selection.h"
+#include "core/device/device_link.h"
+#include "core/operations/chip_operations.h"
+#include "core/operations/detection.h"
+#include "core/operations/op_support.h"
+#include "protocol/protocol.h"
+#include "resources/ids.h"
+
+namespace tarnwick {
+
+void PercentProgress::Start() {
+  shown_ = 0;
+  ctx_.ui.surface().ShowProgress(true);
+  ctx_.ui.surface().SetProgress(0, prefix_ + "0%");
+}
+
+void PercentProgress::Update(std::uint64_t done, std::uint64_t total) {
+  if (total == 0) return;
+  const int pct = static_cast<int>(done * 100 / total);
+  if (pct > shown_) {
+    shown_ = pct;
+    ctx_.ui.surface().SetProgress(pct, Format("%s%d%%", prefix_.c_str(), pct));
+  }
+}
+
+bool ReadChip(OperationContext& ctx) {
+  WindowServices& ui = ctx.ui;
+  if (ctx.flags.refusal) {
+    ui.ShowStatus(ctx.I(56), true, true);
+    return false;
+  }
+  if (!AutoIdentify(ctx)) return false;
+  Drain64(ctx, 10);
+  if (!Send(ctx, protocol::CMD_READ, 5000)) {
+    ui.surface().ShowProgress(false);
+    return false;
+  }
+
+  const std::string chipPath = ctx.image.ChipDataPath();
+  if (ctx.image.Loaded() && ctx.image.CurrentPath() == chipPath) ctx.image.CloseImage();
+  std::FILE* out = std::fopen(chipPath.c_str(), "w+b");
+
+  static constexpr std::initializer_list<int> kButtons = {ids::kVerifyButton, ids::kEraseButton,
+                                                          ids::kAutoProgramButton, ids::kDetectButton,
+                                                          ids::kProgramButton, ids::kBlankCheckButton};
+  DisableAll(ctx, kButtons);
+  DisableAll(ctx, {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790, ids::kFileFill,
+                   ids::kGoToAddress, ids::kFirmwareUpgrade});
+  ui.SetOperationCaption(ids::kReadButton, true);
+  if (ctx.image.EditMode()) {
+    ctx.image.SetEditMode(false);
+    ui.surface().SetMenuChecked(ids::kEditModeMenu, false);
+    ui.surface().SetCheckBox(ids::kEditModeCheck, false);
+    ui.ShowStatus(ctx.I(6));
+  }
+
+  const int start = TimeOfDaySeconds(ctx);
+  PercentProgress progress(ctx, ctx.I(76));
+  progress.Start();
+
+  const std::uint64_t size = ctx.selection.ChipSize();
+  const int request = static_cast<int>(std::min<std::uint64_t>(protocol::kReadBlock, size));
+  std::vector<std::uint8_t> block(protocol::kReadBlock);
+  std::uint64_t received = 0;
+  bool ok = out != nullptr;
+  if (!ok) ui.ShowStatus(ctx.I(146), true, true);  // the chip-data file cannot be created
+  ctx.flags.busyRead = true;
+  while (ok && received < size && !ctx.flags.windowStopRead && !ctx.flags.cancelRead) {
+    const int n = Read(ctx, block.data(), request, 5000);
+    if (n < 1) {
+      ui.surface().ShowProgress(false);
+      ok = false;
+      break;
+    }
+    if (std::fwrite(block.data(), 1, static_cast<std::size_t>(n), out) != static_cast<std::size_t>(n)) {
+      // A full disk must not pass for a complete read.
+      ui.surface().ShowProgress(false);
+      ui.ShowStatus(ctx.I(146), true, true);
+      ok = false;
+      break;
+    }
+    received += static_cast<std::uint64_t>(n);
+    progress.Update(received, size);
+  }
+  const bool cancelled = ctx.flags.cancelRead || ctx.flags.windowStopRead;
+  if (out) std::fclose(out);
+  ctx.flags.busyRead = false;
+
+  EnableAll(ctx, kButtons);
+  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
+                  ids::kMenu32790, ids::kFirmwareUpgrade, ids::kGoToAddress});
+  if (ctx.image.EditMode()) ui.EnableCommand(ids::kFileFill);
+  ui.SetOperationCaption(ids::kReadButton, false);
+
+  if (!ok) return false;
+  const int elapsed = Elapsed(ctx, start);
+  ui.surface().ShowProgress(false);
+  ui.PlaySoundIfOn("sound/finishsound.wav");
+  ctx.image.LoadFile(chipPath, false);
+  if (cancelled) {
+    ui.ShowStatus(ctx.I(78));
+  } else {
+    ui.ShowStatus(ctx.I(78) + MinSec(elapsed));
+  }
+  return true;
+}
+
+}  // namespace tarnwick
