@@ -98,7 +98,7 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
   ctx.flags.refusal = false;
   ctx.flags.selectionChanged = false;
   ctx.flags.severalMatches = false;
-  if (!ctx.image.Loaded()) ui.DisableCommand(ids::kDataView);
+  if (!ctx.image.loaded()) ui.DisableCommand(ids::kDataView);
 
   auto failLink = [&](int itext) {
     ui.ShowStatus(ctx.I(itext), true);
@@ -218,8 +218,11 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
         const bool highByte = (id & 0xFF0000u) != 0;
         if (pass == 0 && !highByte) continue;
         if (pass == 1 && highByte) continue;
-        candidates = pass < 2 ? ctx.selection.catalogue().FindByMainId(id)
-                              : ctx.selection.catalogue().FindBySecondId(id);
+        if (pass < 2) {
+          ctx.selection.catalogue().FindByMainId(id, candidates);
+        } else {
+          ctx.selection.catalogue().FindBySecondId(id, candidates);
+        }
         if (!candidates.empty()) break;
       }
     }

@@ -14,7 +14,9 @@ namespace tarnwick {
 
 class DeviceLink;
 class ChipSelection;
+namespace buffers {
 class FileImage;
+}
 class Settings;
 
 // Single-byte requests and states shared between the window and the worker.
@@ -45,7 +47,7 @@ struct OperationContext {
   CommandFrame& frame;
   CommandChannel& channel;
   ChipSelection& selection;
-  FileImage& image;
+  buffers::FileImage& image;
   Settings& settings;
   OperationFlags& flags;
   // The job code the worker is running (detection behaves differently as 23).

@@ -29,7 +29,7 @@ constexpr std::initializer_list<int> kDataMenus = {ids::kSaveFileAs, ids::kFind,
                                                    ids::kFirmwareUpgrade, ids::kMenu32790};
 
 void RestoreAfterProgram(OperationContext& ctx) {
-  if (ctx.image.EditMode()) ctx.ui.EnableCommand(ids::kFileFill);
+  if (ctx.image.editMode()) ctx.ui.EnableCommand(ids::kFileFill);
   ctx.ui.EnableCommand(ids::kGoToAddress);
   EnableAll(ctx, kProgramButtons);
   EnableAll(ctx, kDataMenus);
@@ -37,12 +37,24 @@ void RestoreAfterProgram(OperationContext& ctx) {
 }
 
 void RestoreAfterVerify(OperationContext& ctx) {
-  if (ctx.image.EditMode()) ctx.ui.EnableCommand(ids::kFileFill);
+  if (ctx.image.editMode()) ctx.ui.EnableCommand(ids::kFileFill);
   ctx.ui.EnableCommand(ids::kGoToAddress);
   EnableAll(ctx, kVerifyButtons);
   EnableAll(ctx, kDataMenus);
   ctx.ui.SetOperationCaption(ids::kVerifyButton, false);
 }
+
+// The working copy as the source of the program and verify streams.
+class ImageSource : public StreamSource {
+ public:
+  explicit ImageSource(const buffers::FileImage& image) : reader_(image.OpenReader()) {}
+  bool ok() const { return reader_.isOpen(); }
+  std::int64_t Read(std::uint8_t* out, std::size_t size) override { return reader_.Read(out, size); }
+  bool Seek(std::int64_t delta) override { return reader_.Seek(delta); }
+
+ private:
+  buffers::ImageReader reader_;
+};
 
 // Fills `out` with the expected chip bytes from the image reader: the file's
 // bytes while there are any, 0xFF after its end.
@@ -89,13 +101,13 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
     return false;
   }
   if (identifyFirst && !AutoIdentify(ctx)) return false;
-  if (!ctx.image.Loaded()) {
+  if (!ctx.image.loaded()) {
     ui.ShowStatus(ctx.I(57));
     ui.Box(ctx.I(57), BoxIcon::Warning);
     return false;
   }
   const std::uint64_t chipSize = ctx.selection.ChipSize();
-  const std::uint64_t fileSize = ctx.image.Size();
+  const std::uint64_t fileSize = ctx.image.size();
   if (chipSize < fileSize && ui.Box(ctx.I(58), BoxIcon::Question, BoxButtons::YesNo) != BoxAnswer::Yes) {
     return false;
   }
@@ -109,7 +121,8 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
     RestoreAfterProgram(ctx);
     return false;
   }
-  std::unique_ptr<StreamSource> reader = ctx.image.OpenReader();
+  ImageSource imageSource(ctx.image);
+  StreamSource* reader = imageSource.ok() ? &imageSource : nullptr;
   if (!reader) {
     ui.ShowStatus(ctx.I(25), true, true);
     RestoreAfterProgram(ctx);
@@ -190,14 +203,14 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
   }
   if (identifyFirst && !AutoIdentify(ctx)) return false;
   if (ctx.flags.busyVerify) return false;
-  if (!ctx.image.Loaded()) {
+  if (!ctx.image.loaded()) {
     ui.ShowStatus(ctx.I(57));
     ui.Box(ctx.I(57), BoxIcon::Warning);
     return false;
   }
 
   const std::uint64_t chipSize = ctx.selection.ChipSize();
-  const std::uint64_t fileSize = ctx.image.Size();
+  const std::uint64_t fileSize = ctx.image.size();
   ui.ShowStatus(ctx.I(79));
   const auto sizePayload = BigEndianPayload(static_cast<std::uint32_t>(chipSize));
   if (!Send(ctx, protocol::CMD_VERIFY, 5000, sizePayload.data(), sizePayload.size())) {
@@ -211,7 +224,8 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
                    ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790, ids::kFirmwareUpgrade});
   ui.SetOperationCaption(ids::kVerifyButton, true);
   ctx.flags.busyVerify = true;
-  std::unique_ptr<StreamSource> reader = ctx.image.OpenReader();
+  ImageSource imageSource(ctx.image);
+  StreamSource* reader = imageSource.ok() ? &imageSource : nullptr;
   PercentProgress progress(ctx, ctx.I(80));
   progress.Start();
   const int start = TimeOfDaySeconds(ctx);
@@ -300,12 +314,12 @@ bool AutoProgram(OperationContext& ctx) {
     ui.ShowStatus(ctx.I(56), true, true);
     return false;
   }
-  if (!ctx.image.Loaded()) {
+  if (!ctx.image.loaded()) {
     ui.ShowStatus(ctx.I(57));
     ui.Box(ctx.I(57), BoxIcon::Warning);
     return false;
   }
-  ui.AppendLog(ctx.image.FileName() + " " + ctx.image.SizeText());
+  ui.AppendLog(ctx.image.fileName() + " " + ctx.image.sizeText());
   const int start = TimeOfDaySeconds(ctx);
 
   const bool batch = ctx.flags.batchMode;

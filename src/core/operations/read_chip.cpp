@@ -41,8 +41,8 @@ bool ReadChip(OperationContext& ctx) {
     return false;
   }
 
-  const std::string chipPath = ctx.image.ChipDataPath();
-  if (ctx.image.Loaded() && ctx.image.CurrentPath() == chipPath) ctx.image.CloseImage();
+  const std::string chipPath = ctx.image.chipDataPath();
+  if (ctx.image.loaded() && ctx.image.currentPath() == chipPath) ctx.image.Close();
   std::FILE* out = std::fopen(chipPath.c_str(), "w+b");
 
   static constexpr std::initializer_list<int> kButtons = {ids::kVerifyButton, ids::kEraseButton,
@@ -52,7 +52,7 @@ bool ReadChip(OperationContext& ctx) {
   DisableAll(ctx, {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790, ids::kFileFill,
                    ids::kGoToAddress, ids::kFirmwareUpgrade});
   ui.SetOperationCaption(ids::kReadButton, true);
-  if (ctx.image.EditMode()) {
+  if (ctx.image.editMode()) {
     ctx.image.SetEditMode(false);
     ui.surface().SetMenuChecked(ids::kEditModeMenu, false);
     ui.surface().SetCheckBox(ids::kEditModeCheck, false);
@@ -94,14 +94,14 @@ bool ReadChip(OperationContext& ctx) {
   EnableAll(ctx, kButtons);
   EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
                   ids::kMenu32790, ids::kFirmwareUpgrade, ids::kGoToAddress});
-  if (ctx.image.EditMode()) ui.EnableCommand(ids::kFileFill);
+  if (ctx.image.editMode()) ui.EnableCommand(ids::kFileFill);
   ui.SetOperationCaption(ids::kReadButton, false);
 
   if (!ok) return false;
   const int elapsed = Elapsed(ctx, start);
   ui.surface().ShowProgress(false);
   ui.PlaySoundIfOn("sound/finishsound.wav");
-  ctx.image.LoadFile(chipPath, false);
+  ctx.image.LoadFile(chipPath, buffers::LoadOrigin::Program);
   if (cancelled) {
     ui.ShowStatus(ctx.I(78));
   } else {

@@ -4,6 +4,7 @@
 // actions into calls on it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -49,6 +50,15 @@ class Session {
   bool CloseRequested();
   // The exit menu item: ends the worker without the close sequence.
   void Exit();
+
+  // Starts job `code` on the worker (starting the worker when it is not yet
+  // running) and waits until the worker is idle again. For the command line
+  // and whole-flow tests; the window never waits for the worker.
+  // Returns the job's outcome (false for an unknown code).
+  bool RunJobAndWait(std::uint8_t code);
+  // What the last detection returned (1 found, 0 family only / not in the
+  // catalogue, -1 no answer or refusal, -2 no box).
+  int LastDetectResult() const;
 
   struct Impl;
   Impl& impl() { return *impl_; }

@@ -1,0 +1,89 @@
+#include "cli/cli_options.h"
+
+namespace tarnwick::cli {
+
+std::string UsageText() {
+  return "usage: tarnwick-cli [--simulate[=FILE]] [--base-dir DIR] [--chip TYPE/MAKER/MODEL]\n"
+         "                    [--no-detect] [--yes] COMMAND [ARGS]\n"
+         "commands:\n"
+         "  detect              identify the chip in the socket\n"
+         "  chips [TYPE [MAKER]] list the catalogue's types, makers or models\n"
+         "  read FILE           read the chip into FILE\n"
+         "  erase               erase the chip\n"
+         "  blank               check that the chip is blank\n"
+         "  program FILE        program FILE into the chip\n"
+         "  verify FILE         compare the chip with FILE\n"
+         "  auto FILE           erase, program and verify FILE\n";
+}
+
+std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& error) {
+  CliOptions o;
+  int i = 1;
+  for (; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--simulate") {
+      o.simulate = true;
+    } else if (a.rfind("--simulate=", 0) == 0) {
+      o.simulate = true;
+      o.simulateFile = a.substr(11);
+    } else if (a == "--base-dir" || a == "--chip") {
+      if (i + 1 >= argc) {
+        error = a + " needs a value";
+        return std::nullopt;
+      }
+      (a == "--base-dir" ? o.baseDir : o.chip) = argv[++i];
+    } else if (a.rfind("--base-dir=", 0) == 0) {
+      o.baseDir = a.substr(11);
+    } else if (a.rfind("--chip=", 0) == 0) {
+      o.chip = a.substr(7);
+    } else if (a == "--no-detect") {
+      o.noDetect = true;
+    } else if (a == "--yes" || a == "-y") {
+      o.yes = true;
+    } else if (a == "--help" || a == "-h") {
+      o.command = "help";
+      return o;
+    } else if (!a.empty() && a[0] == '-') {
+      error = "unknown option " + a;
+      return std::nullopt;
+    } else {
+      break;
+    }
+  }
+  if (i >= argc) {
+    error = "no command given";
+    return std::nullopt;
+  }
+  o.command = argv[i++];
+  for (; i < argc; ++i) o.args.push_back(argv[i]);
+  struct Arity {
+    const char* name;
+    std::size_t min, max;
+  };
+  static constexpr Arity kArity[] = {{"detect", 0, 0}, {"chips", 0, 2}, {"read", 1, 1}, {"erase", 0, 0},
+                                     {"blank", 0, 0},  {"program", 1, 1}, {"verify", 1, 1}, {"auto", 1, 1}};
+  for (const Arity& a : kArity) {
+    if (o.command == a.name) {
+      if (o.args.size() < a.min || o.args.size() > a.max) {
+        error = "wrong number of arguments for " + o.command;
+        return std::nullopt;
+      }
+      return o;
+    }
+  }
+  error = "unknown command " + o.command;
+  return std::nullopt;
+}
+
+bool SplitChipName(const std::string& text, std::string& type, std::string& maker, std::string& model) {
+  const auto a = text.find('/');
+  if (a == std::string::npos) return false;
+  const auto b = text.find('/', a + 1);
+  if (b == std::string::npos) return false;
+  type = text.substr(0, a);
+  maker = text.substr(a + 1, b - a - 1);
+  model = text.substr(b + 1);
+  return !type.empty() && !model.empty();
+}
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,28 @@
+// The command line's words: global options, the command and its arguments.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick::cli {
+
+struct CliOptions {
+  bool simulate = false;
+  std::string simulateFile;  // empty: the default virtual box
+  std::string baseDir;       // empty: the executable's folder
+  std::string chip;          // TYPE/MAKER/MODEL
+  bool noDetect = false;
+  bool yes = false;
+  std::string command;
+  std::vector<std::string> args;
+};
+
+// Parses argv; on a mistake returns nullopt and sets `error`.
+std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& error);
+std::string UsageText();
+
+// Splits "TYPE/MAKER/MODEL" at its first two '/' (a model may contain '/').
+bool SplitChipName(const std::string& text, std::string& type, std::string& maker, std::string& model);
+
+}  // namespace tarnwick::cli
