@@ -1,0 +1,74 @@
+// Fixed numbers and names of the file image, its checksums, the hex page and
+// the modification log, kept together so the parts agree.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace tarnwick::buffers {
+
+// Internal files in the base directory.
+inline constexpr std::string_view kWorkingCopyName = "h_ven1.dll";
+inline constexpr std::string_view kChipDataName = "h_ven0.dll";
+inline constexpr std::string_view kTempDirName = "temp";
+inline constexpr std::string_view kOffsetWorkFileName = "tempFile.bin";
+// Offset programming copies here first, so a failed copy leaves the
+// current work file (possibly the loaded image's source) untouched.
+inline constexpr std::string_view kOffsetPartFileName = "tempFile.bin.part";
+
+// Block sizes of the streaming loops: the image is never held whole.
+inline constexpr std::size_t kLoadBlock = 8192;
+inline constexpr std::size_t kSaveBlock = 4096;
+inline constexpr std::size_t kSaveAsBlock = 65536;
+inline constexpr std::size_t kOffsetCopyBlock = 65536;
+
+// "CAP" images carry a header of this size; they are programmed from here on.
+inline constexpr std::uint64_t kCapHeaderSize = 2048;
+
+// Window title pieces.
+inline constexpr std::string_view kProgramTitle = "Tarnwick V2.3";
+
+// The file-name box shows paths up to this length unchanged.
+inline constexpr std::size_t kDisplayPathLimit = 53;
+
+// Above this size log.txt is emptied before the next modification block.
+inline constexpr std::uint64_t kLogSizeLimit = 104857599;
+
+// Save dialogs offered to the front end.
+inline constexpr std::string_view kSaveDefaultExtension = "*.bin";
+inline constexpr std::string_view kChipDataSaveFilter =
+    "bin文件(*.bin)|*.bin|rom文件(*.rom)|*.rom|其他文件(*.*)|*.*||";
+inline constexpr std::string_view kSaveAsFilter =
+    "bin(*.bin)|*.bin|rom(*.rom)|*.rom|all files(*.*)|*.*||";
+
+// Message numbers (itext) used by this subsystem.
+namespace msg {
+inline constexpr int kEditorOpen = 3;
+inline constexpr int kNoFileForEditMode = 4;
+inline constexpr int kEditModeOn = 5;
+inline constexpr int kEditModeOff = 6;
+inline constexpr int kEmptyCell = 7;
+inline constexpr int kInvalidDigit = 8;
+inline constexpr int kBoxCaption = 9;
+inline constexpr int kByteUnchanged = 10;
+inline constexpr int kByteWritten = 11;
+inline constexpr int kWarningCaption = 2;
+inline constexpr int kInternalFile = 24;
+inline constexpr int kChipDataLoaded = 26;
+inline constexpr int kChipDataBoxText = 27;
+inline constexpr int kCannotOpenFile = 25;
+inline constexpr int kErrorCaption = 29;
+inline constexpr int kAddressOutside = 55;
+inline constexpr int kSaved = 116;
+inline constexpr int kSavedAsBoxText = 117;
+inline constexpr int kLogMissing = 118;
+inline constexpr int kDropWhileBusy = 119;
+inline constexpr int kChipDataReopenFailed = 146;
+inline constexpr int kOffsetCopying = 181;
+inline constexpr int kOffsetNothingToCopy = 182;
+inline constexpr int kOffsetWorkFileFailed = 183;
+inline constexpr int kUserFileLoaded = 189;
+}  // namespace msg
+
+}  // namespace tarnwick::buffers

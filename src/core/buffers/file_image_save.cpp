@@ -1,0 +1,175 @@
+// Save (only the changed bytes go back to the source, each one logged) and
+// Save As (a whole copy under a new name).
+#include <algorithm>
+#include <vector>
+
+#include "core/app/window_services.h"
+#include "core/buffers/buffer_constants.h"
+#include "core/buffers/file_image.h"
+#include "core/buffers/image_copy.h"
+#include "core/buffers/image_texts.h"
+#include "core/buffers/modification_log.h"
+#include "resources/ids.h"
+
+namespace tarnwick::buffers {
+
+namespace {
+
+// Compares the working copy with the source block by block and writes every
+// differing byte, and every byte past the source's former end, back into the
+// source. Runs of changed bytes go out in one write.
+bool WriteBackChanges(const PosixFile& image, PosixFile& source, ModificationBlock& log) {
+  const std::int64_t imageLength = image.Length();
+  const std::int64_t sourceLength = source.Length();
+  if (imageLength < 0 || sourceLength < 0) return false;
+  const auto oldEnd = static_cast<std::uint64_t>(sourceLength);
+  std::vector<std::uint8_t> img(kSaveBlock), src(kSaveBlock);
+  std::string lines;
+  for (std::uint64_t o = 0; o < static_cast<std::uint64_t>(imageLength);) {
+    const std::int64_t got = image.ReadAt(o, img.data(), kSaveBlock);
+    if (got < 0) return false;
+    if (got == 0) break;
+    const auto n = static_cast<std::size_t>(got);
+    std::size_t have = 0;  // source bytes that existed before this save
+    if (o < oldEnd) {
+      const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(n, oldEnd - o));
+      const std::int64_t s = source.ReadAt(o, src.data(), want);
+      if (s < 0) return false;
+      have = static_cast<std::size_t>(s);
+    }
+    lines.clear();
+    for (std::size_t i = 0; i < n;) {
+      if (i < have && img[i] == src[i]) {
+        ++i;
+        continue;
+      }
+      std::size_t j = i;
+      for (; j < n && !(j < have && img[j] == src[j]); ++j) {
+        lines += ChangedByteLine(o + j, j < have ? std::optional<std::uint8_t>(src[j]) : std::nullopt,
+                                 img[j]);
+      }
+      if (!source.WriteAt(o + i, img.data() + i, j - i)) return false;
+      i = j;
+    }
+    log.Write(lines);
+    o += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+void FileImage::SaveFile() {
+  if (busy() || !loaded()) return;
+  const auto& t = services_.texts();
+  std::string oldPath, chipName;
+  bool chipDataMode = false;
+  {
+    std::lock_guard lock(m_);
+    oldPath = s_.currentPath;
+    chipDataMode = s_.chipData;
+    chipName = s_.chipName;
+  }
+  std::string targetPath = oldPath;
+  PosixFile target;
+  if (chipDataMode) {
+    if (!chooser_) return;
+    const std::optional<std::string> chosen =
+        chooser_({std::string(kSaveDefaultExtension), std::string(kChipDataSaveFilter)});
+    if (!chosen) return;
+    if (IsInternalFile(*chosen)) {
+      services_.Box(t.itext(msg::kInternalFile), t.itext(msg::kWarningCaption), BoxIcon::Warning);
+      return;
+    }
+    if (!target.Open(*chosen, PosixFile::Mode::CreateWriteOnly)) {
+      ReportOpenFailure(false);
+      return;
+    }
+    // The new file becomes the current path through the reload below, once
+    // the data is safely in it.
+    targetPath = *chosen;
+  }
+  if (editMode() && commitEdit_) commitEdit_();
+
+  PosixFile image;
+  if (!image.Open(workingCopyPath_, PosixFile::Mode::ReadOnly) ||
+      (!chipDataMode && !target.Open(targetPath, PosixFile::Mode::ReadWrite))) {
+    // A read-only or vanished source must not be reported as saved.
+    ReportOpenFailure(false);
+    return;
+  }
+
+  ModificationBlock log;
+  log.Open(services_.LogPath());
+  const std::string stamp = LogTimeStamp(services_.Now());
+  log.Write(chipDataMode ? ChipSaveHeader(stamp, chipName)
+                         : FileSaveHeader(stamp, FileNameOf(targetPath)));
+  bool ok = false;
+  if (chipDataMode) {
+    const std::int64_t len = image.Length();
+    ok = len >= 0 && CopyRange(image, 0, static_cast<std::uint64_t>(len), target, kSaveBlock);
+    log.Write(SavedAsLine(chipName, FileNameOf(targetPath)));
+  } else {
+    ok = WriteBackChanges(image, target, log);
+  }
+  log.Finish();
+  target.Close();
+  if (!ok) {
+    ReportOpenFailure(false);
+    return;
+  }
+
+  if (chipDataMode) {
+    services_.surface().SetControlText(ids::kFileNameBox, t.itext(msg::kSavedAsBoxText));
+    LoadFile(targetPath, LoadOrigin::UserChosen);
+  }
+  ReopenSourceReadOnly();
+  services_.DisableCommand(ids::kSaveFile);
+  services_.ShowStatus(t.itext(msg::kSaved));
+  services_.surface().HexViewChanged();
+}
+
+void FileImage::ReopenSourceReadOnly() {
+  std::lock_guard lock(m_);
+  if (!s_.loaded) return;
+  s_.source.Open(s_.currentPath, PosixFile::Mode::ReadOnly);
+}
+
+void FileImage::SaveFileAs() {
+  if (busy() || !loaded() || !chooser_) return;
+  const auto& t = services_.texts();
+  const std::optional<std::string> chosen =
+      chooser_({std::string(kSaveDefaultExtension), std::string(kSaveAsFilter)});
+  if (!chosen) return;
+  if (IsInternalFile(*chosen)) {
+    services_.Box(t.itext(msg::kInternalFile), t.itext(msg::kWarningCaption), BoxIcon::Warning);
+    return;
+  }
+  if (SameFile(*chosen, currentPath())) {
+    SaveFile();
+    return;
+  }
+  PosixFile out, image;
+  if (!out.Open(*chosen, PosixFile::Mode::CreateWriteOnly) ||
+      !image.Open(workingCopyPath_, PosixFile::Mode::ReadOnly)) {
+    ReportOpenFailure(false);
+    return;
+  }
+  const std::int64_t len = image.Length();
+  if (len < 0 || !CopyRange(image, 0, static_cast<std::uint64_t>(len), out, kSaveAsBlock)) {
+    ReportOpenFailure(false);
+    return;
+  }
+  out.Close();
+  services_.ShowStatus(t.itext(msg::kSaved));
+  if (isChipData()) {
+    services_.surface().SetControlText(ids::kFileNameBox, t.itext(msg::kSavedAsBoxText));
+    {
+      std::lock_guard lock(m_);
+      s_.currentPath = *chosen;
+    }
+    LoadFile(*chosen, LoadOrigin::UserChosen);
+  }
+}
+
+}  // namespace tarnwick::buffers

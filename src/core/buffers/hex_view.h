@@ -1,0 +1,139 @@
+// The hex view's page model: 20 rows of 16 bytes read from the working copy
+// and the source on every refresh, the colour class of each byte, the
+// scroll state, the focus cell and the overlay editor that writes typed
+// digits straight into the working copy.
+//
+// GUI thread only. The model never paints: after a call the grid glue reads
+// the texts, classes (repainting the cells whose class changed), focus,
+// editor and scroll state. When the image changes elsewhere (a load or save,
+// possibly on the worker) the surface gets HexViewChanged(); the glue then
+// calls RefreshHexView(), which first takes over a new load (top row 0, no
+// focus, editor hidden, new scroll range).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/buffers/hex_layout.h"
+
+namespace tarnwick {
+class WindowServices;
+}
+
+namespace tarnwick::buffers {
+
+class FileImage;
+
+// Selected characters [start, end) of the overlay editor.
+struct Selection {
+  int start = 0;
+  int end = 0;
+  bool operator==(const Selection&) const = default;
+};
+
+struct EditorState {
+  bool visible = false;
+  int row = -1;
+  int column = -1;
+  std::string text;
+  Selection selection;
+};
+
+enum class ScrollCode { LineUp, LineDown, PageUp, PageDown, ThumbTrack, ThumbPosition, Top, Bottom,
+                        EndScroll };
+
+class HexView {
+ public:
+  HexView(FileImage& image, WindowServices& services);
+  ~HexView();
+  HexView(const HexView&) = delete;
+  HexView& operator=(const HexView&) = delete;
+
+  void SetupHexView();
+  void RefreshHexView();
+  void SetScrollRange();
+
+  void OnHexScroll(ScrollCode code, std::uint64_t position);
+  // delta > 0: wheel turned away from the user. `focusInView`: the grid, the
+  // scroll bar or the editor has the keyboard focus.
+  void OnHexWheel(int delta, bool focusInView);
+  bool ShowAddress(std::uint64_t address);
+
+  // The edit-mode check box 1006 was clicked.
+  void ToggleEditMode();
+  // The edit-mode menu item 32783.
+  void OnEditModeMenu();
+
+  // A click on a grid cell; `rightHalf` when it hit the cell's right half.
+  void OnHexCellClicked(int row, int column, bool rightHalf);
+  void StartCellEdit(int row, int column, const std::string& text, Selection selection);
+  // The editor's text changed; `caret` is the caret position after the change.
+  void OnEditorChanged(const std::string& text, int caret);
+  // One key typed into the editor: it replaces the selected digit.
+  void TypeCharacter(char c);
+  void CommitCellEdit();
+
+  // Find marks a hit; the next refresh gives the cell its own class again.
+  void MarkSearchHit(int row, int column);
+
+  // ---- State for the grid glue ----
+  const std::string& CellText(int row, int column) const { return texts_[row][column]; }
+  hex::CellClass CellClassAt(int row, int column) const { return classes_[row - 1][column - 1]; }
+  // The class was set by the last refresh (or mark); only these need colour.
+  bool ClassChanged(int row, int column) const { return classChanged_[row - 1][column - 1]; }
+  int focusRow() const { return focusRow_; }
+  int focusColumn() const { return focusColumn_; }
+  const EditorState& editor() const { return editor_; }
+  bool inPlaceEditing() const { return inPlace_; }
+  std::uint64_t topRow() const { return top_; }
+  std::uint64_t scrollMaximum() const { return scrollMax_; }
+  std::uint64_t scrollPosition() const { return scrollPos_; }
+  bool scrollEnabled() const { return scrollMax_ > 0; }
+  // Counts refreshes, so the glue can tell whether to repaint.
+  std::uint64_t revision() const { return revision_; }
+
+ private:
+  void SyncWithImage();
+  void SetFocusCell(int row, int column);
+  void OpenEditor(int row, int column, const std::string& text, Selection selection);
+  void HideEditor();
+  void FollowFocus();
+  void MoveToNextCell();
+  bool CanScroll() const;
+  static bool IsDataCell(int row, int column);
+
+  FileImage& image_;
+  WindowServices& services_;
+
+  std::array<std::array<std::string, hex::kGridColumns>, hex::kGridRows> texts_;
+  std::array<std::array<hex::CellClass, hex::kBytesPerRow>, hex::kPageRows> classes_{};
+  std::array<std::array<bool, hex::kBytesPerRow>, hex::kPageRows> classChanged_{};
+  std::array<std::uint8_t, hex::kPageBytes> imagePage_{};
+  std::array<std::uint8_t, hex::kPageBytes> sourcePage_{};
+  std::uint64_t sourceLength_ = 0;
+
+  std::uint64_t top_ = 0;
+  std::uint64_t previousTop_ = 0;
+  std::uint64_t scrollMax_ = 0;
+  std::uint64_t scrollPos_ = 0;
+
+  int focusRow_ = -1;
+  int focusColumn_ = -1;
+  std::string focusText_;
+  std::uint64_t focusImageRow_ = 0;
+  int rememberedColumn_ = -1;
+  Selection rememberedSelection_;
+  bool focusTracking_ = false;
+
+  bool inPlace_ = false;
+  EditorState editor_;
+  std::string lastGoodText_;
+  std::string restoreText_;
+
+  std::uint64_t seenLoad_ = ~0ull;
+  std::uint64_t seenLayout_ = ~0ull;
+  std::uint64_t revision_ = 0;
+};
+
+}  // namespace tarnwick::buffers

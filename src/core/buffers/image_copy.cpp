@@ -1,0 +1,92 @@
+#include "core/buffers/image_copy.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/buffers/buffer_constants.h"
+
+namespace tarnwick::buffers {
+
+std::uint64_t ByteSum(const std::uint8_t* data, std::size_t n) {
+  std::uint64_t total = 0;
+  // 32-bit partial sums over short runs vectorise well and cannot overflow
+  // (65536 * 255 < 2^32).
+  while (n > 0) {
+    const std::size_t run = std::min<std::size_t>(n, 65536);
+    std::uint32_t part = 0;
+    for (std::size_t i = 0; i < run; ++i) part += data[i];
+    total += part;
+    data += run;
+    n -= run;
+  }
+  return total;
+}
+
+bool CopyWithSum(const PosixFile& from, PosixFile& to, std::uint64_t length, std::uint64_t* sum) {
+  std::vector<std::uint8_t> buf(kLoadBlock);
+  std::uint64_t total = 0;
+  std::uint64_t at = 0;
+  std::uint64_t begin = 0, end = 0;
+  while (from.NextDataRange(at, length, &begin, &end)) {
+    for (std::uint64_t o = begin; o < end;) {
+      const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kLoadBlock, end - o));
+      const std::int64_t got = from.ReadAt(o, buf.data(), want);
+      if (got < 0) return false;
+      if (got == 0) {
+        end = o;  // the source shrank while we copied: stop here
+        length = std::min(length, o);
+        break;
+      }
+      const auto n = static_cast<std::size_t>(got);
+      total += ByteSum(buf.data(), n);
+      if (!to.WriteAt(o, buf.data(), n)) return false;
+      o += n;
+    }
+    at = end;
+  }
+  if (!to.Truncate(length)) return false;
+  *sum = total;
+  return true;
+}
+
+bool CopyRange(const PosixFile& from, std::uint64_t begin, std::uint64_t end, PosixFile& to,
+               std::size_t block, const std::function<void(std::uint64_t)>& progress) {
+  std::vector<std::uint8_t> buf(block);
+  std::uint64_t out = 0;
+  for (std::uint64_t o = begin; o < end;) {
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(block, end - o));
+    const std::int64_t got = from.ReadAt(o, buf.data(), want);
+    if (got < 0) return false;
+    if (got == 0) break;
+    const auto n = static_cast<std::size_t>(got);
+    if (!to.WriteAt(out, buf.data(), n)) return false;
+    out += n;
+    o += n;
+    if (progress) progress(out);
+  }
+  return true;
+}
+
+bool SumPrefix(const PosixFile& f, std::uint64_t length, std::uint64_t* sum) {
+  std::vector<std::uint8_t> buf(kLoadBlock);
+  std::uint64_t total = 0;
+  std::uint64_t at = 0, begin = 0, end = 0;
+  while (f.NextDataRange(at, length, &begin, &end)) {
+    for (std::uint64_t o = begin; o < end;) {
+      const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kLoadBlock, end - o));
+      const std::int64_t got = f.ReadAt(o, buf.data(), want);
+      if (got < 0) return false;
+      if (got == 0) {
+        end = o;
+        break;
+      }
+      total += ByteSum(buf.data(), static_cast<std::size_t>(got));
+      o += static_cast<std::uint64_t>(got);
+    }
+    at = end;
+  }
+  *sum = total;
+  return true;
+}
+
+}  // namespace tarnwick::buffers

@@ -1,0 +1,30 @@
+// Streaming loops over image files: copy with the 64-bit byte sum, plain
+// range copies and sums. Holes of sparse files are skipped (they read as
+// zeros and add nothing to a sum), so large sparse images load quickly.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "core/buffers/posix_file.h"
+
+namespace tarnwick::buffers {
+
+// Sum of n bytes, each taken unsigned.
+std::uint64_t ByteSum(const std::uint8_t* data, std::size_t n);
+
+// Copies the first `length` bytes of `from` into `to` (offset 0 on both) in
+// kLoadBlock pieces, adding every byte to *sum. `to` ends up exactly
+// `length` bytes long. False on any read or write error.
+bool CopyWithSum(const PosixFile& from, PosixFile& to, std::uint64_t length, std::uint64_t* sum);
+
+// Copies [begin, end) of `from` to offset 0 of `to` in `block` pieces.
+// `progress` (optional) gets the bytes copied so far after each piece.
+bool CopyRange(const PosixFile& from, std::uint64_t begin, std::uint64_t end, PosixFile& to,
+               std::size_t block, const std::function<void(std::uint64_t)>& progress = {});
+
+// Sum of the first `length` bytes of `f` read in kLoadBlock pieces.
+bool SumPrefix(const PosixFile& f, std::uint64_t length, std::uint64_t* sum);
+
+}  // namespace tarnwick::buffers

@@ -1,0 +1,55 @@
+// A file descriptor owned by one object, with the 64-bit positioned reads and
+// writes the image code needs. Every call retries on EINTR and reports
+// failure as a result; nothing throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tarnwick::buffers {
+
+class PosixFile {
+ public:
+  enum class Mode {
+    ReadOnly,        // existing file
+    ReadWrite,       // existing file, not truncated
+    CreateReadWrite, // created or truncated
+    CreateWriteOnly, // created or truncated
+  };
+
+  PosixFile() = default;
+  ~PosixFile();
+  PosixFile(PosixFile&& other) noexcept;
+  PosixFile& operator=(PosixFile&& other) noexcept;
+  PosixFile(const PosixFile&) = delete;
+  PosixFile& operator=(const PosixFile&) = delete;
+
+  bool Open(const std::string& path, Mode mode);
+  void Close();
+  bool isOpen() const { return fd_ >= 0; }
+
+  // Length in bytes, or -1 when closed or unknown.
+  std::int64_t Length() const;
+  // Reads up to n bytes at offset; fewer only at the end of the file.
+  // Returns the count, or -1 on error.
+  std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::size_t n) const;
+  // Writes all n bytes at offset; false on any error (including a full disk).
+  bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t n);
+  bool Truncate(std::uint64_t length);
+  // The start of the next stretch holding data at or after `from`, and the
+  // end of that stretch. Falls back to [from, length) where holes are not
+  // reported. False when only holes follow.
+  bool NextDataRange(std::uint64_t from, std::uint64_t length, std::uint64_t* begin,
+                     std::uint64_t* end) const;
+
+ private:
+  int fd_ = -1;
+};
+
+// True when both names lead to the same file: by device and inode when both
+// exist, otherwise by their normalised absolute paths.
+bool SameFile(const std::string& a, const std::string& b);
+bool FileExists(const std::string& path);
+
+}  // namespace tarnwick::buffers
