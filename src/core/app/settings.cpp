@@ -20,9 +20,8 @@ struct SettingSlot {
 };
 
 constexpr SettingSlot kSlots[] = {
-    {ids::kSoundSetting, 0},        {ids::kAutoDetectSetting, 1},
-    {ids::kBatchEraseSetting, 2},   {ids::kBatchProgramSetting, 3},
-    {ids::kBatchVerifySetting, 4},
+    {ids::kSoundSetting, 0},        {ids::kAutoDetectSetting, 1},  {ids::kBatchEraseSetting, 2},
+    {ids::kBatchProgramSetting, 3}, {ids::kBatchVerifySetting, 4},
 };
 
 // Opened read-write, created when missing, existing content kept.
@@ -45,8 +44,8 @@ class SettingsFile {
     if (fd_ < 0) return bytes;
     std::size_t done = 0;
     while (done < bytes.size()) {
-      const ssize_t got = ::pread(fd_, bytes.data() + done, bytes.size() - done,
-                                  static_cast<off_t>(done));
+      const ssize_t got =
+          ::pread(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
       if (got <= 0) break;
       done += static_cast<std::size_t>(got);
     }

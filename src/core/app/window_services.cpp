@@ -100,13 +100,13 @@ void WindowServices::SetOperationCaption(int id, bool running) {
     int idleFtext;
   };
   static constexpr Caption kCaptions[] = {
-      {ids::kEraseButton, 36, 54},  {ids::kProgramButton, 38, 55},
-      {ids::kVerifyButton, 40, 56}, {ids::kReadButton, 42, 57},
-      {ids::kBlankCheckButton, 44, 58},
+      {ids::kEraseButton, 36, 54}, {ids::kProgramButton, 38, 55},    {ids::kVerifyButton, 40, 56},
+      {ids::kReadButton, 42, 57},  {ids::kBlankCheckButton, 44, 58},
   };
   for (const Caption& c : kCaptions) {
     if (c.id == id) {
-      surface_.SetControlText(id, running ? texts_.itext(c.runningItext) : texts_.ftext(c.idleFtext));
+      surface_.SetControlText(id,
+                              running ? texts_.itext(c.runningItext) : texts_.ftext(c.idleFtext));
       return;
     }
   }

@@ -154,7 +154,7 @@ TEST(TextTableTest, DamagedFilesNeverCrash) {
   TextTable b;
   b.LoadFtext(dir.file("brackets.ini"));
   EXPECT_EQ(b.ftext(8), "x]y");  // the value text before the "[" is kept
-  EXPECT_EQ(b.ftext(9), "[");  // no "]": not a bracketed part
+  EXPECT_EQ(b.ftext(9), "[");    // no "]": not a bracketed part
   EXPECT_EQ(b.ftext(7), kF);
 }
 

@@ -119,8 +119,10 @@ TEST(WindowServicesCaptionTest, OperationButtonsTakeRunningAndIdleTexts) {
   TempDir dir;
   std::string ftext = "[ftext]\r\n";
   std::string itext = "[itext]\r\n";
-  for (int n = 0; n < TextTable::kFtextCount; ++n) ftext += std::to_string(n) + "=F" + std::to_string(n) + "\r\n";
-  for (int n = 0; n < TextTable::kItextCount; ++n) itext += std::to_string(n) + "=I" + std::to_string(n) + "\r\n";
+  for (int n = 0; n < TextTable::kFtextCount; ++n)
+    ftext += std::to_string(n) + "=F" + std::to_string(n) + "\r\n";
+  for (int n = 0; n < TextTable::kItextCount; ++n)
+    itext += std::to_string(n) + "=I" + std::to_string(n) + "\r\n";
   dir.Write("ftext.ini", ftext);
   dir.Write("itext.ini", itext);
   TextTable texts;
@@ -133,8 +135,10 @@ TEST(WindowServicesCaptionTest, OperationButtonsTakeRunningAndIdleTexts) {
     int id;
     const char* running;
     const char* idle;
-  } cases[] = {{ids::kEraseButton, "I36", "F54"},   {ids::kProgramButton, "I38", "F55"},
-               {ids::kVerifyButton, "I40", "F56"},  {ids::kReadButton, "I42", "F57"},
+  } cases[] = {{ids::kEraseButton, "I36", "F54"},
+               {ids::kProgramButton, "I38", "F55"},
+               {ids::kVerifyButton, "I40", "F56"},
+               {ids::kReadButton, "I42", "F57"},
                {ids::kBlankCheckButton, "I44", "F58"}};
   for (const auto& c : cases) {
     services.SetOperationCaption(c.id, true);
