@@ -1,0 +1,103 @@
+#include "sim/boot_loader.h"
+
+#include <algorithm>
+
+#include "protocol/protocol.h"
+
+namespace tarnwick::sim {
+
+using namespace protocol;
+
+BootLoader::BootLoader() : flash_(kBootFlashSize, 0x00) {}
+
+void BootLoader::Begin() {
+  started_ = false;
+  taking_ = false;
+  accepted_ = false;
+  readPos_ = 0;
+}
+
+void BootLoader::OnFrame(std::uint8_t code, std::uint8_t value, std::vector<std::uint8_t>& answer,
+                         bool& restart) {
+  switch (code) {
+    case BOOT_HELLO:
+      answer = {kBootHelloFirst, kBootHelloSecond};
+      break;
+    case BOOT_START:
+      started_ = true;
+      answer = {kBootStartReady};
+      break;
+    case BOOT_ERASE_BLOCK: {
+      if (!started_) break;  // not answered: the program times out
+      const std::size_t at = static_cast<std::size_t>(value) * kBootBlockSize;
+      std::fill_n(flash_.begin() + static_cast<std::ptrdiff_t>(at), kBootBlockSize, 0xFF);
+      damaged_ = true;
+      accepted_ = false;
+      answer = {kBootEraseDone};
+      break;
+    }
+    case BOOT_WRITE_BEGIN:
+      if (!started_) break;
+      taking_ = true;
+      writePos_ = 0;
+      imageLength_ = 0;
+      accepted_ = false;
+      break;
+    case BOOT_WRITE_END:
+      taking_ = false;
+      break;
+    case BOOT_READBACK_BEGIN:
+      readPos_ = 0;
+      break;
+    case BOOT_READ_BLOCK: {
+      answer.assign(kBootBlockSize, 0xFF);
+      if (readPos_ < flash_.size()) {
+        const std::size_t n = std::min(kBootBlockSize, flash_.size() - readPos_);
+        std::copy_n(flash_.begin() + static_cast<std::ptrdiff_t>(readPos_), n, answer.begin());
+      }
+      readPos_ += kBootBlockSize;
+      break;
+    }
+    case BOOT_FINISH:
+      taking_ = false;
+      accepted_ = CheckImage(value);
+      answer = {accepted_ ? kBootFinishAccepted : kBootFinishRejected};
+      break;
+    case BOOT_RESTART:
+      taking_ = false;
+      restart = true;
+      break;
+    case BOOT_IDLE:
+    default:
+      break;
+  }
+}
+
+int BootLoader::OnImagePiece(const std::uint8_t* data, int size) {
+  if (size < 0) return -1;
+  const std::size_t n = static_cast<std::size_t>(size);
+  if (writePos_ + n > flash_.size()) {
+    taking_ = false;
+    return -1;
+  }
+  for (std::size_t i = 0; i < n; ++i) flash_[writePos_ + i] &= data[i];
+  writePos_ += n;
+  imageLength_ = writePos_;
+  if (n < kFirmwarePiece) taking_ = false;  // a short piece ends the image
+  return size;
+}
+
+bool BootLoader::CheckImage(std::uint8_t finishValue) const {
+  const std::size_t len = imageLength_;
+  if (len < 4) return false;
+  auto plain = [&](std::size_t i) {
+    return static_cast<std::uint8_t>(flash_[i] ^ kFirmwareScramble[i % kFirmwareScramble.size()]);
+  };
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i + 3 < len; ++i) sum += plain(i);
+  const std::uint32_t stored = static_cast<std::uint32_t>(plain(len - 3)) << 16 |
+                               static_cast<std::uint32_t>(plain(len - 2)) << 8 | plain(len - 1);
+  return sum == stored && plain(len - 4) == finishValue;
+}
+
+}  // namespace tarnwick::sim

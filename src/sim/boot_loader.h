@@ -1,0 +1,47 @@
+// The box's boot loader: the 4-byte boot frames of the firmware-upgrade mode
+// and the image stream. It keeps the image in its own flash (erase sets
+// 0xFF, writing only clears bits) and accepts it only when the unscrambled
+// image carries a correct sum.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tarnwick::sim {
+
+inline constexpr std::size_t kBootFlashSize = 256 * 1024;  // erase indices are one byte
+inline constexpr std::uint8_t kBootEraseDone = 0x02;
+inline constexpr std::uint8_t kBootFinishRejected = 0xEE;
+
+class BootLoader {
+ public:
+  BootLoader();
+
+  // Called when the box enters the upgrade mode.
+  void Begin();
+  // One boot frame; fills `answer` and sets `restart` for BOOT_RESTART.
+  void OnFrame(std::uint8_t code, std::uint8_t value, std::vector<std::uint8_t>& answer,
+               bool& restart);
+  bool TakingImage() const { return taking_; }
+  // A piece of the image stream; the count taken, or -1 when it does not fit.
+  int OnImagePiece(const std::uint8_t* data, int size);
+
+  bool Accepted() const { return accepted_; }
+  bool FirmwareDamaged() const { return damaged_ && !accepted_; }
+  std::size_t ImageLength() const { return imageLength_; }
+  const std::vector<std::uint8_t>& Flash() const { return flash_; }
+
+ private:
+  bool CheckImage(std::uint8_t finishValue) const;
+
+  std::vector<std::uint8_t> flash_;
+  bool started_ = false;
+  bool taking_ = false;
+  bool accepted_ = false;
+  bool damaged_ = false;  // a block was erased: the old firmware is gone
+  std::size_t writePos_ = 0;
+  std::size_t imageLength_ = 0;
+  std::size_t readPos_ = 0;
+};
+
+}  // namespace tarnwick::sim

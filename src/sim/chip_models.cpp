@@ -1,0 +1,102 @@
+#include "sim/chip_models.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdint>
+
+namespace tarnwick::sim {
+namespace {
+
+// OTP method records of the chip families the box knows.
+constexpr std::array<std::uint8_t, 9> kOtpFamilyEon{0x00, 0x00, 0x3A, 0x04, 0x02,
+                                                    0x03, 0x05, 0x01, 0x01};
+constexpr std::array<std::uint8_t, 9> kOtpFamilyMx{0x02, 0x00, 0xB1, 0xC1, 0x02,
+                                                   0x03, 0x2B, 0x2F, 0x01};
+constexpr std::array<std::uint8_t, 9> kOtpFamilyWinbond{0x03, 0x00, 0x00, 0x00, 0x42,
+                                                        0x48, 0x35, 0x01, 0x01};
+
+struct ModelRow {
+  std::string_view name;
+  ChipKind kind;
+  std::uint8_t accessClass;
+  std::uint8_t subcode;  // EEPROM: its one mode; SPI flash answers the usual four
+  bool fiveVolt;
+  std::uint32_t id;  // 0 for EEPROMs: the family answer of the class
+  std::uint64_t size;
+  std::uint32_t page;
+  std::uint32_t sector;
+  bool word;
+  std::uint32_t otpSize;
+  const std::array<std::uint8_t, 9>* otpMethod;
+  bool quadEnable;
+};
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+
+// Sizes, pages and OTP areas from the makers' datasheets.
+constexpr std::array<ModelRow, 14> kModels{{
+    {"EN25Q64", ChipKind::SpiFlash, 0, 0x00, false, 0x1C3017, 8 * kMiB, 256, 4096, false, 512,
+     &kOtpFamilyEon, false},
+    {"EN25QH128", ChipKind::SpiFlash, 0, 0x00, false, 0x1C7018, 16 * kMiB, 256, 4096, false, 512,
+     nullptr, false},
+    {"W25Q32FV", ChipKind::SpiFlash, 0, 0x00, false, 0xEF4016, 4 * kMiB, 256, 4096, false, 768,
+     &kOtpFamilyWinbond, true},
+    {"W25Q64FV", ChipKind::SpiFlash, 0, 0x00, false, 0xEF4017, 8 * kMiB, 256, 4096, false, 768,
+     &kOtpFamilyWinbond, true},
+    {"W25Q128FV", ChipKind::SpiFlash, 0, 0x00, false, 0xEF4018, 16 * kMiB, 256, 4096, false, 768,
+     &kOtpFamilyWinbond, true},
+    {"W25Q256FV", ChipKind::SpiFlash, 0, 0x00, false, 0xEF4019, 32 * kMiB, 256, 4096, false, 768,
+     &kOtpFamilyWinbond, true},
+    {"GD25Q128C", ChipKind::SpiFlash, 0, 0x00, false, 0xC84018, 16 * kMiB, 256, 4096, false, 1536,
+     nullptr, true},
+    {"MX25L6405D", ChipKind::SpiFlash, 0, 0x00, false, 0xC22017, 8 * kMiB, 256, 4096, false, 64,
+     &kOtpFamilyMx, false},
+    {"MX25L12835F", ChipKind::SpiFlash, 0, 0x00, false, 0xC22018, 16 * kMiB, 256, 4096, false, 512,
+     &kOtpFamilyMx, true},
+    {"MT25QL01G", ChipKind::SpiFlash, 0, 0x00, false, 0x20BA21, 128 * kMiB, 256, 4096, false, 64,
+     nullptr, false},
+    {"24C02", ChipKind::Eeprom, 1, 0x00, true, 0, 256, 8, 0, false, 0, nullptr, false},
+    {"24C256", ChipKind::Eeprom, 1, 0x00, true, 0, 32768, 64, 0, false, 0, nullptr, false},
+    {"93C46", ChipKind::Eeprom, 3, 0x00, true, 0, 128, 2, 0, true, 0, nullptr, false},
+    {"25LC256", ChipKind::Eeprom, 2, 0x00, true, 0, 32768, 64, 0, false, 0, nullptr, false},
+}};
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+std::optional<ChipDescription> BuiltInChip(std::string_view model) {
+  for (const ModelRow& row : kModels) {
+    if (!SameName(row.name, model)) continue;
+    ChipDescription chip;
+    chip.model = std::string(row.name);
+    chip.kind = row.kind;
+    chip.accessClass = row.accessClass;
+    if (row.kind == ChipKind::Eeprom) chip.subcodes = {row.subcode};
+    chip.fiveVolt = row.fiveVolt;
+    if (row.id != 0) chip.id = row.id;
+    chip.size = row.size;
+    chip.pageSize = row.page;
+    chip.sectorSize = row.sector;
+    chip.wordOrganised = row.word;
+    chip.otp.size = row.otpSize;
+    if (row.otpMethod) chip.otp.method.assign(row.otpMethod->begin(), row.otpMethod->end());
+    chip.hasQuadEnable = row.quadEnable;
+    return chip;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string_view> BuiltInModelNames() {
+  std::vector<std::string_view> names;
+  for (const ModelRow& row : kModels) names.push_back(row.name);
+  return names;
+}
+
+}  // namespace tarnwick::sim
