@@ -1,0 +1,31 @@
+#include "ui/app/box_factory.h"
+
+#include <string>
+
+#include "core/device/libusb_api.h"
+#include "sim/virtual_box.h"
+#include "ui/app/app_options.h"
+
+namespace tarnwick {
+
+std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir,
+                                QString& error) {
+  if (!options.simulate) return std::make_unique<LibUsbApi>();
+  std::string message;
+  std::optional<sim::BoxDescription> description;
+  if (options.simulationFile.isEmpty()) {
+    // The default chip keeps its content in the base directory.
+    description = sim::DefaultBoxDescription(baseDir.toStdString());
+  } else {
+    description = sim::LoadBoxDescription(options.simulationFile.toStdString(), message);
+  }
+  if (!description) {
+    error = QString::fromStdString(message);
+    return nullptr;
+  }
+  std::unique_ptr<sim::VirtualBox> box = sim::VirtualBox::Create(*description, message);
+  if (!box) error = QString::fromStdString(message);
+  return box;
+}
+
+}  // namespace tarnwick

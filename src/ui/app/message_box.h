@@ -1,0 +1,23 @@
+// Message boxes of the program. With TARNWICK_BOX_LOG=1 in the environment
+// every box text goes to stderr and the box answers itself with its first
+// button instead of waiting for a user (used by the whole-process tests).
+#pragma once
+
+#include <QString>
+
+#include "core/app/window_surface.h"
+
+class QWidget;
+
+namespace tarnwick {
+
+bool BoxLogEnabled();
+
+// Runs a modal box on the GUI thread; `parent` may be null (no owner window).
+BoxAnswer RunMessageBox(QWidget* parent, const QString& text, const QString& caption,
+                        BoxIcon icon, BoxButtons buttons);
+
+// The answer a box gives when nobody can answer it: the first button.
+BoxAnswer DefaultAnswer(BoxButtons buttons);
+
+}  // namespace tarnwick

@@ -1,0 +1,112 @@
+// The main window: every control of dialog 102 and menu 154, routed to one
+// Session. The window only translates: user actions become Session calls,
+// and the Session's reports reach the widgets through QtWindowSurface.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "core/session/session.h"
+#include "protocol/usb_api.h"
+#include "ui/app/dialog_layout.h"
+#include "ui/app/surface_view.h"
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+
+namespace tarnwick {
+
+class MainMenu;
+class QtWindowSurface;
+class SoundPlayer;
+class TextProgressBar;
+
+class ProgrammerDlg : public QMainWindow, public SurfaceView {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    std::string baseDir;  // with trailing '/'
+    bool startWorker = true;
+  };
+
+  ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent = nullptr);
+  ~ProgrammerDlg() override;
+
+  // The rest of the start-up (settings, catalogue, worker); its boxes need a
+  // window to sit on, so it runs once the window is shown.
+  void Start();
+
+  Session& session() { return *session_; }
+  QtWindowSurface& surface() { return *surface_; }
+  MainMenu& menu() { return *menu_; }
+  QWidget* Control(int id) const;
+  const DialogUnits& units() const { return units_; }
+  bool statusError() const { return statusError_; }
+
+  // Sends a command as a click or a menu item would.
+  void SendCommand(int id);
+
+ signals:
+  // The core changed the file image or the page; the hex view re-reads it.
+  void hexViewChanged();
+  // Enter was pressed in the window: the hex view commits its cell edit.
+  void commitCellEditRequested();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildControls();
+  QWidget* MakeControl(const ControlSpec& spec, QWidget* parent);
+  void ConnectControls();
+  void ApplyTexts();
+  void SeedSurface();
+  void OnMenuAction(QAction* action);
+  void BrowseForFile();
+  void OnFilesDropped(const QStringList& paths);
+
+  // SurfaceView: the widget side of the surface, GUI thread only.
+  void ViewStatusLine(const QString& text, bool error) override;
+  void ViewPaneLine(const QString& line, bool replaceLast) override;
+  void ViewClearPane() override;
+  void ViewProgressVisible(bool visible) override;
+  void ViewProgress(int position, const QString& text) override;
+  void ViewCommandEnabled(int id, bool enabled) override;
+  void ViewMenuChecked(int id, bool checked) override;
+  void ViewControlText(int id, const QString& text) override;
+  void ViewControlVisible(int id, bool visible) override;
+  void ViewCheckBox(int id, bool checked) override;
+  void ViewListItems(int id, const QStringList& items) override;
+  void ViewListSelection(int id, int index) override;
+  void ViewPicture(int id, int iconResource) override;
+  void ViewHexChanged() override;
+  void ViewPlaySound(const QString& absolutePath) override;
+  BoxAnswer ViewAsk(const QString& text, const QString& caption, BoxIcon icon,
+                    BoxButtons buttons) override;
+
+  Options options_;
+  UsbApi& usb_;
+  DialogUnits units_;
+  std::map<int, QWidget*> controls_;
+  QLabel* status_ = nullptr;
+  QPlainTextEdit* pane_ = nullptr;
+  TextProgressBar* progress_ = nullptr;
+  SoundPlayer* sounds_ = nullptr;
+  std::unique_ptr<MainMenu> menu_;
+  bool statusError_ = false;
+  bool exiting_ = false;   // the exit item skips the close questions
+  bool closed_ = false;    // the close sequence has run
+  // Declared last: the session reports into the surface until it is gone.
+  std::unique_ptr<QtWindowSurface> surface_;
+  std::unique_ptr<Session> session_;
+};
+
+}  // namespace tarnwick
