@@ -1,0 +1,100 @@
+// The chip selection of the main window: the type, maker and model lists
+// (1014-1016), the selected record, its chip size and capacity text, the
+// socket picture and the QE controls. Every change goes through
+// ApplySelection, which rebuilds the command frame's parameters.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/app/window_surface.h"
+#include "core/catalogue/catalogue.h"
+#include "core/catalogue/selection_rules.h"
+#include "core/device/command_frame.h"
+
+namespace tarnwick {
+
+// What the rest of the window needs after a selection was applied.
+struct AppliedSelection {
+  std::int32_t record = kNoRecord;  // kNoRecord: disable the chip operations
+  std::uint64_t chipSize = 0;
+};
+
+class ChipSelection {
+ public:
+  using AfterApply = std::function<void(const AppliedSelection&)>;
+
+  // `catalogue` and `frame` are owned by the caller and outlive this object.
+  ChipSelection(const Catalogue& catalogue, WindowSurface& surface, CommandFrame& frame);
+
+  // Start-up: fill the three lists, build record 0's parameters, apply.
+  void Initialise();
+
+  void FillTypeList();
+  void FillMakerList(bool reset);
+  void FillModelList(bool reset);
+  void ApplySelection();
+  // Selects a record in all three lists and applies it (detection's path).
+  // False, with nothing changed, for an index outside the catalogue.
+  bool SelectRecord(std::int64_t index);
+
+  // The user picked entry `index` (-1: none) in a list.
+  void OnTypeChanged(int index);
+  void OnMakerChanged(int index);
+  void OnModelChanged(int index);
+
+  // Called after every ApplySelection: the file image updates its rows and
+  // the chip checksum, the window enables or disables the chip operations.
+  void SetAfterApply(AfterApply hook) { afterApply_ = std::move(hook); }
+  // Byte 2 bit 7 of every parameter build; set by the adapter query.
+  void SetAdapterFlag(bool fitted) { adapter_.store(fitted); }
+  bool AdapterFlag() const { return adapter_.load(); }
+
+  std::int32_t SelectedRecord() const { return selected_.load(); }
+  bool HasRecord() const { return SelectedRecord() != kNoRecord; }
+  std::uint64_t ChipSize() const { return chipSize_.load(); }
+  QeMethodBytes QeMethod() const;
+  bool QeControlsShown() const { return qeShown_.load(); }
+  std::string CapacityText() const;
+
+  // The lists as the window shows them.
+  const std::vector<std::string>& Types() const { return types_.items; }
+  const std::vector<std::string>& Makers() const { return makers_.items; }
+  const std::vector<std::string>& Models() const { return models_.items; }
+  int TypeIndex() const { return types_.selected; }
+  int MakerIndex() const { return makers_.selected; }
+  int ModelIndex() const { return models_.selected; }
+
+ private:
+  struct List {
+    int id;
+    std::vector<std::string> items;
+    int selected = -1;
+    std::string Text() const;
+  };
+
+  void Show(List& list);
+  void Select(List& list, int index);
+  // The list's own search: exact text, case ignored; -1 when absent.
+  static int FindExact(const List& list, const std::string& text);
+
+  const Catalogue& catalogue_;
+  WindowSurface& surface_;
+  CommandFrame& frame_;
+  AfterApply afterApply_;
+  List types_;
+  List makers_;
+  List models_;
+  // Read by the worker while the window thread may apply a new selection.
+  std::atomic<std::int32_t> selected_{0};
+  std::atomic<std::uint64_t> chipSize_{0};
+  std::atomic<bool> adapter_{false};
+  std::atomic<bool> qeShown_{false};
+  std::atomic<std::uint16_t> qeMethod_{0};
+  std::string capacityText_;
+};
+
+}  // namespace tarnwick
