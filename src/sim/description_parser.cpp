@@ -284,6 +284,11 @@ class Parser {
   // The model goes first so that raw fields override it wherever they stand.
   bool BuildChip() {
     ChipDescription chip;
+    // Bad values are reported first, whatever else is missing.
+    for (const Entry& e : chipEntries_) {
+      ChipDescription scratch;
+      if (e.key != "model" && !ChipKey(e, scratch)) return false;
+    }
     const Entry* model = nullptr;
     bool sizeGiven = false;
     bool kindGiven = false;
