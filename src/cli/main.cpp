@@ -26,7 +26,7 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 constexpr int kDetectFamilyOrUnknown = 2;
-constexpr int kDetectNoAnswer = 3;
+constexpr int kDetectSilent = 3;
 constexpr int kBoxMissing = 4;
 
 std::string ExecutableDir() {
@@ -89,7 +89,11 @@ int main(int argc, char** argv) {
       }
       description = *loaded;
     }
-    usb = std::make_unique<sim::VirtualBox>(description);
+    usb = sim::VirtualBox::Create(description, error);
+    if (!usb) {
+      std::fprintf(stderr, "tarnwick-cli: virtual box: %s\n", error.c_str());
+      return kUsage;
+    }
   } else {
     usb = std::make_unique<LibUsbApi>();
   }
@@ -126,7 +130,7 @@ int main(int argc, char** argv) {
     if (r == kDetectFound) return kOk;
     if (r == kDetectFamilyOnly) return kDetectFamilyOrUnknown;
     if (r == kDetectNoDevice) return kBoxMissing;
-    return kDetectNoAnswer;
+    return kDetectSilent;
   }
 
   if (o.command == "program" || o.command == "verify" || o.command == "auto") {

@@ -35,6 +35,8 @@ void TerminalSurface::WritePaneLine(const std::string& line, bool replaceLast) {
 
 void TerminalSurface::ShowProgress(bool visible) {
   std::lock_guard l(m_);
+  lastPlainPercent_ = -1;
+  lastProgress_.clear();
   if (!visible) EndProgressLine();
 }
 
@@ -50,6 +52,9 @@ void TerminalSurface::SetProgress(int position, const std::string& text) {
     std::fprintf(err_, "\r[%s] %s\x1b[K", bar.c_str(), text.c_str());
     progressShown_ = true;
   } else {
+    // A log file wants a few lines, not a hundred.
+    if (position % 10 != 0 || position == lastPlainPercent_) return;
+    lastPlainPercent_ = position;
     std::fprintf(err_, "%s\n", text.c_str());
   }
   std::fflush(err_);

@@ -65,6 +65,7 @@ class TerminalSurface : public WindowSurface {
   bool lastError_ = false;
   bool progressShown_ = false;
   std::string lastProgress_;
+  int lastPlainPercent_ = -1;
   std::atomic<bool> questionRefused_{false};
   std::vector<std::string> pane_;
   std::map<int, bool> enabled_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
 #include "core/operations/op_support.h"
@@ -128,6 +129,7 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     const int n = Read(ctx, answer, 1, 1000);
     const bool fitted = n == 1 && answer[0] == kAdapterFitted;
     ctx.flags.adapter = fitted;
+    ctx.selection.SetAdapterFlag(fitted);
     auto& c = ctx.frame.bytes[kFrameClass];
     c = fitted ? static_cast<std::uint8_t>(c | kAdapterBit) : static_cast<std::uint8_t>(c & ~kAdapterBit);
     ui.surface().SetCommandEnabled(ids::kAdapterPicture, fitted);
@@ -188,7 +190,7 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
         // Entries 3 and 5 are served by the same answer.
         if (fam->code == kIdFamilySpiEeprom && current == 5) leaveAlone = true;
         if (!leaveAlone) {
-          ctx.selection.SelectTypeIndex(fam->typeIndex);
+          ctx.selection.OnTypeChanged(fam->typeIndex);
           ctx.flags.selectionChanged = true;
         }
         if (quiet) {
@@ -219,9 +221,9 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
         if (pass == 0 && !highByte) continue;
         if (pass == 1 && highByte) continue;
         if (pass < 2) {
-          ctx.selection.catalogue().FindByMainId(id, candidates);
+          ctx.catalogue.FindByMainId(id, candidates);
         } else {
-          ctx.selection.catalogue().FindBySecondId(id, candidates);
+          ctx.catalogue.FindBySecondId(id, candidates);
         }
         if (!candidates.empty()) break;
       }
@@ -247,8 +249,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
       if (quiet || asJob23 || ctx.flags.selectionChanged) ui.ShowStatus(ctx.I(74), true);
     }
     if (asJob23) {
-      ui.Box(ctx.I(191) + "\r\n" + ctx.F(43) + ctx.selection.TypeText() + "\r\n" + ctx.F(44) +
-                 ctx.selection.MakerText() + "\r\n" + ctx.F(45) + ctx.selection.ModelText() + "          ",
+      ui.Box(ctx.I(191) + "\r\n" + ctx.F(43) + TypeText(ctx) + "\r\n" + ctx.F(44) +
+                 MakerText(ctx) + "\r\n" + ctx.F(45) + ModelText(ctx) + "          ",
              BoxIcon::Information);
     }
     ui.EnableCommand(ids::kChipFill);
@@ -262,10 +264,10 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     result = kDetectNoAnswer;
   }
 
-  ctx.selection.RebuildParameters();
+  RebuildParameters(ctx);
   if (!ranOut) {
-    ui.AppendLog(ctx.selection.TypeText() + " : " + ctx.selection.MakerText() + " : " +
-                 ctx.selection.ModelText() + " : " + ctx.selection.CapacityText());
+    ui.AppendLog(TypeText(ctx) + " : " + MakerText(ctx) + " : " +
+                 ModelText(ctx) + " : " + ctx.selection.CapacityText());
     if (ctx.selection.ChipSize() > 0x7FFFFF) ui.AppendLog(ctx.I(54));
   }
   Send(ctx, CMD_SETUP, 5000);
@@ -279,7 +281,7 @@ bool AutoIdentify(OperationContext& ctx) {
     return r != kDetectNoAnswer && r != kDetectNoDevice && !ctx.flags.selectionChanged;
   }
   if (ctx.link.CheckLink(true) == -2) {
-    ctx.selection.RebuildParameters();
+    RebuildParameters(ctx);
     return false;
   }
   return true;

@@ -14,6 +14,7 @@ namespace tarnwick {
 
 class DeviceLink;
 class ChipSelection;
+class Catalogue;
 namespace buffers {
 class FileImage;
 }
@@ -47,6 +48,7 @@ struct OperationContext {
   CommandFrame& frame;
   CommandChannel& channel;
   ChipSelection& selection;
+  const Catalogue& catalogue;
   buffers::FileImage& image;
   Settings& settings;
   OperationFlags& flags;

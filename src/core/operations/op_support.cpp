@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/catalogue/chip_selection.h"
+#include "core/catalogue/parameter_build.h"
 #include "core/device/device_link.h"
 
 namespace tarnwick {
@@ -47,6 +49,25 @@ int Elapsed(OperationContext& ctx, int start) {
   int d = TimeOfDaySeconds(ctx) - start;
   if (d < 0) d += 24 * 3600;
   return d;
+}
+
+namespace {
+std::string ListText(const std::vector<std::string>& items, int index) {
+  return index >= 0 && static_cast<std::size_t>(index) < items.size() ? items[static_cast<std::size_t>(index)]
+                                                                      : std::string();
+}
+}  // namespace
+
+std::string TypeText(OperationContext& ctx) { return ListText(ctx.selection.Types(), ctx.selection.TypeIndex()); }
+std::string MakerText(OperationContext& ctx) {
+  return ListText(ctx.selection.Makers(), ctx.selection.MakerIndex());
+}
+std::string ModelText(OperationContext& ctx) {
+  return ListText(ctx.selection.Models(), ctx.selection.ModelIndex());
+}
+
+void RebuildParameters(OperationContext& ctx) {
+  BuildParameters(ctx.catalogue, ctx.selection.SelectedRecord(), ctx.selection.AdapterFlag(), ctx.frame);
 }
 
 void DisableAll(OperationContext& ctx, std::initializer_list<int> ids) {

@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/app/settings.h"
 #include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
@@ -138,7 +139,7 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
   Send(ctx, protocol::CMD_PROGRAM, 5000);
   SleepMs(50);
 
-  const std::uint64_t length = LengthToProgram(ctx.selection.TypeText(), chipSize, fileSize);
+  const std::uint64_t length = LengthToProgram(TypeText(ctx), chipSize, fileSize);
   ProgramStreamOptions options;
   options.length = length;
   options.sourceSize = fileSize;
@@ -330,7 +331,7 @@ bool AutoProgram(OperationContext& ctx) {
   auto reinitialise = [&] {
     Send(ctx, protocol::CMD_RESET, 1000);
     SleepMs(20);
-    ctx.selection.RebuildParameters();
+    RebuildParameters(ctx);
     Send(ctx, protocol::CMD_SETUP, 1000);
     SleepMs(50);
   };

@@ -5,6 +5,7 @@
 
 #include "core/operations/chip_operations.h"
 #include "core/operations/detection.h"
+#include "core/catalogue/parameter_build.h"
 #include "core/operations/op_support.h"
 #include "core/session/session_impl.h"
 #include "protocol/protocol.h"
@@ -25,19 +26,19 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
                          [this] { channel.SendCommand(protocol::CMD_IDLE, 1000); }}),
       link(usb, services, flags.refusal, worker.DeviceChangeFlag()),
       channel(link, frame),
-      selection(catalogue, surface, frame, flags.adapter),
+      selection(catalogue, surface, frame),
       image(services, options.baseDir),
-      ctx{services, link, frame, channel, selection, image, settings, flags,
+      ctx{services, link, frame, channel, selection, catalogue, image, settings, flags,
           [this] { return worker.JobCode(); }} {
   services.SetBaseDir(options.baseDir);
-  selection.SetAppliedHook([this] { OnChipApplied(); });
+  selection.SetAfterApply([this](const AppliedSelection& a) { OnChipApplied(a); });
 }
 
-void Session::Impl::OnChipApplied() {
-  image.SetChip(selection.ModelText(), selection.ChipSize());
+void Session::Impl::OnChipApplied(const AppliedSelection& applied) {
+  image.SetChip(ModelText(ctx), applied.chipSize);
   surface.HexViewChanged();
   // Without a selected record no chip operation can be set up.
-  const bool any = selection.SelectedRecord() >= 0;
+  const bool any = applied.record != kNoRecord;
   for (int id : {ids::kAutoProgramButton, ids::kEraseButton, ids::kProgramButton, ids::kVerifyButton,
                  ids::kReadButton, ids::kBlankCheckButton}) {
     surface.SetCommandEnabled(id, any);
@@ -123,15 +124,12 @@ void Session::Impl::LoadCatalogueAtStart() {
     return;
   }
   std::fclose(f);
-  catalogue.LoadCatalogue(path, [this](const std::string& text, const std::string& caption) {
-    services.Box(text, caption, BoxIcon::Warning);
+  catalogue.LoadCatalogue(path, [this](const std::string& text, const std::string& caption, BoxIcon icon) {
+    services.Box(text, caption, icon);
   });
-  const std::string refused = FormatRefusedLinesLog(catalogue.Report());
+  const std::string refused = FormatRefusalLog(catalogue.Report());
   if (!refused.empty()) services.AppendLog(refused);
-  selection.FillTypeList();
-  selection.FillMakerList(false);
-  selection.FillModelList(false);
-  selection.ApplySelection();
+  selection.Initialise();
 }
 
 // ---- Session ------------------------------------------------------------------

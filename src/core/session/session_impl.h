@@ -29,7 +29,7 @@ struct Session::Impl {
   void StartOperationButton(int id);
   void NoteFileBeforeJob(std::uint8_t code);
   void LoadCatalogueAtStart();
-  void OnChipApplied();
+  void OnChipApplied(const AppliedSelection& applied);
 
   Options options;
   WindowSurface& surface;
