@@ -205,6 +205,23 @@ TEST_F(StreamsTest, GigabyteChipWorksFromASparseFile) {
   EXPECT_EQ(box_->ReadContent(0x3FFFFFF0, 64).size(), 16u);
 }
 
+TEST_F(StreamsTest, RealisticEraseAnswersWhenTheChipIsDone) {
+  ChipDescription chip = SmallFlash(dir_, "slow");
+  chip.eraseMs = 40;
+  BoxDescription d;
+  d.chip = chip;
+  d.speed = SpeedKind::Realistic;
+  box_ = MakeBox(d);
+  driver_ = std::make_unique<BoxDriver>(*box_);
+  driver_->Send(CMD_ERASE);
+  int rc = 0;
+  EXPECT_TRUE(driver_->Read(1, &rc, 1).empty());  // still erasing
+  EXPECT_EQ(rc, kErrTimeout);
+  EXPECT_EQ(driver_->Read(1, &rc, 5000), std::vector<std::uint8_t>{kEraseDone});
+  driver_->Send(CMD_FW_VERSION);
+  EXPECT_EQ(driver_->Read(1, &rc, 1000), std::vector<std::uint8_t>{0x23});
+}
+
 TEST(ChipStorageTest, AddressesWrapAtTheChipEnd) {
   tarnwick::test::TempDir dir;
   ChipStorage s;
