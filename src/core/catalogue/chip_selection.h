@@ -64,6 +64,10 @@ class ChipSelection {
   const std::vector<std::string>& Types() const { return types_.items; }
   const std::vector<std::string>& Makers() const { return makers_.items; }
   const std::vector<std::string>& Models() const { return models_.items; }
+  // The selected entries' texts ("" when a list has no selection).
+  std::string TypeText() const { return types_.Text(); }
+  std::string MakerText() const { return makers_.Text(); }
+  std::string ModelText() const { return models_.Text(); }
   int TypeIndex() const { return types_.selected; }
   int MakerIndex() const { return makers_.selected; }
   int ModelIndex() const { return models_.selected; }

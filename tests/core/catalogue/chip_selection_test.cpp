@@ -95,6 +95,8 @@ TEST_F(ChipSelectionTest, SelectRecordWalksAllThreeLists) {
   // The model is found by its text in the refilled list.
   EXPECT_EQ(surface.ListSelection(ids::kModelList), 1);
   EXPECT_EQ(selection.SelectedRecord(), 5);
+  EXPECT_EQ(selection.TypeText() + "/" + selection.MakerText() + "/" + selection.ModelText(),
+            "93 EEPROM/ST/m93c86(x8)");
   EXPECT_EQ(surface.ControlText(ids::kCapacityText), "16Kbits/2Kbytes");
   EXPECT_EQ(surface.Picture(ids::kSocketPicture), ids::kSocketIconClass3Sub0);
 
