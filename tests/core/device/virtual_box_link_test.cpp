@@ -141,10 +141,9 @@ TEST_F(VirtualBoxLinkTest, ProgramThenVerifyAgainstTheChip) {
 
 struct PartialBoxTest : VirtualBoxLinkTest {
   static void Partial(sim::BoxDescription& d) {
-    sim::FaultSpec partial;
+    auto& partial = d.faults.scripted.emplace_back();  // every bulk write takes 3000
     partial.kind = sim::FaultKind::PartialWrite;
     partial.amount = 3000;
-    d.faults.scripted.push_back(partial);
   }
   PartialBoxTest() : VirtualBoxLinkTest(&Partial) {}
 };
