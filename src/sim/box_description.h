@@ -55,14 +55,14 @@ struct FaultTrigger {
   std::uint64_t value = 0;  // command number (from 1) or streamed byte count
 };
 
-struct FaultSpec {
+struct FaultEntry {
   FaultKind kind = FaultKind::Stall;
   FaultTrigger trigger;
   std::uint32_t amount = 0;  // PartialWrite: bytes a block write takes
 };
 
 struct FaultPlan {
-  std::vector<FaultSpec> scripted;
+  std::vector<FaultEntry> scripted;
   // Random faults: each kind listed gets one trigger drawn from the seed.
   std::vector<FaultKind> random;
   std::optional<std::uint64_t> seed;  // unset with random kinds: drawn and logged

@@ -259,25 +259,25 @@ class Parser {
       (e.key == "random_commands" ? plan.randomCommands : plan.randomBytes) = n;
       return true;
     }
-    FaultSpec spec;
-    if (!ParseFaultKind(e.key, spec.kind)) {
+    FaultEntry entry;
+    if (!ParseFaultKind(e.key, entry.kind)) {
       Fail(e.line, "unknown [faults] setting '" + e.key + "'");
       return false;
     }
     const std::vector<std::string> words = Words(e.value);
     std::size_t from = 0;
-    if (spec.kind == FaultKind::PartialWrite) {
+    if (entry.kind == FaultKind::PartialWrite) {
       std::uint64_t n = 0;
       if (words.empty() || !ParseNumber(words[0], 0xFFFFFFFF, n) || n == 0) {
         return Bad(e, "'<bytes taken> always|at command K|at byte N'");
       }
-      spec.amount = static_cast<std::uint32_t>(n);
+      entry.amount = static_cast<std::uint32_t>(n);
       from = 1;
     }
-    if (from >= words.size() || !ParseTrigger(words, from, spec.trigger)) {
+    if (from >= words.size() || !ParseTrigger(words, from, entry.trigger)) {
       return Bad(e, "a trigger: 'always', 'at command K' (K from 1) or 'at byte N'");
     }
-    plan.scripted.push_back(spec);
+    plan.scripted.push_back(entry);
     return true;
   }
 

@@ -8,7 +8,7 @@ namespace tarnwick::sim {
 
 namespace {
 
-std::string Describe(const FaultSpec& f) {
+std::string Describe(const FaultEntry& f) {
   std::string s = FaultKindName(f.kind);
   if (f.kind == FaultKind::PartialWrite) s += " " + std::to_string(f.amount);
   switch (f.trigger.when) {
@@ -28,20 +28,20 @@ void FaultSchedule::Init(const FaultPlan& plan, std::uint64_t chipSize,
                          std::vector<std::string>& log) {
   faults_ = plan.scripted;
   seed_.reset();
-  for (const FaultSpec& f : faults_) log.push_back("fault " + Describe(f));
+  for (const FaultEntry& f : faults_) log.push_back("fault " + Describe(f));
   if (!plan.random.empty()) {
     seed_ = plan.seed ? *plan.seed
                       : (std::uint64_t{std::random_device{}()} << 32 | std::random_device{}());
     log.push_back("fault seed " + std::to_string(*seed_) +
                   " (replay with 'seed = " + std::to_string(*seed_) + "')");
-    // mt19937_64 is fully specified, and plain modulo keeps the draws the
+    // mt19937_64 gives the same sequence everywhere, and plain modulo keeps the draws the
     // same on every standard library.
     std::mt19937_64 rng(*seed_);
     const std::uint64_t commands = plan.randomCommands ? plan.randomCommands : 1;
     const std::uint64_t bytes =
         plan.randomBytes ? plan.randomBytes : (chipSize ? chipSize : 1u << 20);
     for (FaultKind kind : plan.random) {
-      FaultSpec f;
+      FaultEntry f;
       f.kind = kind;
       if (kind == FaultKind::Unplug) {
         f.trigger = {FaultTrigger::When::AtByte, 1 + rng() % bytes};
@@ -58,16 +58,16 @@ void FaultSchedule::Init(const FaultPlan& plan, std::uint64_t chipSize,
   fired_.assign(faults_.size(), false);
 }
 
-std::vector<FaultSpec> FaultSchedule::Always() const {
-  std::vector<FaultSpec> out;
-  for (const FaultSpec& f : faults_) {
+std::vector<FaultEntry> FaultSchedule::Always() const {
+  std::vector<FaultEntry> out;
+  for (const FaultEntry& f : faults_) {
     if (f.trigger.when == FaultTrigger::When::Always) out.push_back(f);
   }
   return out;
 }
 
-std::vector<FaultSpec> FaultSchedule::OnCommand(std::uint64_t command) {
-  std::vector<FaultSpec> out;
+std::vector<FaultEntry> FaultSchedule::OnCommand(std::uint64_t command) {
+  std::vector<FaultEntry> out;
   for (std::size_t i = 0; i < faults_.size(); ++i) {
     const FaultTrigger& t = faults_[i].trigger;
     if (!fired_[i] && t.when == FaultTrigger::When::AtCommand && t.value == command) {
@@ -78,8 +78,8 @@ std::vector<FaultSpec> FaultSchedule::OnCommand(std::uint64_t command) {
   return out;
 }
 
-std::vector<FaultSpec> FaultSchedule::OnBytes(std::uint64_t streamed) {
-  std::vector<FaultSpec> out;
+std::vector<FaultEntry> FaultSchedule::OnBytes(std::uint64_t streamed) {
+  std::vector<FaultEntry> out;
   for (std::size_t i = 0; i < faults_.size(); ++i) {
     const FaultTrigger& t = faults_[i].trigger;
     if (!fired_[i] && t.when == FaultTrigger::When::AtByte && t.value <= streamed) {
@@ -93,7 +93,7 @@ std::vector<FaultSpec> FaultSchedule::OnBytes(std::uint64_t streamed) {
 std::optional<std::uint64_t> FaultSchedule::NextUnplugByte(std::uint64_t streamed) const {
   std::optional<std::uint64_t> next;
   for (std::size_t i = 0; i < faults_.size(); ++i) {
-    const FaultSpec& f = faults_[i];
+    const FaultEntry& f = faults_[i];
     if (fired_[i] || f.kind != FaultKind::Unplug || f.trigger.when != FaultTrigger::When::AtByte ||
         f.trigger.value <= streamed) {
       continue;

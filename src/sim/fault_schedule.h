@@ -17,19 +17,19 @@ class FaultSchedule {
   void Init(const FaultPlan& plan, std::uint64_t chipSize, std::vector<std::string>& log);
 
   std::optional<std::uint64_t> Seed() const { return seed_; }
-  const std::vector<FaultSpec>& Faults() const { return faults_; }
+  const std::vector<FaultEntry>& Faults() const { return faults_; }
 
   // Faults active from the start ("always").
-  std::vector<FaultSpec> Always() const;
+  std::vector<FaultEntry> Always() const;
   // Faults that strike when frame number `command` (from 1) arrives.
-  std::vector<FaultSpec> OnCommand(std::uint64_t command);
+  std::vector<FaultEntry> OnCommand(std::uint64_t command);
   // Faults whose byte trigger lies at or below `streamed`.
-  std::vector<FaultSpec> OnBytes(std::uint64_t streamed);
+  std::vector<FaultEntry> OnBytes(std::uint64_t streamed);
   // The nearest unplug byte trigger above `streamed`, so a transfer can stop there.
   std::optional<std::uint64_t> NextUnplugByte(std::uint64_t streamed) const;
 
  private:
-  std::vector<FaultSpec> faults_;
+  std::vector<FaultEntry> faults_;
   std::vector<bool> fired_;
   std::optional<std::uint64_t> seed_;
 };

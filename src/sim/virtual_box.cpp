@@ -33,8 +33,8 @@ std::unique_ptr<VirtualBox> VirtualBox::Create(const BoxDescription& description
 
 // ---- faults and bus changes ------------------------------------------------
 
-void VirtualBox::ApplyFaults(const std::vector<FaultSpec>& faults, bool& changed) {
-  for (const FaultSpec& f : faults) {
+void VirtualBox::ApplyFaults(const std::vector<FaultEntry>& faults, bool& changed) {
+  for (const FaultEntry& f : faults) {
     const bool always = f.trigger.when == FaultTrigger::When::Always;
     firmware_.Events().push_back(std::string("fault strikes: ") + FaultKindName(f.kind));
     switch (f.kind) {

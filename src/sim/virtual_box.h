@@ -83,7 +83,7 @@ class VirtualBox : public UsbApi {
   VirtualBox() = default;
   // Checks a transfer's handle; 0 when usable, else the error to return.
   int CheckTransfer(UsbHandle h) const;
-  void ApplyFaults(const std::vector<FaultSpec>& faults, bool& changed);
+  void ApplyFaults(const std::vector<FaultEntry>& faults, bool& changed);
   void DropOff(bool& changed);      // the box leaves the bus
   void Reenumerate(bool& changed);  // the box leaves and comes back
   // Waits (realistic speed only) until the deadline or a bus change.

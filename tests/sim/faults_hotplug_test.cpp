@@ -10,7 +10,7 @@
 namespace tarnwick::sim::test {
 namespace {
 
-BoxDescription Described(const tarnwick::test::TempDir& dir, std::vector<FaultSpec> faults = {}) {
+BoxDescription Described(const tarnwick::test::TempDir& dir, std::vector<FaultEntry> faults = {}) {
   BoxDescription d;
   d.chip = SmallFlash(dir, "flash", 64 * 1024, ContentFill::Pattern);
   d.faults.scripted = std::move(faults);
