@@ -61,9 +61,8 @@ int main(int argc, char** argv) {
   int rc = 0;
   for (int round = 0; round < 3; ++round) {
     const auto t0 = Clock::now();
-    loaded = loaded &&
-             image.LoadFile(source, tarnwick::buffers::LoadOrigin::UserChosen) ==
-                 tarnwick::buffers::LoadResult::Loaded;
+    loaded = loaded && image.LoadFile(source, tarnwick::buffers::LoadOrigin::UserChosen) ==
+                           tarnwick::buffers::LoadResult::Loaded;
     const auto t1 = Clock::now();
     rc |= std::system(cpCommand.c_str());
     const auto t2 = Clock::now();

@@ -45,8 +45,8 @@ bool WriteBackChanges(const PosixFile& image, PosixFile& source, ModificationBlo
       }
       std::size_t j = i;
       for (; j < n && !(j < have && img[j] == src[j]); ++j) {
-        lines += ChangedByteLine(o + j, j < have ? std::optional<std::uint8_t>(src[j]) : std::nullopt,
-                                 img[j]);
+        lines += ChangedByteLine(
+            o + j, j < have ? std::optional<std::uint8_t>(src[j]) : std::nullopt, img[j]);
       }
       if (!source.WriteAt(o + i, img.data() + i, j - i)) return false;
       i = j;

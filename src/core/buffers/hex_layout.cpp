@@ -89,7 +89,8 @@ std::uint64_t ScrollPositionFor(std::uint64_t topRow, std::uint64_t totalRows) {
   if (totalRows < kScaledRowsThreshold) return topRow;
   const std::uint64_t span = totalRows - kPageRows;
   // Split the product so it cannot overflow for any 64-bit row count.
-  const std::uint64_t pos = (topRow / span) * kScrollMaximum + (topRow % span) * kScrollMaximum / span;
+  const std::uint64_t pos =
+      (topRow / span) * kScrollMaximum + (topRow % span) * kScrollMaximum / span;
   return pos > kScrollMaximum ? kScrollMaximum : pos;
 }
 

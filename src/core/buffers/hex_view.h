@@ -40,8 +40,17 @@ struct EditorState {
   Selection selection;
 };
 
-enum class ScrollCode { LineUp, LineDown, PageUp, PageDown, ThumbTrack, ThumbPosition, Top, Bottom,
-                        EndScroll };
+enum class ScrollCode {
+  LineUp,
+  LineDown,
+  PageUp,
+  PageDown,
+  ThumbTrack,
+  ThumbPosition,
+  Top,
+  Bottom,
+  EndScroll
+};
 
 class HexView {
  public:

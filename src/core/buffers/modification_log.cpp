@@ -61,8 +61,8 @@ ModificationBlock::~ModificationBlock() {
 bool ModificationBlock::Open(const std::string& logPath) {
   if (logPath.empty()) return false;
   struct stat st {};
-  const bool tooLong = ::stat(logPath.c_str(), &st) == 0 &&
-                       static_cast<std::uint64_t>(st.st_size) > kLogSizeLimit;
+  const bool tooLong =
+      ::stat(logPath.c_str(), &st) == 0 && static_cast<std::uint64_t>(st.st_size) > kLogSizeLimit;
   file_ = std::fopen(logPath.c_str(), tooLong ? "wb" : "ab");
   return file_ != nullptr;
 }

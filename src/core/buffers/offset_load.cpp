@@ -52,8 +52,8 @@ OffsetLoadResult OffsetLoad(FileImage& image, WindowServices& services,
   bool copied = false;
   if (startAddress < static_cast<std::uint64_t>(length)) {
     if (onState) onState(t.itext(msg::kOffsetCopying));
-    copied = CopyRange(source, startAddress, static_cast<std::uint64_t>(length), work,
-                       kOffsetCopyBlock);
+    copied =
+        CopyRange(source, startAddress, static_cast<std::uint64_t>(length), work, kOffsetCopyBlock);
     if (!copied) services.Box(t.itext(msg::kOffsetWorkFileFailed), caption, BoxIcon::Error);
   } else {
     services.Box(t.itext(msg::kOffsetNothingToCopy), caption, BoxIcon::Error);

@@ -12,10 +12,10 @@ namespace tarnwick::buffers {
 class PosixFile {
  public:
   enum class Mode {
-    ReadOnly,        // existing file
-    ReadWrite,       // existing file, not truncated
-    CreateReadWrite, // created or truncated
-    CreateWriteOnly, // created or truncated
+    ReadOnly,         // existing file
+    ReadWrite,        // existing file, not truncated
+    CreateReadWrite,  // created or truncated
+    CreateWriteOnly,  // created or truncated
   };
 
   PosixFile() = default;

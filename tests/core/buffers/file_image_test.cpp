@@ -79,8 +79,8 @@ TEST_F(Loading, UserFileTextsTitleAndMenus) {
   EXPECT_EQ(surface.ControlText(ids::kWindowTitle), "Tarnwick V2.3 - fw.bin  1.50KB");
   EXPECT_EQ(surface.ControlText(ids::kFileNameBox), ShortenPath(path));
   EXPECT_EQ(surface.LastStatus(), itext(189));
-  for (int id : {ids::kSaveFileAs, ids::kFind, ids::kGoToAddress, ids::kEditModeMenu,
-                 ids::kDataView}) {
+  for (int id :
+       {ids::kSaveFileAs, ids::kFind, ids::kGoToAddress, ids::kEditModeMenu, ids::kDataView}) {
     EXPECT_TRUE(surface.Enabled(id)) << id;
   }
   EXPECT_FALSE(surface.Enabled(ids::kFileFill));

@@ -19,9 +19,9 @@ TEST_F(OffsetLoadTest, CopiesFromTheStartAddressAndLoadsTheCopy) {
   const std::string bytes = Numbered(200000);
   const std::string src = UserFile("fw.bin", bytes);
   std::vector<std::string> states;
-  EXPECT_EQ(OffsetLoad(*image, services, src, 70000,
-                       [&](const std::string& s) { states.push_back(s); }),
-            OffsetLoadResult::Loaded);
+  EXPECT_EQ(
+      OffsetLoad(*image, services, src, 70000, [&](const std::string& s) { states.push_back(s); }),
+      OffsetLoadResult::Loaded);
   EXPECT_EQ(states, std::vector<std::string>{itext(181)});
   EXPECT_EQ(ReadFile(WorkFile()), bytes.substr(70000));
   EXPECT_EQ(image->currentPath(), WorkFile());

@@ -18,7 +18,9 @@ const std::string kEnd =
 
 class Saving : public BuffersTest {
  protected:
-  void Edit(std::uint64_t offset, std::uint8_t value) { ASSERT_TRUE(image->WriteByte(offset, value)); }
+  void Edit(std::uint64_t offset, std::uint8_t value) {
+    ASSERT_TRUE(image->WriteByte(offset, value));
+  }
   void ChooseOnSave(std::optional<std::string> answer) {
     image->SetSaveNameChooser([this, answer](const SaveDialogRequest& r) {
       requests.push_back(r);
@@ -45,7 +47,7 @@ TEST_F(Saving, WritesOnlyChangedBytesAndLogsEach) {
   const std::string path = UserFile("img.bin", original);
   image->LoadFile(path, LoadOrigin::UserChosen);
   Edit(0x10, 0x3C);
-  Edit(0x11, 0xFF);     // unchanged value: not logged
+  Edit(0x11, 0xFF);      // unchanged value: not logged
   Edit(8192 + 5, 0x00);  // in the last, short block
   // Another program changes the source behind our back: Save compares with
   // the source as it is on disk, so the image's byte goes back there too.
@@ -61,10 +63,10 @@ TEST_F(Saving, WritesOnlyChangedBytesAndLogsEach) {
   expected[8192 + 5] = '\x00';
   EXPECT_EQ(ReadFile(path), expected);
   EXPECT_EQ(Blocks(), kBegin + kStamp + " img.bin 文件修改如下：\r\n" +
-                           "        [00000010]: FF --> 3C\r\n"
-                           "        [00000020]: 77 --> FF\r\n"
-                           "        [00002005]: FF --> 00\r\n" +
-                           kEnd);
+                          "        [00000010]: FF --> 3C\r\n"
+                          "        [00000020]: 77 --> FF\r\n"
+                          "        [00002005]: FF --> 00\r\n" +
+                          kEnd);
   EXPECT_EQ(surface.LastStatus(), itext(116));
   EXPECT_FALSE(surface.Enabled(ids::kSaveFile));
 }
@@ -146,7 +148,7 @@ TEST_F(Saving, ChipDataSavesUnderAChosenNameAndBecomesTheSource) {
   EXPECT_EQ(requests[0].filter, "bin文件(*.bin)|*.bin|rom文件(*.rom)|*.rom|其他文件(*.*)|*.*||");
   EXPECT_EQ(ReadFile(target), "0123456789ABCDEF");
   EXPECT_EQ(Blocks(), kBegin + kStamp + " W25Q80 芯片内数据保存如下：\r\n" +
-                           "        [W25Q80 ]saved as[chip.bin]\r\n" + kEnd);
+                          "        [W25Q80 ]saved as[chip.bin]\r\n" + kEnd);
   EXPECT_FALSE(image->isChipData());
   EXPECT_EQ(image->currentPath(), target);
   EXPECT_EQ(surface.ControlText(ids::kWindowTitle), "Tarnwick V2.3 - chip.bin  0.02KB");
