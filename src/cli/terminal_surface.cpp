@@ -124,6 +124,12 @@ BoxAnswer TerminalSurface::Ask(const std::string& text, const std::string& capti
     return BoxAnswer::Ok;
   }
   if (assumeYes_) {
+    // The three-way question is the verify mismatch: "No" keeps counting
+    // without asking again, which is what an unattended run wants.
+    if (buttons == BoxButtons::YesNoCancel) {
+      if (!quiet_) std::fprintf(err_, "[%s] %s -> no more questions\n", caption.c_str(), text.c_str());
+      return BoxAnswer::No;
+    }
     if (!quiet_) std::fprintf(err_, "[%s] %s -> yes\n", caption.c_str(), text.c_str());
     return buttons == BoxButtons::OkCancel ? BoxAnswer::Ok : BoxAnswer::Yes;
   }

@@ -1,0 +1,161 @@
+// tarnwick-cli against the virtual box, as a production line would run it:
+// a real process, real files, the exit status and what it prints.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/app/text_table.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class CliFlow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path portable = TARNWICK_PORTABLE_DIR;
+    for (const char* f : {"ftext.ini", "itext.ini", "database.dat"}) {
+      fs::copy_file(portable / f, dir.path() / f);
+    }
+    texts.LoadFtext(dir.file("ftext.ini"));
+    texts.LoadItext(dir.file("itext.ini"));
+  }
+
+  static std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  }
+
+  CliRun Cli(const std::vector<std::string>& args, const std::string& simulate = "--simulate") {
+    std::string cmd = Quote(std::string(TARNWICK_PORTABLE_DIR) + "/tarnwick-cli");
+    if (!simulate.empty()) cmd += " " + Quote(simulate);
+    cmd += " --base-dir " + Quote(dir.base());
+    for (const std::string& a : args) cmd += " " + Quote(a);
+    cmd += " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " </dev/null";
+    const int raw = std::system(cmd.c_str());
+    CliRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = dir.Read("out.txt");
+    r.err = dir.Read("err.txt");
+    return r;
+  }
+
+  std::string Chip() const { return dir.Read("en25q64.bin"); }
+
+  std::string RandomFile(const std::string& name, std::size_t size, unsigned seed = 7) {
+    std::mt19937 rng(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(rng());
+    dir.Write(name, bytes);
+    return dir.file(name);
+  }
+
+  test::TempDir dir;
+  TextTable texts;
+};
+
+TEST_F(CliFlow, DetectPrintsTheChipTheWayTheLogLineDoes) {
+  const CliRun r = Cli({"detect"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "25 SPI FLASH : EON : EN25Q64 : 64Mbits/8Mbytes\n");
+  EXPECT_NE(r.err.find(texts.itext(73)), std::string::npos);
+}
+
+TEST_F(CliFlow, ChipsListsTheCatalogueLevels) {
+  CliRun r = Cli({"chips"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("25 SPI FLASH\n", 0), 0u) << r.out;
+  r = Cli({"chips", "25 SPI FLASH", "EON"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("EN25Q64\n"), std::string::npos);
+  r = Cli({"chips", "NO SUCH TYPE"});
+  EXPECT_NE(r.status, 0);
+}
+
+TEST_F(CliFlow, AutoProgramLeavesExactlyTheImageOnAnErasedChip) {
+  const std::string file = RandomFile("image.bin", 4096);
+  const CliRun r = Cli({"auto", file});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string chip = Chip();
+  ASSERT_EQ(chip.size(), 8u << 20);
+  EXPECT_EQ(chip.substr(0, 4096), dir.Read("image.bin"));
+  EXPECT_EQ(chip.find_first_not_of('\xFF', 4096), std::string::npos);
+  EXPECT_NE(r.err.find(texts.itext(87)), std::string::npos);  // verify passed
+
+  EXPECT_EQ(Cli({"verify", file}).status, 0);
+}
+
+TEST_F(CliFlow, ProgrammingWithoutEraseFailsVerification) {
+  const std::string file = RandomFile("image.bin", 8192);
+  ASSERT_EQ(Cli({"program", file}).status, 0);
+  const CliRun r = Cli({"--yes", "verify", file});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(texts.itext(84)), std::string::npos) << r.err;
+}
+
+TEST_F(CliFlow, ReadSavesTheWholeChip) {
+  ASSERT_EQ(Cli({"detect"}).status, 0);  // creates the chip with its pattern
+  const CliRun r = Cli({"read", dir.file("copy.bin")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(dir.Read("copy.bin"), Chip());
+}
+
+TEST_F(CliFlow, BlankCheckFailsOnDataAndPassesAfterErase) {
+  CliRun r = Cli({"blank"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(texts.itext(64)), std::string::npos);
+  EXPECT_EQ(Cli({"erase"}).status, 0);
+  r = Cli({"blank"});
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(CliFlow, AMissingBoxIsReportedAndFails) {
+  dir.Write("gone.box", std::string("[box]\npresent = no\n"));
+  CliRun r = Cli({"detect"}, "--simulate=" + dir.file("gone.box"));
+  EXPECT_EQ(r.status, 4);
+  EXPECT_NE(r.err.find(texts.itext(34)), std::string::npos);
+  r = Cli({"erase"}, "--simulate=" + dir.file("gone.box"));
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(CliFlow, AQuestionFailsTheCommandUnlessAnsweredYes) {
+  // One byte more than the 8 MiB chip holds: programming asks first.
+  const std::string file = RandomFile("big.bin", (8u << 20) + 1);
+  CliRun r = Cli({"program", file});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("--yes"), std::string::npos);
+  r = Cli({"--yes", "program", file});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find(texts.itext(190)), std::string::npos);
+}
+
+TEST_F(CliFlow, ChipChosenByNameAndUsageMistakes) {
+  CliRun r = Cli({"--chip", "25 SPI FLASH/EON/NOPE", "erase"});
+  EXPECT_EQ(r.status, 2);
+  r = Cli({"frobnicate"});
+  EXPECT_EQ(r.status, 2);
+  r = Cli({"read"});
+  EXPECT_EQ(r.status, 2);
+  r = Cli({"--no-detect", "--chip", "25 SPI FLASH/EON/EN25Q64", "blank"});
+  EXPECT_EQ(r.status, 1);  // the pattern is data, and no detection ran first
+  EXPECT_EQ(r.err.find(texts.itext(73)), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarnwick
