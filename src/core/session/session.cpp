@@ -206,17 +206,25 @@ void Session::OnListChanged(int listId, int index) {
   if (listId == ids::kModelList) d.selection.OnModelChanged(index);
 }
 
+bool Session::Impl::HandleLoad(buffers::LoadResult result) {
+  if (result == buffers::LoadResult::OffsetProgramming && openOffsetDialog) {
+    openOffsetDialog(image.lastLoadRequest());
+  }
+  if (result == buffers::LoadResult::Loaded) surface.HexViewChanged();
+  return result == buffers::LoadResult::Loaded;
+}
+
+void Session::SetOffsetDialogOpener(std::function<void(const std::string&)> open) {
+  impl_->openOffsetDialog = std::move(open);
+}
+
 bool Session::LoadUserFile(const std::string& path) {
-  return impl_->image.LoadFile(path, buffers::LoadOrigin::UserChosen) == buffers::LoadResult::Loaded;
+  return impl_->HandleLoad(impl_->image.LoadFile(path, buffers::LoadOrigin::UserChosen));
 }
 
 void Session::OnFileDropped(const std::string& path) {
   Impl& d = *impl_;
-  if (!d.surface.IsCommandEnabled(ids::kBrowseButton)) {
-    d.services.Box(d.texts.itext(119), BoxIcon::Information);
-    return;
-  }
-  d.image.OnFileDropped(path);
+  d.HandleLoad(d.image.OnFileDropped(path));
 }
 
 void Session::OnDeviceChange() { impl_->worker.DeviceChanged(); }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,9 @@ class Session {
   // A file picked by the user (browse, menu) or dropped on the window.
   bool LoadUserFile(const std::string& path);
   void OnFileDropped(const std::string& path);
+  // Files named "...CAP" go through offset programming: the front end opens
+  // its dialog with the path.
+  void SetOffsetDialogOpener(std::function<void(const std::string&)> open);
   // USB devices changed (hot plug).
   void OnDeviceChange();
 

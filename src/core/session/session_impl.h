@@ -47,6 +47,8 @@ struct Session::Impl {
   buffers::FileImage image;
   OperationContext ctx;
   std::function<void()> showBatchDialog;
+  std::function<void(const std::string&)> openOffsetDialog;
+  bool HandleLoad(buffers::LoadResult result);
   std::atomic<int> lastDetect{0};
   std::atomic<int> lastOutcome{0};
   bool started = false;
