@@ -105,6 +105,8 @@ TEST(CatalogueParser, TableGrowsBeyondThirteenHundredChips) {
   EXPECT_EQ(c.Records()[1999].model(), "C1999");
   EXPECT_EQ(c.Records()[1999].internalNumber, 1999u);
   EXPECT_EQ(c.FindRecord("T", "M", "C1500"), 1500);
+  std::vector<std::string> models;
+  EXPECT_EQ(c.ListModels("T", "M", models), 2000u) << "no list is cut short";
 }
 
 TEST(CatalogueParser, DamagedStoredFilesLoadWhatIsSound) {
