@@ -1,6 +1,7 @@
 #include "core/catalogue/catalogue.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "core/catalogue/byte_buffer.h"
@@ -37,8 +38,11 @@ std::string FormatChipId(std::uint32_t id) {
 bool Catalogue::LoadCatalogue(const std::string& path, const CatalogueMessageSink& sink) {
   records_.clear();
   report_ = {};
-  // Nothing is ever written; reading is all the loader needs.
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  // Nothing is ever written; reading is all the loader needs. A directory
+  // opens on some systems but is no file to read.
+  std::error_code ec;
+  std::unique_ptr<std::FILE, FileCloser> file;
+  if (std::filesystem::is_regular_file(path, ec)) file.reset(std::fopen(path.c_str(), "rb"));
   if (!file) {
     if (sink)
       sink(catalogue_text::kCannotOpen, catalogue_text::kCannotOpenCaption, BoxIcon::Warning);

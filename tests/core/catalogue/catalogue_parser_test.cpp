@@ -161,11 +161,13 @@ TEST(CatalogueParser, LoadsFromFileAndReportsAFileThatCannotBeOpened) {
   EXPECT_EQ(c.Count(), 0u) << "a failed load leaves no stale records";
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "提示:文件无法打开！  ");
+  EXPECT_FALSE(c.LoadCatalogue(dir.base(), sink)) << "a directory is no catalogue";
+  EXPECT_EQ(messages.size(), 2u);
 
   dir.Write("empty.dat", std::string());
   EXPECT_TRUE(c.LoadCatalogue(dir.file("empty.dat"), sink));
   EXPECT_EQ(c.Count(), 0u);
-  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages.size(), 2u);
 }
 
 }  // namespace
