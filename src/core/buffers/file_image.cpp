@@ -176,6 +176,8 @@ void FileImage::SetChip(const std::string& chipName, std::uint64_t capacity) {
   }
   UpdateRowCounts();
   UpdateChipChecksum();
+  // Row counts and the past-chip-end colours depend on the chip.
+  services_.surface().HexViewChanged();
 }
 
 void FileImage::UpdateChipChecksum() {
