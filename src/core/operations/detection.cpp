@@ -249,8 +249,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
       if (quiet || asJob23 || ctx.flags.selectionChanged) ui.ShowStatus(ctx.I(74), true);
     }
     if (asJob23) {
-      ui.Box(ctx.I(191) + "\r\n" + ctx.F(43) + TypeText(ctx) + "\r\n" + ctx.F(44) +
-                 MakerText(ctx) + "\r\n" + ctx.F(45) + ModelText(ctx) + "          ",
+      ui.Box(ctx.I(191) + "\r\n" + ctx.F(43) + ctx.selection.TypeText() + "\r\n" + ctx.F(44) +
+                 ctx.selection.MakerText() + "\r\n" + ctx.F(45) + ctx.selection.ModelText() + "          ",
              BoxIcon::Information);
     }
     ui.EnableCommand(ids::kChipFill);
@@ -266,8 +266,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
 
   RebuildParameters(ctx);
   if (!ranOut) {
-    ui.AppendLog(TypeText(ctx) + " : " + MakerText(ctx) + " : " +
-                 ModelText(ctx) + " : " + ctx.selection.CapacityText());
+    ui.AppendLog(ctx.selection.TypeText() + " : " + ctx.selection.MakerText() + " : " +
+                 ctx.selection.ModelText() + " : " + ctx.selection.CapacityText());
     if (ctx.selection.ChipSize() > 0x7FFFFF) ui.AppendLog(ctx.I(54));
   }
   Send(ctx, CMD_SETUP, 5000);

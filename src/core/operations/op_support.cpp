@@ -51,21 +51,6 @@ int Elapsed(OperationContext& ctx, int start) {
   return d;
 }
 
-namespace {
-std::string ListText(const std::vector<std::string>& items, int index) {
-  return index >= 0 && static_cast<std::size_t>(index) < items.size() ? items[static_cast<std::size_t>(index)]
-                                                                      : std::string();
-}
-}  // namespace
-
-std::string TypeText(OperationContext& ctx) { return ListText(ctx.selection.Types(), ctx.selection.TypeIndex()); }
-std::string MakerText(OperationContext& ctx) {
-  return ListText(ctx.selection.Makers(), ctx.selection.MakerIndex());
-}
-std::string ModelText(OperationContext& ctx) {
-  return ListText(ctx.selection.Models(), ctx.selection.ModelIndex());
-}
-
 void RebuildParameters(OperationContext& ctx) {
   BuildParameters(ctx.catalogue, ctx.selection.SelectedRecord(), ctx.selection.AdapterFlag(), ctx.frame);
 }

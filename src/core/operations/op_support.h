@@ -27,10 +27,6 @@ std::string MinSec(int seconds);
 // Elapsed seconds from `start` (time of day); wraps over midnight.
 int Elapsed(OperationContext& ctx, int start);
 
-// The texts of the three chip lists and the capacity, as the window shows them.
-std::string TypeText(OperationContext& ctx);
-std::string MakerText(OperationContext& ctx);
-std::string ModelText(OperationContext& ctx);
 // Rebuilds the frame parameters from the selected record (after probing or a reset).
 void RebuildParameters(OperationContext& ctx);
 

@@ -139,7 +139,7 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
   Send(ctx, protocol::CMD_PROGRAM, 5000);
   SleepMs(50);
 
-  const std::uint64_t length = LengthToProgram(TypeText(ctx), chipSize, fileSize);
+  const std::uint64_t length = LengthToProgram(ctx.selection.TypeText(), chipSize, fileSize);
   ProgramStreamOptions options;
   options.length = length;
   options.sourceSize = fileSize;

@@ -35,7 +35,7 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
 }
 
 void Session::Impl::OnChipApplied(const AppliedSelection& applied) {
-  image.SetChip(ModelText(ctx), applied.chipSize);
+  image.SetChip(ctx.selection.ModelText(), applied.chipSize);
   surface.HexViewChanged();
   // Without a selected record no chip operation can be set up.
   const bool any = applied.record != kNoRecord;
