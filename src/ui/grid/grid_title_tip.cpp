@@ -43,7 +43,6 @@ void GridTitleTip::ShowTip(const QRect& global_cell_rect, const QString& text, c
                     global_cell_rect.height());
   setGeometry(tip_rect_);
   show();
-  raise();
   update();
 }
 
