@@ -20,8 +20,8 @@ constexpr void PutBigEndian24(std::uint8_t* out, std::uint32_t v) {
 }
 
 constexpr std::uint32_t GetBigEndian32(const std::uint8_t* in) {
-  return (std::uint32_t{in[0]} << 24) | (std::uint32_t{in[1]} << 16) |
-         (std::uint32_t{in[2]} << 8) | std::uint32_t{in[3]};
+  return (std::uint32_t{in[0]} << 24) | (std::uint32_t{in[1]} << 16) | (std::uint32_t{in[2]} << 8) |
+         std::uint32_t{in[3]};
 }
 
 constexpr std::uint32_t GetBigEndian24(const std::uint8_t* in) {

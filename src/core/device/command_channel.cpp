@@ -9,8 +9,7 @@ bool CommandChannel::SendCommand(std::uint8_t code, int timeoutMs, const std::ui
                               static_cast<int>(frame_.bytes.size()), timeoutMs);
 }
 
-bool CommandChannel::SendCommandWithNumber(std::uint8_t code, int timeoutMs,
-                                           std::uint32_t value) {
+bool CommandChannel::SendCommandWithNumber(std::uint8_t code, int timeoutMs, std::uint32_t value) {
   const auto payload = BigEndianPayload(value);
   return SendCommand(code, timeoutMs, payload.data(), payload.size());
 }
@@ -28,8 +27,8 @@ bool CommandChannel::SendOtpShort(std::uint8_t code, const std::uint8_t* payload
                               timeoutMs);
 }
 
-bool CommandChannel::SendOtpLong(std::uint8_t code, const std::uint8_t* payload,
-                                 std::size_t length, int timeoutMs) {
+bool CommandChannel::SendOtpLong(std::uint8_t code, const std::uint8_t* payload, std::size_t length,
+                                 int timeoutMs) {
   const OtpLongFrame f = MakeOtpLongFrame(code, payload, length);
   return link_.WriteInterrupt(protocol::kEndpointCommand, f.data(), static_cast<int>(f.size()),
                               timeoutMs);
@@ -42,8 +41,7 @@ int CommandChannel::ReadOtpAnswer(OtpAnswer& answer, int timeoutMs) {
   return answer.count;
 }
 
-bool CommandChannel::ReadOtpAnswer(OtpAnswer& answer, std::uint8_t expectedStatus,
-                                   int timeoutMs) {
+bool CommandChannel::ReadOtpAnswer(OtpAnswer& answer, std::uint8_t expectedStatus, int timeoutMs) {
   ReadOtpAnswer(answer, timeoutMs);
   return AcceptOtpAnswer(answer, expectedStatus);
 }

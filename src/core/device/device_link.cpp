@@ -111,8 +111,8 @@ bool DeviceLink::ReopenLink(bool showBox) {
     if (IsOpen()) return true;
   }
   if (showBox) {
-    services_.Box(services_.texts().itext(kItextBoxNotFound), services_.texts().itext(kItextCaption),
-                  BoxIcon::Warning);
+    services_.Box(services_.texts().itext(kItextBoxNotFound),
+                  services_.texts().itext(kItextCaption), BoxIcon::Warning);
   }
   return false;
 }

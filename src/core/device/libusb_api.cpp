@@ -75,8 +75,7 @@ int LibUsbApi::BulkRead(UsbHandle h, int endpoint, std::uint8_t* data, int size,
 int LibUsbApi::BulkWrite(UsbHandle h, int endpoint, const std::uint8_t* data, int size,
                          int timeoutMs) {
   if (h == nullptr) return kNoDevice;
-  return usb_bulk_write(Native(h), endpoint, reinterpret_cast<const char*>(data), size,
-                        timeoutMs);
+  return usb_bulk_write(Native(h), endpoint, reinterpret_cast<const char*>(data), size, timeoutMs);
 }
 
 int LibUsbApi::InterruptWrite(UsbHandle h, int endpoint, const std::uint8_t* data, int size,

@@ -9,7 +9,7 @@ namespace {
 
 template <std::size_t N>
 std::array<std::uint8_t, N> MakeOtpFrame(std::uint8_t tag, std::uint8_t code,
-                                          const std::uint8_t* payload, std::size_t length) {
+                                         const std::uint8_t* payload, std::size_t length) {
   constexpr std::size_t kRoom = N - 4;  // A5, tag, code ... 5A
   std::array<std::uint8_t, N> f{};
   f[0] = protocol::kStartMarker;

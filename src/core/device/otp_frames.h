@@ -16,8 +16,7 @@ using OtpLongFrame = std::array<std::uint8_t, protocol::kOtpLongFrameSize>;
 // A5 01 code payload[12] 5A. The length is taken modulo 256 as the box's
 // length byte would; bytes beyond it are zero. A payload longer than the
 // frame's room is cut to it rather than written over the end marker.
-OtpShortFrame MakeOtpShortFrame(std::uint8_t code, const std::uint8_t* payload,
-                                std::size_t length);
+OtpShortFrame MakeOtpShortFrame(std::uint8_t code, const std::uint8_t* payload, std::size_t length);
 // A5 02 code payload[41] 5A, same rules.
 OtpLongFrame MakeOtpLongFrame(std::uint8_t code, const std::uint8_t* payload, std::size_t length);
 

@@ -1,7 +1,7 @@
 #include "core/device/stream_source.h"
 
-#include <algorithm>
 #include <sys/types.h>
+#include <algorithm>
 
 namespace tarnwick {
 

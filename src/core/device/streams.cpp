@@ -58,8 +58,8 @@ StreamResult RunProgramStream(DeviceLink& link, StreamSource& source,
     }
     if (!fromSource) std::fill_n(block.begin(), size, std::uint8_t{0xFF});
 
-    const int written = link.WriteData(block.data(), static_cast<int>(size),
-                                       stream::kProgramBlockTimeoutMs);
+    const int written =
+        link.WriteData(block.data(), static_cast<int>(size), stream::kProgramBlockTimeoutMs);
     r.usbResult = written;
     if (written < 0) {
       r.status = StreamStatus::UsbError;

@@ -63,7 +63,7 @@ struct ProgramStreamOptions {
   std::uint64_t length = 0;      // bytes to send in all
   std::uint64_t sourceSize = 0;  // beyond this the blocks are 0xFF
   ProgressCallback onBlock;
-  CancelCheck cancelled;         // tested after each block
+  CancelCheck cancelled;  // tested after each block
 };
 // Blocks of at most 4096 bytes to endpoint 1 with 60000 ms each. The count a
 // write returns is what the box took; the source is moved back over the rest
@@ -75,7 +75,7 @@ struct ReadStreamOptions {
   std::uint64_t total = 0;  // bytes the box will send
   DataSink onData;
   ProgressCallback onBlock;
-  CancelCheck cancelled;    // tested before each read
+  CancelCheck cancelled;  // tested before each read
 };
 // Reads of at most 8192 bytes with 5000 ms each until `total` bytes arrived;
 // a read that brings fewer than 1 byte ends the stream as an error.

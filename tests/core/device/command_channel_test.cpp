@@ -64,8 +64,7 @@ TEST_F(CommandChannelTest, BootAndOtpFramesHaveTheirLengths) {
   const OtpWritePayload w = MakeOtpWritePayload(4, data.data(), data.size());
   ASSERT_TRUE(f.channel.SendOtpLong(OTP_WRITE, w.bytes.data(), w.size, 2000));
   EXPECT_EQ(Last().data.size(), 45u);
-  EXPECT_EQ(Bytes(Last().data.begin() + 3, Last().data.begin() + 10),
-            (Bytes{4, 0, 2, 0, 1, 2, 0}));
+  EXPECT_EQ(Bytes(Last().data.begin() + 3, Last().data.begin() + 10), (Bytes{4, 0, 2, 0, 1, 2, 0}));
   // The command frame was not touched by the other families.
   EXPECT_EQ(f.frame.bytes[1], 0x80);
 }

@@ -16,20 +16,27 @@ using namespace protocol;
 
 std::string_view Prefix(Frame f) {
   switch (f) {
-    case Frame::Command: return "CMD_";
-    case Frame::Boot: return "BOOT_";
+    case Frame::Command:
+      return "CMD_";
+    case Frame::Boot:
+      return "BOOT_";
     case Frame::OtpShort:
-    case Frame::OtpLong: return "OTP_";
+    case Frame::OtpLong:
+      return "OTP_";
   }
   return "?";
 }
 
 std::size_t PayloadRoom(Frame f) {
   switch (f) {
-    case Frame::Command: return kFramePayloadSize;
-    case Frame::Boot: return 1;  // the value byte
-    case Frame::OtpShort: return kOtpShortPayload;
-    case Frame::OtpLong: return kOtpLongPayload;
+    case Frame::Command:
+      return kFramePayloadSize;
+    case Frame::Boot:
+      return 1;  // the value byte
+    case Frame::OtpShort:
+      return kOtpShortPayload;
+    case Frame::OtpLong:
+      return kOtpLongPayload;
   }
   return 0;
 }

@@ -41,8 +41,8 @@ TEST_F(DeviceLinkTest, FindsAndOpensTheFirstBoxInBusOrder) {
 TEST_F(DeviceLinkTest, ConfigureAndClaimOpensTheLinkAndDrainsStaleData) {
   usb.AddBox();
   usb.Answer({9, 9, 9});  // left over from an earlier connection
-  ASSERT_TRUE(link.ConfigureAndClaim(link.OpenDevice(protocol::kVendorId, protocol::kProductId),
-                                     1, 0));
+  ASSERT_TRUE(
+      link.ConfigureAndClaim(link.OpenDevice(protocol::kVendorId, protocol::kProductId), 1, 0));
   EXPECT_TRUE(link.IsOpen());
   EXPECT_NE(link.handle(), nullptr);
   ASSERT_EQ(usb.reads.size(), 1u);
@@ -66,8 +66,8 @@ TEST_F(DeviceLinkTest, ConfigureFailuresCloseTheHandleAndReportUnlessRefused) {
 
   usb.AddBox();
   usb.claimFails = true;
-  EXPECT_FALSE(link.ConfigureAndClaim(link.OpenDevice(protocol::kVendorId, protocol::kProductId),
-                                      1, 0));
+  EXPECT_FALSE(
+      link.ConfigureAndClaim(link.OpenDevice(protocol::kVendorId, protocol::kProductId), 1, 0));
   EXPECT_FALSE(link.IsOpen());
   EXPECT_EQ(usb.openHandles(), 0);
   EXPECT_EQ(link.handle(), nullptr);
@@ -82,8 +82,8 @@ TEST_F(DeviceLinkTest, ConfigureFailuresCloseTheHandleAndReportUnlessRefused) {
   f.refusal = true;
   usb.claimFails = false;
   usb.configureFails = true;
-  EXPECT_FALSE(link.ConfigureAndClaim(link.OpenDevice(protocol::kVendorId, protocol::kProductId),
-                                      1, 0));
+  EXPECT_FALSE(
+      link.ConfigureAndClaim(link.OpenDevice(protocol::kVendorId, protocol::kProductId), 1, 0));
   EXPECT_FALSE(link.ConfigureAndClaim(nullptr, 1, 0));
   EXPECT_EQ(f.StatusCount(Itext(34)), 2);
   EXPECT_EQ(usb.openHandles(), 0);

@@ -20,7 +20,8 @@ inline std::string Itext(int n) { return "itext " + std::to_string(n); }
 
 inline void LoadNumberedTexts(const TempDir& dir, TextTable& texts) {
   std::string ini = "[itext]\r\n";
-  for (int i = 0; i < TextTable::kItextCount; ++i) ini += std::to_string(i) + "=" + Itext(i) + "\r\n";
+  for (int i = 0; i < TextTable::kItextCount; ++i)
+    ini += std::to_string(i) + "=" + Itext(i) + "\r\n";
   dir.Write("itext.ini", ini);
   texts.LoadItext(dir.file("itext.ini"));
 }

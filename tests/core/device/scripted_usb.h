@@ -43,8 +43,8 @@ class ScriptedUsb : public UsbApi {
   bool configureFails = false;
   bool claimFails = false;
   bool writesFail = false;
-  int bulkWriteLimit = 1 << 30;     // most bytes one bulk write takes
-  std::deque<int> bulkWriteResults;  // forced results of the next bulk writes
+  int bulkWriteLimit = 1 << 30;                   // most bytes one bulk write takes
+  std::deque<int> bulkWriteResults;               // forced results of the next bulk writes
   std::deque<std::vector<std::uint8_t>> answers;  // one entry per bulk read
   std::deque<int> readErrors;                     // forced results when no answer is queued
 
@@ -119,7 +119,8 @@ class ScriptedUsb : public UsbApi {
       taken = bulkWriteResults.front();
       bulkWriteResults.pop_front();
     }
-    bulkWrites.push_back({endpoint, std::vector<std::uint8_t>(data, data + size), timeoutMs, taken});
+    bulkWrites.push_back(
+        {endpoint, std::vector<std::uint8_t>(data, data + size), timeoutMs, taken});
     return taken;
   }
   int InterruptWrite(UsbHandle h, int endpoint, const std::uint8_t* data, int size,

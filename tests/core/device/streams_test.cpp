@@ -201,8 +201,9 @@ TEST_F(StreamsTest, SectorIsReadInPiecesThenWrittenBackAndEnded) {
   ASSERT_EQ(usb.interruptWrites.size(), 1u);
   EXPECT_EQ(usb.interruptWrites[0].data[1] & kCommandMask, CMD_SECTOR_READ);
   EXPECT_EQ(usb.interruptWrites[0].timeoutMs, 5000);
-  EXPECT_EQ(Bytes(usb.interruptWrites[0].data.begin() + 13, usb.interruptWrites[0].data.begin() + 17),
-            (Bytes{0, 0, 0x10, 0}));
+  EXPECT_EQ(
+      Bytes(usb.interruptWrites[0].data.begin() + 13, usb.interruptWrites[0].data.begin() + 17),
+      (Bytes{0, 0, 0x10, 0}));
   ASSERT_EQ(usb.reads.size(), 5u);
   EXPECT_EQ(usb.reads[0].size, 1024);
   EXPECT_EQ(usb.reads[0].timeoutMs, 5000);

@@ -173,11 +173,11 @@ TEST_F(VirtualBoxLinkTest, SectorRoundTripChangesOnlyTheMergedBytes) {
   const Bytes before = box->ReadContent(0x1000, 4096);
   const Bytes neighbours = box->ReadContent(0x0F00, 0x1300);
   Bytes sector;
-  StreamResult r = ReadSector(f.channel, 0x1000, 4096,
-                              [&](std::uint64_t, const std::uint8_t* d, std::size_t n) {
-                                sector.insert(sector.end(), d, d + n);
-                                return true;
-                              });
+  StreamResult r =
+      ReadSector(f.channel, 0x1000, 4096, [&](std::uint64_t, const std::uint8_t* d, std::size_t n) {
+        sector.insert(sector.end(), d, d + n);
+        return true;
+      });
   ASSERT_TRUE(r.ok());
   ASSERT_EQ(sector, before);
   for (std::size_t i = 0x10; i < 0x20; ++i) sector[i] = 0x5C;
