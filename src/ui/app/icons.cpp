@@ -5,6 +5,16 @@
 
 #include "resources/ids.h"
 
+// The pictures live in a static library, whose resource registration the
+// linker would drop: register them by hand, once.
+static void RegisterIconResources() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(icons);
+    return true;
+  }();
+  (void)registered;
+}
+
 namespace tarnwick {
 
 namespace {
@@ -51,6 +61,7 @@ constexpr Named kCommands[] = {
 };
 
 QString PathOf(const char* name) {
+  RegisterIconResources();
   return QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name));
 }
 

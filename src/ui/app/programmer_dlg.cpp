@@ -32,6 +32,7 @@
 #include "ui/app/qt_window_surface.h"
 #include "ui/app/sound_player.h"
 #include "ui/app/text_progress_bar.h"
+#include "ui/grid/grid_ctrl.h"
 
 namespace tarnwick {
 
@@ -63,6 +64,14 @@ constexpr Caption kCaptions[] = {
 
 // The file-name box hint until a file is loaded.
 constexpr int kFileNameHintItext = 0;
+
+// The hex view's grid in pixels.
+constexpr int kHexGridRows = 21;
+constexpr int kHexGridColumns = 18;
+constexpr int kHexRowHeight = 18;
+constexpr int kHexByteWidth = 25;
+constexpr int kHexAddressWidth = 85;
+constexpr int kHexAsciiWidth = 132;
 
 // Main-window picture sizes in pixels.
 const QSize kWebIconSize(175, 170);
@@ -189,11 +198,15 @@ QWidget* ProgrammerDlg::MakeControl(const ControlSpec& spec, QWidget* parent) {
       break;
     }
     case ControlKind::Grid: {
-      auto* frame = new QFrame(parent);
-      frame->setFrameShape(QFrame::StyledPanel);
-      frame->setAutoFillBackground(true);
-      frame->setAcceptDrops(false);  // drops go on to the window
-      w = frame;
+      // The hex view's shape: a header row, an address column, sixteen byte
+      // columns and a trailing ASCII column.
+      auto* grid = new CGridCtrl(kHexGridRows, kHexGridColumns, 1, 1, parent);
+      grid->SetTrailingFixedColumnCount(1);
+      for (int row = 0; row < kHexGridRows; ++row) grid->SetRowHeight(row, kHexRowHeight);
+      for (int col = 0; col < kHexGridColumns; ++col) grid->SetColumnWidth(col, kHexByteWidth);
+      grid->SetColumnWidth(0, kHexAddressWidth);
+      grid->SetColumnWidth(kHexGridColumns - 1, kHexAsciiWidth);
+      w = grid;
       break;
     }
     case ControlKind::VScrollBar:
@@ -266,6 +279,9 @@ void ProgrammerDlg::ConnectControls() {
     connect(combo, &QComboBox::currentIndexChanged, this,
             [this, id](int index) { session_->OnListChanged(id, index); });
   }
+  // The grid hands dropped files on to the window.
+  connect(qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)), &CGridCtrl::FilesDropped, this,
+          &ProgrammerDlg::OnFilesDropped);
   for (const auto& [id, action] : menu_->actions()) {
     connect(action, &QAction::triggered, this, [this, a = action] { OnMenuAction(a); });
   }
@@ -305,6 +321,7 @@ void ProgrammerDlg::SeedSurface() {
 
 void ProgrammerDlg::SendCommand(int id) {
   if (closed_) return;
+  emit commandSent(id);
   if (id == ids::kBrowseButton) {
     BrowseForFile();
     return;

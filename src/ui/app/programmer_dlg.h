@@ -54,6 +54,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
  signals:
   // The core changed the file image or the page; the hex view re-reads it.
   void hexViewChanged();
+  // A command left the window for the session (or the window's own handling).
+  void commandSent(int id);
   // Enter was pressed in the window: the hex view commits its cell edit.
   void commitCellEditRequested();
 

@@ -1,0 +1,110 @@
+// A main window in its own temporary base directory, for the window tests.
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <string>
+
+#include "sim/box_description.h"
+#include "sim/virtual_box.h"
+#include "ui/app/programmer_dlg.h"
+#include "ui/app/qt_window_surface.h"
+
+namespace tarnwick::test {
+
+struct WindowFiles {
+  bool texts = true;
+  bool catalogue = true;
+};
+
+class WindowHarness {
+ public:
+  explicit WindowHarness(WindowFiles files = {},
+                         sim::SpeedKind speed = sim::SpeedKind::Instant) {
+    base_ = WithSlash(dir_.path());
+    if (files.texts) {
+      for (const char* f : {"ftext.ini", "itext.ini"}) {
+        QFile::copy(QStringLiteral(TARNWICK_SOURCE_DIR "/resources/lang/en/") + f, base_ + f);
+      }
+    }
+    if (files.catalogue) {
+      QFile::copy(QStringLiteral(TARNWICK_PORTABLE_DIR "/database.dat"), base_ + "database.dat");
+    }
+    sim::BoxDescription d = sim::DefaultBoxDescription(base_.toStdString());
+    d.speed = speed;
+    std::string error;
+    box_ = sim::VirtualBox::Create(d, error);
+    if (!box_) qFatal("virtual box: %s", error.c_str());
+    window_ = std::make_unique<ProgrammerDlg>(ProgrammerDlg::Options{base_.toStdString(), true},
+                                              *box_);
+  }
+
+  ProgrammerDlg& window() { return *window_; }
+  const QString& base() const { return base_; }
+  bool hasCatalogue() const { return QFile::exists(base_ + "database.dat"); }
+  // Destroys the window (as the end of the run does).
+  void Reset() { window_.reset(); }
+
+  // Lets queued surface work and pending events run.
+  void Settle(int ms = 0) {
+    QCoreApplication::processEvents();
+    if (ms > 0) QTest::qWait(ms);
+    window_->surface().Flush();
+    QCoreApplication::processEvents();
+  }
+
+ private:
+  static QString WithSlash(const QString& p) { return p.endsWith('/') ? p : p + '/'; }
+
+  QTemporaryDir dir_;
+  QString base_;
+  std::unique_ptr<sim::VirtualBox> box_;
+  std::unique_ptr<ProgrammerDlg> window_;
+};
+
+}  // namespace tarnwick::test
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTimer>
+#include <vector>
+
+namespace tarnwick::test {
+
+// Answers every modal message box that appears, recording its text.
+class BoxWatcher {
+ public:
+  explicit BoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok) : answer_(answer) {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start();
+  }
+  void SetAnswer(QMessageBox::StandardButton a) { answer_ = a; }
+  const std::vector<QString>& texts() const { return texts_; }
+  const std::vector<QString>& captions() const { return captions_; }
+  // Called with the box still open, before it is answered.
+  std::function<void()> onShown;
+
+ private:
+  void Poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    texts_.push_back(box->text());
+    captions_.push_back(box->windowTitle());
+    if (onShown) onShown();
+    QAbstractButton* b = box->button(answer_);
+    if (b == nullptr) b = box->buttons().value(0);
+    b->click();
+  }
+
+  QTimer timer_;
+  QMessageBox::StandardButton answer_;
+  std::vector<QString> texts_;
+  std::vector<QString> captions_;
+};
+
+}  // namespace tarnwick::test
