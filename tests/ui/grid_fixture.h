@@ -72,8 +72,7 @@ class GridHarness {
   // A move with the left button held (or none), as the mouse sends it.
   void MoveTo(const QPoint& pos, Qt::MouseButtons buttons = Qt::LeftButton,
               Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QMouseEvent ev(QEvent::MouseMove, pos, View()->mapToGlobal(pos), Qt::NoButton, buttons,
-                   mods);
+    QMouseEvent ev(QEvent::MouseMove, pos, View()->mapToGlobal(pos), Qt::NoButton, buttons, mods);
     QApplication::sendEvent(View(), &ev);
   }
 

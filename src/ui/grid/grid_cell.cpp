@@ -38,8 +38,7 @@ void CGridCellBase::Draw(QPainter& p, const QRect& rect, const GridDrawContext& 
   }
 
   const CGridDefaultCell* zone = ctx.zone;
-  const int margin =
-      static_cast<int>(HasMargin() || !zone ? GetMargin() : zone->GetMargin());
+  const int margin = static_cast<int>(HasMargin() || !zone ? GetMargin() : zone->GetMargin());
   QRect text_rect = rect.adjusted(margin + ctx.text_inset, 0, -margin, 0);
 
   if (image_ >= 0 && ctx.images && image_ < static_cast<int>(ctx.images->size())) {
@@ -68,9 +67,9 @@ void CGridCellBase::Draw(QPainter& p, const QRect& rect, const GridDrawContext& 
   }
 }
 
-GridInPlaceEdit* CGridCellBase::CreateEditor(QWidget* parent, int row, int col,
-                                             const QRect& rect, const QFont& font,
-                                             int start_key, const QString& start_text) const {
+GridInPlaceEdit* CGridCellBase::CreateEditor(QWidget* parent, int row, int col, const QRect& rect,
+                                             const QFont& font, int start_key,
+                                             const QString& start_text) const {
   return new GridInPlaceEdit(parent, rect, font, row, col, GetText(), start_key, start_text);
 }
 

@@ -25,12 +25,12 @@ class GridInPlaceEdit;
 // Everything a cell needs from its grid to draw itself; colours here are
 // already resolved (no default markers).
 struct GridDrawContext {
-  QColor text;              // zone text colour
-  QColor back;              // zone background colour
-  QColor selected_text;     // process-wide selection colours
+  QColor text;           // zone text colour
+  QColor back;           // zone background colour
+  QColor selected_text;  // process-wide selection colours
   QColor selected_back;
-  QColor edge_light;        // light top-left edge of fixed cells
-  QColor edge_dark;         // dark bottom-right edge of fixed cells
+  QColor edge_light;  // light top-left edge of fixed cells
+  QColor edge_dark;   // dark bottom-right edge of fixed cells
   QColor focus_frame;
   const CGridDefaultCell* zone = nullptr;  // font, format and margin fallbacks
   int text_inset = 0;

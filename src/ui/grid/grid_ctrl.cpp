@@ -286,8 +286,9 @@ void CGridCtrl::SetSelectionColors(GridColor text, GridColor back) {
 }
 
 QColor CGridCtrl::SelectedTextColor() {
-  return s_selected_text_ == kGridDefaultColor ? QApplication::palette().color(QPalette::HighlightedText)
-                                               : ToQColor(s_selected_text_);
+  return s_selected_text_ == kGridDefaultColor
+             ? QApplication::palette().color(QPalette::HighlightedText)
+             : ToQColor(s_selected_text_);
 }
 
 QColor CGridCtrl::SelectedBackColor() {
@@ -625,8 +626,7 @@ bool CGridCtrl::SortByColumn(int col, bool ascending) {
     sorted_heights.push_back(row_heights_[r]);
   }
   std::move(sorted_rows.begin(), sorted_rows.end(), first);
-  std::copy(sorted_heights.begin(), sorted_heights.end(),
-            row_heights_.begin() + fixed_rows_);
+  std::copy(sorted_heights.begin(), sorted_heights.end(), row_heights_.begin() + fixed_rows_);
   // Cell identities moved with their rows: rebuild the per-cell bookkeeping.
   SetFocusCell(-1, -1);
   SetSelectedRange(CellRange());

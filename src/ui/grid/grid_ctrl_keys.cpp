@@ -94,8 +94,7 @@ void CGridCtrl::keyPressEvent(QKeyEvent* e) {
 
   // Typing starts editing the focus cell with that character.
   const QString text = e->text();
-  const bool is_char = key == Qt::Key_Return || key == Qt::Key_Enter ||
-                       key == Qt::Key_Backspace ||
+  const bool is_char = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Backspace ||
                        (!text.isEmpty() && text.at(0).isPrint());
   if (is_char && !ctrl && key != Qt::Key_Escape && mouse_mode_ == MouseMode::kNone) {
     const QString typed = !text.isEmpty() && text.at(0).isPrint() ? text : QString();
@@ -230,15 +229,17 @@ bool CGridCtrl::EditCell(int row, int col, int start_key, const QString& start_t
   // The owner may have changed the grid while handling the notification.
   const CGridCellBase* cell = GetCell(row, col);
   if (!cell) return false;
-  editor_ = cell->CreateEditor(viewport(), row, col, rect, ResolvedFont(row, col), start_key,
-                               start_text);
+  editor_ =
+      cell->CreateEditor(viewport(), row, col, rect, ResolvedFont(row, col), start_key, start_text);
   connect(editor_, &GridInPlaceEdit::EditEnded, this, &CGridCtrl::OnEndInPlaceEdit);
   return true;
 }
 
 bool CGridCtrl::IsEditing() const { return editor_ && !editor_->IsEnded(); }
 
-GridInPlaceEdit* CGridCtrl::GetInPlaceEdit() const { return IsEditing() ? editor_.data() : nullptr; }
+GridInPlaceEdit* CGridCtrl::GetInPlaceEdit() const {
+  return IsEditing() ? editor_.data() : nullptr;
+}
 
 void CGridCtrl::OnEndInPlaceEdit(const QString& text, int row, int col, int last_key) {
   auto* ended = qobject_cast<GridInPlaceEdit*>(sender());

@@ -65,7 +65,8 @@ bool CGridCtrl::GetCellRect(int row, int col, QRect& rect) const {
   const int x = ColumnLeft(col);
   const int y = RowTop(row);
   if (x == kBeforeView || x == kAfterView || y == kBeforeView || y == kAfterView) return false;
-  const QRect r(x, y, col_widths_[static_cast<size_t>(col)], row_heights_[static_cast<size_t>(row)]);
+  const QRect r(x, y, col_widths_[static_cast<size_t>(col)],
+                row_heights_[static_cast<size_t>(row)]);
   if (!r.intersects(viewport()->rect())) return false;
   rect = r;
   return true;
@@ -241,8 +242,8 @@ bool CGridCtrl::AutoSizeColumn(int col) {
   int width = 0;
   for (int r = 0; r < GetRowCount(); ++r) {
     const CGridCellBase* cell = GetCell(r, col);
-    const int margin = static_cast<int>(cell->HasMargin() ? cell->GetMargin()
-                                                          : ZoneOf(*cell).GetMargin());
+    const int margin =
+        static_cast<int>(cell->HasMargin() ? cell->GetMargin() : ZoneOf(*cell).GetMargin());
     const int inset = cell->IsFixed() ? s_fixed_inset_ : s_normal_inset_;
     const QFontMetrics fm(ResolvedFont(r, col));
     width = std::max(width, fm.horizontalAdvance(cell->GetText()) + 2 * margin + inset + 1);
@@ -339,8 +340,7 @@ int CGridCtrl::RowDividerAt(const QPoint& pos) const {
     y += row_heights_[static_cast<size_t>(r)];
     consider(r, y);
   }
-  for (int r = top_row_; r < GetRowCount() && y <= viewport()->height() + kGridResizeCapture;
-       ++r) {
+  for (int r = top_row_; r < GetRowCount() && y <= viewport()->height() + kGridResizeCapture; ++r) {
     y += row_heights_[static_cast<size_t>(r)];
     consider(r, y);
   }

@@ -96,11 +96,16 @@ inline constexpr unsigned kDtDefaultFormat =
 // plain text drawing, so no-prefix needs no mapping).
 inline Qt::Alignment FormatToAlignment(unsigned format) {
   Qt::Alignment a = Qt::AlignLeft;
-  if (format & kDtCenter) a = Qt::AlignHCenter;
-  else if (format & kDtRight) a = Qt::AlignRight;
-  if (format & kDtVCenter) a |= Qt::AlignVCenter;
-  else if (format & kDtBottom) a |= Qt::AlignBottom;
-  else a |= Qt::AlignTop;
+  if (format & kDtCenter)
+    a = Qt::AlignHCenter;
+  else if (format & kDtRight)
+    a = Qt::AlignRight;
+  if (format & kDtVCenter)
+    a |= Qt::AlignVCenter;
+  else if (format & kDtBottom)
+    a |= Qt::AlignBottom;
+  else
+    a |= Qt::AlignTop;
   return a;
 }
 
@@ -145,10 +150,10 @@ inline constexpr int kGridRightClick = -5;
 
 // ---- behaviour constants ---------------------------------------------------
 
-inline constexpr int kGridResizeCapture = 3;     // px around a divider that arm resizing
-inline constexpr int kGridAutoScrollMs = 25;     // scroll timer while dragging outside
-inline constexpr int kGridSizingLineWidth = 2;   // the inverted line while resizing
-inline constexpr int kGridFallbackMargin = 3;    // without a screen to measure fonts
+inline constexpr int kGridResizeCapture = 3;    // px around a divider that arm resizing
+inline constexpr int kGridAutoScrollMs = 25;    // scroll timer while dragging outside
+inline constexpr int kGridSizingLineWidth = 2;  // the inverted line while resizing
+inline constexpr int kGridFallbackMargin = 3;   // without a screen to measure fonts
 inline constexpr int kGridFallbackWidth = 40;
 inline constexpr int kGridFallbackHeight = 16;
 
