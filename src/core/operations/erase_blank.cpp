@@ -27,6 +27,9 @@ bool EraseChip(OperationContext& ctx, bool identifyFirst) {
     return false;
   }
   if (ctx.flags.busyErase) return false;
+  // A stop click of an earlier erase must not stop this one before it starts
+  // (the automatic sequence reaches here without the button clearing it).
+  ctx.flags.cancelErase = false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
 
   ctx.flags.busyErase = true;

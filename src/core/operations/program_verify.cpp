@@ -48,13 +48,22 @@ void RestoreAfterVerify(OperationContext& ctx) {
 // The working copy as the source of the program and verify streams.
 class ImageSource : public StreamSource {
  public:
-  explicit ImageSource(const buffers::FileImage& image) : reader_(image.OpenReader()) {}
+  // `expected` is the image size the operation was set up for.
+  ImageSource(const buffers::FileImage& image, std::uint64_t expected)
+      : reader_(image.OpenReader()), expected_(expected) {}
   bool ok() const { return reader_.isOpen(); }
-  std::int64_t Read(std::uint8_t* out, std::size_t size) override { return reader_.Read(out, size); }
+  std::int64_t Read(std::uint8_t* out, std::size_t size) override {
+    const std::int64_t got = reader_.Read(out, size);
+    // A working copy cut short under us is an error: the program stream
+    // would otherwise send 0xFF where the file's bytes belong.
+    if (got == 0 && size > 0 && reader_.position() < expected_) return -1;
+    return got;
+  }
   bool Seek(std::int64_t delta) override { return reader_.Seek(delta); }
 
  private:
   buffers::ImageReader reader_;
+  std::uint64_t expected_;
 };
 
 // Fills `out` with the expected chip bytes from the image reader: the file's
@@ -122,7 +131,7 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
     RestoreAfterProgram(ctx);
     return false;
   }
-  ImageSource imageSource(ctx.image);
+  ImageSource imageSource(ctx.image, fileSize);
   StreamSource* reader = imageSource.ok() ? &imageSource : nullptr;
   if (!reader) {
     ui.ShowStatus(ctx.I(25), true, true);
@@ -225,13 +234,15 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
                    ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790, ids::kFirmwareUpgrade});
   ui.SetOperationCaption(ids::kVerifyButton, true);
   ctx.flags.busyVerify = true;
-  ImageSource imageSource(ctx.image);
+  ImageSource imageSource(ctx.image, fileSize);
   StreamSource* reader = imageSource.ok() ? &imageSource : nullptr;
   PercentProgress progress(ctx, ctx.I(80));
   progress.Start();
   const int start = TimeOfDaySeconds(ctx);
 
+  // A working copy that cannot be opened ends the run like a failed read.
   bool usbError = reader == nullptr;
+  if (usbError) ui.ShowStatus(ctx.I(25), true, true);
   bool aborted = false;
   bool asking = true;
   std::uint64_t mismatches = 0;
@@ -286,10 +297,16 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
   ui.surface().ShowProgress(false);
   if (ctx.jobCode() == 8) ui.PlaySoundIfOn("sound/finishsound.wav");
   bool result = false;
+  // A stopped verify has not checked the whole chip: it never counts as
+  // passed, whatever the bytes compared so far said.
+  const bool stopped = aborted || ctx.flags.cancelVerify;
   if (!usbError) {
     const std::string time = MinSec(Elapsed(ctx, start));
     const bool chipSmaller = chipSize < fileSize;
-    if (mismatches > 0) {
+    if (stopped && mismatches == 0) {
+      const std::uint64_t pct = chipSize == 0 ? 0 : address * 100 / chipSize;
+      ui.ShowStatus(Format("%s%llu%%", ctx.I(80).c_str(), static_cast<unsigned long long>(pct)), true);
+    } else if (mismatches > 0) {
       const std::string count = std::to_string(mismatches);
       ui.ShowStatus(ctx.I(84) + count + ctx.I(86) + (chipSmaller ? ctx.I(85) : std::string()) + time, true, true);
     } else if (chipSmaller) {

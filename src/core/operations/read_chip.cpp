@@ -37,7 +37,9 @@ bool ReadChip(OperationContext& ctx) {
   if (!AutoIdentify(ctx)) return false;
   Drain64(ctx, 10);
   if (!Send(ctx, protocol::CMD_READ, 5000)) {
+    // Said out loud: a read that silently does nothing looks like a hang.
     ui.surface().ShowProgress(false);
+    ui.ShowStatus(ctx.I(49), true, true);
     return false;
   }
 
@@ -68,12 +70,17 @@ bool ReadChip(OperationContext& ctx) {
   std::vector<std::uint8_t> block(protocol::kReadBlock);
   std::uint64_t received = 0;
   bool ok = out != nullptr;
-  if (!ok) ui.ShowStatus(ctx.I(146), true, true);  // the chip-data file cannot be created
+  if (!ok) {
+    // The chip-data file cannot be created.
+    ui.surface().ShowProgress(false);
+    ui.ShowStatus(ctx.I(146), true, true);
+  }
   ctx.flags.busyRead = true;
   while (ok && received < size && !ctx.flags.windowStopRead && !ctx.flags.cancelRead) {
     const int n = Read(ctx, block.data(), request, 5000);
     if (n < 1) {
       ui.surface().ShowProgress(false);
+      ui.ShowStatus(ctx.I(49), true, true);
       ok = false;
       break;
     }

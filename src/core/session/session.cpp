@@ -28,10 +28,14 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       channel(link, frame),
       selection(catalogue, surface, frame),
       image(services, options.baseDir),
+      hexView(image, services),
       ctx{services, link, frame, channel, selection, catalogue, image, settings, flags,
           [this] { return worker.JobCode(); }} {
   services.SetBaseDir(options.baseDir);
   selection.SetAfterApply([this](const AppliedSelection& a) { OnChipApplied(a); });
+  // Save first takes over a cell that is still being typed.
+  image.SetPendingEditCommitter([this] { hexView.CommitCellEdit(); });
+  hexView.SetupHexView();
 }
 
 void Session::Impl::OnChipApplied(const AppliedSelection& applied) {
@@ -189,7 +193,9 @@ void Session::OnCommand(int id) {
         d.services.Box(d.texts.itext(12), BoxIcon::Information);
       }
       return;
-    case ids::kSaveFile: d.image.SaveFile(); return;
+    case ids::kSaveFile: d.image.SaveFile(); d.surface.HexViewChanged(); return;
+    case ids::kEditModeCheck: d.hexView.ToggleEditMode(); return;
+    case ids::kEditModeMenu: d.hexView.OnEditModeMenu(); return;
     case ids::kSaveFileAs:
       if (!d.image.busy()) d.image.SaveFileAs();
       return;
@@ -287,14 +293,20 @@ namespace tarnwick {
 
 bool Session::RunJobAndWait(std::uint8_t code) {
   Impl& d = *impl_;
+  auto waitIdle = [&d] {
+    while (!(d.worker.Idle() && d.worker.JobCode() == kJobIdle)) SleepMs(1);
+  };
   d.NoteFileBeforeJob(code);
   if (!d.worker.Running()) {
     d.worker.Start(code);
   } else {
+    // A request made while a job runs is dropped, not queued: let the running
+    // job (the start-up or hot-plug detection, say) finish first.
+    waitIdle();
     d.worker.StartJob(code);
   }
   // The worker may not have picked the job up yet: wait until it ran.
-  while (!(d.worker.Idle() && d.worker.JobCode() == kJobIdle)) SleepMs(2);
+  waitIdle();
   return d.lastOutcome.load() == 1;
 }
 
