@@ -228,6 +228,21 @@ class GridKeysTest : public QObject {
     QCOMPARE(h.Count(tw::kGridEndEdit), 1);
     QCOMPARE(h.grid->GetFocusCell(), CellId(9, 9));
   }
+
+  void shrinkingOrDestroyingTheGridWhileEditingIsSafe() {
+    GridHarness h;
+    h.grid->SetFocusCell(20, 3);
+    h.Type("E");
+    QVERIFY(h.Editor());
+    QVERIFY(h.grid->SetRowCount(10));  // the edited row goes away
+    QVERIFY(!h.Editor());
+    QCOMPARE(h.grid->GetFocusCell(), CellId());
+    h.grid->SetFocusCell(2, 2);
+    h.Type("F");
+    QVERIFY(h.Editor());
+    h.grid.reset();
+    QCoreApplication::processEvents();
+  }
 };
 
 QTEST_MAIN(GridKeysTest)
