@@ -1,0 +1,174 @@
+// The window's smaller parts: the text progress bar, file filters, the
+// command line, dialog units, the instance lock and the skin.
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "resources/ids.h"
+#include "ui/app/app_options.h"
+#include "ui/app/dialog_layout.h"
+#include "ui/app/file_dialogs.h"
+#include "ui/app/key_routing.h"
+#include "ui/app/single_instance.h"
+#include "ui/app/skin.h"
+#include "ui/app/text_progress_bar.h"
+
+using namespace tarnwick;
+
+class MainWindowPartsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void progressBarFillsAndCarriesText();
+  void progressBarSurvivesAnEmptyRange();
+  void filtersBecomeQtFilters();
+  void commandLineOptions();
+  void displayHint();
+  void dialogUnitsScaleWithTheFont();
+  void instanceLockHeldUntilReleased();
+  void skinIsOptional();
+};
+
+void MainWindowPartsTest::progressBarFillsAndCarriesText() {
+  TextProgressBar bar;
+  bar.resize(200, 20);
+  QCOMPARE(bar.barColour(), QColor(0, 204, 0));
+  QCOMPARE(bar.alignment(), int(TextProgressBar::kCentre));
+  bar.SetBarColour(QColor(0, 255, 0));
+  bar.SetTextFont("Sans", 14, QColor(255, 0, 255), true, false, false, false);
+  QVERIFY(bar.font().weight() >= QFont::Black);
+  bar.SetPosText(25, "25%", TextProgressBar::kLeft);
+  QCOMPARE(bar.text(), QStringLiteral("25%"));
+  QCOMPARE(bar.alignment(), int(TextProgressBar::kLeft));
+  QCOMPARE(bar.FilledWidth(), 50);
+
+  const QImage img = bar.grab().toImage();
+  const QColor face = bar.palette().color(QPalette::Button);
+  QCOMPARE(QColor(img.pixel(2, 1)), QColor(0, 255, 0));
+  QCOMPARE(QColor(img.pixel(196, 1)), face);
+  // The text sits at the left, over the bar, in its own colour.
+  bool magentaLeft = false, magentaRight = false;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) {
+      const QColor c(img.pixel(x, y));
+      if (c.red() > 200 && c.blue() > 200 && c.green() < 80) (x < 100 ? magentaLeft : magentaRight) = true;
+    }
+  QVERIFY(magentaLeft);
+  QVERIFY(!magentaRight);
+
+  bar.SetPosText(100, QString());
+  QCOMPARE(bar.FilledWidth(), 200);
+  QCOMPARE(QColor(bar.grab().toImage().pixel(196, 10)), QColor(0, 255, 0));
+}
+
+void MainWindowPartsTest::progressBarSurvivesAnEmptyRange() {
+  TextProgressBar bar;
+  bar.resize(100, 10);
+  bar.SetRange(0, 0);
+  bar.SetPos(5);
+  QCOMPARE(bar.FilledWidth(), 0);
+  bar.SetRange(0, 100);
+  bar.SetPos(250);  // beyond the range: full, never wider than the bar
+  QCOMPARE(bar.FilledWidth(), 100);
+  QVERIFY(!bar.grab().isNull());
+}
+
+void MainWindowPartsTest::filtersBecomeQtFilters() {
+  QCOMPARE(QtFilterFromPairs(kBrowseFilter),
+           QStringLiteral("*.* (*);;*.bin;*.rom (*.bin *.rom);;*.cap (*.cap)"));
+  QCOMPARE(QtFilterFromPairs("bin文件(*.bin)|*.bin|rom文件(*.rom)|*.rom|其他文件(*.*)|*.*||"),
+           QStringLiteral("bin文件 (*.bin);;rom文件 (*.rom);;其他文件 (*)"));
+  QCOMPARE(QtFilterFromPairs("all files|*.*|(*.bin;*.rom)|*.bin;*.rom||"),
+           QStringLiteral("all files (*);;*.bin;*.rom (*.bin *.rom)"));
+}
+
+void MainWindowPartsTest::commandLineOptions() {
+  AppOptions o = ParseAppOptions({"tarnwick"});
+  QVERIFY(o.error.isEmpty());
+  QVERIFY(o.baseDir.isEmpty());
+  QVERIFY(!o.simulate);
+
+  o = ParseAppOptions({"tarnwick", "--base-dir", "/x/y", "--simulate"});
+  QCOMPARE(o.baseDir, QStringLiteral("/x/y"));
+  QVERIFY(o.simulate);
+  QVERIFY(o.simulationFile.isEmpty());
+
+  o = ParseAppOptions({"tarnwick", "--simulate=/d/box.txt", "--base-dir=/b", "-platform", "xcb"});
+  QVERIFY(o.error.isEmpty());
+  QCOMPARE(o.simulationFile, QStringLiteral("/d/box.txt"));
+  QCOMPARE(o.baseDir, QStringLiteral("/b"));
+
+  QVERIFY(!ParseAppOptions({"tarnwick", "--base-dir"}).error.isEmpty());
+  QVERIFY(!ParseAppOptions({"tarnwick", "stray"}).error.isEmpty());
+  QCOMPARE(WithTrailingSlash("/a/b"), QStringLiteral("/a/b/"));
+  QCOMPARE(WithTrailingSlash("/a/b/"), QStringLiteral("/a/b/"));
+}
+
+void MainWindowPartsTest::displayHint() {
+  const QByteArray display = qgetenv("DISPLAY"), wayland = qgetenv("WAYLAND_DISPLAY"),
+                   platform = qgetenv("QT_QPA_PLATFORM");
+  qunsetenv("DISPLAY");
+  qunsetenv("WAYLAND_DISPLAY");
+  qunsetenv("QT_QPA_PLATFORM");
+  QVERIFY(!MissingDisplayHint({"tarnwick"}).isEmpty());
+  QVERIFY(MissingDisplayHint({"tarnwick", "-platform", "offscreen"}).isEmpty());
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QVERIFY(MissingDisplayHint({"tarnwick"}).isEmpty());
+  qunsetenv("QT_QPA_PLATFORM");
+  qputenv("DISPLAY", ":5");
+  QVERIFY(MissingDisplayHint({"tarnwick"}).isEmpty());
+  qputenv("DISPLAY", display);
+  if (display.isEmpty()) qunsetenv("DISPLAY");
+  if (!wayland.isEmpty()) qputenv("WAYLAND_DISPLAY", wayland);
+  qputenv("QT_QPA_PLATFORM", platform);
+}
+
+void MainWindowPartsTest::dialogUnitsScaleWithTheFont() {
+  const DialogUnits du(6, 13);  // a typical 8-point dialog font
+  QCOMPARE(du.X(4), 6);
+  QCOMPARE(du.Y(8), 13);
+  QCOMPARE(du.ToPixels(QRect(9, 89, 95, 31)), QRect(14, 145, 143, 50));
+  // Both the status line and the progress bar share one rectangle.
+  QCOMPARE(FindControlSpec(ids::kStatusLine)->dialogUnits,
+           FindControlSpec(ids::kProgressBar)->dialogUnits);
+  QVERIFY(FindControlSpec(4242) == nullptr);
+}
+
+void MainWindowPartsTest::instanceLockHeldUntilReleased() {
+  QTemporaryDir dir;
+  auto first = std::make_unique<SingleInstance>(dir.path());
+  QVERIFY(first->Acquire());
+  QVERIFY(first->lockPath().endsWith("/Tarnwick.exe.lock"));
+  SingleInstance second(dir.path());
+  QVERIFY(!second.Acquire());
+  first.reset();
+  SingleInstance third(dir.path());
+  QVERIFY(third.Acquire());
+
+  // The key table routes only the function keys, Ctrl+O, Enter and Esc.
+  QCOMPARE(RouteKey(Qt::Key_F2, Qt::NoModifier).button, 0);
+  QCOMPARE(RouteKey(Qt::Key_F9, Qt::NoModifier).command, ids::kAutoProgramButton);
+  QCOMPARE(RouteKey(Qt::Key_O, Qt::ControlModifier).command, ids::kBrowseButton);
+  QVERIFY(RouteKey(Qt::Key_O, Qt::NoModifier).kind == KeyRoute::Kind::PassOn);
+  QVERIFY(RouteKey(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier).kind ==
+          KeyRoute::Kind::PassOn);
+  QVERIFY(RouteKey(Qt::Key_F10, Qt::NoModifier).kind == KeyRoute::Kind::PassOn);
+}
+
+void MainWindowPartsTest::skinIsOptional() {
+  QTemporaryDir dir;
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  app->setStyleSheet(QString());
+  QVERIFY(!ApplySkin(*app, dir.path()));
+  QVERIFY(app->styleSheet().isEmpty());
+  QVERIFY(QDir(dir.path()).mkdir("CODE"));
+  QVERIFY(QFile::copy(TARNWICK_SOURCE_DIR "/resources/CODE/Office2007.cjstyles",
+                      dir.path() + "/CODE/Office2007.cjstyles"));
+  QVERIFY(ApplySkin(*app, dir.path()));
+  QVERIFY(app->styleSheet().contains("QPushButton"));
+  app->setStyleSheet(QString());
+}
+
+QTEST_MAIN(MainWindowPartsTest)
+#include "main_window_parts.moc"
