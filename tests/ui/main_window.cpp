@@ -73,8 +73,8 @@ void MainWindowTest::controlsSitAtTheirRectanglesWithTheirCaptions() {
   QVERIFY(du.averageCharWidth() > 0 && du.charHeight() > 0);
 
   for (const ControlSpec& spec : MainWindowControls()) {
-    const QString name = spec.id < 0 ? QStringLiteral("etchedLine")
-                                     : QStringLiteral("ctl%1").arg(spec.id);
+    const QString name =
+        spec.id < 0 ? QStringLiteral("etchedLine") : QStringLiteral("ctl%1").arg(spec.id);
     auto* c = w.findChild<QWidget*>(name);
     QVERIFY2(c != nullptr, qPrintable(name));
     const QRect want = du.ToPixels(spec.dialogUnits);
@@ -91,10 +91,10 @@ void MainWindowTest::controlsSitAtTheirRectanglesWithTheirCaptions() {
 
   // Captions from the form texts.
   const std::pair<int, int> captions[] = {
-      {1162, 43}, {1163, 44}, {1164, 45}, {1165, 46}, {1166, 50}, {1167, 51}, {1168, 52},
-      {1169, 42}, {1170, 47}, {1171, 48}, {1172, 49}, {1019, 53}, {1020, 54}, {1021, 55},
-      {1023, 56}, {1022, 57}, {1035, 58}, {1024, 59}, {1026, 60}, {1004, 73}, {1006, 5},
-      {1183, 136}};
+      {1162, 43}, {1163, 44}, {1164, 45}, {1165, 46}, {1166, 50}, {1167, 51},
+      {1168, 52}, {1169, 42}, {1170, 47}, {1171, 48}, {1172, 49}, {1019, 53},
+      {1020, 54}, {1021, 55}, {1023, 56}, {1022, 57}, {1035, 58}, {1024, 59},
+      {1026, 60}, {1004, 73}, {1006, 5},  {1183, 136}};
   for (auto [id, ftext] : captions) {
     QCOMPARE(CaptionOf(w.Control(id)), QString::fromStdString(t.ftext(ftext)));
     QVERIFY(!t.ftext(ftext).empty());
@@ -166,8 +166,8 @@ void MainWindowTest::menusCarryIdsTextsAndStartStates() {
   }
   // Menu pictures: every command of the picture table has one.
   QCOMPARE(items, 30 + 3);
-  for (int id : {1025, 32788, 1024, 32803, 32804, 32801, 1022, 1035, 1023, 1021, 1020, 1019, 1,
-                 32784, 32806, 1004, 32807, 32808, 32810, 32783}) {
+  for (int id : {1025, 32788, 1024, 32803, 32804, 32801, 1022,  1035,  1023,  1021,
+                 1020, 1019,  1,    32784, 32806, 1004,  32807, 32808, 32810, 32783}) {
     QVERIFY2(!w.menu().Action(id)->icon().isNull(), qPrintable(QString::number(id)));
   }
   // The window surface sees the same start states.
@@ -202,8 +202,7 @@ void MainWindowTest::missingDataFilesStillGiveARunningWindow() {
   WindowHarness h({.texts = false, .catalogue = false});
   ProgrammerDlg& w = h.window();
   const TextTable& t = w.session().texts();
-  QCOMPARE(CaptionOf(w.Control(ids::kAutoProgramButton)),
-           QString::fromStdString(t.ftext(53)));
+  QCOMPARE(CaptionOf(w.Control(ids::kAutoProgramButton)), QString::fromStdString(t.ftext(53)));
   QVERIFY(t.ftext(53).find("ftext.ini") != std::string::npos);
   w.show();
   w.Start();

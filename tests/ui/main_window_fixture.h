@@ -23,8 +23,7 @@ struct WindowFiles {
 
 class WindowHarness {
  public:
-  explicit WindowHarness(WindowFiles files = {},
-                         sim::SpeedKind speed = sim::SpeedKind::Instant) {
+  explicit WindowHarness(WindowFiles files = {}, sim::SpeedKind speed = sim::SpeedKind::Instant) {
     base_ = WithSlash(dir_.path());
     if (files.texts) {
       for (const char* f : {"ftext.ini", "itext.ini"}) {
@@ -39,8 +38,8 @@ class WindowHarness {
     std::string error;
     box_ = sim::VirtualBox::Create(d, error);
     if (!box_) qFatal("virtual box: %s", error.c_str());
-    window_ = std::make_unique<ProgrammerDlg>(ProgrammerDlg::Options{base_.toStdString(), true},
-                                              *box_);
+    window_ =
+        std::make_unique<ProgrammerDlg>(ProgrammerDlg::Options{base_.toStdString(), true}, *box_);
   }
 
   ProgrammerDlg& window() { return *window_; }

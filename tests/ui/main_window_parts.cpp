@@ -52,7 +52,8 @@ void MainWindowPartsTest::progressBarFillsAndCarriesText() {
   for (int y = 0; y < img.height(); ++y)
     for (int x = 0; x < img.width(); ++x) {
       const QColor c(img.pixel(x, y));
-      if (c.red() > 200 && c.blue() > 200 && c.green() < 80) (x < 100 ? magentaLeft : magentaRight) = true;
+      if (c.red() > 200 && c.blue() > 200 && c.green() < 80)
+        (x < 100 ? magentaLeft : magentaRight) = true;
     }
   QVERIFY(magentaLeft);
   QVERIFY(!magentaRight);

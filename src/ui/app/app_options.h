@@ -8,10 +8,10 @@
 namespace tarnwick {
 
 struct AppOptions {
-  QString baseDir;           // empty: the executable's folder
-  bool simulate = false;     // run against the virtual box
-  QString simulationFile;    // its description file; empty: the default box
-  QString error;             // set when the command line is wrong
+  QString baseDir;         // empty: the executable's folder
+  bool simulate = false;   // run against the virtual box
+  QString simulationFile;  // its description file; empty: the default box
+  QString error;           // set when the command line is wrong
 };
 
 // Reads `--base-dir DIR` / `--base-dir=DIR` and `--simulate[=FILE]`; Qt's own

@@ -8,8 +8,7 @@
 
 namespace tarnwick {
 
-std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir,
-                                QString& error) {
+std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir, QString& error) {
   if (!options.simulate) return std::make_unique<LibUsbApi>();
   std::string message;
   std::optional<sim::BoxDescription> description;

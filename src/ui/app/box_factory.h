@@ -12,7 +12,6 @@ namespace tarnwick {
 struct AppOptions;
 
 // Null with `error` set when the simulation's description file is unusable.
-std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir,
-                                QString& error);
+std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir, QString& error);
 
 }  // namespace tarnwick

@@ -39,24 +39,15 @@ constexpr Named kResources[] = {
 
 // Menu pictures by command (bitmap resources 171-213 of the original menu).
 constexpr Named kCommands[] = {
-    {ids::kAboutCommand, "menu_about"},
-    {ids::kFirmwareVersion, "menu_fw_version"},
-    {ids::kDetectButton, "menu_detect"},
-    {ids::kDataView, "menu_data_view"},
-    {ids::kChipFill, "menu_chip_fill"},
-    {ids::kFileFill, "menu_file_fill"},
-    {ids::kReadButton, "menu_read"},
-    {ids::kBlankCheckButton, "menu_blank"},
-    {ids::kVerifyButton, "menu_verify"},
-    {ids::kProgramButton, "menu_program"},
-    {ids::kEraseButton, "menu_erase"},
-    {ids::kAutoProgramButton, "menu_auto"},
-    {ids::kExitCommand, "menu_exit"},
-    {ids::kSaveFileAs, "menu_save_as"},
-    {ids::kSaveFile, "menu_save"},
-    {ids::kOpenFile, "menu_open"},
-    {ids::kGoToAddress, "menu_goto"},
-    {ids::kFirmwareUpgrade, "menu_fw_upgrade"},
+    {ids::kAboutCommand, "menu_about"},  {ids::kFirmwareVersion, "menu_fw_version"},
+    {ids::kDetectButton, "menu_detect"}, {ids::kDataView, "menu_data_view"},
+    {ids::kChipFill, "menu_chip_fill"},  {ids::kFileFill, "menu_file_fill"},
+    {ids::kReadButton, "menu_read"},     {ids::kBlankCheckButton, "menu_blank"},
+    {ids::kVerifyButton, "menu_verify"}, {ids::kProgramButton, "menu_program"},
+    {ids::kEraseButton, "menu_erase"},   {ids::kAutoProgramButton, "menu_auto"},
+    {ids::kExitCommand, "menu_exit"},    {ids::kSaveFileAs, "menu_save_as"},
+    {ids::kSaveFile, "menu_save"},       {ids::kOpenFile, "menu_open"},
+    {ids::kGoToAddress, "menu_goto"},    {ids::kFirmwareUpgrade, "menu_fw_upgrade"},
     {ids::kFind, "menu_find"},
 };
 

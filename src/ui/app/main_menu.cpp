@@ -63,8 +63,8 @@ constexpr MenuItemSpec kHelp[] = {
 };
 
 constexpr MenuSpec kMenus[] = {
-    {1, "文件", kFile},         {7, "编程操作", kProgramming}, {14, "地址操作", kAddress},
-    {21, "工具", kTools},       {25, "固件操作", kFirmware},   {29, "  设置  ", kSettings},
+    {1, "文件", kFile},   {7, "编程操作", kProgramming}, {14, "地址操作", kAddress},
+    {21, "工具", kTools}, {25, "固件操作", kFirmware},   {29, "  设置  ", kSettings},
     {36, "帮助", kHelp},
 };
 

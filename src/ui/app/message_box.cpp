@@ -65,11 +65,10 @@ BoxAnswer DefaultAnswer(BoxButtons buttons) {
                                                                               : BoxAnswer::Ok;
 }
 
-BoxAnswer RunMessageBox(QWidget* parent, const QString& text, const QString& caption,
-                        BoxIcon icon, BoxButtons buttons) {
+BoxAnswer RunMessageBox(QWidget* parent, const QString& text, const QString& caption, BoxIcon icon,
+                        BoxButtons buttons) {
   if (BoxLogEnabled()) {
-    std::fprintf(stderr, "BOX [%s] %s\n", caption.toUtf8().constData(),
-                 text.toUtf8().constData());
+    std::fprintf(stderr, "BOX [%s] %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
     std::fflush(stderr);
     return DefaultAnswer(buttons);
   }

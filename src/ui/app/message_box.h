@@ -14,8 +14,8 @@ namespace tarnwick {
 bool BoxLogEnabled();
 
 // Runs a modal box on the GUI thread; `parent` may be null (no owner window).
-BoxAnswer RunMessageBox(QWidget* parent, const QString& text, const QString& caption,
-                        BoxIcon icon, BoxButtons buttons);
+BoxAnswer RunMessageBox(QWidget* parent, const QString& text, const QString& caption, BoxIcon icon,
+                        BoxButtons buttons);
 
 // The answer a box gives when nobody can answer it: the first button.
 BoxAnswer DefaultAnswer(BoxButtons buttons);

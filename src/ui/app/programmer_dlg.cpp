@@ -49,17 +49,14 @@ struct Caption {
   int ftext;
 };
 constexpr Caption kCaptions[] = {
-    {ids::kTypeLabel, 43},         {ids::kMakerLabel, 44},
-    {ids::kModelLabel, 45},        {ids::kCapacityLabel, 46},
-    {ids::kFileNameLabel, 50},     {ids::kFileChecksumLabel, 51},
-    {ids::kChipChecksumLabel, 52}, {ids::kChipGroup, 42},
-    {ids::kOperationGroup, 47},    {ids::kDataGroup, 48},
-    {ids::kNoticeGroup, 49},       {ids::kAutoProgramButton, 53},
-    {ids::kEraseButton, 54},       {ids::kProgramButton, 55},
-    {ids::kVerifyButton, 56},      {ids::kReadButton, 57},
-    {ids::kBlankCheckButton, 58},  {ids::kDetectButton, 59},
-    {ids::kBatchButton, 60},       {ids::kBrowseButton, 73},
-    {ids::kEditModeCheck, 5},      {ids::kQeConfigButton, 136},
+    {ids::kTypeLabel, 43},         {ids::kMakerLabel, 44},       {ids::kModelLabel, 45},
+    {ids::kCapacityLabel, 46},     {ids::kFileNameLabel, 50},    {ids::kFileChecksumLabel, 51},
+    {ids::kChipChecksumLabel, 52}, {ids::kChipGroup, 42},        {ids::kOperationGroup, 47},
+    {ids::kDataGroup, 48},         {ids::kNoticeGroup, 49},      {ids::kAutoProgramButton, 53},
+    {ids::kEraseButton, 54},       {ids::kProgramButton, 55},    {ids::kVerifyButton, 56},
+    {ids::kReadButton, 57},        {ids::kBlankCheckButton, 58}, {ids::kDetectButton, 59},
+    {ids::kBatchButton, 60},       {ids::kBrowseButton, 73},     {ids::kEditModeCheck, 5},
+    {ids::kQeConfigButton, 136},
 };
 
 // The file-name box hint until a file is loaded.
@@ -123,7 +120,8 @@ void ProgrammerDlg::BuildControls() {
   setCentralWidget(client);
   for (const ControlSpec& spec : MainWindowControls()) {
     QWidget* w = MakeControl(spec, client);
-    w->setObjectName(spec.id < 0 ? QStringLiteral("etchedLine") : QStringLiteral("ctl%1").arg(spec.id));
+    w->setObjectName(spec.id < 0 ? QStringLiteral("etchedLine")
+                                 : QStringLiteral("ctl%1").arg(spec.id));
     if (spec.id >= 0) controls_[spec.id] = w;
   }
   // Start states the template gives.
@@ -258,10 +256,9 @@ QWidget* ProgrammerDlg::MakeControl(const ControlSpec& spec, QWidget* parent) {
 
 void ProgrammerDlg::ConnectControls() {
   // Buttons that are commands.
-  for (int id : {ids::kAutoProgramButton, ids::kEraseButton, ids::kProgramButton,
-                 ids::kReadButton, ids::kVerifyButton, ids::kDetectButton,
-                 ids::kBlankCheckButton, ids::kBatchButton, ids::kBrowseButton,
-                 ids::kQeConfigButton, ids::kWebPicture, ids::kSocketPicture,
+  for (int id : {ids::kAutoProgramButton, ids::kEraseButton, ids::kProgramButton, ids::kReadButton,
+                 ids::kVerifyButton, ids::kDetectButton, ids::kBlankCheckButton, ids::kBatchButton,
+                 ids::kBrowseButton, ids::kQeConfigButton, ids::kWebPicture, ids::kSocketPicture,
                  ids::kAdapterPicture}) {
     auto* b = qobject_cast<QPushButton*>(Control(id));
     connect(b, &QPushButton::clicked, this, [this, id] { SendCommand(id); });

@@ -104,8 +104,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   SoundPlayer* sounds_ = nullptr;
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
-  bool exiting_ = false;   // the exit item skips the close questions
-  bool closed_ = false;    // the close sequence has run
+  bool exiting_ = false;  // the exit item skips the close questions
+  bool closed_ = false;   // the close sequence has run
   // Declared last: the session reports into the surface until it is gone.
   std::unique_ptr<QtWindowSurface> surface_;
   std::unique_ptr<Session> session_;

@@ -70,7 +70,8 @@ void QtWindowSurface::Post(std::function<void()> work) {
     return;
   }
   if (postDrain && context_) {
-    QMetaObject::invokeMethod(context_, [this] { Flush(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context_, [this] { Flush(); }, Qt::QueuedConnection);
   }
 }
 
