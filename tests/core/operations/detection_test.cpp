@@ -13,10 +13,6 @@ namespace {
 using protocol::CMD_ADAPTER_QUERY;
 using protocol::CMD_READ_ID;
 
-int CountOf(const std::vector<std::uint8_t>& v, std::uint8_t code) {
-  return static_cast<int>(std::count(v.begin(), v.end(), code));
-}
-
 std::array<std::uint8_t, 3> Id(std::uint32_t id) {
   return {static_cast<std::uint8_t>(id >> 16), static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id)};
 }

@@ -11,10 +11,6 @@ namespace {
 
 using namespace protocol;
 
-int CountOf(const std::vector<std::uint8_t>& v, std::uint8_t code) {
-  return static_cast<int>(std::count(v.begin(), v.end(), code));
-}
-
 // Test chips: 12 KiB (0x3000 bytes: one full and one partial 8 KiB block) and 2 MiB.
 constexpr const char* kTestCatalogue =
     "$25 SPI FLASH\r\n#TEST|\r\n@T12K:256:4K:12KB:N:000:AB3012:000000:3.3V:000\r\n"
@@ -157,7 +153,9 @@ TEST_F(ProgramVerifyTest, VerifyOfA0x3000ByteChipReadsOneFullAndOnePartialBlock)
   EXPECT_EQ(std::count(progress.begin(), progress.end(), I(80) + "100%"), 1);
   // The verify frame carries the chip size.
   for (const auto& f : tap->Frames()) {
-    if ((f[1] & 0x3F) == CMD_VERIFY) EXPECT_EQ(Bytes(f.begin() + 13, f.begin() + 17), (Bytes{0, 0, 0x30, 0}));
+    if ((f[1] & 0x3F) == CMD_VERIFY) {
+      EXPECT_EQ(Bytes(f.begin() + 13, f.begin() + 17), (Bytes{0, 0, 0x30, 0}));
+    }
   }
   ExpectControlsRestored();
 }

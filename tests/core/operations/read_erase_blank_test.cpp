@@ -12,10 +12,6 @@ namespace {
 
 using namespace protocol;
 
-int CountOf(const std::vector<std::uint8_t>& v, std::uint8_t code) {
-  return static_cast<int>(std::count(v.begin(), v.end(), code));
-}
-
 constexpr const char* kTestCatalogue =
     "$25 SPI FLASH\r\n#TEST|\r\n@T12K:256:4K:12KB:N:000:AB3012:000000:3.3V:000\r\n"
     "@T2M:256:4K:2MB:N:000:AB3015:000000:3.3V:000\r\n";

@@ -56,6 +56,10 @@ inline sim::ChipDescription Eeprom(std::uint8_t cls, std::vector<std::uint8_t> s
   return c;
 }
 
+inline int CountOf(const std::vector<std::uint8_t>& v, std::uint8_t code) {
+  return static_cast<int>(std::count(v.begin(), v.end(), code));
+}
+
 inline Bytes Pattern(std::size_t n, unsigned seed = 1) {
   Bytes b(n);
   std::uint32_t x = seed * 2654435761u + 12345u;

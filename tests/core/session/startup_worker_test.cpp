@@ -17,10 +17,6 @@ std::string ListText(const RecordingSurface& s, int id) {
   return sel >= 0 && static_cast<std::size_t>(sel) < items.size() ? items[static_cast<std::size_t>(sel)] : "";
 }
 
-int CountOf(const std::vector<std::uint8_t>& v, std::uint8_t code) {
-  return static_cast<int>(std::count(v.begin(), v.end(), code));
-}
-
 using StartupTest = SessionTest;
 
 TEST_F(StartupTest, QuietStartupJobSelectsTheChipInTheSocketAndFramesItWithTheLamp) {
