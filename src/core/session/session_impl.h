@@ -10,6 +10,7 @@
 #include "core/app/text_table.h"
 #include "core/app/window_services.h"
 #include "core/buffers/file_image.h"
+#include "core/buffers/hex_view.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/command_channel.h"
@@ -45,6 +46,7 @@ struct Session::Impl {
   Catalogue catalogue;
   ChipSelection selection;
   buffers::FileImage image;
+  buffers::HexView hexView;  // GUI thread only
   OperationContext ctx;
   std::function<void()> showBatchDialog;
   std::function<void(const std::string&)> openOffsetDialog;

@@ -1,0 +1,180 @@
+#include "ui/buffers/hex_view_panel.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include "core/buffers/hex_layout.h"
+#include "core/buffers/hex_view.h"
+#include "ui/grid/grid_ctrl.h"
+
+namespace tarnwick {
+
+namespace hex = buffers::hex;
+
+namespace {
+
+GridColor ToGrid(hex::Rgb c) { return GridRgb(c.r, c.g, c.b); }
+
+}  // namespace
+
+HexViewPanel::HexViewPanel(buffers::HexView& model, CGridCtrl* grid, QScrollBar* bar, QLineEdit* editor,
+                           QWidget* window)
+    : QObject(window), model_(model), grid_(grid), bar_(bar), editor_(editor), window_(window) {
+  SetupGrid();
+  connect(grid_, &CGridCtrl::CellClicked, this, &HexViewPanel::OnCellClicked);
+  connect(bar_, &QScrollBar::actionTriggered, this, &HexViewPanel::OnScrollAction);
+  connect(editor_, &QLineEdit::textEdited, this, &HexViewPanel::OnEditorEdited);
+  Show();
+}
+
+void HexViewPanel::SetupGrid() {
+  grid_->SetRowCount(hex::kGridRows);
+  grid_->SetColumnCount(hex::kGridColumns);
+  grid_->SetFixedRowCount(1);
+  grid_->SetFixedColumnCount(1);
+  grid_->SetTrailingFixedColumnCount(1);
+  // Typing goes through the overlay editor, never the grid's own one.
+  grid_->SetEditable(false);
+  grid_->SetFixedTextColor(ToGrid(hex::kFixedText));
+  grid_->SetFixedBackColor(ToGrid(hex::kWhite));
+  for (int r = 0; r < hex::kGridRows; ++r) grid_->SetRowHeight(r, hex::kRowHeight);
+  for (int c = 0; c < hex::kGridColumns; ++c) grid_->SetColumnWidth(c, hex::kByteColumnWidth);
+  grid_->SetColumnWidth(0, hex::kAddressColumnWidth);
+  grid_->SetColumnWidth(hex::kAsciiColumn, hex::kAsciiColumnWidth);
+  grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPixelSize(hex::kFontHeight);
+  for (int r = 0; r < hex::kGridRows; ++r) {
+    for (int c = 0; c < hex::kGridColumns; ++c) {
+      grid_->SetCellFont(r, c, &font);
+      if (r > 0 && c > 0 && c < hex::kAsciiColumn) {
+        grid_->SetCellTextColor(r, c, ToGrid(hex::kLightGrey));
+        grid_->SetCellBackColor(r, c, ToGrid(hex::kWhite));
+        grid_->SetCellFormat(r, c, kDtCenter | kDtVCenter | kDtSingleLine | kDtNoPrefix);
+      }
+    }
+  }
+  editor_->setFont(font);
+  editor_->setAlignment(Qt::AlignCenter);
+  editor_->setMaxLength(2);
+  editor_->setFrame(false);
+  editor_->hide();
+}
+
+void HexViewPanel::Refresh() {
+  model_.RefreshHexView();
+  Show();
+}
+
+void HexViewPanel::Show() {
+  updating_ = true;
+  grid_->SetRedraw(false);
+  for (int r = 0; r < hex::kGridRows; ++r) {
+    for (int c = 0; c < hex::kGridColumns; ++c) {
+      grid_->SetCellText(r, c, QString::fromStdString(model_.CellText(r, c)));
+    }
+  }
+  for (int r = 1; r < hex::kGridRows; ++r) {
+    for (int c = 1; c < hex::kAsciiColumn; ++c) {
+      if (!model_.ClassChanged(r, c)) continue;  // colours only change with the class
+      const hex::CellClass cls = model_.CellClassAt(r, c);
+      grid_->SetCellTextColor(r, c, ToGrid(hex::TextColour(cls)));
+      const std::optional<hex::Rgb> back = hex::Background(cls);
+      grid_->SetCellBackColor(r, c, back ? ToGrid(*back) : ToGrid(hex::kWhite));
+    }
+  }
+  if (model_.focusRow() > 0 && model_.focusColumn() > 0) {
+    grid_->SetFocusCell(model_.focusRow(), model_.focusColumn());
+  } else {
+    grid_->SetFocusCell(-1, -1);
+  }
+  grid_->SetRedraw(true);
+  grid_->Refresh();
+
+  const std::uint64_t max = model_.scrollMaximum();
+  bar_->blockSignals(true);
+  bar_->setRange(0, static_cast<int>(max));
+  bar_->setPageStep(1);
+  bar_->setValue(static_cast<int>(model_.scrollPosition()));
+  bar_->blockSignals(false);
+  bar_->setEnabled(model_.scrollEnabled());  // disabled, not hidden
+  PlaceEditor();
+  updating_ = false;
+}
+
+void HexViewPanel::PlaceEditor() {
+  const buffers::EditorState& e = model_.editor();
+  QRect cell;
+  if (!e.visible || !grid_->GetCellRect(e.row, e.column, cell)) {
+    editor_->hide();
+    return;
+  }
+  const QPoint topLeft = grid_->viewport()->mapTo(window_, cell.topLeft());
+  const hex::Rect r = hex::EditorRect({topLeft.x(), topLeft.y(), cell.width(), cell.height()});
+  editor_->setGeometry(r.x, r.y, r.width, r.height);
+  const QString text = QString::fromStdString(e.text);
+  if (editor_->text() != text) editor_->setText(text);
+  editor_->setSelection(e.selection.start, e.selection.end - e.selection.start);
+  editor_->show();
+  editor_->raise();
+  editor_->setFocus();
+}
+
+void HexViewPanel::OnCellClicked(int row, int column, const QPoint& pos) {
+  QRect cell;
+  const bool rightHalf = grid_->GetCellRect(row, column, cell) && pos.x() >= cell.center().x();
+  model_.OnHexCellClicked(row, column, rightHalf);
+  Show();
+}
+
+void HexViewPanel::OnScrollAction(int action) {
+  using buffers::ScrollCode;
+  ScrollCode code;
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: code = ScrollCode::LineDown; break;
+    case QAbstractSlider::SliderSingleStepSub: code = ScrollCode::LineUp; break;
+    case QAbstractSlider::SliderPageStepAdd: code = ScrollCode::PageDown; break;
+    case QAbstractSlider::SliderPageStepSub: code = ScrollCode::PageUp; break;
+    case QAbstractSlider::SliderMove: code = ScrollCode::ThumbTrack; break;
+    default: code = ScrollCode::EndScroll; break;
+  }
+  const int position = bar_->sliderPosition();
+  bar_->setFocus();
+  model_.OnHexScroll(code, static_cast<std::uint64_t>(position < 0 ? 0 : position));
+  Show();
+  // The model decides where the thumb stands, not the bar.
+  bar_->setSliderPosition(static_cast<int>(model_.scrollPosition()));
+}
+
+void HexViewPanel::OnEditorEdited(const QString& text) {
+  if (updating_) return;
+  model_.OnEditorChanged(text.toUpper().toStdString(), editor_->cursorPosition());
+  Show();
+}
+
+void HexViewPanel::CommitCellEdit() {
+  model_.CommitCellEdit();
+  Show();
+}
+
+bool HexViewPanel::FocusInView() const {
+  QWidget* f = QApplication::focusWidget();
+  return f && (f == grid_ || grid_->isAncestorOf(f) || f == bar_ || f == editor_);
+}
+
+void HexViewPanel::Wheel(int delta) {
+  model_.OnHexWheel(delta, FocusInView());
+  Show();
+}
+
+bool HexViewPanel::ShowAddress(std::uint64_t address) {
+  const bool shown = model_.ShowAddress(address);
+  Show();
+  return shown;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,53 @@
+// The hex view on screen: the grid 1057, the scroll bar 1002 and the overlay
+// editor 1027, driven by the core's page model. The panel only copies what
+// the model says into the widgets and turns widget events into model calls.
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+
+class QLineEdit;
+class QScrollBar;
+class QWidget;
+
+namespace tarnwick {
+
+class CGridCtrl;
+namespace buffers {
+class HexView;
+}
+
+class HexViewPanel : public QObject {
+  Q_OBJECT
+
+ public:
+  HexViewPanel(buffers::HexView& model, CGridCtrl* grid, QScrollBar* bar, QLineEdit* editor,
+               QWidget* window);
+
+  // Re-reads the page and shows it (after a load, an operation, a save...).
+  void Refresh();
+  // Enter in the window.
+  void CommitCellEdit();
+  // The mouse wheel over the window; delta > 0 turns away from the user.
+  void Wheel(int delta);
+  // Go to address; true when shown.
+  bool ShowAddress(std::uint64_t address);
+
+ private:
+  void SetupGrid();
+  void Show();
+  void PlaceEditor();
+  void OnCellClicked(int row, int column, const QPoint& pos);
+  void OnScrollAction(int action);
+  void OnEditorEdited(const QString& text);
+  bool FocusInView() const;
+
+  buffers::HexView& model_;
+  CGridCtrl* grid_;
+  QScrollBar* bar_;
+  QLineEdit* editor_;
+  QWidget* window_;
+  bool updating_ = false;
+};
+
+}  // namespace tarnwick
