@@ -14,7 +14,8 @@ using namespace tarnwick;
 using Clock = std::chrono::steady_clock;
 
 int main(int argc, char** argv) {
-  const bench::fs::path root = argc > 1 ? bench::fs::path(argv[1]) : bench::fs::temp_directory_path();
+  const bench::fs::path root =
+      argc > 1 ? bench::fs::path(argv[1]) : bench::fs::temp_directory_path();
   constexpr std::uint64_t kSize = 1ull << 30;
   const long before = bench::PeakRssKiB();
   bench::BenchSession s(root, 0xAB401E, kSize, "B1G");
@@ -53,10 +54,12 @@ int main(int argc, char** argv) {
   std::printf("image: 1 GiB sparse source, 1 GiB file-backed virtual chip\n");
   std::printf("peak RSS at start:        %8ld KiB\n", before);
   std::printf("peak RSS after set-up:    %8ld KiB\n", afterSetup);
-  std::printf("peak RSS after load:      %8ld KiB  (%.2f s, %s)\n", afterLoad, loadWall, loaded ? "ok" : "FAILED");
+  std::printf("peak RSS after load:      %8ld KiB  (%.2f s, %s)\n", afterLoad, loadWall,
+              loaded ? "ok" : "FAILED");
   std::printf("peak RSS after program:   %8ld KiB  (%.2f s, %s)\n", afterProgram, progWall,
               programmed ? "ok" : "FAILED");
-  std::printf("peak RSS after verify:    %8ld KiB  (%.2f s, %s)\n", afterVerify, verWall, verified ? "ok" : "FAILED");
+  std::printf("peak RSS after verify:    %8ld KiB  (%.2f s, %s)\n", afterVerify, verWall,
+              verified ? "ok" : "FAILED");
   std::printf("growth over the whole run: %ld KiB for a %llu KiB image\n", afterVerify - afterSetup,
               static_cast<unsigned long long>(kSize / 1024));
   return loaded && programmed && verified ? 0 : 1;

@@ -13,7 +13,8 @@ using namespace tarnwick;
 using Clock = std::chrono::steady_clock;
 
 int main(int argc, char** argv) {
-  const bench::fs::path root = argc > 1 ? bench::fs::path(argv[1]) : bench::fs::temp_directory_path();
+  const bench::fs::path root =
+      argc > 1 ? bench::fs::path(argv[1]) : bench::fs::temp_directory_path();
   constexpr std::uint64_t kSize = 64ull << 20;
   bench::BenchSession s(root, 0xAB401A, kSize, "B64M");
 
@@ -53,13 +54,14 @@ int main(int argc, char** argv) {
   const double mb = static_cast<double>(kSize) / 1e6;
   std::printf("image: %.1f MB (64 MiB), instant virtual box\n", mb);
   std::printf("load:    %6.3f s wall, %6.3f s CPU, %7.1f MB/s\n", loadWall, loadCpu, mb / loadWall);
-  std::printf("program: %6.3f s wall, %6.3f s CPU, %7.1f MB/s (%s)\n", progWall, progCpu, mb / progWall,
-              programmed ? "ok" : "FAILED");
-  std::printf("verify:  %6.3f s wall, %6.3f s CPU, %7.1f MB/s (%s)\n", verWall, verCpu, mb / verWall,
-              verified ? "ok" : "FAILED");
+  std::printf("program: %6.3f s wall, %6.3f s CPU, %7.1f MB/s (%s)\n", progWall, progCpu,
+              mb / progWall, programmed ? "ok" : "FAILED");
+  std::printf("verify:  %6.3f s wall, %6.3f s CPU, %7.1f MB/s (%s)\n", verWall, verCpu,
+              mb / verWall, verified ? "ok" : "FAILED");
   const double both = mb * 2 / (progWall + verWall);
-  std::printf("program+verify: %.1f MB/s over %.1f MB moved; %s a USB 2.0 high-speed link (~40 MB/s)\n", both,
-              mb * 2, both >= 40.0 ? "keeps up with" : "does NOT keep up with");
+  std::printf(
+      "program+verify: %.1f MB/s over %.1f MB moved; %s a USB 2.0 high-speed link (~40 MB/s)\n",
+      both, mb * 2, both >= 40.0 ? "keeps up with" : "does NOT keep up with");
   std::printf("peak resident memory: %ld KiB\n", bench::PeakRssKiB());
   return programmed && verified ? 0 : 1;
 }

@@ -43,7 +43,8 @@ inline long PeakRssKiB() {
   return u.ru_maxrss;
 }
 
-inline double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
+inline double Seconds(std::chrono::steady_clock::time_point a,
+                      std::chrono::steady_clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
 }
 
@@ -58,7 +59,8 @@ inline fs::path PortableDir() {
 class BenchSession {
  public:
   // `root`: where the base directory goes (the system's temp folder by default).
-  BenchSession(const fs::path& root, std::uint32_t chipId, std::uint64_t chipSize, const std::string& model)
+  BenchSession(const fs::path& root, std::uint32_t chipId, std::uint64_t chipSize,
+               const std::string& model)
       : dir_(root / ("tarnwick-ops-bench-" + std::to_string(::getpid()))) {
     fs::create_directories(dir_);
     for (const char* f : {"ftext.ini", "itext.ini"}) {

@@ -12,12 +12,12 @@
 namespace tarnwick {
 
 namespace {
-constexpr std::initializer_list<int> kEraseButtons = {ids::kReadButton, ids::kVerifyButton,
-                                                      ids::kAutoProgramButton, ids::kDetectButton,
-                                                      ids::kProgramButton, ids::kBlankCheckButton};
+constexpr std::initializer_list<int> kEraseButtons = {
+    ids::kReadButton,   ids::kVerifyButton,  ids::kAutoProgramButton,
+    ids::kDetectButton, ids::kProgramButton, ids::kBlankCheckButton};
 constexpr std::initializer_list<int> kBlankButtons = {ids::kProgramButton, ids::kReadButton,
-                                                      ids::kVerifyButton, ids::kEraseButton,
-                                                      ids::kDetectButton, ids::kAutoProgramButton};
+                                                      ids::kVerifyButton,  ids::kEraseButton,
+                                                      ids::kDetectButton,  ids::kAutoProgramButton};
 }  // namespace
 
 bool EraseChip(OperationContext& ctx, bool identifyFirst) {
@@ -78,8 +78,8 @@ bool EraseChip(OperationContext& ctx, bool identifyFirst) {
   }
 
   EnableAll(ctx, kEraseButtons);
-  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
-                  ids::kMenu32790, ids::kFirmwareUpgrade});
+  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView,
+                  ids::kFirmwareVersion, ids::kMenu32790, ids::kFirmwareUpgrade});
   ui.SetOperationCaption(ids::kEraseButton, false);
   ctx.flags.busyErase = false;
   SleepMs(50);
@@ -137,22 +137,24 @@ bool BlankCheck(OperationContext& ctx) {
       ui.ShowStatus(ctx.I(64), true);
       ui.Box(ctx.I(64), BoxIcon::Information);
     }
-  } else if (last == static_cast<int>(protocol::kBlankAnswerSize) && answer[0] == protocol::kBlankYes) {
+  } else if (last == static_cast<int>(protocol::kBlankAnswerSize) &&
+             answer[0] == protocol::kBlankYes) {
     ui.ShowStatus(ctx.I(62) + time);
     ui.Box(ctx.I(63), BoxIcon::Information);
     result = true;
-  } else if (last == static_cast<int>(protocol::kBlankAnswerSize) && answer[0] == protocol::kBlankNo) {
+  } else if (last == static_cast<int>(protocol::kBlankAnswerSize) &&
+             answer[0] == protocol::kBlankNo) {
     ui.ShowStatus(ctx.I(64) + time, true);
     // Zero-filled hex fields; the texts around them keep their blanks.
-    ui.Box(Format("%s\r\n%s%02X%02X%02X%02X\r\n%s%02X", ctx.I(65).c_str(), ctx.I(66).c_str(), answer[1],
-                  answer[2], answer[3], answer[4], ctx.I(67).c_str(), answer[5]) +
+    ui.Box(Format("%s\r\n%s%02X%02X%02X%02X\r\n%s%02X", ctx.I(65).c_str(), ctx.I(66).c_str(),
+                  answer[1], answer[2], answer[3], answer[4], ctx.I(67).c_str(), answer[5]) +
                std::string(11, ' '),
            BoxIcon::Error);
   }
 
   EnableAll(ctx, kBlankButtons);
-  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
-                  ids::kMenu32790, ids::kFirmwareUpgrade});
+  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView,
+                  ids::kFirmwareVersion, ids::kMenu32790, ids::kFirmwareUpgrade});
   ui.SetOperationCaption(ids::kBlankCheckButton, false);
   return result;
 }

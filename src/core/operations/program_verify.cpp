@@ -17,17 +17,15 @@ namespace tarnwick {
 
 namespace {
 
-constexpr std::initializer_list<int> kProgramButtons = {ids::kBrowseButton, ids::kReadButton,
-                                                        ids::kVerifyButton, ids::kEraseButton,
-                                                        ids::kAutoProgramButton, ids::kDetectButton,
-                                                        ids::kBlankCheckButton};
-constexpr std::initializer_list<int> kVerifyButtons = {ids::kReadButton, ids::kAutoProgramButton,
-                                                       ids::kDetectButton, ids::kProgramButton,
-                                                       ids::kEraseButton, ids::kBrowseButton,
-                                                       ids::kBlankCheckButton};
-constexpr std::initializer_list<int> kDataMenus = {ids::kSaveFileAs, ids::kFind, ids::kChipFill,
-                                                   ids::kDataView, ids::kFirmwareVersion,
-                                                   ids::kFirmwareUpgrade, ids::kMenu32790};
+constexpr std::initializer_list<int> kProgramButtons = {
+    ids::kBrowseButton,      ids::kReadButton,   ids::kVerifyButton,    ids::kEraseButton,
+    ids::kAutoProgramButton, ids::kDetectButton, ids::kBlankCheckButton};
+constexpr std::initializer_list<int> kVerifyButtons = {
+    ids::kReadButton,  ids::kAutoProgramButton, ids::kDetectButton,    ids::kProgramButton,
+    ids::kEraseButton, ids::kBrowseButton,      ids::kBlankCheckButton};
+constexpr std::initializer_list<int> kDataMenus = {
+    ids::kSaveFileAs,      ids::kFind,     ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
+    ids::kFirmwareUpgrade, ids::kMenu32790};
 
 void RestoreAfterProgram(OperationContext& ctx) {
   if (ctx.image.editMode()) ctx.ui.EnableCommand(ids::kFileFill);
@@ -98,7 +96,8 @@ int ReadFull(OperationContext& ctx, std::uint8_t* out, int n) {
 
 }  // namespace
 
-std::uint64_t LengthToProgram(const std::string& type, std::uint64_t chipSize, std::uint64_t fileSize) {
+std::uint64_t LengthToProgram(const std::string& type, std::uint64_t chipSize,
+                              std::uint64_t fileSize) {
   if (type == "25 SPI FLASH") return std::min(fileSize, chipSize);
   return chipSize;
 }
@@ -118,7 +117,8 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
   }
   const std::uint64_t chipSize = ctx.selection.ChipSize();
   const std::uint64_t fileSize = ctx.image.size();
-  if (chipSize < fileSize && ui.Box(ctx.I(58), BoxIcon::Question, BoxButtons::YesNo) != BoxAnswer::Yes) {
+  if (chipSize < fileSize &&
+      ui.Box(ctx.I(58), BoxIcon::Question, BoxButtons::YesNo) != BoxAnswer::Yes) {
     return false;
   }
 
@@ -170,8 +170,9 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
   const std::string time = MinSec(elapsed);
   bool result = false;
   if (stream.status == StreamStatus::Cancelled) {
-    ui.ShowStatus(Format("%s %llu byte(s),", ctx.I(50).c_str(), static_cast<unsigned long long>(sent)) + time,
-                  true);
+    ui.ShowStatus(
+        Format("%s %llu byte(s),", ctx.I(50).c_str(), static_cast<unsigned long long>(sent)) + time,
+        true);
   } else {
     SleepMs(30);
     const auto count = BigEndianPayload(static_cast<std::uint32_t>(sent));
@@ -184,7 +185,9 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
                     true);
       if (ctx.jobCode() == 1 && !cancelled) ui.Box(ctx.I(190), BoxIcon::Warning);
     } else {
-      ui.ShowStatus(Format("%s %llu byte(s),", ctx.I(51).c_str(), static_cast<unsigned long long>(sent)) + time);
+      ui.ShowStatus(
+          Format("%s %llu byte(s),", ctx.I(51).c_str(), static_cast<unsigned long long>(sent)) +
+          time);
     }
     result = true;
     std::uint8_t b = 0;
@@ -265,11 +268,11 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
       if (expected[i] == chip[i]) continue;
       ++mismatches;
       if (!asking) continue;
-      const std::string text = Format("%llXH %s ", static_cast<unsigned long long>(address), ctx.I(29).c_str()) +
-                               "\r\n" +
-                               Format("%s%02XH %s%02XH", ctx.I(192).c_str(), expected[i], ctx.I(193).c_str(),
-                                      chip[i]) +
-                               "     \r\n" + ctx.I(83);
+      const std::string text =
+          Format("%llXH %s ", static_cast<unsigned long long>(address), ctx.I(29).c_str()) +
+          "\r\n" +
+          Format("%s%02XH %s%02XH", ctx.I(192).c_str(), expected[i], ctx.I(193).c_str(), chip[i]) +
+          "     \r\n" + ctx.I(83);
       const BoxAnswer a = ui.Box(text, ctx.I(29), BoxIcon::Warning, BoxButtons::YesNoCancel);
       if (a == BoxAnswer::No) asking = false;
       if (a == BoxAnswer::Cancel) {
@@ -283,7 +286,8 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
 
   if (!usbError) {
     const std::uint64_t fullBlocks = chipSize / protocol::kReadBlock;
-    for (std::uint64_t b = 0; b < fullBlocks && !ctx.flags.cancelVerify && !aborted && !usbError; ++b) {
+    for (std::uint64_t b = 0; b < fullBlocks && !ctx.flags.cancelVerify && !aborted && !usbError;
+         ++b) {
       compareBlock(protocol::kReadBlock);
       if (!usbError) progress.Update(address, chipSize);
     }
@@ -305,10 +309,13 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
     const bool chipSmaller = chipSize < fileSize;
     if (stopped && mismatches == 0) {
       const std::uint64_t pct = chipSize == 0 ? 0 : address * 100 / chipSize;
-      ui.ShowStatus(Format("%s%llu%%", ctx.I(80).c_str(), static_cast<unsigned long long>(pct)), true);
+      ui.ShowStatus(Format("%s%llu%%", ctx.I(80).c_str(), static_cast<unsigned long long>(pct)),
+                    true);
     } else if (mismatches > 0) {
       const std::string count = std::to_string(mismatches);
-      ui.ShowStatus(ctx.I(84) + count + ctx.I(86) + (chipSmaller ? ctx.I(85) : std::string()) + time, true, true);
+      ui.ShowStatus(
+          ctx.I(84) + count + ctx.I(86) + (chipSmaller ? ctx.I(85) : std::string()) + time, true,
+          true);
     } else if (chipSmaller) {
       ui.ShowStatus(ctx.I(87) + ctx.I(85), true);
       ui.Box(ctx.I(87) + "    \r\n   " + ctx.I(85), BoxIcon::Warning);

@@ -47,12 +47,12 @@ bool ReadChip(OperationContext& ctx) {
   if (ctx.image.loaded() && ctx.image.currentPath() == chipPath) ctx.image.Close();
   std::FILE* out = std::fopen(chipPath.c_str(), "w+b");
 
-  static constexpr std::initializer_list<int> kButtons = {ids::kVerifyButton, ids::kEraseButton,
-                                                          ids::kAutoProgramButton, ids::kDetectButton,
-                                                          ids::kProgramButton, ids::kBlankCheckButton};
+  static constexpr std::initializer_list<int> kButtons = {
+      ids::kVerifyButton, ids::kEraseButton,   ids::kAutoProgramButton,
+      ids::kDetectButton, ids::kProgramButton, ids::kBlankCheckButton};
   DisableAll(ctx, kButtons);
-  DisableAll(ctx, {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790, ids::kFileFill,
-                   ids::kGoToAddress, ids::kFirmwareUpgrade});
+  DisableAll(ctx, {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790,
+                   ids::kFileFill, ids::kGoToAddress, ids::kFirmwareUpgrade});
   ui.SetOperationCaption(ids::kReadButton, true);
   if (ctx.image.editMode()) {
     ctx.image.SetEditMode(false);
@@ -84,7 +84,8 @@ bool ReadChip(OperationContext& ctx) {
       ok = false;
       break;
     }
-    if (std::fwrite(block.data(), 1, static_cast<std::size_t>(n), out) != static_cast<std::size_t>(n)) {
+    if (std::fwrite(block.data(), 1, static_cast<std::size_t>(n), out) !=
+        static_cast<std::size_t>(n)) {
       // A full disk must not pass for a complete read.
       ui.surface().ShowProgress(false);
       ui.ShowStatus(ctx.I(146), true, true);
@@ -99,8 +100,9 @@ bool ReadChip(OperationContext& ctx) {
   ctx.flags.busyRead = false;
 
   EnableAll(ctx, kButtons);
-  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
-                  ids::kMenu32790, ids::kFirmwareUpgrade, ids::kGoToAddress});
+  EnableAll(ctx,
+            {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
+             ids::kMenu32790, ids::kFirmwareUpgrade, ids::kGoToAddress});
   if (ctx.image.editMode()) ui.EnableCommand(ids::kFileFill);
   ui.SetOperationCaption(ids::kReadButton, false);
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/catalogue/parameter_build.h"
 #include "core/operations/chip_operations.h"
 #include "core/operations/detection.h"
-#include "core/catalogue/parameter_build.h"
 #include "core/operations/op_support.h"
 #include "core/session/session_impl.h"
 #include "protocol/protocol.h"
@@ -29,8 +29,8 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       selection(catalogue, surface, frame),
       image(services, options.baseDir),
       hexView(image, services),
-      ctx{services, link, frame, channel, selection, catalogue, image, settings, flags,
-          [this] { return worker.JobCode(); }} {
+      ctx{services,  link,  frame,    channel, selection,
+          catalogue, image, settings, flags,   [this] { return worker.JobCode(); }} {
   services.SetBaseDir(options.baseDir);
   selection.SetAfterApply([this](const AppliedSelection& a) { OnChipApplied(a); });
   // Save first takes over a cell that is still being typed.
@@ -43,8 +43,8 @@ void Session::Impl::OnChipApplied(const AppliedSelection& applied) {
   surface.HexViewChanged();
   // Without a selected record no chip operation can be set up.
   const bool any = applied.record != kNoRecord;
-  for (int id : {ids::kAutoProgramButton, ids::kEraseButton, ids::kProgramButton, ids::kVerifyButton,
-                 ids::kReadButton, ids::kBlankCheckButton}) {
+  for (int id : {ids::kAutoProgramButton, ids::kEraseButton, ids::kProgramButton,
+                 ids::kVerifyButton, ids::kReadButton, ids::kBlankCheckButton}) {
     surface.SetCommandEnabled(id, any);
   }
 }
@@ -58,26 +58,51 @@ std::optional<bool> Session::Impl::RunJob(std::uint8_t code) {
   image.SetBusy(true);
   std::optional<bool> result;
   switch (code) {
-    case 1: result = ProgramChip(ctx, true); break;
-    case 5: result = EraseChip(ctx, true); break;
+    case 1:
+      result = ProgramChip(ctx, true);
+      break;
+    case 5:
+      result = EraseChip(ctx, true);
+      break;
     case 7:
       lastDetect = DetectChip(ctx, true, true);
       result = lastDetect == kDetectFound;
       break;
-    case 8: result = VerifyChip(ctx, true); break;
-    case 13: result = ReadChip(ctx); break;
-    case 14: result = AutoProgram(ctx); break;
-    case 15: result = BlankCheck(ctx); break;
+    case 8:
+      result = VerifyChip(ctx, true);
+      break;
+    case 13:
+      result = ReadChip(ctx);
+      break;
+    case 14:
+      result = AutoProgram(ctx);
+      break;
+    case 15:
+      result = BlankCheck(ctx);
+      break;
     case 23:
       lastDetect = DetectChip(ctx, true, false);
       result = lastDetect == kDetectFound;
       break;
-    case 35: result = ConfigureQuadEnable(ctx); break;
+    case 35:
+      result = ConfigureQuadEnable(ctx);
+      break;
     // Jobs of the tools that are not part of this program yet.
-    case 18: case 19: case 21: case 24: case 26: case 27: case 28: case 29: case 30: case 31: case 33:
+    case 18:
+    case 19:
+    case 21:
+    case 24:
+    case 26:
+    case 27:
+    case 28:
+    case 29:
+    case 30:
+    case 31:
+    case 33:
       result = false;
       break;
-    default: break;
+    default:
+      break;
   }
   image.SetBusy(false);
   surface.HexViewChanged();
@@ -128,9 +153,8 @@ void Session::Impl::LoadCatalogueAtStart() {
     return;
   }
   std::fclose(f);
-  catalogue.LoadCatalogue(path, [this](const std::string& text, const std::string& caption, BoxIcon icon) {
-    services.Box(text, caption, icon);
-  });
+  catalogue.LoadCatalogue(path, [this](const std::string& text, const std::string& caption,
+                                       BoxIcon icon) { services.Box(text, caption, icon); });
   const std::string refused = FormatRefusalLog(catalogue.Report());
   if (!refused.empty()) services.AppendLog(refused);
   selection.Initialise();
@@ -148,7 +172,9 @@ WindowServices& Session::services() { return impl_->services; }
 
 void Session::LoadTexts() {
   Impl& d = *impl_;
-  auto onError = [&d](const std::string& msg) { d.surface.Ask(msg, "", BoxIcon::Error, BoxButtons::Ok); };
+  auto onError = [&d](const std::string& msg) {
+    d.surface.Ask(msg, "", BoxIcon::Error, BoxButtons::Ok);
+  };
   d.texts.LoadFtext(d.options.baseDir + "ftext.ini", onError);
   d.texts.LoadItext(d.options.baseDir + "itext.ini", onError);
 }
@@ -182,10 +208,18 @@ void Session::OnCommand(int id) {
     case ids::kBlankCheckButton:
       d.StartOperationButton(id);
       return;
-    case ids::kAutoProgramButton: d.worker.StartJob(14); return;
-    case ids::kDetectButton: d.worker.StartJob(23); return;
-    case ids::kQeConfigButton: d.worker.StartJob(35); return;
-    case ids::kFirmwareVersion: d.worker.StartJob(18); return;
+    case ids::kAutoProgramButton:
+      d.worker.StartJob(14);
+      return;
+    case ids::kDetectButton:
+      d.worker.StartJob(23);
+      return;
+    case ids::kQeConfigButton:
+      d.worker.StartJob(35);
+      return;
+    case ids::kFirmwareVersion:
+      d.worker.StartJob(18);
+      return;
     case ids::kBatchButton:
       if (d.services.AutoDetectOn()) {
         if (d.showBatchDialog) d.showBatchDialog();
@@ -193,9 +227,16 @@ void Session::OnCommand(int id) {
         d.services.Box(d.texts.itext(12), BoxIcon::Information);
       }
       return;
-    case ids::kSaveFile: d.image.SaveFile(); d.surface.HexViewChanged(); return;
-    case ids::kEditModeCheck: d.hexView.ToggleEditMode(); return;
-    case ids::kEditModeMenu: d.hexView.OnEditModeMenu(); return;
+    case ids::kSaveFile:
+      d.image.SaveFile();
+      d.surface.HexViewChanged();
+      return;
+    case ids::kEditModeCheck:
+      d.hexView.ToggleEditMode();
+      return;
+    case ids::kEditModeMenu:
+      d.hexView.OnEditModeMenu();
+      return;
     case ids::kSaveFileAs:
       if (!d.image.busy()) d.image.SaveFileAs();
       return;
@@ -238,7 +279,8 @@ void Session::OnDeviceChange() { impl_->worker.DeviceChanged(); }
 bool Session::CloseRequested() {
   Impl& d = *impl_;
   auto ask = [&](int itext) {
-    return d.services.Box(d.texts.itext(itext), BoxIcon::Question, BoxButtons::OkCancel) == BoxAnswer::Ok;
+    return d.services.Box(d.texts.itext(itext), BoxIcon::Question, BoxButtons::OkCancel) ==
+           BoxAnswer::Ok;
   };
   if (d.flags.busyErase) {
     if (!ask(30)) return false;

@@ -14,7 +14,8 @@ using protocol::CMD_ADAPTER_QUERY;
 using protocol::CMD_READ_ID;
 
 std::array<std::uint8_t, 3> Id(std::uint32_t id) {
-  return {static_cast<std::uint8_t>(id >> 16), static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id)};
+  return {static_cast<std::uint8_t>(id >> 16), static_cast<std::uint8_t>(id >> 8),
+          static_cast<std::uint8_t>(id)};
 }
 
 // Makes the box answer `answers[probe-1]` to the first probes.
@@ -139,7 +140,8 @@ TEST_P(FamilyAnswer, SelectsItsTypeListEntry) {
 
 INSTANTIATE_TEST_SUITE_P(Families, FamilyAnswer,
                          ::testing::Values(FamilyCase{1, true, 1, 69}, FamilyCase{3, true, 2, 188},
-                                           FamilyCase{2, true, 3, 70}, FamilyCase{4, false, 4, 71}));
+                                           FamilyCase{2, true, 3, 70},
+                                           FamilyCase{4, false, 4, 71}));
 
 TEST_F(DetectionTest, SpiEepromAnswerLeavesEntryThreeAlone) {
   Boot(BoxWith(Eeprom(2, {0x00}, true, 64 * 1024, dir.file("e.bin"))));
@@ -183,8 +185,8 @@ TEST_F(DetectionTest, SeveralMatchesKeepTheUsersChoiceAmongThem) {
   // The result box names the selection.
   const auto boxes = surface.Boxes();
   ASSERT_FALSE(boxes.empty());
-  EXPECT_EQ(boxes.back().text, I(191) + "\r\n" + F(43) + "25 SPI FLASH\r\n" + F(44) + "GIGADEVICE\r\n" + F(45) +
-                                   "GD25Q64B          ");
+  EXPECT_EQ(boxes.back().text, I(191) + "\r\n" + F(43) + "25 SPI FLASH\r\n" + F(44) +
+                                   "GIGADEVICE\r\n" + F(45) + "GD25Q64B          ");
   EXPECT_EQ(boxes.back().caption, I(9));
   EXPECT_EQ(boxes.back().icon, BoxIcon::Information);
 }
@@ -232,8 +234,9 @@ TEST_F(DetectionTest, LogLineNamesTheChipAndWarnsOnlyAboveEightMebibytes) {
   EXPECT_TRUE(std::any_of(pane.begin(), pane.end(), [](const std::string& l) {
     return l.find("25 SPI FLASH : WINBOND : W25Q16CV : ") != std::string::npos;
   }));
-  EXPECT_FALSE(std::any_of(pane.begin(), pane.end(),
-                           [&](const std::string& l) { return l.find(I(54)) != std::string::npos; }));
+  EXPECT_FALSE(std::any_of(pane.begin(), pane.end(), [&](const std::string& l) {
+    return l.find(I(54)) != std::string::npos;
+  }));
 }
 
 // ---- refusal ----

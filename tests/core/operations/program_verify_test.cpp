@@ -175,9 +175,10 @@ TEST_F(ProgramVerifyTest, NoAtAMismatchCountsTheRestSilently) {
   EXPECT_FALSE(Run(8));
   const auto boxes = surface.Boxes();
   ASSERT_EQ(boxes.size(), boxesBefore + 1);
-  EXPECT_EQ(boxes.back().text, Format("10H %s ", I(29).c_str()) + "\r\n" +
-                                   Format("%s%02XH %s%02XH", I(192).c_str(), other[0x10], I(193).c_str(), file[0x10]) +
-                                   "     \r\n" + I(83));
+  EXPECT_EQ(boxes.back().text,
+            Format("10H %s ", I(29).c_str()) + "\r\n" +
+                Format("%s%02XH %s%02XH", I(192).c_str(), other[0x10], I(193).c_str(), file[0x10]) +
+                "     \r\n" + I(83));
   EXPECT_EQ(boxes.back().caption, I(29));
   EXPECT_EQ(boxes.back().buttons, BoxButtons::YesNoCancel);
   EXPECT_EQ(surface.LastStatus(), I(84) + "3" + I(86) + "0:0");
@@ -226,7 +227,8 @@ TEST_F(ProgramVerifyTest, AutoSequenceReinitialisesOnlyBetweenEraseAndProgram) {
   EXPECT_EQ(CountOf(later, CMD_SETUP), 0);
   EXPECT_EQ(CountOf(cmds, CMD_READ_ID), 5) << "identified once, before the erase";
   EXPECT_EQ(Chip(0, file.size()), file);
-  EXPECT_EQ(surface.LastStatus(), I(91) + "," + I(92) + "," + I(93) + "," + I(94) + "," + I(95) + ",0:0");
+  EXPECT_EQ(surface.LastStatus(),
+            I(91) + "," + I(92) + "," + I(93) + "," + I(94) + "," + I(95) + ",0:0");
   const auto pane = surface.PaneLines();
   EXPECT_TRUE(std::any_of(pane.begin(), pane.end(), [](const std::string& l) {
     return l.find("image.bin") != std::string::npos;

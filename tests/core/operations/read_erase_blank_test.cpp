@@ -91,7 +91,8 @@ TEST_F(ReadEraseBlankTest, EraseLeavesTheChipBlankAndBlankCheckSaysSo) {
   const auto boxes = surface.Boxes();
   ASSERT_FALSE(boxes.empty());
   // The pattern's first row starts with its address 00000000.
-  EXPECT_EQ(boxes.back().text, I(65) + "\r\n" + I(66) + "00000000\r\n" + I(67) + "00" + std::string(11, ' '));
+  EXPECT_EQ(boxes.back().text,
+            I(65) + "\r\n" + I(66) + "00000000\r\n" + I(67) + "00" + std::string(11, ' '));
   EXPECT_EQ(boxes.back().icon, BoxIcon::Error);
   EXPECT_EQ(surface.LastStatus(), I(64) + "0:0");
   EXPECT_TRUE(surface.LastStatusIsError());

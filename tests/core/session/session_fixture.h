@@ -28,7 +28,8 @@ namespace tarnwick::test {
 using Bytes = std::vector<std::uint8_t>;
 
 // A raw SPI flash chip the virtual box can hold: blank, class 0.
-inline sim::ChipDescription Flash(std::uint32_t id, std::uint64_t size, const std::string& content) {
+inline sim::ChipDescription Flash(std::uint32_t id, std::uint64_t size,
+                                  const std::string& content) {
   sim::ChipDescription c;
   c.model = "flash";
   c.kind = sim::ChipKind::SpiFlash;
@@ -40,8 +41,8 @@ inline sim::ChipDescription Flash(std::uint32_t id, std::uint64_t size, const st
 }
 
 // A raw EEPROM of access class `cls` talking only in the given subcodes.
-inline sim::ChipDescription Eeprom(std::uint8_t cls, std::vector<std::uint8_t> subcodes, bool fiveVolt,
-                                   std::uint64_t size, const std::string& content) {
+inline sim::ChipDescription Eeprom(std::uint8_t cls, std::vector<std::uint8_t> subcodes,
+                                   bool fiveVolt, std::uint64_t size, const std::string& content) {
   sim::ChipDescription c;
   c.model = "eeprom";
   c.kind = sim::ChipKind::Eeprom;
@@ -162,7 +163,9 @@ class SessionTest : public ::testing::Test {
     return dir.file(name);
   }
 
-  Bytes Chip(std::uint64_t address, std::uint64_t length) { return box->ReadContent(address, length); }
+  Bytes Chip(std::uint64_t address, std::uint64_t length) {
+    return box->ReadContent(address, length);
+  }
 
   // The status lines, and whether one of them starts with itext n.
   std::vector<std::string> Status() const { return surface.StatusLines(); }
@@ -179,7 +182,8 @@ class SessionTest : public ::testing::Test {
   }
   int BoxesWith(const std::string& text) {
     int n = 0;
-    for (const RecordedBox& b : surface.Boxes()) n += b.text.find(text) != std::string::npos ? 1 : 0;
+    for (const RecordedBox& b : surface.Boxes())
+      n += b.text.find(text) != std::string::npos ? 1 : 0;
     return n;
   }
 
@@ -194,10 +198,10 @@ class SessionTest : public ::testing::Test {
   // Every operation button and menu item an operation greys must be usable
   // again afterwards, and every caption back to its idle text.
   void ExpectControlsRestored() {
-    for (int id : {ids::kBrowseButton, ids::kAutoProgramButton, ids::kEraseButton, ids::kProgramButton,
-                   ids::kReadButton, ids::kVerifyButton, ids::kDetectButton, ids::kBlankCheckButton,
-                   ids::kSaveFileAs, ids::kFind, ids::kGoToAddress, ids::kFirmwareVersion,
-                   ids::kFirmwareUpgrade, ids::kMenu32790}) {
+    for (int id : {ids::kBrowseButton, ids::kAutoProgramButton, ids::kEraseButton,
+                   ids::kProgramButton, ids::kReadButton, ids::kVerifyButton, ids::kDetectButton,
+                   ids::kBlankCheckButton, ids::kSaveFileAs, ids::kFind, ids::kGoToAddress,
+                   ids::kFirmwareVersion, ids::kFirmwareUpgrade, ids::kMenu32790}) {
       EXPECT_TRUE(surface.Enabled(id)) << "id " << id;
     }
     const std::pair<int, int> captions[] = {{ids::kEraseButton, 36},
@@ -205,7 +209,8 @@ class SessionTest : public ::testing::Test {
                                             {ids::kVerifyButton, 40},
                                             {ids::kReadButton, 42},
                                             {ids::kBlankCheckButton, 44}};
-    for (const auto& [id, running] : captions) EXPECT_NE(surface.ControlText(id), I(running)) << "id " << id;
+    for (const auto& [id, running] : captions)
+      EXPECT_NE(surface.ControlText(id), I(running)) << "id " << id;
   }
 
   TempDir dir;

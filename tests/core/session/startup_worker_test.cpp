@@ -14,7 +14,9 @@ using protocol::CMD_IDLE;
 std::string ListText(const RecordingSurface& s, int id) {
   const auto items = s.ListItems(id);
   const int sel = s.ListSelection(id);
-  return sel >= 0 && static_cast<std::size_t>(sel) < items.size() ? items[static_cast<std::size_t>(sel)] : "";
+  return sel >= 0 && static_cast<std::size_t>(sel) < items.size()
+             ? items[static_cast<std::size_t>(sel)]
+             : "";
 }
 
 using StartupTest = SessionTest;
@@ -33,7 +35,8 @@ TEST_F(StartupTest, QuietStartupJobSelectsTheChipInTheSocketAndFramesItWithTheLa
   // The log names the chip; 8 MiB is above the large-chip line.
   const auto pane = surface.PaneLines();
   auto has = [&](const std::string& t) {
-    return std::any_of(pane.begin(), pane.end(), [&](const std::string& l) { return l.find(t) != std::string::npos; });
+    return std::any_of(pane.begin(), pane.end(),
+                       [&](const std::string& l) { return l.find(t) != std::string::npos; });
   };
   EXPECT_TRUE(has("25 SPI FLASH : EON : EN25Q64 : 64Mbits/8Mbytes"));
   EXPECT_TRUE(has(I(54)));
@@ -85,7 +88,7 @@ TEST_F(StartupTest, RunJobAndWaitWaitsForTheStartupJobInsteadOfLosingItsRequest)
 // Device-change events that arrive while the quiet detection runs: below 48
 // (after folding) they only count; 48 or more run the detection once more.
 struct ChangeCase {
-  int total;     // notifications, the one that woke the worker included
+  int total;  // notifications, the one that woke the worker included
   int detections;
 };
 

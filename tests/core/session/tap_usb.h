@@ -21,7 +21,8 @@ class TapUsb : public UsbApi {
   using Frame = std::vector<std::uint8_t>;
   // Probe number (1-12, counted from the adapter query) and the frame of its
   // CMD_READ_ID; an answer replaces what the box says.
-  using IdScript = std::function<std::optional<std::array<std::uint8_t, 3>>(int probe, const Frame&)>;
+  using IdScript =
+      std::function<std::optional<std::array<std::uint8_t, 3>>(int probe, const Frame&)>;
   using FrameHook = std::function<void(const Frame&)>;
   using WriteHook = std::function<void(int written, std::uint64_t totalTaken)>;
   using ReadHook = std::function<void(int asked, int got)>;
@@ -139,7 +140,8 @@ class TapUsb : public UsbApi {
   std::vector<std::uint8_t> Commands() const {
     std::lock_guard l(m_);
     std::vector<std::uint8_t> out;
-    for (const Frame& f : frames_) out.push_back(f[protocol::kFrameCommand] & protocol::kCommandMask);
+    for (const Frame& f : frames_)
+      out.push_back(f[protocol::kFrameCommand] & protocol::kCommandMask);
     return out;
   }
   // Sizes asked for on endpoint 0x83 and offered on endpoint 1, in order.
