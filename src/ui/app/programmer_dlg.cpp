@@ -1,10 +1,13 @@
 #include "ui/app/programmer_dlg.h"
 
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -21,11 +24,18 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QUrl>
+#include <QWheelEvent>
+#include <optional>
 
 #include "core/app/text_table.h"
+#include "core/buffers/hex_view.h"
+#include "core/buffers/modification_log.h"
+#include "core/session/session_impl.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/app/icons.h"
+#include "ui/buffers/hex_view_panel.h"
+#include "ui/operations/offset_dialog.h"
 #include "ui/app/key_routing.h"
 #include "ui/app/main_menu.h"
 #include "ui/app/message_box.h"
@@ -75,6 +85,21 @@ const QSize kWebIconSize(175, 170);
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// The rectangles come from a Windows dialog font; a wider desktop font would
+// cut the last digits of a checksum. Shrink the label's font until it fits.
+void FitLabelFont(QLabel* label) {
+  QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
+  const int width = label->width() - 2;
+  for (int i = 0; i < 6 && QFontMetrics(font).horizontalAdvance(label->text()) > width; ++i) {
+    if (font.pixelSize() > 0) {
+      font.setPixelSize(font.pixelSize() - 1);
+    } else {
+      font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+  }
+  label->setFont(font);
+}
+
 }  // namespace
 
 ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
@@ -94,6 +119,7 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
   session_->LoadTexts();
   ApplyTexts();
   ConnectControls();
+  ConnectImage();
   qApp->installEventFilter(this);
 }
 
@@ -323,6 +349,14 @@ void ProgrammerDlg::SendCommand(int id) {
     BrowseForFile();
     return;
   }
+  if (id == ids::kOffsetProgramming) {
+    OpenOffsetDialog({});
+    return;
+  }
+  if (id == ids::kViewModificationLog) {
+    ViewModificationLog();
+    return;
+  }
   if (id == ids::kExitCommand) {
     // The exit item ends the run straight away, without the close questions;
     // a question the worker may be waiting on gets its cancelling answer.
@@ -357,7 +391,45 @@ void ProgrammerDlg::OnFilesDropped(const QStringList& paths) {
   session_->OnFileDropped(paths.front().toStdString());
 }
 
+void ProgrammerDlg::ConnectImage() {
+  Session::Impl& core = session_->impl();
+  hexPanel_ = new HexViewPanel(core.hexView, qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)),
+                               qobject_cast<QScrollBar*>(Control(ids::kHexScrollBar)),
+                               qobject_cast<QLineEdit*>(Control(ids::kHexInput)), centralWidget());
+  connect(this, &ProgrammerDlg::hexViewChanged, hexPanel_, &HexViewPanel::Refresh);
+  connect(this, &ProgrammerDlg::commitCellEditRequested, hexPanel_, &HexViewPanel::CommitCellEdit);
+  core.image.SetSaveNameChooser([this](const buffers::SaveDialogRequest& request) -> std::optional<std::string> {
+    const QString path = QFileDialog::getSaveFileName(this, QString(), QString(),
+                                                      QtFilterFromPairs(request.filter.c_str()));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+  });
+  session_->SetOffsetDialogOpener([this](const std::string& path) { OpenOffsetDialog(path); });
+}
+
+void ProgrammerDlg::OpenOffsetDialog(const std::string& path) {
+  Session::Impl& core = session_->impl();
+  OffsetDialog dialog(core.image, core.services, core.texts, path, this);
+  dialog.exec();
+}
+
+void ProgrammerDlg::ViewModificationLog() {
+  const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
+  if (action.open) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(action.path)));
+}
+
 bool ProgrammerDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && hexPanel_) {
+    // The wheel scrolls the hex view wherever it turns over the window.
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w != nullptr && w->window() == this && !qobject_cast<QComboBox*>(w) &&
+        !qobject_cast<QPlainTextEdit*>(w) && !(w->parentWidget() && qobject_cast<QPlainTextEdit*>(w->parentWidget()))) {
+      const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+      if (delta != 0) hexPanel_->Wheel(delta);
+      return true;
+    }
+    return false;
+  }
   if (event->type() != QEvent::KeyPress) return false;
   auto* w = qobject_cast<QWidget*>(watched);
   if (w == nullptr || w->window() != this) return false;
@@ -471,6 +543,7 @@ void ProgrammerDlg::ViewControlText(int id, const QString& text) {
     b->setText(text);
   } else if (auto* l = qobject_cast<QLabel*>(w)) {
     l->setText(text);
+    FitLabelFont(l);
   } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
     const QSignalBlocker block(e);
     e->setText(text);

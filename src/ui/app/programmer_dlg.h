@@ -20,6 +20,7 @@ class QPlainTextEdit;
 
 namespace tarnwick {
 
+class HexViewPanel;
 class MainMenu;
 class QtWindowSurface;
 class SoundPlayer;
@@ -45,6 +46,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   QtWindowSurface& surface() { return *surface_; }
   MainMenu& menu() { return *menu_; }
   QWidget* Control(int id) const;
+  HexViewPanel& hexPanel() { return *hexPanel_; }
   const DialogUnits& units() const { return units_; }
   bool statusError() const { return statusError_; }
 
@@ -74,6 +76,11 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   void OnMenuAction(QAction* action);
   void BrowseForFile();
   void OnFilesDropped(const QStringList& paths);
+  // The parts of the window that talk to the core's file image: the hex
+  // view, the save dialogs, offset programming and the modification log.
+  void ConnectImage();
+  void OpenOffsetDialog(const std::string& path);
+  void ViewModificationLog();
 
   // SurfaceView: the widget side of the surface, GUI thread only.
   void ViewStatusLine(const QString& text, bool error) override;
@@ -102,6 +109,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   QPlainTextEdit* pane_ = nullptr;
   TextProgressBar* progress_ = nullptr;
   SoundPlayer* sounds_ = nullptr;
+  HexViewPanel* hexPanel_ = nullptr;
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
   bool exiting_ = false;  // the exit item skips the close questions

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -48,6 +50,9 @@ void HexViewPanel::SetupGrid() {
 
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   font.setPixelSize(hex::kFontHeight);
+  // Characters kFontWidth pixels wide, so sixteen ASCII characters fit their column.
+  const int advance = QFontMetrics(font).horizontalAdvance(QLatin1Char('0'));
+  if (advance > hex::kFontWidth) font.setStretch(std::max(50, hex::kFontWidth * 100 / advance));
   for (int r = 0; r < hex::kGridRows; ++r) {
     for (int c = 0; c < hex::kGridColumns; ++c) {
       grid_->SetCellFont(r, c, &font);
