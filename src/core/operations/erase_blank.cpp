@@ -22,10 +22,7 @@ constexpr std::initializer_list<int> kBlankButtons = {ids::kProgramButton, ids::
 
 bool EraseChip(OperationContext& ctx, bool identifyFirst) {
   WindowServices& ui = ctx.ui;
-  if (ctx.flags.refusal) {
-    ui.ShowStatus(ctx.I(56), true, true);
-    return false;
-  }
+  if (RefusedByBox(ctx)) return false;
   if (ctx.flags.busyErase) return false;
   // A stop click of an earlier erase must not stop this one before it starts
   // (the automatic sequence reaches here without the button clearing it).
@@ -98,10 +95,7 @@ bool EraseChip(OperationContext& ctx, bool identifyFirst) {
 
 bool BlankCheck(OperationContext& ctx) {
   WindowServices& ui = ctx.ui;
-  if (ctx.flags.refusal) {
-    ui.ShowStatus(ctx.I(56), true, true);
-    return false;
-  }
+  if (RefusedByBox(ctx)) return false;
   if (!AutoIdentify(ctx)) return false;
 
   Send(ctx, protocol::CMD_BLANK_CHECK, 1000);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/catalogue/parameter_build.h"
 #include "core/device/device_link.h"
@@ -53,6 +54,19 @@ int Elapsed(OperationContext& ctx, int start) {
 
 void RebuildParameters(OperationContext& ctx) {
   BuildParameters(ctx.catalogue, ctx.selection.SelectedRecord(), ctx.selection.AdapterFlag(), ctx.frame);
+}
+
+bool RefusedByBox(OperationContext& ctx) {
+  if (!ctx.flags.refusal) return false;
+  ctx.ui.ShowStatus(ctx.I(56), true, true);
+  return true;
+}
+
+bool ImageMissing(OperationContext& ctx) {
+  if (ctx.image.loaded()) return false;
+  ctx.ui.ShowStatus(ctx.I(57));
+  ctx.ui.Box(ctx.I(57), BoxIcon::Warning);
+  return true;
 }
 
 void DisableAll(OperationContext& ctx, std::initializer_list<int> ids) {

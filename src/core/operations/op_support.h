@@ -30,6 +30,11 @@ int Elapsed(OperationContext& ctx, int start);
 // Rebuilds the frame parameters from the selected record (after probing or a reset).
 void RebuildParameters(OperationContext& ctx);
 
+// The checks chip operations start with, each showing its own message:
+// the box is in its firmware-upgrade mode (itext 56), no file image (itext 57).
+bool RefusedByBox(OperationContext& ctx);
+bool ImageMissing(OperationContext& ctx);
+
 void DisableAll(OperationContext& ctx, std::initializer_list<int> ids);
 void EnableAll(OperationContext& ctx, std::initializer_list<int> ids);
 

@@ -105,16 +105,9 @@ std::uint64_t LengthToProgram(const std::string& type, std::uint64_t chipSize,
 bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
   WindowServices& ui = ctx.ui;
   ctx.flags.cancelProgram = false;
-  if (ctx.flags.refusal) {
-    ui.ShowStatus(ctx.I(56), true, true);
-    return false;
-  }
+  if (RefusedByBox(ctx)) return false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
-  if (!ctx.image.loaded()) {
-    ui.ShowStatus(ctx.I(57));
-    ui.Box(ctx.I(57), BoxIcon::Warning);
-    return false;
-  }
+  if (ImageMissing(ctx)) return false;
   const std::uint64_t chipSize = ctx.selection.ChipSize();
   const std::uint64_t fileSize = ctx.image.size();
   if (chipSize < fileSize &&
@@ -210,17 +203,10 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
 bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
   WindowServices& ui = ctx.ui;
   ctx.flags.cancelVerify = false;
-  if (ctx.flags.refusal) {
-    ui.ShowStatus(ctx.I(56), true, true);
-    return false;
-  }
+  if (RefusedByBox(ctx)) return false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
   if (ctx.flags.busyVerify) return false;
-  if (!ctx.image.loaded()) {
-    ui.ShowStatus(ctx.I(57));
-    ui.Box(ctx.I(57), BoxIcon::Warning);
-    return false;
-  }
+  if (ImageMissing(ctx)) return false;
 
   const std::uint64_t chipSize = ctx.selection.ChipSize();
   const std::uint64_t fileSize = ctx.image.size();
@@ -335,15 +321,8 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
 bool AutoProgram(OperationContext& ctx) {
   WindowServices& ui = ctx.ui;
   ui.ClearLogPane();
-  if (ctx.flags.refusal) {
-    ui.ShowStatus(ctx.I(56), true, true);
-    return false;
-  }
-  if (!ctx.image.loaded()) {
-    ui.ShowStatus(ctx.I(57));
-    ui.Box(ctx.I(57), BoxIcon::Warning);
-    return false;
-  }
+  if (RefusedByBox(ctx)) return false;
+  if (ImageMissing(ctx)) return false;
   ui.AppendLog(ctx.image.fileName() + " " + ctx.image.sizeText());
   const int start = TimeOfDaySeconds(ctx);
 

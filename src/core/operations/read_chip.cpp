@@ -30,10 +30,7 @@ void PercentProgress::Update(std::uint64_t done, std::uint64_t total) {
 
 bool ReadChip(OperationContext& ctx) {
   WindowServices& ui = ctx.ui;
-  if (ctx.flags.refusal) {
-    ui.ShowStatus(ctx.I(56), true, true);
-    return false;
-  }
+  if (RefusedByBox(ctx)) return false;
   if (!AutoIdentify(ctx)) return false;
   Drain64(ctx, 10);
   if (!Send(ctx, protocol::CMD_READ, 5000)) {
