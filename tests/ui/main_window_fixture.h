@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,7 +24,9 @@ struct WindowFiles {
 
 class WindowHarness {
  public:
-  explicit WindowHarness(WindowFiles files = {}, sim::SpeedKind speed = sim::SpeedKind::Instant) {
+  // `describe` may change the virtual box (faults, chip, absent box) before it is built.
+  explicit WindowHarness(WindowFiles files = {}, sim::SpeedKind speed = sim::SpeedKind::Instant,
+                         const std::function<void(sim::BoxDescription&)>& describe = {}) {
     base_ = WithSlash(dir_.path());
     if (files.texts) {
       for (const char* f : {"ftext.ini", "itext.ini"}) {
@@ -35,6 +38,7 @@ class WindowHarness {
     }
     sim::BoxDescription d = sim::DefaultBoxDescription(base_.toStdString());
     d.speed = speed;
+    if (describe) describe(d);
     std::string error;
     box_ = sim::VirtualBox::Create(d, error);
     if (!box_) qFatal("virtual box: %s", error.c_str());
@@ -43,6 +47,7 @@ class WindowHarness {
   }
 
   ProgrammerDlg& window() { return *window_; }
+  sim::VirtualBox& box() { return *box_; }
   const QString& base() const { return base_; }
   bool hasCatalogue() const { return QFile::exists(base_ + "database.dat"); }
   // Destroys the window (as the end of the run does).

@@ -125,7 +125,10 @@ LoadResult FileImage::LoadFile(const std::string& path, LoadOrigin origin) {
 }
 
 LoadResult FileImage::OnFileDropped(const std::string& path) {
-  if (!services_.surface().IsCommandEnabled(ids::kBrowseButton)) {
+  // A read leaves the browse button enabled, yet a file loaded under it
+  // would be replaced by the chip data when the read ends: any running job
+  // refuses the drop.
+  if (busy() || !services_.surface().IsCommandEnabled(ids::kBrowseButton)) {
     services_.Box(services_.texts().itext(msg::kDropWhileBusy), BoxIcon::Information);
     return LoadResult::Refused;
   }

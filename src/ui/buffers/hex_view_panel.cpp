@@ -3,9 +3,10 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <algorithm>
 #include <QLineEdit>
+#include <QPalette>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "core/buffers/hex_layout.h"
 #include "core/buffers/hex_view.h"
@@ -21,8 +22,8 @@ GridColor ToGrid(hex::Rgb c) { return GridRgb(c.r, c.g, c.b); }
 
 }  // namespace
 
-HexViewPanel::HexViewPanel(buffers::HexView& model, CGridCtrl* grid, QScrollBar* bar, QLineEdit* editor,
-                           QWidget* window)
+HexViewPanel::HexViewPanel(buffers::HexView& model, CGridCtrl* grid, QScrollBar* bar,
+                           QLineEdit* editor, QWidget* window)
     : QObject(window), model_(model), grid_(grid), bar_(bar), editor_(editor), window_(window) {
   SetupGrid();
   connect(grid_, &CGridCtrl::CellClicked, this, &HexViewPanel::OnCellClicked);
@@ -118,9 +119,18 @@ void HexViewPanel::PlaceEditor() {
     editor_->hide();
     return;
   }
+  // Our grid reports the exact cell rectangle with its grid lines on the
+  // right and bottom edge. The editor covers the cell inside those lines, so
+  // the typed digits sit where the cell's own digits were (the offsets of a
+  // framed Windows edit would push them down and to the right).
   const QPoint topLeft = grid_->viewport()->mapTo(window_, cell.topLeft());
-  const hex::Rect r = hex::EditorRect({topLeft.x(), topLeft.y(), cell.width(), cell.height()});
-  editor_->setGeometry(r.x, r.y, r.width, r.height);
+  editor_->setGeometry(topLeft.x(), topLeft.y(), cell.width() - 1, cell.height() - 1);
+  // The digits keep the colour of the byte under them (changed bytes red).
+  QPalette palette = editor_->palette();
+  const hex::Rgb colour = hex::TextColour(model_.CellClassAt(e.row, e.column));
+  palette.setColor(QPalette::Text, QColor(colour.r, colour.g, colour.b));
+  palette.setColor(QPalette::Base, Qt::white);
+  editor_->setPalette(palette);
   const QString text = QString::fromStdString(e.text);
   if (editor_->text() != text) editor_->setText(text);
   editor_->setSelection(e.selection.start, e.selection.end - e.selection.start);
@@ -140,12 +150,24 @@ void HexViewPanel::OnScrollAction(int action) {
   using buffers::ScrollCode;
   ScrollCode code;
   switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd: code = ScrollCode::LineDown; break;
-    case QAbstractSlider::SliderSingleStepSub: code = ScrollCode::LineUp; break;
-    case QAbstractSlider::SliderPageStepAdd: code = ScrollCode::PageDown; break;
-    case QAbstractSlider::SliderPageStepSub: code = ScrollCode::PageUp; break;
-    case QAbstractSlider::SliderMove: code = ScrollCode::ThumbTrack; break;
-    default: code = ScrollCode::EndScroll; break;
+    case QAbstractSlider::SliderSingleStepAdd:
+      code = ScrollCode::LineDown;
+      break;
+    case QAbstractSlider::SliderSingleStepSub:
+      code = ScrollCode::LineUp;
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      code = ScrollCode::PageDown;
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      code = ScrollCode::PageUp;
+      break;
+    case QAbstractSlider::SliderMove:
+      code = ScrollCode::ThumbTrack;
+      break;
+    default:
+      code = ScrollCode::EndScroll;
+      break;
   }
   const int position = bar_->sliderPosition();
   bar_->setFocus();
