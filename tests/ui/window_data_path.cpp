@@ -67,6 +67,7 @@ void WindowDataPathTest::browseAndAutoProgramPutTheImageOnTheChip() {
   script.ChooseFile(path);
   QTest::mouseClick(Button(w, ids::kBrowseButton), Qt::LeftButton);
   QTRY_VERIFY(script.Done());
+  QVERIFY(!script.TimedOut());
   QTRY_COMPARE(StatusText(w), Itext(w, 189));
   QCOMPARE(w.windowTitle(), QStringLiteral("Tarnwick V2.3 - image.bin  292.97KB"));
   QVERIFY(ControlCaption(w, ids::kFileNameBox).endsWith(QStringLiteral("/image.bin")));
@@ -117,6 +118,7 @@ void WindowDataPathTest::readShowsTheChipAndSaveAsKeepsIt() {
   script.ChooseFile(out);
   w.menu().Action(ids::kSaveFileAs)->trigger();
   QTRY_VERIFY(script.Done());
+  QVERIFY(!script.TimedOut());
   QVERIFY2(ReadAll(out) == chip,
            qPrintable(QStringLiteral("%1 bytes, %2").arg(ReadAll(out).size()).arg(StatusText(w))));
   // The saved copy is now the loaded file.
