@@ -255,6 +255,9 @@ void WindowHexViewTest::typingTwoDigitsWritesAndMovesOn() {
   QCOMPARE(editor->text(), QStringLiteral("FF"));
   QCOMPARE(editor->selectionStart(), 0);
   QCOMPARE(editor->palette().color(QPalette::Text), QColor(0, 0, 0));
+  // The highlight went with the editor: the typed byte shows in red.
+  QVERIFY(!grid->IsCellSelected(2, 5));
+  QVERIFY(grid->IsCellSelected(2, 6));
   QVERIFY(w.menu().Action(ids::kSaveFile)->isEnabled());
 
   // A right-half click starts at the second digit; a wrong key is refused.

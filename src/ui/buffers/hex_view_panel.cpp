@@ -94,7 +94,14 @@ void HexViewPanel::Show() {
     }
   }
   if (model_.focusRow() > 0 && model_.focusColumn() > 0) {
-    grid_->SetFocusCell(model_.focusRow(), model_.focusColumn());
+    const CellId focus = grid_->GetFocusCell();
+    if (focus.row != model_.focusRow() || focus.col != model_.focusColumn()) {
+      grid_->SetFocusCell(model_.focusRow(), model_.focusColumn());
+      // The highlight follows the editor, so the byte just typed shows its
+      // changed colour instead of the clicked cell's selection.
+      grid_->SetSelectedRange(
+          {model_.focusRow(), model_.focusColumn(), model_.focusRow(), model_.focusColumn()});
+    }
   } else {
     grid_->SetFocusCell(-1, -1);
   }
