@@ -1,7 +1,9 @@
 #include "core/app/window_services.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "core/app/text_format.h"
 #include "resources/ids.h"
 
 namespace tarnwick {
@@ -20,13 +22,8 @@ std::tm WindowServices::Now() const {
 std::string PanePrefix(const std::tm& t) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%d:%2d:%2d**", t.tm_hour, t.tm_min, t.tm_sec);
-  std::string s(buf);
-  for (char& c : s) {
-    if (c == ' ') c = '0';
-  }
-  for (char& c : s) {
-    if (c == '*') c = ' ';
-  }
+  std::string s = BlanksToZeros(buf);
+  std::replace(s.begin(), s.end(), '*', ' ');
   return s;
 }
 

@@ -2,19 +2,9 @@
 
 #include <cstdio>
 
-namespace tarnwick::buffers::hex {
+#include "core/app/text_format.h"
 
-namespace {
-std::string ZeroFilled(const char* format, unsigned long long v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, format, v);
-  std::string s(buf);
-  for (char& c : s) {
-    if (c == ' ') c = '0';
-  }
-  return s;
-}
-}  // namespace
+namespace tarnwick::buffers::hex {
 
 Rgb TextColour(CellClass c) {
   switch (c) {

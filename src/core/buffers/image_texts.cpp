@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "core/app/text_format.h"
 #include "core/buffers/buffer_constants.h"
 
 namespace tarnwick::buffers {
@@ -11,11 +12,7 @@ std::string FormatChecksum(std::uint64_t sum) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%2X%8X", static_cast<unsigned>(sum >> 32),
                 static_cast<unsigned>(sum & 0xFFFFFFFFu));
-  std::string s(buf);
-  for (char& c : s) {
-    if (c == ' ') c = '0';
-  }
-  return s;
+  return BlanksToZeros(buf);
 }
 
 std::string ShortenPath(const std::string& path) {

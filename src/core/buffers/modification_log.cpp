@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "core/app/text_format.h"
 #include "core/app/window_services.h"
 #include "core/buffers/buffer_constants.h"
 #include "core/buffers/posix_file.h"
@@ -14,15 +15,7 @@ constexpr const char* kBeginLine =
 constexpr const char* kEndLine =
     "----------------------------------------END----------------------------------------";
 
-std::string Hex(const char* format, unsigned long long v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, format, v);
-  std::string s(buf);
-  for (char& c : s) {
-    if (c == ' ') c = '0';
-  }
-  return s;
-}
+std::string Hex(const char* format, unsigned long long v) { return ZeroFilled(format, v); }
 }  // namespace
 
 std::string LogTimeStamp(const std::tm& t) {

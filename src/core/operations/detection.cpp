@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/app/text_format.h"
 #include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
@@ -84,7 +85,7 @@ constexpr std::array<Family, 4> kFamilies{{
 
 }  // namespace
 
-std::string IdText(std::uint32_t id) { return Format("%06X", id & 0xFFFFFFu); }
+std::string IdText(std::uint32_t id) { return ZeroFilled("%6X", id & 0xFFFFFFu); }
 
 std::vector<std::uint32_t> EvaluateIdentifications(std::vector<std::uint32_t> ids) {
   if (ids.size() >= 3 && ids[0] == ids[2]) ids[2] = 0;
