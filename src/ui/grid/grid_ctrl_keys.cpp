@@ -11,21 +11,8 @@ namespace {
 
 // Keys that end an edit and then move on, restarting the editor there.
 bool IsFlowKey(int key) {
-  switch (key) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-      return true;
-    default:
-      return false;
-  }
+  return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Home ||
+         key == Qt::Key_End || IsPageOrArrowKey(key);
 }
 
 }  // namespace

@@ -8,24 +8,6 @@
 
 namespace tarnwick {
 
-namespace {
-
-bool IsNavigationKey(int key) {
-  switch (key) {
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
-
 GridInPlaceEdit::GridInPlaceEdit(QWidget* parent, const QRect& rect, const QFont& font, int row,
                                  int col, const QString& text, int start_key,
                                  const QString& start_text)
@@ -108,7 +90,7 @@ void GridInPlaceEdit::keyPressEvent(QKeyEvent* e) {
     return;
   }
   if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab ||
-      key == Qt::Key_Backtab || (IsNavigationKey(key) && (ctrl || exit_on_arrows_))) {
+      key == Qt::Key_Backtab || (IsPageOrArrowKey(key) && (ctrl || exit_on_arrows_))) {
     last_key_ = key;
     EndEdit();
     return;
@@ -132,6 +114,20 @@ void GridInPlaceEdit::Widen() {
   const int limit = parentWidget() ? parentWidget()->width() - x() : wanted;
   const int w = std::max(cell_rect_.width(), std::min(wanted, limit));
   if (w > width()) resize(w, height());
+}
+
+bool IsPageOrArrowKey(int key) {
+  switch (key) {
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace tarnwick

@@ -42,4 +42,8 @@ class GridInPlaceEdit : public QLineEdit {
   int last_key_ = 0;
 };
 
+// Page Up/Down and the arrows: they end an edit (with Ctrl, or always when
+// the edit was not started by the mouse or Enter) and then move the focus.
+bool IsPageOrArrowKey(int key);
+
 }  // namespace tarnwick
