@@ -42,12 +42,12 @@ int main(int argc, char** argv) {
   const long afterLoad = bench::PeakRssKiB();
 
   t0 = Clock::now();
-  const bool programmed = s.session().RunJobAndWait(1);
+  const bool programmed = s.session().RunJobAndWait(Job::Program);
   const double progWall = bench::Seconds(t0, Clock::now());
   const long afterProgram = bench::PeakRssKiB();
 
   t0 = Clock::now();
-  const bool verified = s.session().RunJobAndWait(8);
+  const bool verified = s.session().RunJobAndWait(Job::Verify);
   const double verWall = bench::Seconds(t0, Clock::now());
   const long afterVerify = bench::PeakRssKiB();
 

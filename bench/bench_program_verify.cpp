@@ -41,13 +41,13 @@ int main(int argc, char** argv) {
 
   t0 = Clock::now();
   c0 = bench::CpuSeconds();
-  const bool programmed = s.session().RunJobAndWait(1);
+  const bool programmed = s.session().RunJobAndWait(Job::Program);
   const double progWall = bench::Seconds(t0, Clock::now());
   const double progCpu = bench::CpuSeconds() - c0;
 
   t0 = Clock::now();
   c0 = bench::CpuSeconds();
-  const bool verified = s.session().RunJobAndWait(8);
+  const bool verified = s.session().RunJobAndWait(Job::Verify);
   const double verWall = bench::Seconds(t0, Clock::now());
   const double verCpu = bench::CpuSeconds() - c0;
 

@@ -16,7 +16,8 @@
 #include "bench/buffers_bench_surface.h"
 #include "core/catalogue/catalogue_codec.h"
 #include "core/session/session.h"
-#include "core/session/session_impl.h"
+#include "core/catalogue/catalogue.h"
+#include "core/catalogue/chip_selection.h"
 #include "resources/ids.h"
 #include "sim/virtual_box.h"
 
@@ -94,8 +95,8 @@ class BenchSession {
     session_ = std::make_unique<Session>(Session::Options{base(), false}, surface_, *box_);
     session_->LoadTexts();
     session_->Start();
-    Session::Impl& impl = session_->impl();
-    impl.selection.SelectRecord(impl.catalogue.FindRecord("25 SPI FLASH", "BENCH", model));
+    session_->selection().SelectRecord(
+        session_->catalogue().FindRecord("25 SPI FLASH", "BENCH", model));
   }
   ~BenchSession() {
     session_.reset();

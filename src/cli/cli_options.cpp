@@ -1,19 +1,21 @@
 #include "cli/cli_options.h"
 
+#include "cli/command_table.h"
+
 namespace tarnwick::cli {
 
 std::string UsageText() {
-  return "usage: tarnwick-cli [--simulate[=FILE]] [--base-dir DIR] [--chip TYPE/MAKER/MODEL]\n"
-         "                    [--no-detect] [--yes] COMMAND [ARGS]\n"
-         "commands:\n"
-         "  detect              identify the chip in the socket\n"
-         "  chips [TYPE [MAKER]] list the catalogue's types, makers or models\n"
-         "  read FILE           read the chip into FILE\n"
-         "  erase               erase the chip\n"
-         "  blank               check that the chip is blank\n"
-         "  program FILE        program FILE into the chip\n"
-         "  verify FILE         compare the chip with FILE\n"
-         "  auto FILE           erase, program and verify FILE\n";
+  std::string text =
+      "usage: tarnwick-cli [--simulate[=FILE]] [--base-dir DIR] [--chip TYPE/MAKER/MODEL]\n"
+      "                    [--no-detect] [--yes] COMMAND [ARGS]\n"
+      "commands:\n";
+  for (const CliCommand& c : Commands()) {
+    std::string words = c.name;
+    if (*c.arguments != '\0') words += std::string(" ") + c.arguments;
+    if (words.size() < 20) words.resize(20, ' ');
+    text += "  " + words + " " + c.help + "\n";
+  }
+  return text;
 }
 
 std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& error) {
@@ -56,23 +58,16 @@ std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& e
   }
   o.command = argv[i++];
   for (; i < argc; ++i) o.args.push_back(argv[i]);
-  struct Arity {
-    const char* name;
-    std::size_t min, max;
-  };
-  static constexpr Arity kArity[] = {{"detect", 0, 0}, {"chips", 0, 2}, {"read", 1, 1}, {"erase", 0, 0},
-                                     {"blank", 0, 0},  {"program", 1, 1}, {"verify", 1, 1}, {"auto", 1, 1}};
-  for (const Arity& a : kArity) {
-    if (o.command == a.name) {
-      if (o.args.size() < a.min || o.args.size() > a.max) {
-        error = "wrong number of arguments for " + o.command;
-        return std::nullopt;
-      }
-      return o;
-    }
+  const CliCommand* command = FindCommand(o.command);
+  if (command == nullptr) {
+    error = "unknown command " + o.command;
+    return std::nullopt;
   }
-  error = "unknown command " + o.command;
-  return std::nullopt;
+  if (o.args.size() < command->minArgs || o.args.size() > command->maxArgs) {
+    error = "wrong number of arguments for " + o.command;
+    return std::nullopt;
+  }
+  return o;
 }
 
 bool SplitChipName(const std::string& text, std::string& type, std::string& maker, std::string& model) {

@@ -100,7 +100,7 @@ void MainWindowFlowsTest::closeWhileReadingAsksAndHonoursCancel() {
           qobject_cast<QComboBox*>(w.Control(ids::kModelList))->currentIndex() >= 0,
       30000);
   // A click while the worker is busy is not queued: wait for it to be idle.
-  Worker& worker = w.session().impl().worker;
+  const Worker& worker = w.session().worker();
   QTRY_VERIFY_WITH_TIMEOUT(worker.Idle() && worker.JobCode() == kJobIdle, 30000);
   QTRY_VERIFY_WITH_TIMEOUT(w.Control(ids::kReadButton)->isEnabled(), 30000);
 

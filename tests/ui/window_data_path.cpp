@@ -199,7 +199,7 @@ void WindowDataPathTest::readStoppedByItsOwnButtonKeepsWhatArrived() {
   // What arrived is loaded and shown.
   QCOMPARE(ControlCaption(w, ids::kFileNameBox), Itext(w, 27));
   QCOMPARE(Grid(w)->GetCellText(1, 1), HexByte(static_cast<std::uint8_t>(chip[0])));
-  QCOMPARE(w.session().impl().image.size(), static_cast<std::uint64_t>(got.size()));
+  QCOMPARE(w.session().image().size(), static_cast<std::uint64_t>(got.size()));
   h.Reset();
 }
 
@@ -259,7 +259,7 @@ void WindowDataPathTest::dropsLoadButNeverAWorkFile() {
   QCOMPARE(boxes.texts()[0], Itext(w, 24));
   QVERIFY(w.windowTitle().contains(QStringLiteral("dropped_b.bin")));
   QVERIFY(ReadAll(h.base() + "h_ven1.dll") == b);
-  QCOMPARE(w.session().impl().image.size(), static_cast<std::uint64_t>(b.size()));
+  QCOMPARE(w.session().image().size(), static_cast<std::uint64_t>(b.size()));
   h.Reset();
 }
 

@@ -61,7 +61,7 @@ inline QPushButton* Button(ProgrammerDlg& w, int id) {
 }
 
 inline bool WorkerIdle(ProgrammerDlg& w) {
-  Worker& k = w.session().impl().worker;
+  const Worker& k = w.session().worker();
   return k.Idle() && k.JobCode() == kJobIdle;
 }
 

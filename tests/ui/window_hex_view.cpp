@@ -329,7 +329,7 @@ void WindowHexViewTest::editingPastTheEndAppends() {
   QCOMPARE(static_cast<std::uint8_t>(copy[110]), std::uint8_t(0x34));
   for (int col = 5; col <= 15; ++col) QCOMPARE(TextColour(grid, 7, col), kRed);
   QCOMPARE(TextColour(grid, 7, 16), kGrey);
-  QCOMPARE(w.session().impl().image.size(), std::uint64_t(111));
+  QCOMPARE(w.session().image().size(), std::uint64_t(111));
   h.Reset();
 }
 
@@ -402,7 +402,7 @@ void WindowHexViewTest::everythingIsRefusedWhileAnOperationRuns() {
   QTRY_VERIFY_WITH_TIMEOUT(erase->isEnabled(), kLongWaitMs);
   QTest::mouseClick(erase, Qt::LeftButton);
   QTRY_COMPARE_WITH_TIMEOUT(erase->text(), Itext(w, 36), kLongWaitMs);
-  QVERIFY(w.session().impl().image.busy());
+  QVERIFY(w.session().image().busy());
 
   Type(w, "00");
   QTest::keyClick(Editor(w), Qt::Key_Return);

@@ -96,6 +96,12 @@ bool Settings::OwnsCommand(int commandId) {
   return false;
 }
 
+void Settings::AddCommands(CommandRouter& router) {
+  for (const SettingSlot& slot : kSlots) {
+    router.Register(slot.commandId, [this, id = slot.commandId] { Toggle(id); });
+  }
+}
+
 bool Settings::Toggle(int commandId) {
   switch (commandId) {
     case ids::kSoundSetting:

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/app/command_router.h"
 #include "core/app/window_surface.h"
 
 namespace tarnwick {
@@ -25,6 +26,8 @@ class Settings {
   // Menu commands 32809, 32811, 32821, 32822, 32823. False for other ids.
   bool Toggle(int commandId);
   static bool OwnsCommand(int commandId);
+  // Registers the five menu commands, each toggling its setting.
+  void AddCommands(CommandRouter& router);
 
   bool SoundOn();
   bool AutoDetectOn();

@@ -1,10 +1,14 @@
-// The program's way of writing numbers: printf widths with the padding blanks
-// shown as '0' ("%8X" of 0x10 reads 00000010).
+// The program's ways of writing texts: printf into a string, and numbers
+// with printf widths whose padding blanks show as '0' ("%8X" of 0x10 reads
+// 00000010).
 #pragma once
 
 #include <string>
 
 namespace tarnwick {
+
+// printf into a std::string.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Every blank of `s` becomes '0'.
 std::string BlanksToZeros(std::string s);

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "core/catalogue/parameter_build.h"
+#include "core/catalogue/chip_geometry.h"
 #include "resources/ids.h"
 
 namespace tarnwick {
@@ -29,11 +29,9 @@ std::string ChipSelection::List::Text() const {
   return items[static_cast<std::size_t>(selected)];
 }
 
-ChipSelection::ChipSelection(const Catalogue& catalogue, WindowSurface& surface,
-                             CommandFrame& frame)
+ChipSelection::ChipSelection(const Catalogue& catalogue, WindowSurface& surface)
     : catalogue_(catalogue),
       surface_(surface),
-      frame_(frame),
       types_{ids::kTypeList, {}},
       makers_{ids::kMakerList, {}},
       models_{ids::kModelList, {}} {}
@@ -59,7 +57,9 @@ void ChipSelection::Initialise() {
   FillTypeList();
   FillMakerList(false);
   FillModelList(false);
-  BuildParameters(catalogue_, 0, AdapterFlag(), frame_);
+  if (const ChipRecord* first = catalogue_.Record(0); first && buildParameters_) {
+    buildParameters_(*first, AdapterFlag());
+  }
   ApplySelection();
 }
 
@@ -99,7 +99,8 @@ void ChipSelection::ApplySelection() {
     return;
   }
 
-  const std::uint64_t size = BuildParameters(*chip, AdapterFlag(), frame_);
+  if (buildParameters_) buildParameters_(*chip, AdapterFlag());
+  const std::uint64_t size = ChipSizeFromCapacity(chip->capacity());
   chipSize_.store(size);
   capacityText_ = tarnwick::CapacityText(chip->capacity(), size);
   surface_.SetControlText(ids::kCapacityText, capacityText_);

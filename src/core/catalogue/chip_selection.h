@@ -1,7 +1,8 @@
 // The chip selection of the main window: the type, maker and model lists
 // (1014-1016), the selected record, its chip size and capacity text, the
 // socket picture and the QE controls. Every change goes through
-// ApplySelection, which rebuilds the command frame's parameters.
+// ApplySelection, which hands the record to the parameter builder (the device
+// layer fills the command frame from it).
 #pragma once
 
 #include <atomic>
@@ -13,7 +14,6 @@
 #include "core/app/window_surface.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/selection_rules.h"
-#include "core/device/command_frame.h"
 
 namespace tarnwick {
 
@@ -26,9 +26,14 @@ struct AppliedSelection {
 class ChipSelection {
  public:
   using AfterApply = std::function<void(const AppliedSelection&)>;
+  using ParameterBuilder = std::function<void(const ChipRecord& record, bool adapterFlag)>;
 
-  // `catalogue` and `frame` are owned by the caller and outlive this object.
-  ChipSelection(const Catalogue& catalogue, WindowSurface& surface, CommandFrame& frame);
+  // `catalogue` is owned by the caller and outlives this object.
+  ChipSelection(const Catalogue& catalogue, WindowSurface& surface);
+
+  // Called with every record the selection applies, before the after-apply
+  // hook: the command frame's parameters follow the chosen chip.
+  void SetParameterBuilder(ParameterBuilder builder) { buildParameters_ = std::move(builder); }
 
   // Start-up: fill the three lists, build record 0's parameters, apply.
   void Initialise();
@@ -87,7 +92,7 @@ class ChipSelection {
 
   const Catalogue& catalogue_;
   WindowSurface& surface_;
-  CommandFrame& frame_;
+  ParameterBuilder buildParameters_;
   AfterApply afterApply_;
   List types_;
   List makers_;

@@ -4,20 +4,20 @@
 
 namespace tarnwick {
 
-Worker::Worker(WorkerHooks hooks) : hooks_(std::move(hooks)) {}
+Worker::Worker(const JobTable& jobs, WorkerHooks hooks) : jobs_(jobs), hooks_(std::move(hooks)) {}
 
 Worker::~Worker() { Exit(); }
 
-void Worker::Start(std::uint8_t firstJob) {
+void Worker::Start(Job firstJob) {
   if (thread_.joinable()) return;
-  jobCode_.store(firstJob);
+  jobCode_.store(JobByte(firstJob));
   exitRequest_.store(false);
   thread_ = std::thread([this] { Loop(); });
 }
 
-void Worker::StartJob(std::uint8_t code) {
+void Worker::StartJob(Job job) {
   std::lock_guard lock(mutex_);
-  jobCode_.store(code);
+  jobCode_.store(JobByte(job));
   if (waiting_) {
     waiting_ = false;
     wake_.notify_one();
@@ -27,7 +27,7 @@ void Worker::StartJob(std::uint8_t code) {
 void Worker::DeviceChanged() {
   std::lock_guard lock(mutex_);
   deviceChangeCount_.fetch_add(1);
-  jobCode_.store(7);
+  jobCode_.store(JobByte(Job::DetectQuiet));
   deviceChangeFlag_.store(true);
   if (waiting_) {
     waiting_ = false;
@@ -48,6 +48,12 @@ void Worker::Exit() {
 bool Worker::Idle() const {
   std::lock_guard lock(mutex_);
   return waiting_ || !thread_.joinable();
+}
+
+std::uint8_t Worker::EndLamp(const JobRow* row, bool outcome) {
+  if (row == nullptr) return protocol::kLampFailed;
+  if (row->lamp == LampRule::Neutral) return protocol::kLampNeutral;
+  return outcome ? protocol::kLampSucceeded : protocol::kLampFailed;
 }
 
 bool Worker::FoldDeviceChanges() {
@@ -75,14 +81,11 @@ void Worker::Loop() {
   while (!exitRequest_.load()) {
     hooks_.setLamp(protocol::kLampBusy);
     const std::uint8_t code = jobCode_.load();
-    const std::optional<bool> outcome = hooks_.runJob(code);
-    std::uint8_t lamp = protocol::kLampFailed;
-    if (IsNeutralLampJob(code)) {
-      lamp = protocol::kLampNeutral;
-    } else if (outcome.has_value() && *outcome) {
-      lamp = protocol::kLampSucceeded;
-    }
-    hooks_.setLamp(lamp);
+    const JobRow* row = jobs_.Find(code);
+    if (hooks_.beforeJob) hooks_.beforeJob(code);
+    const bool outcome = row != nullptr && row->run();
+    if (hooks_.afterJob) hooks_.afterJob(code, outcome);
+    hooks_.setLamp(EndLamp(row, outcome));
     if (FoldDeviceChanges()) continue;
     if (hooks_.linkOpen()) hooks_.sendIdle();
     std::unique_lock lock(mutex_);

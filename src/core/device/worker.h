@@ -12,14 +12,19 @@
 #include <optional>
 #include <thread>
 
+#include "core/device/job.h"
+#include "core/device/job_table.h"
+
 namespace tarnwick {
 
-inline constexpr std::uint8_t kJobIdle = 255;
+inline constexpr std::uint8_t kJobIdle = JobByte(Job::Idle);
 
 struct WorkerHooks {
-  // Runs the job of `code`: true/false for its outcome, nullopt when the code
-  // is not in the job table.
-  std::function<std::optional<bool>(std::uint8_t code)> runJob;
+  // Around every job, whether the table has a row for its code or not (the
+  // session marks the file image busy meanwhile). `outcome` is false for a
+  // code without a row.
+  std::function<void(std::uint8_t code)> beforeJob;
+  std::function<void(std::uint8_t code, bool outcome)> afterJob;
   // Sends the lamp value to the box (after checking the link).
   std::function<void(std::uint8_t lamp)> setLamp;
   // True while the link is open; then the idle command is sent after a job.
@@ -29,15 +34,16 @@ struct WorkerHooks {
 
 class Worker {
  public:
-  explicit Worker(WorkerHooks hooks);
+  // `jobs` outlives the worker; it is complete before Start.
+  Worker(const JobTable& jobs, WorkerHooks hooks);
   ~Worker();
   Worker(const Worker&) = delete;
   Worker& operator=(const Worker&) = delete;
 
   // Creates the thread with `firstJob` as its first job (the start-up detection).
-  void Start(std::uint8_t firstJob);
-  // JobCode := code, then wake the worker if it waits.
-  void StartJob(std::uint8_t code);
+  void Start(Job firstJob);
+  // JobCode := job, then wake the worker if it waits.
+  void StartJob(Job job);
   // A USB device-change notification.
   void DeviceChanged();
   // Sets the exit request, wakes the worker and waits for the thread to end.
@@ -49,9 +55,11 @@ class Worker {
   bool Idle() const;
   bool Running() const { return thread_.joinable(); }
   std::atomic<bool>& DeviceChangeFlag() { return deviceChangeFlag_; }
+  bool DeviceChangePending() const { return deviceChangeFlag_.load(); }
   int DeviceChangeCount() const { return deviceChangeCount_.load(); }
-  // Lamp value a job code ends with: 0 for the detection jobs.
-  static bool IsNeutralLampJob(std::uint8_t code) { return code == 7 || code == 23 || code == 26; }
+  // The lamp value a job ends with: the row's rule, failed for a code
+  // without a row.
+  static std::uint8_t EndLamp(const JobRow* row, bool outcome);
 
   // One pass of the loop's bookkeeping after a job; exposed for tests of the
   // device-change folding rule. Returns true when the job must run again.
@@ -60,6 +68,7 @@ class Worker {
  private:
   void Loop();
 
+  const JobTable& jobs_;
   WorkerHooks hooks_;
   std::thread thread_;
   mutable std::mutex mutex_;

@@ -1,5 +1,6 @@
-// What every chip operation works with: the window services, the link and
-// frame, the selection, the file image and the flags shared with the window.
+// What every operation on the box works with: the window services, the link
+// and frame, the selection, the file image, the settings and the detection
+// state. A feature keeps its own requests and busy flags beside this.
 #pragma once
 
 #include <atomic>
@@ -9,6 +10,7 @@
 
 #include "core/app/window_services.h"
 #include "core/device/command_channel.h"
+#include "core/device/job.h"
 
 namespace tarnwick {
 
@@ -20,26 +22,14 @@ class FileImage;
 }
 class Settings;
 
-// Single-byte requests and states shared between the window and the worker.
-struct OperationFlags {
+// What the last identification found out, shared by every feature: single
+// values the window and the worker both read.
+struct DetectionState {
   std::atomic<bool> refusal{false};           // box answered "firmware-upgrade mode"
   std::atomic<bool> selectionChanged{false};  // detection changed what the user chose
   std::atomic<bool> severalMatches{false};
   std::atomic<bool> adapter{false};
   std::atomic<std::uint32_t> lastId{0};
-
-  std::atomic<bool> cancelProgram{false};
-  std::atomic<bool> cancelErase{false};
-  std::atomic<bool> cancelVerify{false};
-  std::atomic<bool> cancelRead{false};
-  std::atomic<bool> cancelBlank{false};
-
-  std::atomic<bool> busyProgram{false};
-  std::atomic<bool> busyErase{false};
-  std::atomic<bool> busyVerify{false};
-  std::atomic<bool> busyRead{false};
-  std::atomic<bool> windowStopRead{false};  // set by the close sequence
-  std::atomic<bool> batchMode{false};
 };
 
 struct OperationContext {
@@ -51,10 +41,12 @@ struct OperationContext {
   const Catalogue& catalogue;
   buffers::FileImage& image;
   Settings& settings;
-  OperationFlags& flags;
-  // The job code the worker is running (detection behaves differently as 23).
+  DetectionState& detection;
+  // The job code the worker is running (detection behaves differently as the
+  // user-started job).
   std::function<std::uint8_t()> jobCode;
 
+  bool RunningAs(Job job) const { return jobCode() == JobByte(job); }
   const std::string& I(int n) const { return ui.texts().itext(n); }
   const std::string& F(int n) const { return ui.texts().ftext(n); }
 };

@@ -2,13 +2,11 @@
 
 #include <array>
 #include <chrono>
-#include <cstdarg>
-#include <cstdio>
 #include <thread>
 
 #include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
-#include "core/catalogue/parameter_build.h"
+#include "core/device/parameter_build.h"
 #include "core/device/device_link.h"
 
 namespace tarnwick {
@@ -57,7 +55,7 @@ void RebuildParameters(OperationContext& ctx) {
 }
 
 bool RefusedByBox(OperationContext& ctx) {
-  if (!ctx.flags.refusal) return false;
+  if (!ctx.detection.refusal) return false;
   ctx.ui.ShowStatus(ctx.I(56), true, true);
   return true;
 }
@@ -69,25 +67,12 @@ bool ImageMissing(OperationContext& ctx) {
   return true;
 }
 
-void DisableAll(OperationContext& ctx, std::initializer_list<int> ids) {
+void DisableAll(OperationContext& ctx, CommandSet ids) {
   for (int id : ids) ctx.ui.DisableCommand(id);
 }
 
-void EnableAll(OperationContext& ctx, std::initializer_list<int> ids) {
+void EnableAll(OperationContext& ctx, CommandSet ids) {
   for (int id : ids) ctx.ui.EnableCommand(id);
-}
-
-std::string Format(const char* fmt, ...) {
-  va_list ap;
-  va_start(ap, fmt);
-  va_list ap2;
-  va_copy(ap2, ap);
-  const int n = std::vsnprintf(nullptr, 0, fmt, ap);
-  va_end(ap);
-  std::string out(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-  if (n > 0) std::vsnprintf(out.data(), out.size() + 1, fmt, ap2);
-  va_end(ap2);
-  return out;
 }
 
 }  // namespace tarnwick

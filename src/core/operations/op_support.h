@@ -1,10 +1,12 @@
 // Small pieces every operation uses: sending commands on the shared frame,
-// draining stale answers, elapsed times, menu sets.
+// draining stale answers, elapsed times, greying command sets.
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
+
+#include "core/app/text_format.h"
+#include "core/operations/command_sets.h"
 
 #include "core/operations/op_context.h"
 
@@ -35,10 +37,7 @@ void RebuildParameters(OperationContext& ctx);
 bool RefusedByBox(OperationContext& ctx);
 bool ImageMissing(OperationContext& ctx);
 
-void DisableAll(OperationContext& ctx, std::initializer_list<int> ids);
-void EnableAll(OperationContext& ctx, std::initializer_list<int> ids);
-
-// printf into a std::string.
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void DisableAll(OperationContext& ctx, CommandSet ids);
+void EnableAll(OperationContext& ctx, CommandSet ids);
 
 }  // namespace tarnwick

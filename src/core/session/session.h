@@ -1,7 +1,9 @@
-// The program's state for one run, without any widget: texts, settings,
-// catalogue and selection, command frame, link, worker, file image. The Qt
-// window and the command line each own one Session and only translate user
-// actions into calls on it.
+// The program's state for one run, without any widget: the composition root.
+// It builds the parts (texts, settings, catalogue and selection, command
+// frame, link, worker, file image) and the features, wires them and routes
+// commands. The Qt window and the command line each own one Session and only
+// translate user actions into calls on it; they reach the parts through the
+// typed accessors below, never through the session's internals.
 #pragma once
 
 #include <cstdint>
@@ -9,18 +11,30 @@
 #include <memory>
 #include <string>
 
+#include "core/app/command_router.h"
 #include "core/app/text_table.h"
 #include "core/app/window_services.h"
 #include "core/app/window_surface.h"
+#include "core/device/job.h"
 #include "protocol/usb_api.h"
 
 namespace tarnwick {
 
+class Catalogue;
+class ChipSelection;
+class JobTable;
+class Worker;
+struct DetectionState;
+namespace buffers {
+class FileImage;
+class HexView;
+}  // namespace buffers
+
 class Session {
  public:
   struct Options {
-    std::string baseDir;       // with trailing '/'
-    bool startWorker = true;   // tests may drive jobs synchronously
+    std::string baseDir;      // with trailing '/'
+    bool startWorker = true;  // tests may drive jobs synchronously
   };
 
   Session(Options options, WindowSurface& surface, UsbApi& usb);
@@ -33,11 +47,22 @@ class Session {
   void LoadTexts();
   void Start();
 
+  // The parts, for the front ends.
   TextTable& texts();
   WindowServices& services();
+  const Catalogue& catalogue() const;
+  ChipSelection& selection();
+  buffers::FileImage& image();
+  buffers::HexView& hexView();  // GUI thread only
+  const Worker& worker() const;
+  const DetectionState& detection() const;
+  const JobTable& jobs() const;
+  // Every command id a feature of the core handles.
+  const CommandRouter& commands() const;
 
-  // A command id from a button, menu item or key (resources/ids.h).
-  void OnCommand(int id);
+  // A command id from a button, menu item or key (resources/ids.h). False
+  // when no feature handles it.
+  bool OnCommand(int id);
   // A chip list (1014-1016) changed its selection to `index`.
   void OnListChanged(int listId, int index);
   // A file picked by the user (browse, menu) or dropped on the window.
@@ -55,19 +80,17 @@ class Session {
   // The exit menu item: ends the worker without the close sequence.
   void Exit();
 
-  // Starts job `code` on the worker (starting the worker when it is not yet
+  // Starts `job` on the worker (starting the worker when it is not yet
   // running) and waits until the worker is idle again. For the command line
   // and whole-flow tests; the window never waits for the worker.
-  // Returns the job's outcome (false for an unknown code).
-  bool RunJobAndWait(std::uint8_t code);
+  // Returns the job's outcome (false for a job no feature registered).
+  bool RunJobAndWait(Job job);
   // What the last detection returned (1 found, 0 family only / not in the
   // catalogue, -1 no answer or refusal, -2 no box).
   int LastDetectResult() const;
 
-  struct Impl;
-  Impl& impl() { return *impl_; }
-
  private:
+  struct Impl;
   std::unique_ptr<Impl> impl_;
 };
 

@@ -1,11 +1,12 @@
 // The parts of one run, in construction order. Only the session's own files
-// and the tests of whole flows reach in here.
+// reach in here; front ends, benchmarks and tests use the typed accessors.
 #pragma once
 
+#include <atomic>
 #include <functional>
-#include <memory>
-#include <optional>
+#include <string>
 
+#include "core/app/command_router.h"
 #include "core/app/settings.h"
 #include "core/app/text_table.h"
 #include "core/app/window_services.h"
@@ -16,7 +17,10 @@
 #include "core/device/command_channel.h"
 #include "core/device/command_frame.h"
 #include "core/device/device_link.h"
+#include "core/device/job_table.h"
 #include "core/device/worker.h"
+#include "core/device/worker_launcher.h"
+#include "core/operations/chip/chip_operations.h"
 #include "core/operations/op_context.h"
 #include "core/session/session.h"
 
@@ -25,12 +29,13 @@ namespace tarnwick {
 struct Session::Impl {
   Impl(Options options, WindowSurface& surface, UsbApi& usb);
 
-  std::optional<bool> RunJob(std::uint8_t code);
+  void Wire();
   void SetLamp(std::uint8_t value);
-  void StartOperationButton(int id);
-  void NoteFileBeforeJob(std::uint8_t code);
+  void LogLoadedFile();
   void LoadCatalogueAtStart();
   void OnChipApplied(const AppliedSelection& applied);
+  bool HandleLoad(buffers::LoadResult result);
+  void OnBatchButton();
 
   Options options;
   WindowSurface& surface;
@@ -38,8 +43,11 @@ struct Session::Impl {
   TextTable texts;
   WindowServices services;
   Settings settings;
-  OperationFlags flags;
+  DetectionState detection;
+  JobTable jobs;
+  CommandRouter commands;
   Worker worker;
+  WorkerLauncher launcher;
   CommandFrame frame;
   DeviceLink link;
   CommandChannel channel;
@@ -48,10 +56,8 @@ struct Session::Impl {
   buffers::FileImage image;
   buffers::HexView hexView;  // GUI thread only
   OperationContext ctx;
-  std::function<void()> showBatchDialog;
+  ChipOperations chip;
   std::function<void(const std::string&)> openOffsetDialog;
-  bool HandleLoad(buffers::LoadResult result);
-  std::atomic<int> lastDetect{0};
   std::atomic<int> lastOutcome{0};
   bool started = false;
   bool ended = false;

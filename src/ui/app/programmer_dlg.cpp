@@ -30,7 +30,7 @@
 #include "core/app/text_table.h"
 #include "core/buffers/hex_view.h"
 #include "core/buffers/modification_log.h"
-#include "core/session/session_impl.h"
+#include "core/buffers/file_image.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/app/icons.h"
@@ -392,13 +392,12 @@ void ProgrammerDlg::OnFilesDropped(const QStringList& paths) {
 }
 
 void ProgrammerDlg::ConnectImage() {
-  Session::Impl& core = session_->impl();
-  hexPanel_ = new HexViewPanel(core.hexView, qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)),
+  hexPanel_ = new HexViewPanel(session_->hexView(), qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)),
                                qobject_cast<QScrollBar*>(Control(ids::kHexScrollBar)),
                                qobject_cast<QLineEdit*>(Control(ids::kHexInput)), centralWidget());
   connect(this, &ProgrammerDlg::hexViewChanged, hexPanel_, &HexViewPanel::Refresh);
   connect(this, &ProgrammerDlg::commitCellEditRequested, hexPanel_, &HexViewPanel::CommitCellEdit);
-  core.image.SetSaveNameChooser([this](const buffers::SaveDialogRequest& request) -> std::optional<std::string> {
+  session_->image().SetSaveNameChooser([this](const buffers::SaveDialogRequest& request) -> std::optional<std::string> {
     const QString path = QFileDialog::getSaveFileName(this, QString(), QString(),
                                                       QtFilterFromPairs(request.filter.c_str()));
     if (path.isEmpty()) return std::nullopt;
@@ -408,8 +407,7 @@ void ProgrammerDlg::ConnectImage() {
 }
 
 void ProgrammerDlg::OpenOffsetDialog(const std::string& path) {
-  Session::Impl& core = session_->impl();
-  OffsetDialog dialog(core.image, core.services, core.texts, path, this);
+  OffsetDialog dialog(session_->image(), session_->services(), session_->texts(), path, this);
   dialog.exec();
 }
 

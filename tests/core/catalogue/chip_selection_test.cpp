@@ -3,6 +3,7 @@
 
 #include "catalogue_test_util.h"
 #include "core/catalogue/chip_selection.h"
+#include "core/device/parameter_build.h"
 #include "resources/ids.h"
 #include "support/recording_surface.h"
 
@@ -25,13 +26,15 @@ class ChipSelectionTest : public ::testing::Test {
         "@M93C86(x16):2:N:1K*16bit:N:010:000000:000000:1.8-5.5:311",  // 4
         "@m93c86(x8):1:N:2KB:N:011:000000:000000:1.8-5.5:310",        // 5
     }));
+    selection.SetParameterBuilder(
+        [this](const ChipRecord& r, bool adapter) { BuildParameters(r, adapter, frame); });
     selection.SetAfterApply([this](const AppliedSelection& s) { applied.push_back(s); });
   }
 
   Catalogue catalogue;
   test::RecordingSurface surface;
   CommandFrame frame;
-  ChipSelection selection{catalogue, surface, frame};
+  ChipSelection selection{catalogue, surface};
   std::vector<AppliedSelection> applied;
 };
 
@@ -118,8 +121,7 @@ TEST_F(ChipSelectionTest, AdapterFlagRidesInEveryBuild) {
 TEST(ChipSelectionEmpty, NoRecordMeansNoChipAndDisabledOperations) {
   Catalogue empty;
   test::RecordingSurface surface;
-  CommandFrame frame;
-  ChipSelection selection(empty, surface, frame);
+  ChipSelection selection(empty, surface);
   std::vector<AppliedSelection> applied;
   selection.SetAfterApply([&](const AppliedSelection& s) { applied.push_back(s); });
   selection.Initialise();

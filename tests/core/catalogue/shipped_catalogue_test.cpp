@@ -11,7 +11,8 @@
 #include "catalogue_test_util.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/catalogue_codec.h"
-#include "core/catalogue/parameter_build.h"
+#include "core/catalogue/chip_geometry.h"
+#include "core/device/parameter_build.h"
 #include "core/catalogue/selection_rules.h"
 
 namespace tarnwick {

@@ -14,6 +14,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// A code no feature registered.
+constexpr std::uint8_t kNoRow = 99;
+constexpr std::uint8_t B(Job j) { return JobByte(j); }
+
 struct Recorder {
   std::mutex m;
   std::vector<std::uint8_t> lamps;
@@ -22,18 +26,25 @@ struct Recorder {
   bool linkOpen = true;
   std::atomic<bool> holdJob{false};
   std::atomic<int> jobsStarted{0};
+  JobTable table;
+
+  Recorder() {
+    // Detection ends neutral, the erase fails, the others succeed.
+    table.Add({Job::DetectQuiet, [] { return true; }, LampRule::Neutral});
+    table.Add({Job::Program, [] { return true; }});
+    table.Add({Job::Erase, [] { return false; }});
+    table.Add({Job::AutoProgram, [] { return true; }});
+  }
 
   WorkerHooks Hooks() {
     WorkerHooks h;
-    h.runJob = [this](std::uint8_t code) -> std::optional<bool> {
+    h.beforeJob = [this](std::uint8_t code) {
       {
         std::lock_guard l(m);
         jobs.push_back(code);
       }
       jobsStarted.fetch_add(1);
       while (holdJob.load()) std::this_thread::sleep_for(1ms);
-      if (code == 99) return std::nullopt;
-      return code != 5;  // job 5 fails in these tests
     };
     h.setLamp = [this](std::uint8_t v) {
       std::lock_guard l(m);
@@ -55,28 +66,28 @@ void WaitIdle(Worker& w) {
 
 TEST(Worker, FramesEachJobWithTheLampAndSendsIdle) {
   Recorder r;
-  Worker w(r.Hooks());
-  w.Start(7);
+  Worker w(r.table, r.Hooks());
+  w.Start(Job::DetectQuiet);
   WaitIdle(w);
-  w.StartJob(1);
+  w.StartJob(Job::Program);
   WaitIdle(w);
-  w.StartJob(5);
+  w.StartJob(Job::Erase);
   WaitIdle(w);
-  w.StartJob(99);
+  w.StartJob(static_cast<Job>(kNoRow));
   WaitIdle(w);
   w.Exit();
   std::lock_guard l(r.m);
   // detection ends neutral, success 3, failure 2, unknown code 2
   EXPECT_EQ(r.lamps, (std::vector<std::uint8_t>{1, 0, 1, 3, 1, 2, 1, 2}));
-  EXPECT_EQ(r.jobs, (std::vector<std::uint8_t>{7, 1, 5, 99}));
+  EXPECT_EQ(r.jobs, (std::vector<std::uint8_t>{B(Job::DetectQuiet), B(Job::Program), B(Job::Erase), kNoRow}));
   EXPECT_EQ(r.idles, 4);
 }
 
 TEST(Worker, NoIdleCommandWhileTheLinkIsClosed) {
   Recorder r;
   r.linkOpen = false;
-  Worker w(r.Hooks());
-  w.Start(7);
+  Worker w(r.table, r.Hooks());
+  w.Start(Job::DetectQuiet);
   WaitIdle(w);
   w.Exit();
   EXPECT_EQ(r.idles, 0);
@@ -85,24 +96,24 @@ TEST(Worker, NoIdleCommandWhileTheLinkIsClosed) {
 TEST(Worker, ARequestDuringAJobIsNotQueued) {
   Recorder r;
   r.holdJob = true;
-  Worker w(r.Hooks());
-  w.Start(14);
+  Worker w(r.table, r.Hooks());
+  w.Start(Job::AutoProgram);
   while (r.jobsStarted.load() == 0) std::this_thread::sleep_for(1ms);
-  w.StartJob(5);  // the running job is not interrupted, and 5 never runs
-  EXPECT_EQ(w.JobCode(), 5);
+  w.StartJob(Job::Erase);  // the running job is not interrupted, and 5 never runs
+  EXPECT_EQ(w.JobCode(), JobByte(Job::Erase));
   r.holdJob = false;
   WaitIdle(w);
   std::this_thread::sleep_for(20ms);
   w.Exit();
   std::lock_guard l(r.m);
-  EXPECT_EQ(r.jobs, (std::vector<std::uint8_t>{14}));
+  EXPECT_EQ(r.jobs, (std::vector<std::uint8_t>{B(Job::AutoProgram)}));
 }
 
 TEST(Worker, DeviceChangesDuringAJobRunDetectionOnceBelow48) {
   Recorder r;
   r.holdJob = true;
-  Worker w(r.Hooks());
-  w.Start(7);
+  Worker w(r.table, r.Hooks());
+  w.Start(Job::DetectQuiet);
   while (r.jobsStarted.load() == 0) std::this_thread::sleep_for(1ms);
   for (int i = 0; i < 30; ++i) w.DeviceChanged();
   r.holdJob = false;
@@ -122,7 +133,7 @@ TEST(Worker, FoldingRuleOfDeviceChangeCounts) {
   for (Case c : {Case{47, false}, Case{48, true}, Case{49, true}, Case{64, false}, Case{80, false},
                  Case{96, true}}) {
     Recorder r;
-    Worker w(r.Hooks());
+    Worker w(r.table, r.Hooks());
     for (int i = 0; i < c.notifications; ++i) w.DeviceChanged();
     EXPECT_EQ(w.FoldDeviceChanges(), c.again) << c.notifications;
     EXPECT_EQ(w.DeviceChangeFlag().load(), c.again) << c.notifications;
@@ -131,21 +142,21 @@ TEST(Worker, FoldingRuleOfDeviceChangeCounts) {
 
 TEST(Worker, DeviceChangeWhileIdleRunsTheQuietDetection) {
   Recorder r;
-  Worker w(r.Hooks());
-  w.Start(7);
+  Worker w(r.table, r.Hooks());
+  w.Start(Job::DetectQuiet);
   WaitIdle(w);
   w.DeviceChanged();
   for (int i = 0; i < 2000 && r.jobsStarted.load() < 2; ++i) std::this_thread::sleep_for(1ms);
   WaitIdle(w);
   w.Exit();
   std::lock_guard l(r.m);
-  EXPECT_EQ(r.jobs, (std::vector<std::uint8_t>{7, 7}));
+  EXPECT_EQ(r.jobs, (std::vector<std::uint8_t>{B(Job::DetectQuiet), B(Job::DetectQuiet)}));
 }
 
 TEST(Worker, ExitWhileIdleEndsTheThread) {
   Recorder r;
-  Worker w(r.Hooks());
-  w.Start(7);
+  Worker w(r.table, r.Hooks());
+  w.Start(Job::DetectQuiet);
   WaitIdle(w);
   w.Exit();
   EXPECT_FALSE(w.Running());

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "core/catalogue/chip_selection.h"
-#include "core/operations/detection.h"
-#include "core/session/session_fixture.h"
+#include "core/operations/chip/detection.h"
+#include "core/operations/operation_rig.h"
 
 namespace tarnwick::test {
 namespace {
@@ -26,11 +26,11 @@ TapUsb::IdScript Answers(std::vector<std::uint32_t> answers) {
   };
 }
 
-class DetectionTest : public SessionTest {
+class DetectionTest : public ChipRigTest {
  protected:
   int Detect23() {
-    Run(23);
-    return session->LastDetectResult();
+    Run(Job::DetectUser);
+    return LastDetect();
   }
   int ReadIds() { return CountOf(tap->Commands(), CMD_READ_ID); }
   std::vector<TapUsb::Frame> ProbeFrames() {
@@ -85,7 +85,7 @@ TEST_F(DetectionTest, ImplausibleAnswersAreDroppedBeforeTheLookup) {
   Boot(BoxWith(Flash(0xC84017, 8u << 20, dir.file("c.bin"))));
   tap->SetIdScript(Answers({0xC84017, 0x00FFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}));
   EXPECT_EQ(Detect23(), 1);
-  EXPECT_EQ(d().selection.ModelText(), "GD25Q64");
+  EXPECT_EQ(rig->selection.ModelText(), "GD25Q64");
 }
 
 TEST(EvaluateIdentifications, RepeatsAtThirdAndFourthPlaceAndImpossibleValuesGo) {
@@ -129,9 +129,9 @@ TEST_P(FamilyAnswer, SelectsItsTypeListEntry) {
   const FamilyCase c = GetParam();
   Boot(BoxWith(Eeprom(c.cls, {0x00}, c.fiveVolt, 4096, dir.file("e.bin"))));
   EXPECT_EQ(Detect23(), 0);
-  EXPECT_EQ(d().selection.TypeIndex(), c.typeIndex);
+  EXPECT_EQ(rig->selection.TypeIndex(), c.typeIndex);
   EXPECT_EQ(surface.ListSelection(ids::kTypeList), c.typeIndex);
-  EXPECT_TRUE(d().flags.selectionChanged.load());
+  EXPECT_TRUE(rig->detection.selectionChanged.load());
   EXPECT_TRUE(Shown(c.itext));
   EXPECT_EQ(BoxesWith(I(c.itext)), 1);
   EXPECT_TRUE(surface.Enabled(ids::kChipFill));
@@ -147,11 +147,11 @@ TEST_F(DetectionTest, SpiEepromAnswerLeavesEntryThreeAlone) {
   Boot(BoxWith(Eeprom(2, {0x00}, true, 64 * 1024, dir.file("e.bin"))));
   Choose("25 EEPROM", "MICROCHIP", "25LC512");
   EXPECT_EQ(Detect23(), 0);
-  EXPECT_EQ(d().selection.ModelText(), "25LC512") << "the user's model stays";
-  EXPECT_FALSE(d().flags.selectionChanged.load());
+  EXPECT_EQ(rig->selection.ModelText(), "25LC512") << "the user's model stays";
+  EXPECT_FALSE(rig->detection.selectionChanged.load());
   EXPECT_TRUE(Shown(70));
   // An operation goes on after such a detection (the selection did not change).
-  Run(15);
+  Run(Job::BlankCheck);
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_BLANK_CHECK), 1);
 }
 
@@ -164,11 +164,11 @@ TEST_F(DetectionTest, SpiEepromAnswerLeavesEntryFiveAlone) {
       "$95 EEPROM\r\n#X|\r\n@E4:64:N:32KB:N:002:000000:000000:2.5-5.5:400\r\n"
       "$25 EEPROM LARGE\r\n#Y|\r\n@E5:256:N:128KB:N:003:000000:000000:2.5-5.5:200\r\n");
   Boot(BoxWith(Eeprom(2, {0x00}, true, 128 * 1024, dir.file("e.bin"))));
-  d().selection.OnTypeChanged(5);
-  ASSERT_EQ(d().selection.ModelText(), "E5");
+  rig->selection.OnTypeChanged(5);
+  ASSERT_EQ(rig->selection.ModelText(), "E5");
   EXPECT_EQ(Detect23(), 0);
-  EXPECT_EQ(d().selection.TypeIndex(), 5);
-  EXPECT_FALSE(d().flags.selectionChanged.load());
+  EXPECT_EQ(rig->selection.TypeIndex(), 5);
+  EXPECT_FALSE(rig->detection.selectionChanged.load());
   EXPECT_TRUE(Shown(70));
 }
 
@@ -178,9 +178,9 @@ TEST_F(DetectionTest, SeveralMatchesKeepTheUsersChoiceAmongThem) {
   Boot(BoxWith(Flash(0xC84017, 8u << 20, dir.file("c.bin"))));
   Choose("25 SPI FLASH", "GIGADEVICE", "GD25Q64B");
   EXPECT_EQ(Detect23(), 1);
-  EXPECT_EQ(d().selection.ModelText(), "GD25Q64B");
-  EXPECT_FALSE(d().flags.selectionChanged.load());
-  EXPECT_TRUE(d().flags.severalMatches.load());
+  EXPECT_EQ(rig->selection.ModelText(), "GD25Q64B");
+  EXPECT_FALSE(rig->detection.selectionChanged.load());
+  EXPECT_TRUE(rig->detection.severalMatches.load());
   EXPECT_TRUE(Shown(74));
   // The result box names the selection.
   const auto boxes = surface.Boxes();
@@ -194,14 +194,14 @@ TEST_F(DetectionTest, SeveralMatchesKeepTheUsersChoiceAmongThem) {
 TEST_F(DetectionTest, SeveralMatchesElsewhereSelectTheFirstAndStopTheOperation) {
   Boot(BoxWith(Flash(0xC84017, 8u << 20, dir.file("c.bin"))));
   Choose("25 SPI FLASH", "EON", "EN25Q64");
-  EXPECT_FALSE(Run(15));
-  EXPECT_EQ(d().selection.ModelText(), "GD25Q64");
-  EXPECT_TRUE(d().flags.selectionChanged.load());
+  EXPECT_FALSE(Run(Job::BlankCheck));
+  EXPECT_EQ(rig->selection.ModelText(), "GD25Q64");
+  EXPECT_TRUE(rig->detection.selectionChanged.load());
   EXPECT_TRUE(Shown(74));
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_BLANK_CHECK), 0) << "the user is to look first";
   // Now the selection is one of the matches: the operation runs, silently about them.
   const std::size_t before = Status().size();
-  EXPECT_TRUE(Run(15));
+  EXPECT_TRUE(Run(Job::BlankCheck));
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_BLANK_CHECK), 1);
   const auto lines = Status();
   for (std::size_t i = before; i < lines.size(); ++i) EXPECT_NE(lines[i], I(74));
@@ -210,8 +210,8 @@ TEST_F(DetectionTest, SeveralMatchesElsewhereSelectTheFirstAndStopTheOperation) 
 TEST_F(DetectionTest, QuietFormShowsSeveralMatchesAsAnErrorLineWithoutBoxes) {
   Boot(BoxWith(Flash(0xC84017, 8u << 20, dir.file("c.bin"))));
   Choose("25 SPI FLASH", "GIGADEVICE", "GD25Q64");
-  Run(7);
-  EXPECT_EQ(session->LastDetectResult(), 1);
+  Run(Job::DetectQuiet);
+  EXPECT_EQ(LastDetect(), 1);
   EXPECT_EQ(surface.LastStatus(), I(74));
   EXPECT_TRUE(surface.LastStatusIsError());
   EXPECT_TRUE(surface.Boxes().empty());
@@ -220,9 +220,9 @@ TEST_F(DetectionTest, QuietFormShowsSeveralMatchesAsAnErrorLineWithoutBoxes) {
 TEST_F(DetectionTest, OneMatchIsSelectedWithoutFlaggingAChange) {
   Boot(BoxWith(Flash(0x1C3017, 8u << 20, dir.file("c.bin"))));
   Choose("25 SPI FLASH", "GIGADEVICE", "GD25Q64");
-  EXPECT_TRUE(Run(15));
-  EXPECT_EQ(d().selection.ModelText(), "EN25Q64");
-  EXPECT_FALSE(d().flags.selectionChanged.load());
+  EXPECT_TRUE(Run(Job::BlankCheck));
+  EXPECT_EQ(rig->selection.ModelText(), "EN25Q64");
+  EXPECT_FALSE(rig->detection.selectionChanged.load());
   EXPECT_TRUE(Shown(73));
 }
 
@@ -248,14 +248,15 @@ TEST_F(DetectionTest, RefusalStopsEveryLaterOperationAtItsStart) {
   Boot(desc);
   LoadFile("f.bin", Pattern(4096));
   EXPECT_EQ(Detect23(), -1);
-  EXPECT_TRUE(d().flags.refusal.load());
+  EXPECT_TRUE(rig->detection.refusal.load());
   EXPECT_TRUE(Shown(56));
   EXPECT_EQ(BoxesWith(I(56)), 1);
   tap->ClearRecords();
-  for (std::uint8_t job : {13, 5, 15, 1, 8, 14}) {
+  for (Job job : {Job::Read, Job::Erase, Job::BlankCheck, Job::Program, Job::Verify,
+                  Job::AutoProgram}) {
     const int beeps = surface.Beeps();
-    EXPECT_FALSE(Run(job)) << int{job};
-    EXPECT_EQ(surface.LastStatus(), I(56)) << int{job};
+    EXPECT_FALSE(Run(job)) << int{JobByte(job)};
+    EXPECT_EQ(surface.LastStatus(), I(56)) << int{JobByte(job)};
     EXPECT_TRUE(surface.LastStatusIsError());
     EXPECT_GT(surface.Beeps(), beeps);
   }
@@ -290,7 +291,7 @@ TEST_F(DetectionTest, FailuresGreyChipFillAndASuccessEnablesBothItemsAgain) {
 TEST_F(DetectionTest, WithoutAutoIdentifyAnOperationOnlyChecksTheLink) {
   Boot(DefaultBox());
   SetAutoDetect(false);
-  Run(15);
+  Run(Job::BlankCheck);
   EXPECT_EQ(CountOf(tap->Commands(), CMD_READ_ID), 0);
   EXPECT_EQ(CountOf(tap->Commands(), CMD_ADAPTER_QUERY), 0);
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_BLANK_CHECK), 1);
@@ -298,7 +299,7 @@ TEST_F(DetectionTest, WithoutAutoIdentifyAnOperationOnlyChecksTheLink) {
   box->Unplug();
   WaitIdle();
   tap->ClearRecords();
-  EXPECT_FALSE(Run(15));
+  EXPECT_FALSE(Run(Job::BlankCheck));
   EXPECT_TRUE(Shown(34));
   EXPECT_GE(BoxesWith(I(34)), 1);
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_BLANK_CHECK), 0);
@@ -307,7 +308,7 @@ TEST_F(DetectionTest, WithoutAutoIdentifyAnOperationOnlyChecksTheLink) {
 TEST_F(DetectionTest, WithAutoIdentifyAMissingBoxStopsTheOperation) {
   Boot(DefaultBox());
   box->Unplug();
-  EXPECT_FALSE(Run(13));
+  EXPECT_FALSE(Run(Job::Read));
   EXPECT_TRUE(Shown(34));
   EXPECT_EQ(BoxesWith(I(34)), 1);
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_READ), 0);

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "core/operations/op_support.h"
-#include "core/session/session_fixture.h"
+#include "core/operations/operation_rig.h"
 
 namespace tarnwick::test {
 namespace {
@@ -16,7 +16,7 @@ constexpr const char* kTestCatalogue =
     "$25 SPI FLASH\r\n#TEST|\r\n@T12K:256:4K:12KB:N:000:AB3012:000000:3.3V:000\r\n"
     "@T2M:256:4K:2MB:N:000:AB3015:000000:3.3V:000\r\n";
 
-class ProgramVerifyTest : public SessionTest {
+class ProgramVerifyTest : public ChipRigTest {
  protected:
   // A blank W25Q16BV (2 MiB, "25 SPI FLASH") selected by the user.
   void BootW25Q16() {
@@ -57,7 +57,7 @@ TEST_F(ProgramVerifyTest, FourKiBIntoASpiFlashSendsOnlyTheFile) {
   const Bytes file = Pattern(4096);
   LoadFile("image.bin", file);
   tap->ClearRecords();
-  EXPECT_TRUE(Run(1));
+  EXPECT_TRUE(Run(Job::Program));
   EXPECT_EQ(tap->WriteSizes(), std::vector<int>{4096});
   EXPECT_EQ(ProgramEndPayload(), (Bytes{0x00, 0x00, 0x10, 0x00}));
   EXPECT_EQ(Chip(0, 4096), file);
@@ -81,7 +81,7 @@ TEST_F(ProgramVerifyTest, FourKiBIntoAnEepromFillsTheWholeChipWithFF) {
   const Bytes file = Pattern(4096, 3);
   LoadFile("image.bin", file);
   tap->ClearRecords();
-  EXPECT_TRUE(Run(1));
+  EXPECT_TRUE(Run(Job::Program));
   EXPECT_EQ(tap->Taken(), 65536u);
   EXPECT_EQ(tap->WriteSizes(), std::vector<int>(16, 4096));
   EXPECT_EQ(ProgramEndPayload(), (Bytes{0x00, 0x01, 0x00, 0x00}));
@@ -102,7 +102,7 @@ TEST_F(ProgramVerifyTest, ABoxThatTakesPartOfEachBlockStillGetsExactlyTheFile) {
   const Bytes file = Pattern(10000, 5);
   LoadFile("image.bin", file);
   tap->ClearRecords();
-  EXPECT_TRUE(Run(1));
+  EXPECT_TRUE(Run(Job::Program));
   // Each block starts right after the last byte the box took.
   EXPECT_EQ(tap->WriteSizes(), (std::vector<int>{4096, 4096, 4000, 1000}));
   EXPECT_EQ(tap->Taken(), 10000u);
@@ -118,21 +118,21 @@ TEST_F(ProgramVerifyTest, AFileLargerThanTheChipIsProgrammedOnlyAfterYes) {
 
   surface.QueueAnswer(BoxAnswer::No);
   tap->ClearRecords();
-  EXPECT_FALSE(Run(1));
+  EXPECT_FALSE(Run(Job::Program));
   EXPECT_EQ(BoxesWith(I(58)), 1);
   EXPECT_EQ(surface.Boxes().back().buttons, BoxButtons::YesNo);
   EXPECT_EQ(CountOf(tap->Commands(), CMD_PROGRAM), 0);
   ExpectControlsRestored();
 
   surface.QueueAnswer(BoxAnswer::Yes);
-  EXPECT_TRUE(Run(1));
+  EXPECT_TRUE(Run(Job::Program));
   EXPECT_EQ(tap->Taken(), 0x3000u);
   EXPECT_EQ(Chip(0, 0x3000), Bytes(file.begin(), file.begin() + 0x3000));
   EXPECT_TRUE(Shown(190));
   EXPECT_EQ(Status().back().rfind(I(190) + "12288 byte(s),0:0", 0), 0u) << Status().back();
   EXPECT_EQ(BoxesWith(I(190)), 1) << "a warning box when started as program";
   // Verify of that chip: no difference, but the chip is smaller than the file.
-  EXPECT_TRUE(Run(8));
+  EXPECT_TRUE(Run(Job::Verify));
   EXPECT_EQ(surface.LastStatus(), I(87) + I(85));
   EXPECT_TRUE(surface.LastStatusIsError());
   EXPECT_EQ(surface.Boxes().back().text, I(87) + "    \r\n   " + I(85));
@@ -144,9 +144,9 @@ TEST_F(ProgramVerifyTest, VerifyOfA0x3000ByteChipReadsOneFullAndOnePartialBlock)
   BootTest12K();
   const Bytes file = Pattern(0x3000, 9);
   LoadFile("image.bin", file);
-  ASSERT_TRUE(Run(1));
+  ASSERT_TRUE(Run(Job::Program));
   tap->ClearRecords();
-  EXPECT_TRUE(Run(8));
+  EXPECT_TRUE(Run(Job::Verify));
   EXPECT_EQ(BlockReads(), (std::vector<int>{8192, 4096}));
   EXPECT_EQ(surface.LastStatus(), I(87) + "0:0");
   const auto progress = surface.ProgressTexts();
@@ -164,7 +164,7 @@ TEST_F(ProgramVerifyTest, NoAtAMismatchCountsTheRestSilently) {
   BootTest12K();
   Bytes file = Pattern(0x3000, 11);
   LoadFile("image.bin", file);
-  ASSERT_TRUE(Run(1));
+  ASSERT_TRUE(Run(Job::Program));
   Bytes other = file;
   other[0x10] ^= 0xFF;
   other[0x2000] ^= 0x01;
@@ -172,7 +172,7 @@ TEST_F(ProgramVerifyTest, NoAtAMismatchCountsTheRestSilently) {
   LoadFile("other.bin", other);
   surface.QueueAnswer(BoxAnswer::No);
   const std::size_t boxesBefore = surface.Boxes().size();
-  EXPECT_FALSE(Run(8));
+  EXPECT_FALSE(Run(Job::Verify));
   const auto boxes = surface.Boxes();
   ASSERT_EQ(boxes.size(), boxesBefore + 1);
   EXPECT_EQ(boxes.back().text,
@@ -190,14 +190,14 @@ TEST_F(ProgramVerifyTest, CancelAtAMismatchStopsReadingAndReportsWhatWasCompared
   BootTest12K();
   Bytes file = Pattern(0x3000, 13);
   LoadFile("image.bin", file);
-  ASSERT_TRUE(Run(1));
+  ASSERT_TRUE(Run(Job::Program));
   Bytes other = file;
   other[0x20] ^= 0x10;
   other[0x2100] ^= 0x10;
   LoadFile("other.bin", other);
   surface.QueueAnswer(BoxAnswer::Cancel);
   tap->ClearRecords();
-  EXPECT_FALSE(Run(8));
+  EXPECT_FALSE(Run(Job::Verify));
   EXPECT_EQ(BlockReads(), std::vector<int>{8192}) << "the partial block is never read";
   EXPECT_EQ(surface.LastStatus(), I(84) + "1" + I(86) + "0:0");
   const auto after = CommandsAfter(CMD_VERIFY);
@@ -213,7 +213,7 @@ TEST_F(ProgramVerifyTest, AutoSequenceReinitialisesOnlyBetweenEraseAndProgram) {
   const Bytes file = Pattern(20000, 17);
   LoadFile("image.bin", file);
   tap->ClearRecords();
-  EXPECT_TRUE(Run(14));
+  EXPECT_TRUE(Run(Job::AutoProgram));
   const auto cmds = tap->Commands();
   const auto erase = std::find(cmds.begin(), cmds.end(), CMD_ERASE);
   const auto program = std::find(cmds.begin(), cmds.end(), CMD_PROGRAM);
@@ -239,7 +239,7 @@ TEST_F(ProgramVerifyTest, AutoSequenceReinitialisesOnlyBetweenEraseAndProgram) {
 TEST_F(ProgramVerifyTest, AutoSequenceWithoutAFileStopsBeforeTheBox) {
   BootW25Q16();
   tap->ClearRecords();
-  EXPECT_FALSE(Run(14));
+  EXPECT_FALSE(Run(Job::AutoProgram));
   EXPECT_EQ(surface.LastStatus(), I(57));
   EXPECT_EQ(BoxesWith(I(57)), 1);
   EXPECT_EQ(CountOf(tap->Commands(), CMD_ERASE), 0);
@@ -268,20 +268,20 @@ TEST_F(ProgramVerifyTest, ADeletedSourceFileStillProgramsTheLoadedImage) {
   const Bytes file = Pattern(6000, 23);
   const std::string path = LoadFile("image.bin", file);
   std::filesystem::remove(path);
-  EXPECT_TRUE(Run(1));
+  EXPECT_TRUE(Run(Job::Program));
   EXPECT_EQ(Chip(0, file.size()), file);
 }
 
 TEST_F(ProgramVerifyTest, AMissingWorkingCopyIsReportedAndNothingIsSent) {
   BootW25Q16();
   LoadFile("image.bin", Pattern(6000, 29));
-  std::filesystem::remove(d().image.workingCopyPath());
+  std::filesystem::remove(rig->image.workingCopyPath());
   tap->ClearRecords();
-  EXPECT_FALSE(Run(1));
+  EXPECT_FALSE(Run(Job::Program));
   EXPECT_TRUE(Shown(25));
   EXPECT_EQ(CountOf(tap->Commands(), CMD_PROGRAM), 0);
   ExpectControlsRestored();
-  EXPECT_FALSE(Run(8));
+  EXPECT_FALSE(Run(Job::Verify));
   EXPECT_TRUE(LastIs(25));
   EXPECT_TRUE(surface.LastStatusIsError());
   ExpectControlsRestored();
@@ -291,14 +291,14 @@ TEST_F(ProgramVerifyTest, AWorkingCopyThatShrankIsNotProgrammedAsFF) {
   BootW25Q16();
   const Bytes file = Pattern(10000, 31);
   LoadFile("image.bin", file);
-  std::filesystem::resize_file(d().image.workingCopyPath(), 5000);
+  std::filesystem::resize_file(rig->image.workingCopyPath(), 5000);
   tap->ClearRecords();
-  EXPECT_FALSE(Run(1));
+  EXPECT_FALSE(Run(Job::Program));
   EXPECT_TRUE(Shown(25));
   EXPECT_EQ(CountOf(tap->Commands(), CMD_PROGRAM_END), 0);
   EXPECT_LE(tap->Taken(), 5000u);
   ExpectControlsRestored();
-  EXPECT_FALSE(Run(8));
+  EXPECT_FALSE(Run(Job::Verify));
   EXPECT_TRUE(Shown(25));
 }
 
@@ -314,7 +314,7 @@ TEST_F(ProgramVerifyTest, ProgramButtonStopsARunningProgram) {
     greyed = !surface.Enabled(ids::kVerifyButton) && !surface.Enabled(ids::kBrowseButton) &&
              !surface.Enabled(ids::kChipFill) && surface.Enabled(ids::kProgramButton);
     ClickFromWindow(ids::kProgramButton);
-    jobDuringClick = d().worker.JobCode();
+    jobDuringClick = rig->worker.JobCode();
   });
   tap->ClearRecords();
   Press(ids::kProgramButton);
@@ -337,7 +337,7 @@ TEST_F(ProgramVerifyTest, VerifyButtonStopsARunningVerifyWithoutClaimingSuccess)
   Boot(BoxWith(Flash(0xAB3015, 2u << 20, dir.file("chip.bin"))), true);
   const Bytes file = Pattern(64 * 1024, 41);
   LoadFile("image.bin", file);
-  ASSERT_TRUE(Run(1));
+  ASSERT_TRUE(Run(Job::Program));
   std::atomic<bool> clicked{false};
   tap->SetAfterRead([&](int asked, int) {
     if (asked == 8192 && !clicked.exchange(true)) ClickFromWindow(ids::kVerifyButton);

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/session/session_fixture.h"
+#include "core/operations/operation_rig.h"
 
 namespace tarnwick::test {
 namespace {
@@ -16,7 +16,7 @@ constexpr const char* kTestCatalogue =
     "$25 SPI FLASH\r\n#TEST|\r\n@T12K:256:4K:12KB:N:000:AB3012:000000:3.3V:000\r\n"
     "@T2M:256:4K:2MB:N:000:AB3015:000000:3.3V:000\r\n";
 
-class ReadEraseBlankTest : public SessionTest {
+class ReadEraseBlankTest : public ChipRigTest {
  protected:
   void BootTest(std::uint32_t id, std::uint64_t size, bool startWorker = false) {
     WriteCatalogue(kTestCatalogue);
@@ -37,24 +37,24 @@ class ReadEraseBlankTest : public SessionTest {
 TEST_F(ReadEraseBlankTest, ReadOfTwelveKiBTakesTwoRequestsAndLoadsTheChipData) {
   BootTest(0xAB3012, 0x3000);
   tap->ClearRecords();
-  EXPECT_TRUE(Run(13));
+  EXPECT_TRUE(Run(Job::Read));
   std::vector<int> blocks;
   for (int n : tap->ReadSizes()) {
     if (n >= 256) blocks.push_back(n);
   }
   EXPECT_EQ(blocks, (std::vector<int>{8192, 8192}));
-  EXPECT_EQ(FileBytes(d().image.chipDataPath()), ChipString(0x3000));
-  EXPECT_TRUE(d().image.loaded());
-  EXPECT_TRUE(d().image.isChipData());
-  EXPECT_EQ(d().image.size(), 0x3000u);
+  EXPECT_EQ(FileBytes(rig->image.chipDataPath()), ChipString(0x3000));
+  EXPECT_TRUE(rig->image.loaded());
+  EXPECT_TRUE(rig->image.isChipData());
+  EXPECT_EQ(rig->image.size(), 0x3000u);
   EXPECT_EQ(surface.LastStatus(), I(78) + "0:0");
   const auto progress = surface.ProgressTexts();
   EXPECT_EQ(progress, (std::vector<std::string>{I(76) + "0%", I(76) + "66%", I(76) + "100%"}));
   EXPECT_FALSE(surface.ProgressVisible());
   ExpectControlsRestored();
   // A second read replaces the loaded chip data.
-  EXPECT_TRUE(Run(13));
-  EXPECT_EQ(FileBytes(d().image.chipDataPath()), ChipString(0x3000));
+  EXPECT_TRUE(Run(Job::Read));
+  EXPECT_EQ(FileBytes(rig->image.chipDataPath()), ChipString(0x3000));
 }
 
 TEST_F(ReadEraseBlankTest, ReadThatLosesTheBoxFailsVisiblyAndLoadsNothing) {
@@ -63,10 +63,10 @@ TEST_F(ReadEraseBlankTest, ReadThatLosesTheBoxFailsVisiblyAndLoadsNothing) {
   tap->SetAfterRead([&](int asked, int got) {
     if (asked == 8192 && got > 0 && !pulled.exchange(true)) box->Unplug();
   });
-  EXPECT_FALSE(Run(13));
-  EXPECT_FALSE(d().image.loaded());
+  EXPECT_FALSE(Run(Job::Read));
+  EXPECT_FALSE(rig->image.loaded());
   EXPECT_TRUE(Shown(49));
-  EXPECT_EQ(std::filesystem::file_size(d().image.chipDataPath()), 8192u) << "what arrived is kept";
+  EXPECT_EQ(std::filesystem::file_size(rig->image.chipDataPath()), 8192u) << "what arrived is kept";
   EXPECT_FALSE(surface.ProgressVisible());
   ExpectControlsRestored();
 }
@@ -80,14 +80,14 @@ TEST_F(ReadEraseBlankTest, ReadButtonStopsTheReadAndKeepsWhatArrived) {
   Press(ids::kReadButton);
   EXPECT_TRUE(clicked.load());
   EXPECT_EQ(surface.LastStatus(), I(78));
-  EXPECT_TRUE(d().image.isChipData());
-  EXPECT_EQ(d().image.size(), 8192u);
+  EXPECT_TRUE(rig->image.isChipData());
+  EXPECT_EQ(rig->image.size(), 8192u);
   ExpectControlsRestored();
 }
 
 TEST_F(ReadEraseBlankTest, EraseLeavesTheChipBlankAndBlankCheckSaysSo) {
   BootTest(0xAB3015, 2u << 20);
-  EXPECT_FALSE(Run(15)) << "the pattern is not blank";
+  EXPECT_FALSE(Run(Job::BlankCheck)) << "the pattern is not blank";
   const auto boxes = surface.Boxes();
   ASSERT_FALSE(boxes.empty());
   // The pattern's first row starts with its address 00000000.
@@ -97,14 +97,14 @@ TEST_F(ReadEraseBlankTest, EraseLeavesTheChipBlankAndBlankCheckSaysSo) {
   EXPECT_EQ(surface.LastStatus(), I(64) + "0:0");
   EXPECT_TRUE(surface.LastStatusIsError());
 
-  EXPECT_TRUE(Run(5));
+  EXPECT_TRUE(Run(Job::Erase));
   EXPECT_EQ(surface.LastStatus(), I(60) + "0:0");
   ASSERT_FALSE(surface.Sounds().empty());
   EXPECT_NE(surface.Sounds().back().find("del.wav"), std::string::npos);
   const Bytes chip = Chip(0, 2u << 20);
   EXPECT_TRUE(std::all_of(chip.begin(), chip.end(), [](std::uint8_t b) { return b == 0xFF; }));
 
-  EXPECT_TRUE(Run(15));
+  EXPECT_TRUE(Run(Job::BlankCheck));
   EXPECT_EQ(surface.LastStatus(), I(62) + "0:0");
   EXPECT_EQ(surface.Boxes().back().text, I(63));
   ExpectControlsRestored();
@@ -118,7 +118,7 @@ TEST_F(ReadEraseBlankTest, EraseThatNeverEndsReportsAUsbError) {
   hang.trigger.when = sim::FaultTrigger::When::Always;
   desc.faults.scripted.push_back(hang);
   Boot(desc);
-  EXPECT_FALSE(Run(5));
+  EXPECT_FALSE(Run(Job::Erase));
   EXPECT_EQ(surface.LastStatus(), I(49));
   EXPECT_TRUE(surface.LastStatusIsError());
   ExpectControlsRestored();
@@ -133,7 +133,7 @@ TEST_F(ReadEraseBlankTest, EraseButtonStopsTheEraseAndReinitialisesTheBox) {
     greyed = !surface.Enabled(ids::kReadButton) && !surface.Enabled(ids::kChipFill) &&
              surface.Enabled(ids::kEraseButton);
     ClickFromWindow(ids::kEraseButton);
-    jobDuringClick = d().worker.JobCode();
+    jobDuringClick = rig->worker.JobCode();
   });
   tap->ClearRecords();
   Press(ids::kEraseButton);

@@ -66,7 +66,7 @@ TEST_F(StartupTest, StartupWithoutTheBoxLeavesTheWindowUsable) {
 TEST_F(StartupTest, AJobCodeOutsideTheTableRunsNothingAndReportsFailure) {
   Boot(DefaultBox(), true);
   tap->ClearRecords();
-  EXPECT_FALSE(Run(99));
+  EXPECT_FALSE(Run(static_cast<Job>(99)));  // no feature has this code
   EXPECT_EQ(box->LampHistory(), (Bytes{1, 0, 1, 2}));
   const auto cmds = tap->Commands();
   EXPECT_EQ(CountOf(cmds, protocol::CMD_STATUS_LAMP), 2);
@@ -80,7 +80,7 @@ TEST_F(StartupTest, RunJobAndWaitWaitsForTheStartupJobInsteadOfLosingItsRequest)
   session = std::make_unique<Session>(Session::Options{dir.base(), true}, surface, *tap);
   session->LoadTexts();
   session->Start();  // the start-up detection is running or about to
-  Run(15);
+  Run(Job::BlankCheck);
   EXPECT_TRUE(Shown(61)) << "the blank check ran";
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_BLANK_CHECK), 1);
 }
@@ -107,8 +107,8 @@ TEST_P(DeviceChangeCount, DetectionRunsOnceOrTwice) {
   WaitIdle();
   EXPECT_EQ(CountOf(tap->Commands(), CMD_ADAPTER_QUERY), GetParam().detections);
   EXPECT_EQ(ListText(surface, ids::kModelList), "W25Q16BV");
-  EXPECT_EQ(d().worker.DeviceChangeCount(), 0);
-  EXPECT_FALSE(d().worker.DeviceChangeFlag().load());
+  EXPECT_EQ(session->worker().DeviceChangeCount(), 0);
+  EXPECT_FALSE(session->worker().DeviceChangePending());
   const Bytes lamps = box->LampHistory();
   EXPECT_EQ(lamps.size(), 2u + 2u * static_cast<std::size_t>(GetParam().detections));
 }
@@ -141,7 +141,7 @@ TEST_F(StartupTest, UnplugDuringAJobOnlyCountsAndReplugDetectsOnce) {
   EXPECT_EQ(surface.LastStatus(), I(74)) << "W25Q16 has several catalogue records";
 
   // The box is usable again: erase and program the whole file.
-  EXPECT_TRUE(Run(14));
+  EXPECT_TRUE(Run(Job::AutoProgram));
   EXPECT_EQ(Chip(0, file.size()), file);
 }
 

@@ -3,43 +3,35 @@
 
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
-#include "core/operations/chip_operations.h"
-#include "core/operations/detection.h"
+#include "core/operations/chip/chip_jobs.h"
+#include "core/operations/chip/detection.h"
 #include "core/operations/op_support.h"
 #include "protocol/protocol.h"
 #include "resources/ids.h"
 
 namespace tarnwick {
 
-namespace {
-constexpr std::initializer_list<int> kEraseButtons = {
-    ids::kReadButton,   ids::kVerifyButton,  ids::kAutoProgramButton,
-    ids::kDetectButton, ids::kProgramButton, ids::kBlankCheckButton};
-constexpr std::initializer_list<int> kBlankButtons = {ids::kProgramButton, ids::kReadButton,
-                                                      ids::kVerifyButton,  ids::kEraseButton,
-                                                      ids::kDetectButton,  ids::kAutoProgramButton};
-}  // namespace
+namespace cs = command_sets;
 
-bool EraseChip(OperationContext& ctx, bool identifyFirst) {
+bool EraseChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   WindowServices& ui = ctx.ui;
   if (RefusedByBox(ctx)) return false;
-  if (ctx.flags.busyErase) return false;
+  if (st.busyErase) return false;
   // A stop click of an earlier erase must not stop this one before it starts
   // (the automatic sequence reaches here without the button clearing it).
-  ctx.flags.cancelErase = false;
+  st.cancelErase = false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
 
-  ctx.flags.busyErase = true;
-  DisableAll(ctx, kEraseButtons);
-  DisableAll(ctx, {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790,
-                   ids::kFirmwareUpgrade});
+  st.busyErase = true;
+  DisableAll(ctx, cs::kEraseButtons);
+  DisableAll(ctx, cs::kBoxMenus);
   ui.SetOperationCaption(ids::kEraseButton, true);
   ui.ShowStatus(ctx.I(59));
 
   const int start = TimeOfDaySeconds(ctx);
   DrainBytes(ctx);
   bool sent = false;
-  for (int attempt = 0; attempt < 11 && !ctx.flags.cancelErase; ++attempt) {
+  for (int attempt = 0; attempt < 11 && !st.cancelErase; ++attempt) {
     if (Send(ctx, protocol::CMD_ERASE, 1000)) {
       sent = true;
       break;
@@ -52,11 +44,11 @@ bool EraseChip(OperationContext& ctx, bool identifyFirst) {
     int last = -1;
     std::uint8_t b = 0;
     for (int reads = 0; reads < 601; ++reads) {
-      if (ctx.flags.cancelErase) break;
+      if (st.cancelErase) break;
       last = Read(ctx, &b, 1, 1000);
       if (last == 1 && b == protocol::kEraseDone) break;
     }
-    if (ctx.flags.cancelErase) {
+    if (st.cancelErase) {
       cancelled = true;
       ui.ShowStatus(ctx.I(60));
       Send(ctx, protocol::CMD_IDLE, 1000);
@@ -67,18 +59,18 @@ bool EraseChip(OperationContext& ctx, bool identifyFirst) {
       ui.PlaySoundIfOn("sound/del.wav");
       result = true;
     }
-  } else if (ctx.flags.cancelErase) {
+  } else if (st.cancelErase) {
     cancelled = true;
     ui.ShowStatus(ctx.I(60));
   } else {
     ui.ShowStatus(ctx.I(49), true, true);
   }
 
-  EnableAll(ctx, kEraseButtons);
-  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView,
-                  ids::kFirmwareVersion, ids::kMenu32790, ids::kFirmwareUpgrade});
+  EnableAll(ctx, cs::kEraseButtons);
+  EnableAll(ctx, cs::kImageMenus);
+  EnableAll(ctx, cs::kBoxMenus);
   ui.SetOperationCaption(ids::kEraseButton, false);
-  ctx.flags.busyErase = false;
+  st.busyErase = false;
   SleepMs(50);
 
   if (cancelled) {
@@ -93,16 +85,15 @@ bool EraseChip(OperationContext& ctx, bool identifyFirst) {
   return result;
 }
 
-bool BlankCheck(OperationContext& ctx) {
+bool BlankCheck(OperationContext& ctx, ChipJobState& st) {
   WindowServices& ui = ctx.ui;
   if (RefusedByBox(ctx)) return false;
   if (!AutoIdentify(ctx)) return false;
 
   Send(ctx, protocol::CMD_BLANK_CHECK, 1000);
   ui.ShowStatus(ctx.I(61));
-  DisableAll(ctx, kBlankButtons);
-  DisableAll(ctx, {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790,
-                   ids::kFirmwareUpgrade});
+  DisableAll(ctx, cs::kBlankButtons);
+  DisableAll(ctx, cs::kBoxMenus);
   ui.SetOperationCaption(ids::kBlankCheckButton, true);
 
   const int start = TimeOfDaySeconds(ctx);
@@ -110,7 +101,7 @@ bool BlankCheck(OperationContext& ctx) {
   int last = 0;
   bool cancelled = false;
   for (int reads = 0; reads < 300; ++reads) {
-    if (ctx.flags.cancelBlank) {
+    if (st.cancelBlank) {
       last = -1;
       cancelled = true;
       break;
@@ -146,9 +137,9 @@ bool BlankCheck(OperationContext& ctx) {
            BoxIcon::Error);
   }
 
-  EnableAll(ctx, kBlankButtons);
-  EnableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView,
-                  ids::kFirmwareVersion, ids::kMenu32790, ids::kFirmwareUpgrade});
+  EnableAll(ctx, cs::kBlankButtons);
+  EnableAll(ctx, cs::kImageMenus);
+  EnableAll(ctx, cs::kBoxMenus);
   ui.SetOperationCaption(ids::kBlankCheckButton, false);
   return result;
 }

@@ -2,16 +2,17 @@
 // reports through the window services and returns its outcome.
 #pragma once
 
+#include "core/operations/chip/chip_state.h"
 #include "core/operations/op_context.h"
 
 namespace tarnwick {
 
-bool ReadChip(OperationContext& ctx);
-bool EraseChip(OperationContext& ctx, bool identifyFirst);
-bool BlankCheck(OperationContext& ctx);
-bool ProgramChip(OperationContext& ctx, bool identifyFirst);
-bool VerifyChip(OperationContext& ctx, bool identifyFirst);
-bool AutoProgram(OperationContext& ctx);
+bool ReadChip(OperationContext& ctx, ChipJobState& st);
+bool EraseChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst);
+bool BlankCheck(OperationContext& ctx, ChipJobState& st);
+bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst);
+bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst);
+bool AutoProgram(OperationContext& ctx, ChipJobState& st);
 
 // Bytes programming sends: the chip size, or for "25 SPI FLASH" no more than
 // the file holds. Bytes past the file's end go out as 0xFF.

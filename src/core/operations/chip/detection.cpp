@@ -1,4 +1,4 @@
-#include "core/operations/detection.h"
+#include "core/operations/chip/detection.h"
 
 #include <algorithm>
 #include <array>
@@ -50,7 +50,7 @@ void WriteProbe(OperationContext& ctx, const Probe& p) {
   std::uint8_t c = b[kFrameClass];
   switch (p.lowNibbleRule) {
     case 0:  // adapter flag in bit 7, everything else clear
-      c = ctx.flags.adapter.load() ? kAdapterBit : 0;
+      c = ctx.detection.adapter.load() ? kAdapterBit : 0;
       break;
     case 1:
     case 2:
@@ -96,10 +96,10 @@ std::vector<std::uint32_t> EvaluateIdentifications(std::vector<std::uint32_t> id
 
 int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
   WindowServices& ui = ctx.ui;
-  const bool asJob23 = ctx.jobCode() == 23;
-  ctx.flags.refusal = false;
-  ctx.flags.selectionChanged = false;
-  ctx.flags.severalMatches = false;
+  const bool asJob23 = ctx.RunningAs(Job::DetectUser);
+  ctx.detection.refusal = false;
+  ctx.detection.selectionChanged = false;
+  ctx.detection.severalMatches = false;
   if (!ctx.image.loaded()) ui.DisableCommand(ids::kDataView);
 
   auto failLink = [&](int itext) {
@@ -129,13 +129,13 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     std::uint8_t answer[8] = {};
     const int n = Read(ctx, answer, 1, 1000);
     const bool fitted = n == 1 && answer[0] == kAdapterFitted;
-    ctx.flags.adapter = fitted;
+    ctx.detection.adapter = fitted;
     ctx.selection.SetAdapterFlag(fitted);
     auto& c = ctx.frame.bytes[kFrameClass];
     c = fitted ? static_cast<std::uint8_t>(c | kAdapterBit) : static_cast<std::uint8_t>(c & ~kAdapterBit);
     ui.surface().SetCommandEnabled(ids::kAdapterPicture, fitted);
   }
-  const int probeLimit = ctx.flags.adapter ? 5 : 12;
+  const int probeLimit = ctx.detection.adapter ? 5 : 12;
 
   int result = kDetectNoAnswer;
   bool decided = false;
@@ -175,11 +175,11 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     bool addedByProbe5 = false;
     if (n == 3) {
       const std::uint32_t id = (std::uint32_t{idBytes[0]} << 16) | (std::uint32_t{idBytes[1]} << 8) | idBytes[2];
-      ctx.flags.lastId = id;
+      ctx.detection.lastId = id;
       if (id == kIdRefusal) {
         ui.ShowStatus(ctx.I(56), true);
         if (!quiet) ui.Box(ctx.I(56), BoxIcon::Information);
-        ctx.flags.refusal = true;
+        ctx.detection.refusal = true;
         result = kDetectNoAnswer;
         decided = true;
         break;
@@ -192,11 +192,11 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
         if (fam->code == kIdFamilySpiEeprom && current == 5) leaveAlone = true;
         if (!leaveAlone) {
           ctx.selection.OnTypeChanged(fam->typeIndex);
-          ctx.flags.selectionChanged = true;
+          ctx.detection.selectionChanged = true;
         }
         if (quiet) {
           ui.ShowStatus(ctx.I(fam->itext), true);
-        } else if (asJob23 || ctx.flags.selectionChanged) {
+        } else if (asJob23 || ctx.detection.selectionChanged) {
           ui.ShowStatus(ctx.I(fam->itext), true);
           if (asJob23) ui.Box(ctx.I(fam->itext), BoxIcon::Information);
         }
@@ -241,13 +241,13 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
                       candidates.end() && current >= 0;
     if (!keep) {
       ctx.selection.SelectRecord(static_cast<int>(candidates.front()));
-      if (candidates.size() > 1) ctx.flags.selectionChanged = true;
+      if (candidates.size() > 1) ctx.detection.selectionChanged = true;
     }
     if (candidates.size() == 1) {
       ui.ShowStatus(ctx.I(73), false);
     } else {
-      ctx.flags.severalMatches = true;
-      if (quiet || asJob23 || ctx.flags.selectionChanged) ui.ShowStatus(ctx.I(74), true);
+      ctx.detection.severalMatches = true;
+      if (quiet || asJob23 || ctx.detection.selectionChanged) ui.ShowStatus(ctx.I(74), true);
     }
     if (asJob23) {
       ui.Box(ctx.I(191) + "\r\n" + ctx.F(43) + ctx.selection.TypeText() + "\r\n" + ctx.F(44) +
@@ -279,7 +279,7 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
 bool AutoIdentify(OperationContext& ctx) {
   if (ctx.ui.AutoDetectOn()) {
     const int r = DetectChip(ctx, true, false);
-    return r != kDetectNoAnswer && r != kDetectNoDevice && !ctx.flags.selectionChanged;
+    return r != kDetectNoAnswer && r != kDetectNoDevice && !ctx.detection.selectionChanged;
   }
   if (ctx.link.CheckLink(true) == -2) {
     RebuildParameters(ctx);

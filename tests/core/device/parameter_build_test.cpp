@@ -1,8 +1,9 @@
 // Frame bytes built from a record: every byte the box relies on.
 #include <gtest/gtest.h>
 
-#include "catalogue_test_util.h"
-#include "core/catalogue/parameter_build.h"
+#include "core/catalogue/catalogue_test_util.h"
+#include "core/catalogue/chip_geometry.h"
+#include "core/device/parameter_build.h"
 
 namespace tarnwick {
 namespace {

@@ -7,8 +7,8 @@
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
 #include "core/device/streams.h"
-#include "core/operations/chip_operations.h"
-#include "core/operations/detection.h"
+#include "core/operations/chip/chip_jobs.h"
+#include "core/operations/chip/detection.h"
 #include "core/operations/op_support.h"
 #include "protocol/protocol.h"
 #include "resources/ids.h"
@@ -17,30 +17,31 @@ namespace tarnwick {
 
 namespace {
 
-constexpr std::initializer_list<int> kProgramButtons = {
-    ids::kBrowseButton,      ids::kReadButton,   ids::kVerifyButton,    ids::kEraseButton,
-    ids::kAutoProgramButton, ids::kDetectButton, ids::kBlankCheckButton};
-constexpr std::initializer_list<int> kVerifyButtons = {
-    ids::kReadButton,  ids::kAutoProgramButton, ids::kDetectButton,    ids::kProgramButton,
-    ids::kEraseButton, ids::kBrowseButton,      ids::kBlankCheckButton};
-constexpr std::initializer_list<int> kDataMenus = {
-    ids::kSaveFileAs,      ids::kFind,     ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
-    ids::kFirmwareUpgrade, ids::kMenu32790};
+namespace cs = command_sets;
 
-void RestoreAfterProgram(OperationContext& ctx) {
+// Program and verify grey their buttons, the image menus and the box menus.
+void GreyForTransfer(OperationContext& ctx, CommandSet buttons, int ownButton) {
+  DisableAll(ctx, buttons);
+  DisableAll(ctx, cs::kTransferMenus);
+  DisableAll(ctx, cs::kBoxMenus);
+  ctx.ui.SetOperationCaption(ownButton, true);
+}
+
+void RestoreAfterTransfer(OperationContext& ctx, CommandSet buttons, int ownButton) {
   if (ctx.image.editMode()) ctx.ui.EnableCommand(ids::kFileFill);
   ctx.ui.EnableCommand(ids::kGoToAddress);
-  EnableAll(ctx, kProgramButtons);
-  EnableAll(ctx, kDataMenus);
-  ctx.ui.SetOperationCaption(ids::kProgramButton, false);
+  EnableAll(ctx, buttons);
+  EnableAll(ctx, cs::kImageMenus);
+  EnableAll(ctx, cs::kBoxMenus);
+  ctx.ui.SetOperationCaption(ownButton, false);
+}
+
+void RestoreAfterProgram(OperationContext& ctx) {
+  RestoreAfterTransfer(ctx, cs::kProgramButtons, ids::kProgramButton);
 }
 
 void RestoreAfterVerify(OperationContext& ctx) {
-  if (ctx.image.editMode()) ctx.ui.EnableCommand(ids::kFileFill);
-  ctx.ui.EnableCommand(ids::kGoToAddress);
-  EnableAll(ctx, kVerifyButtons);
-  EnableAll(ctx, kDataMenus);
-  ctx.ui.SetOperationCaption(ids::kVerifyButton, false);
+  RestoreAfterTransfer(ctx, cs::kVerifyButtons, ids::kVerifyButton);
 }
 
 // The working copy as the source of the program and verify streams.
@@ -102,9 +103,9 @@ std::uint64_t LengthToProgram(const std::string& type, std::uint64_t chipSize,
   return chipSize;
 }
 
-bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
+bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   WindowServices& ui = ctx.ui;
-  ctx.flags.cancelProgram = false;
+  st.cancelProgram = false;
   if (RefusedByBox(ctx)) return false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
   if (ImageMissing(ctx)) return false;
@@ -115,10 +116,7 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
     return false;
   }
 
-  DisableAll(ctx, kProgramButtons);
-  DisableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kFileFill, ids::kGoToAddress, ids::kChipFill,
-                   ids::kDataView, ids::kFirmwareVersion, ids::kFirmwareUpgrade, ids::kMenu32790});
-  ui.SetOperationCaption(ids::kProgramButton, true);
+  GreyForTransfer(ctx, cs::kProgramButtons, ids::kProgramButton);
   if (!ctx.link.IsOpen()) {
     // Without this the buttons would stay disabled for the rest of the run.
     RestoreAfterProgram(ctx);
@@ -132,7 +130,7 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
     return false;
   }
 
-  ctx.flags.busyProgram = true;
+  st.busyProgram = true;
   const int start = TimeOfDaySeconds(ctx);
   ui.ShowStatus(ctx.I(47));
   PercentProgress progress(ctx, ctx.I(48));
@@ -146,14 +144,14 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
   options.length = length;
   options.sourceSize = fileSize;
   options.onBlock = [&](std::uint64_t done) { progress.Update(done, length); };
-  options.cancelled = [&] { return ctx.flags.cancelProgram.load(); };
+  options.cancelled = [&] { return st.cancelProgram.load(); };
   const StreamResult stream = RunProgramStream(ctx.link, *reader, options);
   const std::uint64_t sent = stream.bytes;
 
   if (stream.status == StreamStatus::UsbError || stream.status == StreamStatus::Stalled ||
       stream.status == StreamStatus::SourceError) {
     ui.ShowStatus(stream.status == StreamStatus::SourceError ? ctx.I(25) : ctx.I(49), true, true);
-    ctx.flags.busyProgram = false;
+    st.busyProgram = false;
     ui.surface().ShowProgress(false);
     RestoreAfterProgram(ctx);
     return false;
@@ -171,12 +169,12 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
     const auto count = BigEndianPayload(static_cast<std::uint32_t>(sent));
     Send(ctx, protocol::CMD_PROGRAM_END, 1000, count.data(), count.size());
     if (sent < fileSize) {
-      const bool cancelled = ctx.flags.cancelProgram;
+      const bool cancelled = st.cancelProgram;
       ui.ShowStatus(Format("%s%llu byte(s),", ctx.I(cancelled ? 53 : 190).c_str(),
                            static_cast<unsigned long long>(chipSize)) +
                         time,
                     true);
-      if (ctx.jobCode() == 1 && !cancelled) ui.Box(ctx.I(190), BoxIcon::Warning);
+      if (ctx.RunningAs(Job::Program) && !cancelled) ui.Box(ctx.I(190), BoxIcon::Warning);
     } else {
       ui.ShowStatus(
           Format("%s %llu byte(s),", ctx.I(51).c_str(), static_cast<unsigned long long>(sent)) +
@@ -188,11 +186,11 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
       if (Read(ctx, &b, 1, 6000) == 1 && b == protocol::kProgramEndDone) break;
     }
   }
-  if (ctx.jobCode() == 1) ui.PlaySoundIfOn("sound/finishsound.wav");
+  if (ctx.RunningAs(Job::Program)) ui.PlaySoundIfOn("sound/finishsound.wav");
 
   Send(ctx, protocol::CMD_IDLE, 1000);
   SleepMs(50);
-  ctx.flags.busyProgram = false;
+  st.busyProgram = false;
   ui.surface().SetProgress(0, "");
   ui.surface().ShowProgress(false);
   RestoreAfterProgram(ctx);
@@ -200,12 +198,12 @@ bool ProgramChip(OperationContext& ctx, bool identifyFirst) {
   return result;
 }
 
-bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
+bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   WindowServices& ui = ctx.ui;
-  ctx.flags.cancelVerify = false;
+  st.cancelVerify = false;
   if (RefusedByBox(ctx)) return false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
-  if (ctx.flags.busyVerify) return false;
+  if (st.busyVerify) return false;
   if (ImageMissing(ctx)) return false;
 
   const std::uint64_t chipSize = ctx.selection.ChipSize();
@@ -218,11 +216,8 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
     return false;
   }
 
-  DisableAll(ctx, kVerifyButtons);
-  DisableAll(ctx, {ids::kSaveFileAs, ids::kFind, ids::kFileFill, ids::kGoToAddress, ids::kChipFill,
-                   ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790, ids::kFirmwareUpgrade});
-  ui.SetOperationCaption(ids::kVerifyButton, true);
-  ctx.flags.busyVerify = true;
+  GreyForTransfer(ctx, cs::kVerifyButtons, ids::kVerifyButton);
+  st.busyVerify = true;
   ImageSource imageSource(ctx.image, fileSize);
   StreamSource* reader = imageSource.ok() ? &imageSource : nullptr;
   PercentProgress progress(ctx, ctx.I(80));
@@ -272,24 +267,24 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
 
   if (!usbError) {
     const std::uint64_t fullBlocks = chipSize / protocol::kReadBlock;
-    for (std::uint64_t b = 0; b < fullBlocks && !ctx.flags.cancelVerify && !aborted && !usbError;
+    for (std::uint64_t b = 0; b < fullBlocks && !st.cancelVerify && !aborted && !usbError;
          ++b) {
       compareBlock(protocol::kReadBlock);
       if (!usbError) progress.Update(address, chipSize);
     }
     const std::size_t rest = static_cast<std::size_t>(chipSize % protocol::kReadBlock);
-    if (rest > 0 && !ctx.flags.cancelVerify && !aborted && !usbError) {
+    if (rest > 0 && !st.cancelVerify && !aborted && !usbError) {
       compareBlock(rest);
       if (!usbError) progress.Update(address, chipSize);
     }
   }
 
   ui.surface().ShowProgress(false);
-  if (ctx.jobCode() == 8) ui.PlaySoundIfOn("sound/finishsound.wav");
+  if (ctx.RunningAs(Job::Verify)) ui.PlaySoundIfOn("sound/finishsound.wav");
   bool result = false;
   // A stopped verify has not checked the whole chip: it never counts as
   // passed, whatever the bytes compared so far said.
-  const bool stopped = aborted || ctx.flags.cancelVerify;
+  const bool stopped = aborted || st.cancelVerify;
   if (!usbError) {
     const std::string time = MinSec(Elapsed(ctx, start));
     const bool chipSmaller = chipSize < fileSize;
@@ -314,11 +309,11 @@ bool VerifyChip(OperationContext& ctx, bool identifyFirst) {
 
   Send(ctx, protocol::CMD_IDLE, 2000);
   RestoreAfterVerify(ctx);
-  ctx.flags.busyVerify = false;
+  st.busyVerify = false;
   return result;
 }
 
-bool AutoProgram(OperationContext& ctx) {
+bool AutoProgram(OperationContext& ctx, ChipJobState& st) {
   WindowServices& ui = ctx.ui;
   ui.ClearLogPane();
   if (RefusedByBox(ctx)) return false;
@@ -326,7 +321,7 @@ bool AutoProgram(OperationContext& ctx) {
   ui.AppendLog(ctx.image.fileName() + " " + ctx.image.sizeText());
   const int start = TimeOfDaySeconds(ctx);
 
-  const bool batch = ctx.flags.batchMode;
+  const bool batch = st.batchMode;
   const bool doErase = !batch || ctx.settings.BatchEraseOn();
   const bool doProgram = !batch || ctx.settings.BatchProgramOn();
   const bool doVerify = !batch || ctx.settings.BatchVerifyOn();
@@ -341,19 +336,19 @@ bool AutoProgram(OperationContext& ctx) {
 
   bool ranBefore = false;
   if (doErase) {
-    if (!EraseChip(ctx, true)) return false;
+    if (!EraseChip(ctx, st, true)) return false;
     ranBefore = true;
   }
   bool programmed = true;
   if (doProgram) {
     if (doErase) reinitialise();
-    programmed = ProgramChip(ctx, !ranBefore);
+    programmed = ProgramChip(ctx, st, !ranBefore);
     ranBefore = true;
   }
   if (!programmed) return false;
   if (doVerify) {
     if (doErase && !doProgram) reinitialise();
-    if (!VerifyChip(ctx, !ranBefore)) return false;
+    if (!VerifyChip(ctx, st, !ranBefore)) return false;
   }
 
   const std::string time = MinSec(Elapsed(ctx, start));

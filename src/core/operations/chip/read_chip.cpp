@@ -5,8 +5,8 @@
 #include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
-#include "core/operations/chip_operations.h"
-#include "core/operations/detection.h"
+#include "core/operations/chip/chip_jobs.h"
+#include "core/operations/chip/detection.h"
 #include "core/operations/op_support.h"
 #include "protocol/protocol.h"
 #include "resources/ids.h"
@@ -28,7 +28,7 @@ void PercentProgress::Update(std::uint64_t done, std::uint64_t total) {
   }
 }
 
-bool ReadChip(OperationContext& ctx) {
+bool ReadChip(OperationContext& ctx, ChipJobState& st) {
   WindowServices& ui = ctx.ui;
   if (RefusedByBox(ctx)) return false;
   if (!AutoIdentify(ctx)) return false;
@@ -44,12 +44,9 @@ bool ReadChip(OperationContext& ctx) {
   if (ctx.image.loaded() && ctx.image.currentPath() == chipPath) ctx.image.Close();
   std::FILE* out = std::fopen(chipPath.c_str(), "w+b");
 
-  static constexpr std::initializer_list<int> kButtons = {
-      ids::kVerifyButton, ids::kEraseButton,   ids::kAutoProgramButton,
-      ids::kDetectButton, ids::kProgramButton, ids::kBlankCheckButton};
-  DisableAll(ctx, kButtons);
-  DisableAll(ctx, {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion, ids::kMenu32790,
-                   ids::kFileFill, ids::kGoToAddress, ids::kFirmwareUpgrade});
+  DisableAll(ctx, command_sets::kReadButtons);
+  DisableAll(ctx, command_sets::kBoxMenus);
+  DisableAll(ctx, command_sets::kImageEditing);
   ui.SetOperationCaption(ids::kReadButton, true);
   if (ctx.image.editMode()) {
     ctx.image.SetEditMode(false);
@@ -72,8 +69,8 @@ bool ReadChip(OperationContext& ctx) {
     ui.surface().ShowProgress(false);
     ui.ShowStatus(ctx.I(146), true, true);
   }
-  ctx.flags.busyRead = true;
-  while (ok && received < size && !ctx.flags.windowStopRead && !ctx.flags.cancelRead) {
+  st.busyRead = true;
+  while (ok && received < size && !st.windowStopRead && !st.cancelRead) {
     const int n = Read(ctx, block.data(), request, 5000);
     if (n < 1) {
       ui.surface().ShowProgress(false);
@@ -92,14 +89,14 @@ bool ReadChip(OperationContext& ctx) {
     received += static_cast<std::uint64_t>(n);
     progress.Update(received, size);
   }
-  const bool cancelled = ctx.flags.cancelRead || ctx.flags.windowStopRead;
+  const bool cancelled = st.cancelRead || st.windowStopRead;
   if (out) std::fclose(out);
-  ctx.flags.busyRead = false;
+  st.busyRead = false;
 
-  EnableAll(ctx, kButtons);
-  EnableAll(ctx,
-            {ids::kSaveFileAs, ids::kFind, ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
-             ids::kMenu32790, ids::kFirmwareUpgrade, ids::kGoToAddress});
+  EnableAll(ctx, command_sets::kReadButtons);
+  EnableAll(ctx, command_sets::kImageMenus);
+  EnableAll(ctx, command_sets::kBoxMenus);
+  ctx.ui.EnableCommand(ids::kGoToAddress);
   if (ctx.image.editMode()) ui.EnableCommand(ids::kFileFill);
   ui.SetOperationCaption(ids::kReadButton, false);
 

@@ -2,13 +2,13 @@
 // to the chip after a quiet detection, set or cleared by the QE check box.
 #include <gtest/gtest.h>
 
-#include "session_fixture.h"
+#include "core/operations/operation_rig.h"
 #include "sim/chip_models.h"
 
 namespace tarnwick::test {
 namespace {
 
-class QuadEnable : public SessionTest {
+class QuadEnable : public ChipRigTest {
  protected:
   void BootWinbond() {
     std::optional<sim::ChipDescription> chip = sim::BuiltInChip("W25Q32FV");
@@ -25,15 +25,15 @@ class QuadEnable : public SessionTest {
 TEST_F(QuadEnable, TickedBoxSetsTheBitAndUntickedClearsIt) {
   BootWinbond();
   surface.SetCheckBox(ids::kQeCheck, true);
-  Run(35);  // what the "配置" button starts
+  Run(Job::QuadEnable);  // what the "配置" button starts
   EXPECT_TRUE(box->QuadEnable());
   EXPECT_TRUE(Shown(202));
   EXPECT_EQ(surface.LastStatus(), I(203));
   // The user's model among the records sharing EF4016 stays chosen.
-  EXPECT_EQ(d().selection.ModelText(), "W25Q32FV");
+  EXPECT_EQ(rig->selection.ModelText(), "W25Q32FV");
 
   surface.SetCheckBox(ids::kQeCheck, false);
-  Run(35);  // what the "配置" button starts
+  Run(Job::QuadEnable);  // what the "配置" button starts
   EXPECT_FALSE(box->QuadEnable());
   EXPECT_EQ(surface.LastStatus(), I(203));
 }
@@ -47,7 +47,7 @@ TEST_F(QuadEnable, AChipThatRefusesTheMethodIsReported) {
   Choose("25 SPI FLASH", "WINBOND", "W25Q32FV");
   surface.SetCheckBox(ids::kQeCheck, true);
   const int beeps = surface.Beeps();
-  Run(35);  // what the "配置" button starts
+  Run(Job::QuadEnable);  // what the "配置" button starts
   EXPECT_FALSE(box->QuadEnable());
   EXPECT_EQ(surface.LastStatus(), I(204));
   EXPECT_TRUE(surface.LastStatusIsError());
@@ -59,7 +59,7 @@ TEST_F(QuadEnable, NothingIsSentWhenDetectionFindsNoRecord) {
   unknown.hasQuadEnable = true;
   Boot(BoxWith(unknown));
   Choose("25 SPI FLASH", "WINBOND", "W25Q32FV");
-  Run(35);  // what the "配置" button starts
+  Run(Job::QuadEnable);  // what the "配置" button starts
   EXPECT_EQ(surface.LastStatus(), I(204));
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_QE_CONFIG), 0);
 }

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string_view>
 
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_record.h"
@@ -21,12 +20,5 @@ std::uint64_t BuildParameters(const ChipRecord& record, bool adapterFlag, Comman
 // outside the catalogue.
 std::optional<std::uint64_t> BuildParameters(const Catalogue& catalogue, std::int64_t index,
                                              bool adapterFlag, CommandFrame& frame);
-
-// The pieces, exposed for the selection rules and for tests.
-std::uint64_t ChipSizeFromCapacity(std::string_view capacity);
-std::uint8_t PageSizeCode(std::string_view pageSize);
-std::uint8_t SectorSizeCode(std::string_view sectorSize);
-// True when the capacity text names a chip organised in 16-bit words.
-bool IsWordOrganised(std::string_view capacity);
 
 }  // namespace tarnwick

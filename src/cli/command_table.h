@@ -1,0 +1,51 @@
+// The command line's commands, one row each: its name, its arguments, its
+// help line and its handler. Usage, `help` and the argument checks all read
+// this table; a command group adds its rows in its own source file.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+
+#include "cli/cli_options.h"
+
+namespace tarnwick {
+class Session;
+}
+
+namespace tarnwick::cli {
+
+class TerminalSurface;
+
+// Exit statuses shared by the commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// What a handler works with.
+struct CliContext {
+  Session& session;
+  TerminalSurface& surface;
+  const CliOptions& options;
+};
+
+struct CliCommand {
+  const char* name;
+  const char* arguments;  // as usage shows them, "" for none
+  std::size_t minArgs;
+  std::size_t maxArgs;
+  const char* help;
+  // nullptr for `help`, which needs neither a box nor a session.
+  int (*run)(CliContext& context);
+};
+
+// Every command, in the order usage lists them.
+std::span<const CliCommand> Commands();
+const CliCommand* FindCommand(const std::string& name);
+
+// The command groups' rows (one source file each).
+std::span<const CliCommand> DetectCommands();
+std::span<const CliCommand> CatalogueCommands();
+std::span<const CliCommand> ChipCommands();
+
+}  // namespace tarnwick::cli
