@@ -138,6 +138,9 @@ void MainWindowTest::menusCarryIdsTextsAndStartStates() {
 
   const std::set<int> greyed = {32806, 32784, 32783, 32807, 32803, 32810, 32801, 32804};
   const std::set<int> checkable = {32809, 32811, 32821, 32822, 32823, 32783};
+  // Commands no feature handles yet are grey too (see window_commands).
+  const std::vector<int> notYet = w.UnhandledCommands();
+  const std::set<int> unhandled(notYet.begin(), notYet.end());
   int items = 0;
   for (size_t m = 0; m < MainMenuSpec().size(); ++m) {
     const MenuSpec& spec = MainMenuSpec()[m];
@@ -148,7 +151,7 @@ void MainWindowTest::menusCarryIdsTextsAndStartStates() {
       QVERIFY2(a != nullptr, qPrintable(QString::number(item.id)));
       QCOMPARE(a->data().toInt(), item.id);
       QCOMPARE(a->text(), QString::fromStdString(t.ftext(item.ftext)));
-      QCOMPARE(a->isEnabled(), !greyed.contains(item.id));
+      QCOMPARE(a->isEnabled(), !greyed.contains(item.id) && !unhandled.contains(item.id));
       QCOMPARE(a->isCheckable(), checkable.contains(item.id));
       ++items;
     }

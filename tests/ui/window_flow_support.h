@@ -22,7 +22,9 @@
 #include <vector>
 
 #include "core/app/text_table.h"
-#include "core/session/session_impl.h"
+#include "core/buffers/file_image.h"
+#include "core/device/worker.h"
+#include "core/session/session.h"
 #include "main_window_fixture.h"
 #include "resources/ids.h"
 #include "ui/grid/grid_ctrl.h"

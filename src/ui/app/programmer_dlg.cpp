@@ -25,6 +25,7 @@
 #include <QTextCursor>
 #include <QUrl>
 #include <QWheelEvent>
+#include <algorithm>
 #include <optional>
 
 #include "core/app/text_table.h"
@@ -68,6 +69,12 @@ constexpr Caption kCaptions[] = {
     {ids::kBatchButton, 60},       {ids::kBrowseButton, 73},     {ids::kEditModeCheck, 5},
     {ids::kQeConfigButton, 136},
 };
+
+// The buttons that send a command when clicked.
+constexpr int kCommandButtons[] = {
+    ids::kAutoProgramButton, ids::kEraseButton,      ids::kProgramButton, ids::kReadButton,
+    ids::kVerifyButton,      ids::kDetectButton,     ids::kBlankCheckButton, ids::kBatchButton,
+    ids::kBrowseButton,      ids::kQeConfigButton,   ids::kWebPicture};
 
 // The file-name box hint until a file is loaded.
 constexpr int kFileNameHintItext = 0;
@@ -118,8 +125,10 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
                                        *surface_, usb_);
   session_->LoadTexts();
   ApplyTexts();
+  RegisterWindowCommands();
   ConnectControls();
   ConnectImage();
+  GreyUnhandledCommands();
   qApp->installEventFilter(this);
 }
 
@@ -281,11 +290,8 @@ QWidget* ProgrammerDlg::MakeControl(const ControlSpec& spec, QWidget* parent) {
 }
 
 void ProgrammerDlg::ConnectControls() {
-  // Buttons that are commands.
-  for (int id : {ids::kAutoProgramButton, ids::kEraseButton, ids::kProgramButton, ids::kReadButton,
-                 ids::kVerifyButton, ids::kDetectButton, ids::kBlankCheckButton, ids::kBatchButton,
-                 ids::kBrowseButton, ids::kQeConfigButton, ids::kWebPicture, ids::kSocketPicture,
-                 ids::kAdapterPicture}) {
+  // Buttons that are commands (the socket and adapter pictures only show).
+  for (int id : kCommandButtons) {
     auto* b = qobject_cast<QPushButton*>(Control(id));
     connect(b, &QPushButton::clicked, this, [this, id] { SendCommand(id); });
   }
@@ -342,22 +348,11 @@ void ProgrammerDlg::SeedSurface() {
   surface_->SeedText(ids::kWindowTitle, windowTitle().toStdString());
 }
 
-void ProgrammerDlg::SendCommand(int id) {
-  if (closed_) return;
-  emit commandSent(id);
-  if (id == ids::kBrowseButton) {
-    BrowseForFile();
-    return;
-  }
-  if (id == ids::kOffsetProgramming) {
-    OpenOffsetDialog({});
-    return;
-  }
-  if (id == ids::kViewModificationLog) {
-    ViewModificationLog();
-    return;
-  }
-  if (id == ids::kExitCommand) {
+void ProgrammerDlg::RegisterWindowCommands() {
+  windowCommands_.Register(ids::kBrowseButton, [this] { BrowseForFile(); });
+  windowCommands_.Register(ids::kOffsetProgramming, [this] { OpenOffsetDialog({}); });
+  windowCommands_.Register(ids::kViewModificationLog, [this] { ViewModificationLog(); });
+  windowCommands_.Register(ids::kExitCommand, [this] {
     // The exit item ends the run straight away, without the close questions;
     // a question the worker may be waiting on gets its cancelling answer.
     surface_->Shutdown();
@@ -365,9 +360,41 @@ void ProgrammerDlg::SendCommand(int id) {
     closed_ = true;
     exiting_ = true;
     close();
-    return;
+  });
+}
+
+std::vector<int> ProgrammerDlg::CommandIds() const {
+  std::vector<int> out(std::begin(kCommandButtons), std::end(kCommandButtons));
+  out.push_back(ids::kEditModeCheck);  // the one check box that is a command
+  for (const auto& [id, action] : menu_->actions()) {
+    out.push_back(id);
   }
-  session_->OnCommand(id);
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
+std::vector<int> ProgrammerDlg::UnhandledCommands() const {
+  std::vector<int> out;
+  for (int id : CommandIds()) {
+    if (!windowCommands_.Handles(id) && !session_->commands().Handles(id)) out.push_back(id);
+  }
+  return out;
+}
+
+void ProgrammerDlg::GreyUnhandledCommands() {
+  // A command nothing handles yet stays grey, whatever an operation enables
+  // when it ends: a click on it would do nothing.
+  for (int id : UnhandledCommands()) {
+    unhandled_.insert(id);
+    ViewCommandEnabled(id, false);
+  }
+}
+
+void ProgrammerDlg::SendCommand(int id) {
+  if (closed_ || unhandled_.contains(id)) return;
+  emit commandSent(id);
+  if (!windowCommands_.Dispatch(id)) session_->OnCommand(id);
 }
 
 void ProgrammerDlg::OnMenuAction(QAction* action) {
@@ -520,6 +547,7 @@ void ProgrammerDlg::ViewProgress(int position, const QString& text) {
 }
 
 void ProgrammerDlg::ViewCommandEnabled(int id, bool enabled) {
+  enabled = enabled && !unhandled_.contains(id);
   if (QWidget* w = Control(id)) w->setEnabled(enabled);
   if (QAction* a = menu_->Action(id)) a->setEnabled(enabled);
 }

@@ -6,9 +6,12 @@
 #include <QMainWindow>
 #include <QString>
 #include <map>
+#include <set>
+#include <vector>
 #include <memory>
 #include <string>
 
+#include "core/app/command_router.h"
 #include "core/session/session.h"
 #include "protocol/usb_api.h"
 #include "ui/app/dialog_layout.h"
@@ -50,8 +53,13 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   const DialogUnits& units() const { return units_; }
   bool statusError() const { return statusError_; }
 
-  // Sends a command as a click or a menu item would.
+  // Sends a command as a click or a menu item would. A command nothing
+  // handles yet does nothing (its controls are grey).
   void SendCommand(int id);
+  // Every command id of the window's buttons and menu items, and those of
+  // them that neither the window nor a feature of the core handles yet.
+  std::vector<int> CommandIds() const;
+  std::vector<int> UnhandledCommands() const;
 
  signals:
   // The core changed the file image or the page; the hex view re-reads it.
@@ -70,6 +78,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
  private:
   void BuildControls();
   QWidget* MakeControl(const ControlSpec& spec, QWidget* parent);
+  void RegisterWindowCommands();
+  void GreyUnhandledCommands();
   void ConnectControls();
   void ApplyTexts();
   void SeedSurface();
@@ -105,6 +115,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   UsbApi& usb_;
   DialogUnits units_;
   std::map<int, QWidget*> controls_;
+  CommandRouter windowCommands_;  // what the window handles itself: dialogs, exit
+  std::set<int> unhandled_;
   QLabel* status_ = nullptr;
   QPlainTextEdit* pane_ = nullptr;
   TextProgressBar* progress_ = nullptr;
