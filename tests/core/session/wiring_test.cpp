@@ -1,0 +1,53 @@
+// What the session wires: every job of the window has its row, stop buttons
+// are commands with a running caption and a cancel request, the lamp rule
+// and the file log line sit on the right jobs.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/device/job_table.h"
+#include "core/session/session_fixture.h"
+
+namespace tarnwick::test {
+namespace {
+
+class WiringTest : public SessionTest {};
+
+TEST_F(WiringTest, EveryRowOfTheJobTableIsComplete) {
+  Boot(DefaultBox());
+  const JobTable& jobs = session->jobs();
+  const std::vector<Job> codes = jobs.Codes();
+  const std::set<Job> have(codes.begin(), codes.end());
+  EXPECT_EQ(have, (std::set<Job>{Job::Program, Job::Erase, Job::DetectQuiet, Job::Verify, Job::Read,
+                                 Job::AutoProgram, Job::BlankCheck, Job::DetectUser,
+                                 Job::QuadEnable}));
+  for (Job code : codes) {
+    const JobRow& row = *jobs.Find(code);
+    const int n = JobByte(code);
+    const bool detection = code == Job::DetectQuiet || code == Job::DetectUser;
+    EXPECT_EQ(row.lamp == LampRule::Neutral, detection) << n;
+    EXPECT_EQ(row.logsFileFirst, code == Job::Program || code == Job::Verify) << n;
+    if (row.stopButton == 0) continue;
+    EXPECT_TRUE(session->commands().Handles(row.stopButton)) << n;
+    EXPECT_NE(row.cancel, nullptr) << n;
+    EXPECT_FALSE(I(row.runningItext).empty()) << n;
+    EXPECT_EQ(jobs.FindByStopButton(row.stopButton), &row) << n;
+  }
+}
+
+TEST_F(WiringTest, AStopButtonShowingItsRunningCaptionStartsNothing) {
+  Boot(DefaultBox(), true);
+  const JobRow& erase = *session->jobs().Find(Job::Erase);
+  surface.SetControlText(erase.stopButton, I(erase.runningItext));
+  tap->ClearRecords();
+  Press(erase.stopButton);
+  EXPECT_TRUE(erase.cancel->load()) << "the click is a stop request";
+  EXPECT_TRUE(tap->Commands().empty()) << "no job ran";
+  // With its idle caption the same button clears the request and erases.
+  surface.SetControlText(erase.stopButton, F(54));
+  Press(erase.stopButton);
+  EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_ERASE), 1);
+}
+
+}  // namespace
+}  // namespace tarnwick::test
