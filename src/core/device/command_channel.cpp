@@ -46,4 +46,14 @@ bool CommandChannel::ReadOtpAnswer(OtpAnswer& answer, std::uint8_t expectedStatu
   return AcceptOtpAnswer(answer, expectedStatus);
 }
 
+bool SendCommandInOwnFrame(DeviceLink& link, std::uint8_t code, int timeoutMs) {
+  CommandFrame own;
+  own.bytes.fill(0);
+  own.bytes[0] = protocol::kStartMarker;
+  own.bytes[protocol::kFrameEnd] = protocol::kEndMarker;
+  SetFrameCommand(own, code, nullptr, 0);
+  return link.WriteInterrupt(protocol::kEndpointCommand, own.bytes.data(),
+                             static_cast<int>(own.bytes.size()), timeoutMs);
+}
+
 }  // namespace tarnwick

@@ -43,4 +43,8 @@ class CommandChannel {
   CommandFrame& frame_;
 };
 
+// A command in a frame of its own (markers and the code, no chip parameters),
+// for the window's thread while the worker owns the shared frame.
+bool SendCommandInOwnFrame(DeviceLink& link, std::uint8_t code, int timeoutMs);
+
 }  // namespace tarnwick

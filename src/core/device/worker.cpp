@@ -12,6 +12,7 @@ void Worker::Start(Job firstJob) {
   if (thread_.joinable()) return;
   jobCode_.store(JobByte(firstJob));
   exitRequest_.store(false);
+  loopEnded_.store(false);
   thread_ = std::thread([this] { Loop(); });
 }
 
@@ -35,13 +36,15 @@ void Worker::DeviceChanged() {
   }
 }
 
+void Worker::RequestExit() {
+  std::lock_guard lock(mutex_);
+  exitRequest_.store(true);
+  waiting_ = false;
+  wake_.notify_one();
+}
+
 void Worker::Exit() {
-  {
-    std::lock_guard lock(mutex_);
-    exitRequest_.store(true);
-    waiting_ = false;
-    wake_.notify_one();
-  }
+  RequestExit();
   if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
 }
 
@@ -96,6 +99,7 @@ void Worker::Loop() {
   }
   std::lock_guard lock(mutex_);
   waiting_ = false;
+  loopEnded_.store(true);
 }
 
 }  // namespace tarnwick

@@ -46,7 +46,13 @@ class Worker {
   void StartJob(Job job);
   // A USB device-change notification.
   void DeviceChanged();
-  // Sets the exit request, wakes the worker and waits for the thread to end.
+  // Sets the exit request and wakes the worker without waiting for it: the
+  // window's thread must never wait for a job (the job may be asking it a
+  // question). The worker leaves after its current job.
+  void RequestExit();
+  // True once the worker's loop has ended (or the thread never started).
+  bool Finished() const { return !thread_.joinable() || loopEnded_.load(); }
+  // RequestExit, then waits for the thread to end.
   void Exit();
 
   std::uint8_t JobCode() const { return jobCode_.load(); }
@@ -76,6 +82,7 @@ class Worker {
   bool waiting_ = false;
   std::atomic<std::uint8_t> jobCode_{0};
   std::atomic<bool> exitRequest_{false};
+  std::atomic<bool> loopEnded_{false};
   std::atomic<bool> deviceChangeFlag_{false};
   std::atomic<int> deviceChangeCount_{0};
 };

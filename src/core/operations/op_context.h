@@ -30,6 +30,8 @@ struct DetectionState {
   std::atomic<bool> severalMatches{false};
   std::atomic<bool> adapter{false};
   std::atomic<std::uint32_t> lastId{0};
+  // Set when the run ends: a detection stops probing at its next step.
+  std::atomic<bool> stopRequested{false};
 };
 
 struct OperationContext {

@@ -22,10 +22,10 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       services(surface, texts),
       settings(surface, options.baseDir),
       worker(jobs, WorkerHooks{[this](std::uint8_t) { image.SetBusy(true); },
-                               [this](std::uint8_t, bool outcome) {
+                               [this](std::uint8_t code, bool outcome) {
                                  image.SetBusy(false);
                                  surface.HexViewChanged();
-                                 lastOutcome = outcome ? 1 : 0;
+                                 outcomes[code] = outcome ? 1 : 0;
                                },
                                [this](std::uint8_t v) { SetLamp(v); },
                                [this] { return link.IsOpen(); },
@@ -39,6 +39,7 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       ctx{services, link,     frame,     channel, selection, catalogue,
           image,    settings, detection, [this] { return worker.JobCode(); }},
       chip(ctx) {
+  for (auto& o : outcomes) o = -1;
   services.SetBaseDir(options.baseDir);
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildParameters(record, adapter, frame); });
@@ -109,7 +110,11 @@ bool Session::Impl::HandleLoad(buffers::LoadResult result) {
 Session::Session(Options options, WindowSurface& surface, UsbApi& usb)
     : impl_(std::make_unique<Impl>(std::move(options), surface, usb)) {}
 
-Session::~Session() { Exit(); }
+Session::~Session() {
+  // No hot-plug notification may reach a session that is going away.
+  impl_->usb.SetDeviceChangeHandler({});
+  Exit();
+}
 
 TextTable& Session::texts() { return impl_->texts; }
 WindowServices& Session::services() { return impl_->services; }
@@ -174,11 +179,22 @@ void Session::OnFileDropped(const std::string& path) {
 
 void Session::OnDeviceChange() { impl_->worker.DeviceChanged(); }
 
-bool Session::CloseRequested() {
+bool Session::BeginClose() {
   Impl& d = *impl_;
+  if (d.ended) return true;
   if (!d.chip.ConfirmClose()) return false;
-  // The worker leaves first: releasing the device under a running transfer
-  // would pull the handle from under it.
+  BeginExit();
+  return true;
+}
+
+bool Session::WorkerGone() const { return impl_->worker.Finished(); }
+
+void Session::FinishClose() {
+  Impl& d = *impl_;
+  if (d.closed) return;
+  d.closed = true;
+  // The worker has left: releasing the device now never pulls the handle
+  // from under a transfer.
   d.worker.Exit();
   if (d.link.IsOpen()) d.link.CloseLink();
   if (d.image.loaded()) d.image.Close();
@@ -186,16 +202,25 @@ bool Session::CloseRequested() {
   const fs::path temp = fs::path(d.image.tempDir());
   fs::remove(temp / "tempFile.bin", ec);
   fs::remove(temp, ec);  // only when empty
-  d.ended = true;
+}
+
+bool Session::CloseRequested() {
+  if (!BeginClose()) return false;
+  impl_->worker.Exit();
+  FinishClose();
   return true;
 }
 
-void Session::Exit() {
+void Session::BeginExit() {
   Impl& d = *impl_;
-  if (d.ended) return;
   d.ended = true;
   d.chip.CancelAll();
-  d.worker.Exit();
+  d.worker.RequestExit();
+}
+
+void Session::Exit() {
+  BeginExit();
+  impl_->worker.Exit();
 }
 
 bool Session::RunJobAndWait(Job job) {
@@ -204,6 +229,8 @@ bool Session::RunJobAndWait(Job job) {
     while (!(d.worker.Idle() && d.worker.JobCode() == kJobIdle)) SleepMs(1);
   };
   d.launcher.LogFileFirst(job);
+  std::atomic<int>& outcome = d.outcomes[JobByte(job)];
+  outcome = -1;
   if (!d.worker.Running()) {
     d.worker.Start(job);
   } else {
@@ -214,7 +241,8 @@ bool Session::RunJobAndWait(Job job) {
   }
   // The worker may not have picked the job up yet: wait until it ran.
   waitIdle();
-  return d.lastOutcome.load() == 1;
+  // -1: the job never ran (a device change took its place).
+  return outcome.load() == 1;
 }
 
 int Session::LastDetectResult() const { return impl_->chip.LastDetectResult(); }

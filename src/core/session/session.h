@@ -74,10 +74,19 @@ class Session {
   // USB devices changed (hot plug).
   void OnDeviceChange();
 
-  // The close sequence: questions about running operations, link release,
-  // temporary files, worker exit. False when the user abandoned the close.
+  // The close sequence, in two halves so that the window's thread never
+  // waits for the worker. BeginClose asks its questions about running
+  // operations (false: the user keeps the window), then stops whatever runs
+  // and asks the worker to leave. Once WorkerGone(), FinishClose releases the
+  // link, closes the working copy and removes the temporary files.
+  bool BeginClose();
+  bool WorkerGone() const;
+  void FinishClose();
+  // The whole close sequence for callers that may wait (command line, tests).
   bool CloseRequested();
-  // The exit menu item: ends the worker without the close sequence.
+  // The exit menu item: ends the run without the close sequence. BeginExit
+  // stops what runs and asks the worker to leave without waiting; Exit waits.
+  void BeginExit();
   void Exit();
 
   // Starts `job` on the worker (starting the worker when it is not yet

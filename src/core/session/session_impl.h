@@ -2,6 +2,7 @@
 // reach in here; front ends, benchmarks and tests use the typed accessors.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -58,9 +59,13 @@ struct Session::Impl {
   OperationContext ctx;
   ChipOperations chip;
   std::function<void(const std::string&)> openOffsetDialog;
-  std::atomic<int> lastOutcome{0};
+  // The outcome of the last run of each job code: -1 none yet, 0 failed, 1
+  // succeeded. Kept per code so a hot-plug detection that slips in after a
+  // job never stands for that job's result.
+  std::array<std::atomic<int>, 256> outcomes{};
   bool started = false;
-  bool ended = false;
+  bool ended = false;   // the worker was asked to leave
+  bool closed = false;  // the close sequence released the link and files
 };
 
 }  // namespace tarnwick

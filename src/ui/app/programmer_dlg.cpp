@@ -23,6 +23,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
@@ -69,6 +70,9 @@ constexpr Caption kCaptions[] = {
     {ids::kBatchButton, 60},       {ids::kBrowseButton, 73},     {ids::kEditModeCheck, 5},
     {ids::kQeConfigButton, 136},
 };
+
+// How often a closing window looks whether the worker has left.
+constexpr int kWorkerPollMs = 10;
 
 // The buttons that send a command when clicked.
 constexpr int kCommandButtons[] = {
@@ -134,9 +138,9 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
 
 ProgrammerDlg::~ProgrammerDlg() {
   qApp->removeEventFilter(this);
-  if (!closed_ && session_) session_->Exit();
   // Nothing reaches the widgets any more; a worker question gets its
-  // cancelling answer instead of waiting for a GUI that is going away.
+  // cancelling answer instead of waiting for a GUI that is going away. Only
+  // then may the session wait for the worker to leave.
   surface_->Shutdown();
   session_.reset();
 }
@@ -353,12 +357,11 @@ void ProgrammerDlg::RegisterWindowCommands() {
   windowCommands_.Register(ids::kOffsetProgramming, [this] { OpenOffsetDialog({}); });
   windowCommands_.Register(ids::kViewModificationLog, [this] { ViewModificationLog(); });
   windowCommands_.Register(ids::kExitCommand, [this] {
-    // The exit item ends the run straight away, without the close questions;
-    // a question the worker may be waiting on gets its cancelling answer.
-    surface_->Shutdown();
-    session_->Exit();
-    closed_ = true;
+    // The exit item ends the run without the close questions; a question the
+    // worker may be waiting on gets its cancelling answer.
     exiting_ = true;
+    surface_->Shutdown();
+    session_->BeginExit();
     close();
   });
 }
@@ -392,7 +395,7 @@ void ProgrammerDlg::GreyUnhandledCommands() {
 }
 
 void ProgrammerDlg::SendCommand(int id) {
-  if (closed_ || unhandled_.contains(id)) return;
+  if (closed_ || closing_ || unhandled_.contains(id)) return;
   emit commandSent(id);
   if (!windowCommands_.Dispatch(id)) session_->OnCommand(id);
 }
@@ -480,16 +483,30 @@ bool ProgrammerDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ProgrammerDlg::closeEvent(QCloseEvent* event) {
-  if (exiting_ || closed_) {
+  if (closed_) {
     event->accept();
     return;
   }
-  if (!session_->CloseRequested()) {
-    event->ignore();
+  // The window goes once the worker has left; this thread never waits for it.
+  event->ignore();
+  if (closing_) return;
+  if (!exiting_ && !session_->BeginClose()) return;
+  closing_ = true;
+  // A question or box the worker raises from now on gets its cancelling
+  // answer at once: nobody is there to answer it.
+  surface_->Shutdown();
+  CloseOnceWorkerLeft();
+}
+
+void ProgrammerDlg::CloseOnceWorkerLeft() {
+  if (!session_->WorkerGone()) {
+    QTimer::singleShot(kWorkerPollMs, this, &ProgrammerDlg::CloseOnceWorkerLeft);
     return;
   }
+  // The exit item skips the rest of the close sequence.
+  if (!exiting_) session_->FinishClose();
   closed_ = true;
-  event->accept();
+  close();
 }
 
 void ProgrammerDlg::dragEnterEvent(QDragEnterEvent* event) {

@@ -79,6 +79,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   void BuildControls();
   QWidget* MakeControl(const ControlSpec& spec, QWidget* parent);
   void RegisterWindowCommands();
+  void CloseOnceWorkerLeft();
   void GreyUnhandledCommands();
   void ConnectControls();
   void ApplyTexts();
@@ -125,6 +126,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
   bool exiting_ = false;  // the exit item skips the close questions
+  bool closing_ = false;  // the close began; waiting for the worker to leave
   bool closed_ = false;   // the close sequence has run
   // Declared last: the session reports into the surface until it is gone.
   std::unique_ptr<QtWindowSurface> surface_;

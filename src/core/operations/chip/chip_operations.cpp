@@ -44,6 +44,8 @@ void ChipOperations::AddCommands(CommandRouter& router, JobLauncher& launcher) {
   }
 }
 
+// Runs on the window's thread while a job may be using the shared frame, so
+// its idle commands go out in frames of their own.
 bool ChipOperations::ConfirmClose() {
   WindowServices& ui = ctx_.ui;
   auto ask = [&](int itext) {
@@ -55,7 +57,7 @@ bool ChipOperations::ConfirmClose() {
     // would wait for the box for up to ten minutes.
     state_.cancelErase = true;
     state_.cancelProgram = true;
-    Send(ctx_, protocol::CMD_IDLE, 100);
+    SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
   }
   if (state_.busyProgram) {
     if (!ask(31)) return false;
@@ -64,12 +66,12 @@ bool ChipOperations::ConfirmClose() {
   if (state_.busyVerify) {
     if (!ask(32)) return false;
     state_.cancelVerify = true;
-    Send(ctx_, protocol::CMD_IDLE, 100);
+    SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
   }
   if (state_.busyRead) {
     if (!ask(33)) return false;
     state_.windowStopRead = true;
-    Send(ctx_, protocol::CMD_IDLE, 100);
+    SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
   }
   return true;
 }
@@ -80,6 +82,8 @@ void ChipOperations::CancelAll() {
   state_.cancelVerify = true;
   state_.cancelRead = true;
   state_.cancelBlank = true;
+  state_.windowStopRead = true;
+  ctx_.detection.stopRequested = true;
 }
 
 }  // namespace tarnwick

@@ -24,7 +24,8 @@ class ChipOperations {
   // The close sequence: one question per running transfer, each stopping it
   // when answered OK. False when the user keeps the window open.
   bool ConfirmClose();
-  // The run ends without questions: every running operation stops.
+  // The run ends without questions: every running operation stops, a
+  // running detection included.
   void CancelAll();
 
   ChipJobState& state() { return state_; }

@@ -144,6 +144,12 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
   int previousClass = 0;
 
   for (int i = 0; i < probeLimit && !decided; ++i) {
+    if (ctx.detection.stopRequested) {
+      // The window is closing: no more probes, nothing to report.
+      result = kDetectNoAnswer;
+      decided = true;
+      break;
+    }
     const Probe& p = kProbes[static_cast<std::size_t>(i)];
     WriteProbe(ctx, p);
     Drain64(ctx, 1, true);
