@@ -254,6 +254,19 @@ void MainWindowTest::functionKeysFollowTheirButtons() {
     QCOMPARE(sent.count(), 1);
     QCOMPARE(sent.takeFirst().at(0).toInt(), id);
   }
+  // Held modifiers keep the keys away from the operations; Alt+F4 closes
+  // the window (no job runs, so no question is asked).
+  for (auto [key, id] : keys) {
+    QTest::keyClick(focus, key, Qt::ControlModifier);
+    QTest::keyClick(focus, key, Qt::ShiftModifier);
+  }
+  QCOMPARE(sent.count(), 0);
+  QTest::keyClick(focus, Qt::Key_F10);
+  QVERIFY(w.menuBar()->activeAction() != nullptr);
+  QTest::keyClick(w.menuBar(), Qt::Key_Escape);
+  QTest::keyClick(focus, Qt::Key_F4, Qt::AltModifier);
+  QCOMPARE(sent.count(), 0);
+  QTRY_VERIFY(!w.isVisible());
 }
 
 void MainWindowTest::enterAndEscapeAreConsumed() {

@@ -154,7 +154,20 @@ void MainWindowPartsTest::instanceLockHeldUntilReleased() {
   QVERIFY(RouteKey(Qt::Key_O, Qt::NoModifier).kind == KeyRoute::Kind::PassOn);
   QVERIFY(RouteKey(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier).kind ==
           KeyRoute::Kind::PassOn);
-  QVERIFY(RouteKey(Qt::Key_F10, Qt::NoModifier).kind == KeyRoute::Kind::PassOn);
+  // F10 hands the keyboard to the menu bar; a held modifier takes an F-key
+  // away from the operations, and Alt+F4 closes.
+  QVERIFY(RouteKey(Qt::Key_F10, Qt::NoModifier).kind == KeyRoute::Kind::MenuBar);
+  for (Qt::KeyboardModifiers m : {Qt::KeyboardModifiers(Qt::AltModifier),
+                                  Qt::KeyboardModifiers(Qt::ControlModifier),
+                                  Qt::KeyboardModifiers(Qt::ShiftModifier),
+                                  Qt::KeyboardModifiers(Qt::MetaModifier)}) {
+    for (int key = Qt::Key_F2; key <= Qt::Key_F9; ++key) {
+      const KeyRoute r = RouteKey(key, m);
+      QVERIFY(r.kind != KeyRoute::Kind::Command);
+      QCOMPARE(r.kind == KeyRoute::Kind::Close, key == Qt::Key_F4 && m == Qt::AltModifier);
+    }
+  }
+  QVERIFY(RouteKey(Qt::Key_F4, Qt::KeypadModifier).kind == KeyRoute::Kind::Command);
 }
 
 void MainWindowPartsTest::skinIsOptional() {

@@ -11,6 +11,9 @@ KeyRoute RouteKey(int key, Qt::KeyboardModifiers modifiers) {
   if (key == Qt::Key_O && relevant == Qt::ControlModifier) {
     return {K::Command, ids::kBrowseButton, ids::kBrowseButton};
   }
+  if (key == Qt::Key_F4 && relevant == Qt::AltModifier) return {K::Close, 0, 0};
+  const bool functionKey = key >= Qt::Key_F1 && key <= Qt::Key_F35;
+  if (functionKey && relevant != Qt::NoModifier) return {};
   switch (key) {
     case Qt::Key_F2:
       return {K::Command, ids::kBatchButton, 0};  // batch mode works even while busy
@@ -28,6 +31,8 @@ KeyRoute RouteKey(int key, Qt::KeyboardModifiers modifiers) {
       return {K::Command, ids::kVerifyButton, ids::kVerifyButton};
     case Qt::Key_F9:
       return {K::Command, ids::kAutoProgramButton, ids::kAutoProgramButton};
+    case Qt::Key_F10:
+      return {K::MenuBar, 0, 0};
     case Qt::Key_Return:
     case Qt::Key_Enter:
       return {K::CommitEdit, 0, 0};

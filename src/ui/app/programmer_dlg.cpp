@@ -468,6 +468,12 @@ bool ProgrammerDlg::eventFilter(QObject* watched, QEvent* event) {
       return false;
     case KeyRoute::Kind::Swallow:
       return true;
+    case KeyRoute::Kind::Close:
+      close();
+      return true;
+    case KeyRoute::Kind::MenuBar:
+      if (!menuBar()->actions().isEmpty()) menuBar()->setActiveAction(menuBar()->actions().first());
+      return true;
     case KeyRoute::Kind::CommitEdit:
       // The key never reaches a default button; the hex view commits its edit.
       emit commitCellEditRequested();
@@ -495,7 +501,9 @@ void ProgrammerDlg::closeEvent(QCloseEvent* event) {
   // A question or box the worker raises from now on gets its cancelling
   // answer at once: nobody is there to answer it.
   surface_->Shutdown();
-  CloseOnceWorkerLeft();
+  // Looked at from the event loop: a close() from inside this close event
+  // would be ignored.
+  QTimer::singleShot(0, this, &ProgrammerDlg::CloseOnceWorkerLeft);
 }
 
 void ProgrammerDlg::CloseOnceWorkerLeft() {
