@@ -93,6 +93,7 @@ void ChipSelection::ApplySelection() {
     capacityText_ = kNoCapacity;
     surface_.SetControlText(ids::kCapacityText, capacityText_);
     qeShown_.store(false);
+    qeMethod_.store(0);
     surface_.SetControlVisible(ids::kQeCheck, false);
     surface_.SetControlVisible(ids::kQeConfigButton, false);
     if (afterApply_) afterApply_({kNoRecord, 0});
@@ -110,7 +111,8 @@ void ChipSelection::ApplySelection() {
   }
 
   const auto qe = QeMethodFor(chip->type(), chip->maker(), chip->model(), size);
-  if (qe) qeMethod_.store(static_cast<std::uint16_t>(((*qe)[0] << 8) | (*qe)[1]));
+  // A chip without a method keeps none of the previous chip's bytes.
+  qeMethod_.store(qe ? static_cast<std::uint16_t>(((*qe)[0] << 8) | (*qe)[1]) : 0);
   qeShown_.store(qe.has_value());
   surface_.SetControlVisible(ids::kQeCheck, qe.has_value());
   surface_.SetControlVisible(ids::kQeConfigButton, qe.has_value());

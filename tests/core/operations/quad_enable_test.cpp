@@ -64,5 +64,17 @@ TEST_F(QuadEnable, NothingIsSentWhenDetectionFindsNoRecord) {
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_QE_CONFIG), 0);
 }
 
+TEST_F(QuadEnable, AChipWithoutAMethodGetsNoneOfThePreviousChips) {
+  // The socket holds the default EON part; the user last chose a Winbond one.
+  Boot(DefaultBox());
+  Choose("25 SPI FLASH", "WINBOND", "W25Q32FV");
+  ASSERT_TRUE(surface.Visible(ids::kQeConfigButton));
+  Run(Job::QuadEnable);
+  EXPECT_EQ(rig->selection.MakerText(), "EON");
+  EXPECT_FALSE(surface.Visible(ids::kQeConfigButton));
+  EXPECT_EQ(surface.LastStatus(), I(204));
+  EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_QE_CONFIG), 0) << "no Winbond bytes to an EON chip";
+}
+
 }  // namespace
 }  // namespace tarnwick::test

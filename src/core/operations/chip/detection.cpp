@@ -295,7 +295,8 @@ bool AutoIdentify(OperationContext& ctx) {
 }
 
 bool ConfigureQuadEnable(OperationContext& ctx) {
-  if (DetectChip(ctx, true, true) != kDetectFound) {
+  // Only the chip now selected decides: one without a method gets nothing.
+  if (DetectChip(ctx, true, true) != kDetectFound || !ctx.selection.QeControlsShown()) {
     ctx.ui.ShowStatus(ctx.I(204), true, true);
     return false;
   }
