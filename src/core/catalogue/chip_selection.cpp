@@ -54,6 +54,7 @@ int ChipSelection::FindExact(const List& list, const std::string& text) {
 }
 
 void ChipSelection::Initialise() {
+  std::lock_guard lock(mutex_);
   FillTypeList();
   FillMakerList(false);
   FillModelList(false);
@@ -64,12 +65,14 @@ void ChipSelection::Initialise() {
 }
 
 void ChipSelection::FillTypeList() {
+  std::lock_guard lock(mutex_);
   catalogue_.ListTypes(types_.items);
   types_.selected = types_.items.empty() ? -1 : 0;
   Show(types_);
 }
 
 void ChipSelection::FillMakerList(bool reset) {
+  std::lock_guard lock(mutex_);
   if (reset) makers_.items.clear();
   catalogue_.ListMakers(types_.Text(), makers_.items);
   makers_.selected = makers_.items.empty() ? -1 : 0;
@@ -77,6 +80,7 @@ void ChipSelection::FillMakerList(bool reset) {
 }
 
 void ChipSelection::FillModelList(bool reset) {
+  std::lock_guard lock(mutex_);
   if (reset) models_.items.clear();
   catalogue_.ListModels(types_.Text(), makers_.Text(), models_.items);
   models_.selected = models_.items.empty() ? -1 : 0;
@@ -84,6 +88,7 @@ void ChipSelection::FillModelList(bool reset) {
 }
 
 void ChipSelection::ApplySelection() {
+  std::lock_guard lock(mutex_);
   const std::int32_t record = catalogue_.FindRecord(types_.Text(), makers_.Text(), models_.Text());
   selected_.store(record);
   const ChipRecord* chip = catalogue_.Record(record);
@@ -93,7 +98,6 @@ void ChipSelection::ApplySelection() {
     capacityText_ = kNoCapacity;
     surface_.SetControlText(ids::kCapacityText, capacityText_);
     qeShown_.store(false);
-    qeMethod_.store(0);
     surface_.SetControlVisible(ids::kQeCheck, false);
     surface_.SetControlVisible(ids::kQeConfigButton, false);
     if (afterApply_) afterApply_({kNoRecord, 0});
@@ -111,8 +115,8 @@ void ChipSelection::ApplySelection() {
   }
 
   const auto qe = QeMethodFor(chip->type(), chip->maker(), chip->model(), size);
-  // A chip without a method keeps none of the previous chip's bytes.
-  qeMethod_.store(qe ? static_cast<std::uint16_t>(((*qe)[0] << 8) | (*qe)[1]) : 0);
+  // Kept while hidden; the quad-enable job checks the controls are shown.
+  if (qe) qeMethod_.store(static_cast<std::uint16_t>(((*qe)[0] << 8) | (*qe)[1]));
   qeShown_.store(qe.has_value());
   surface_.SetControlVisible(ids::kQeCheck, qe.has_value());
   surface_.SetControlVisible(ids::kQeConfigButton, qe.has_value());
@@ -121,6 +125,7 @@ void ChipSelection::ApplySelection() {
 }
 
 bool ChipSelection::SelectRecord(std::int64_t index) {
+  std::lock_guard lock(mutex_);
   const ChipRecord* chip = catalogue_.Record(index);
   if (chip == nullptr) return false;
   Select(types_, FindExact(types_, chip->type()));
@@ -133,6 +138,7 @@ bool ChipSelection::SelectRecord(std::int64_t index) {
 }
 
 void ChipSelection::OnTypeChanged(int index) {
+  std::lock_guard lock(mutex_);
   Select(types_, index);
   FillMakerList(true);
   FillModelList(true);
@@ -140,12 +146,14 @@ void ChipSelection::OnTypeChanged(int index) {
 }
 
 void ChipSelection::OnMakerChanged(int index) {
+  std::lock_guard lock(mutex_);
   Select(makers_, index);
   FillModelList(true);
   ApplySelection();
 }
 
 void ChipSelection::OnModelChanged(int index) {
+  std::lock_guard lock(mutex_);
   Select(models_, index);
   ApplySelection();
 }
@@ -155,6 +163,68 @@ QeMethodBytes ChipSelection::QeMethod() const {
   return {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v & 0xFF)};
 }
 
-std::string ChipSelection::CapacityText() const { return capacityText_; }
+std::string ChipSelection::CapacityText() const {
+  std::lock_guard lock(mutex_);
+  return capacityText_;
+}
+
+void ChipSelection::OnUserChoice(int listId, int index, const std::string& text) {
+  std::lock_guard lock(mutex_);
+  List* list = listId == ids::kTypeList    ? &types_
+               : listId == ids::kMakerList ? &makers_
+               : listId == ids::kModelList ? &models_
+                                           : nullptr;
+  if (list == nullptr) return;
+  int chosen = index;
+  const bool matches = index >= 0 && index < static_cast<int>(list->items.size()) &&
+                       list->items[static_cast<std::size_t>(index)] == text;
+  if (!matches && index >= 0) {
+    chosen = FindExact(*list, text);
+    if (chosen < 0) {
+      Show(*list);  // the window showed a list that is gone
+      return;
+    }
+  }
+  if (list == &types_) OnTypeChanged(chosen);
+  if (list == &makers_) OnMakerChanged(chosen);
+  if (list == &models_) OnModelChanged(chosen);
+}
+
+std::vector<std::string> ChipSelection::Types() const {
+  std::lock_guard lock(mutex_);
+  return types_.items;
+}
+std::vector<std::string> ChipSelection::Makers() const {
+  std::lock_guard lock(mutex_);
+  return makers_.items;
+}
+std::vector<std::string> ChipSelection::Models() const {
+  std::lock_guard lock(mutex_);
+  return models_.items;
+}
+std::string ChipSelection::TypeText() const {
+  std::lock_guard lock(mutex_);
+  return types_.Text();
+}
+std::string ChipSelection::MakerText() const {
+  std::lock_guard lock(mutex_);
+  return makers_.Text();
+}
+std::string ChipSelection::ModelText() const {
+  std::lock_guard lock(mutex_);
+  return models_.Text();
+}
+int ChipSelection::TypeIndex() const {
+  std::lock_guard lock(mutex_);
+  return types_.selected;
+}
+int ChipSelection::MakerIndex() const {
+  std::lock_guard lock(mutex_);
+  return makers_.selected;
+}
+int ChipSelection::ModelIndex() const {
+  std::lock_guard lock(mutex_);
+  return models_.selected;
+}
 
 }  // namespace tarnwick

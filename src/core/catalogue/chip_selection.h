@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,13 @@ class ChipSelection {
   // False, with nothing changed, for an index outside the catalogue.
   bool SelectRecord(std::int64_t index);
 
-  // The user picked entry `index` (-1: none) in a list.
+  // The user picked entry `index` showing `text` in list `listId`. The
+  // window may still show a list the worker has just refilled: the entry is
+  // found by its text then, and a text the list no longer holds changes
+  // nothing (the list is shown again).
+  void OnUserChoice(int listId, int index, const std::string& text);
+
+  // Entry `index` (-1: none) of a list is chosen.
   void OnTypeChanged(int index);
   void OnMakerChanged(int index);
   void OnModelChanged(int index);
@@ -66,16 +73,16 @@ class ChipSelection {
   std::string CapacityText() const;
 
   // The lists as the window shows them.
-  const std::vector<std::string>& Types() const { return types_.items; }
-  const std::vector<std::string>& Makers() const { return makers_.items; }
-  const std::vector<std::string>& Models() const { return models_.items; }
+  std::vector<std::string> Types() const;
+  std::vector<std::string> Makers() const;
+  std::vector<std::string> Models() const;
   // The selected entries' texts ("" when a list has no selection).
-  std::string TypeText() const { return types_.Text(); }
-  std::string MakerText() const { return makers_.Text(); }
-  std::string ModelText() const { return models_.Text(); }
-  int TypeIndex() const { return types_.selected; }
-  int MakerIndex() const { return makers_.selected; }
-  int ModelIndex() const { return models_.selected; }
+  std::string TypeText() const;
+  std::string MakerText() const;
+  std::string ModelText() const;
+  int TypeIndex() const;
+  int MakerIndex() const;
+  int ModelIndex() const;
 
  private:
   struct List {
@@ -90,6 +97,10 @@ class ChipSelection {
   // The list's own search: exact text, case ignored; -1 when absent.
   static int FindExact(const List& list, const std::string& text);
 
+  // The worker (detection) and the window (the lists) both change the
+  // selection: every member below is read and written under this lock. It
+  // is recursive because the apply hooks read the selection back.
+  mutable std::recursive_mutex mutex_;
   const Catalogue& catalogue_;
   WindowSurface& surface_;
   ParameterBuilder buildParameters_;

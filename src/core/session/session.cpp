@@ -157,11 +157,8 @@ void Session::Start() {
 
 bool Session::OnCommand(int id) { return impl_->commands.Dispatch(id); }
 
-void Session::OnListChanged(int listId, int index) {
-  Impl& d = *impl_;
-  if (listId == ids::kTypeList) d.selection.OnTypeChanged(index);
-  if (listId == ids::kMakerList) d.selection.OnMakerChanged(index);
-  if (listId == ids::kModelList) d.selection.OnModelChanged(index);
+void Session::OnListChanged(int listId, int index, const std::string& text) {
+  impl_->selection.OnUserChoice(listId, index, text);
 }
 
 void Session::SetOffsetDialogOpener(std::function<void(const std::string&)> open) {

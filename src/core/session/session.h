@@ -63,8 +63,8 @@ class Session {
   // A command id from a button, menu item or key (resources/ids.h). False
   // when no feature handles it.
   bool OnCommand(int id);
-  // A chip list (1014-1016) changed its selection to `index`.
-  void OnListChanged(int listId, int index);
+  // The user chose entry `index` showing `text` in a chip list (1014-1016).
+  void OnListChanged(int listId, int index, const std::string& text);
   // A file picked by the user (browse, menu) or dropped on the window.
   bool LoadUserFile(const std::string& path);
   void OnFileDropped(const std::string& path);

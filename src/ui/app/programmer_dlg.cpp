@@ -310,7 +310,9 @@ void ProgrammerDlg::ConnectControls() {
   for (int id : {ids::kTypeList, ids::kMakerList, ids::kModelList}) {
     auto* combo = qobject_cast<QComboBox*>(Control(id));
     connect(combo, &QComboBox::currentIndexChanged, this,
-            [this, id](int index) { session_->OnListChanged(id, index); });
+            [this, id, combo](int index) {
+              session_->OnListChanged(id, index, combo->itemText(index).toStdString());
+            });
   }
   // The grid hands dropped files on to the window.
   connect(qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)), &CGridCtrl::FilesDropped, this,
