@@ -81,6 +81,7 @@ bool Worker::FoldDeviceChanges() {
 }
 
 void Worker::Loop() {
+  workerId_.store(std::this_thread::get_id());
   while (!exitRequest_.load()) {
     hooks_.setLamp(protocol::kLampBusy);
     const std::uint8_t code = jobCode_.load();

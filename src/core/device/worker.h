@@ -62,6 +62,8 @@ class Worker {
   bool Running() const { return thread_.joinable(); }
   std::atomic<bool>& DeviceChangeFlag() { return deviceChangeFlag_; }
   bool DeviceChangePending() const { return deviceChangeFlag_.load(); }
+  // True on the worker's own thread.
+  bool OnWorkerThread() const { return workerId_.load() == std::this_thread::get_id(); }
   int DeviceChangeCount() const { return deviceChangeCount_.load(); }
   // The lamp value a job ends with: the row's rule, failed for a code
   // without a row.
@@ -83,6 +85,7 @@ class Worker {
   std::atomic<std::uint8_t> jobCode_{0};
   std::atomic<bool> exitRequest_{false};
   std::atomic<bool> loopEnded_{false};
+  std::atomic<std::thread::id> workerId_{};
   std::atomic<bool> deviceChangeFlag_{false};
   std::atomic<int> deviceChangeCount_{0};
 };

@@ -42,7 +42,7 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
   for (auto& o : outcomes) o = -1;
   services.SetBaseDir(options.baseDir);
   selection.SetParameterBuilder(
-      [this](const ChipRecord& record, bool adapter) { BuildParameters(record, adapter, frame); });
+      [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });
   selection.SetAfterApply([this](const AppliedSelection& a) { OnChipApplied(a); });
   // Save first takes over a cell that is still being typed.
   image.SetPendingEditCommitter([this] { hexView.CommitCellEdit(); });
@@ -72,7 +72,27 @@ void Session::Impl::OnChipApplied(const AppliedSelection& applied) {
   for (int id : command_sets::kChipOperations) surface.SetCommandEnabled(id, any);
 }
 
+void Session::Impl::BuildChipParameters(const ChipRecord& record, bool adapter) {
+  std::lock_guard lock(pendingMutex);
+  if (worker.OnWorkerThread()) {
+    pendingParameters.reset();  // what the worker builds now is newer
+    BuildParameters(record, adapter, frame);
+  } else {
+    pendingParameters.emplace(record, adapter);
+  }
+}
+
+void Session::Impl::ApplyPendingParameters() {
+  std::lock_guard lock(pendingMutex);
+  if (!pendingParameters) return;
+  BuildParameters(pendingParameters->first, pendingParameters->second, frame);
+  pendingParameters.reset();
+}
+
 void Session::Impl::SetLamp(std::uint8_t value) {
+  // Every job starts and ends with the lamp: the frame is brought up to
+  // the window's choice before anything else is sent.
+  ApplyPendingParameters();
   if (link.CheckLink(false) == kLinkUnusable) return;
   channel.SendCommand(protocol::CMD_STATUS_LAMP, 100, &value, 1);
 }

@@ -5,6 +5,9 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <mutex>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "core/app/command_router.h"
@@ -32,6 +35,10 @@ struct Session::Impl {
 
   void Wire();
   void SetLamp(std::uint8_t value);
+  // The selection's parameter build: on the worker at once; from the window
+  // kept until the worker next uses the frame, which only the worker writes.
+  void BuildChipParameters(const ChipRecord& record, bool adapter);
+  void ApplyPendingParameters();
   void LogLoadedFile();
   void LoadCatalogueAtStart();
   void OnChipApplied(const AppliedSelection& applied);
@@ -63,6 +70,8 @@ struct Session::Impl {
   // succeeded. Kept per code so a hot-plug detection that slips in after a
   // job never stands for that job's result.
   std::array<std::atomic<int>, 256> outcomes{};
+  std::mutex pendingMutex;
+  std::optional<std::pair<ChipRecord, bool>> pendingParameters;
   bool started = false;
   bool ended = false;   // the worker was asked to leave
   bool closed = false;  // the close sequence released the link and files
