@@ -168,5 +168,24 @@ TEST_F(ReadEraseBlankTest, BlankCheckButtonStopsTheBlankCheck) {
   ExpectControlsRestored();
 }
 
+TEST_F(ReadEraseBlankTest, ABoxThatStopsAnsweringIsAUsbErrorNotAPatternedChip) {
+  BootTest(0xAB3015, 2u << 20, true);
+  std::atomic<bool> armed{false};
+  tap->SetAfterFrame([&](const TapUsb::Frame& f) {
+    if ((f[1] & 0x3F) == CMD_BLANK_CHECK) armed = true;
+  });
+  tap->SetReadOverride([&](int asked) -> std::optional<int> {
+    if (asked != 64 || !armed.load()) return std::nullopt;
+    return sim::kErrTimeout;  // never an answer
+  });
+  const std::size_t boxes = surface.Boxes().size();
+  EXPECT_FALSE(Run(Job::BlankCheck));
+  EXPECT_EQ(surface.LastStatus(), I(49));
+  EXPECT_TRUE(surface.LastStatusIsError());
+  EXPECT_FALSE(Shown(64)) << "nothing was learnt about the chip";
+  EXPECT_EQ(surface.Boxes().size(), boxes);
+  ExpectControlsRestored();
+}
+
 }  // namespace
 }  // namespace tarnwick::test

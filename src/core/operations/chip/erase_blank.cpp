@@ -115,13 +115,13 @@ bool BlankCheck(OperationContext& ctx, ChipJobState& st) {
 
   bool result = false;
   const std::string time = MinSec(Elapsed(ctx, start));
-  if (last <= 0) {
-    if (cancelled) {
-      ui.ShowStatus(ctx.I(68));
-    } else {
-      ui.ShowStatus(ctx.I(64), true);
-      ui.Box(ctx.I(64), BoxIcon::Information);
-    }
+  const bool answered = last == static_cast<int>(protocol::kBlankAnswerSize) &&
+                        (answer[0] == protocol::kBlankYes || answer[0] == protocol::kBlankNo);
+  if (cancelled) {
+    ui.ShowStatus(ctx.I(68));
+  } else if (!answered) {
+    // A box that stopped answering says nothing about the chip.
+    ui.ShowStatus(ctx.I(49), true, true);
   } else if (last == static_cast<int>(protocol::kBlankAnswerSize) &&
              answer[0] == protocol::kBlankYes) {
     ui.ShowStatus(ctx.I(62) + time);

@@ -290,7 +290,8 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
     const bool chipSmaller = chipSize < fileSize;
     if (stopped && mismatches == 0) {
       const std::uint64_t pct = chipSize == 0 ? 0 : address * 100 / chipSize;
-      ui.ShowStatus(Format("%s%llu%%", ctx.I(80).c_str(), static_cast<unsigned long long>(pct)),
+      // Said as stopped, with how far it got; never as the progress text.
+      ui.ShowStatus(Format("%s%llu%%", ctx.I(81).c_str(), static_cast<unsigned long long>(pct)),
                     true);
     } else if (mismatches > 0) {
       const std::string count = std::to_string(mismatches);
