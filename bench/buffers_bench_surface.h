@@ -1,4 +1,6 @@
-// A window surface that shows nothing, for the buffer benchmarks.
+// A window surface that shows nothing, for the buffer benchmarks. It keeps
+// no ControlState on purpose: with no menu check marks ever set, automatic
+// identification stays off for the operation benchmarks.
 #pragma once
 
 #include <string>

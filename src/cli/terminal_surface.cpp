@@ -60,60 +60,27 @@ void TerminalSurface::SetProgress(int position, const std::string& text) {
   std::fflush(err_);
 }
 
-void TerminalSurface::SetCommandEnabled(int id, bool enabled) {
-  std::lock_guard l(m_);
-  enabled_[id] = enabled;
-}
+void TerminalSurface::SetCommandEnabled(int id, bool enabled) { state_.SetEnabled(id, enabled); }
 
-bool TerminalSurface::IsCommandEnabled(int id) {
-  std::lock_guard l(m_);
-  auto it = enabled_.find(id);
-  return it == enabled_.end() || it->second;
-}
+bool TerminalSurface::IsCommandEnabled(int id) { return state_.IsEnabled(id); }
 
-void TerminalSurface::SetMenuChecked(int id, bool checked) {
-  std::lock_guard l(m_);
-  checked_[id] = checked;
-}
+void TerminalSurface::SetMenuChecked(int id, bool checked) { state_.SetMenuChecked(id, checked); }
 
-bool TerminalSurface::IsMenuChecked(int id) {
-  std::lock_guard l(m_);
-  auto it = checked_.find(id);
-  return it != checked_.end() && it->second;
-}
+bool TerminalSurface::IsMenuChecked(int id) { return state_.IsMenuChecked(id); }
 
-void TerminalSurface::SetControlText(int id, const std::string& text) {
-  std::lock_guard l(m_);
-  texts_[id] = text;
-}
+void TerminalSurface::SetControlText(int id, const std::string& text) { state_.SetText(id, text); }
 
-std::string TerminalSurface::ControlText(int id) {
-  std::lock_guard l(m_);
-  auto it = texts_.find(id);
-  return it == texts_.end() ? std::string() : it->second;
-}
+std::string TerminalSurface::ControlText(int id) { return state_.Text(id); }
 
-void TerminalSurface::SetCheckBox(int id, bool checked) {
-  std::lock_guard l(m_);
-  checkBoxes_[id] = checked;
-}
+void TerminalSurface::SetCheckBox(int id, bool checked) { state_.SetCheckBox(id, checked); }
 
-bool TerminalSurface::IsCheckBoxChecked(int id) {
-  std::lock_guard l(m_);
-  auto it = checkBoxes_.find(id);
-  return it != checkBoxes_.end() && it->second;
-}
+bool TerminalSurface::IsCheckBoxChecked(int id) { return state_.IsCheckBoxChecked(id); }
 
 void TerminalSurface::SetListItems(int id, const std::vector<std::string>& items) {
-  std::lock_guard l(m_);
-  lists_[id] = items;
-  listSel_[id] = -1;
+  state_.SetListItems(id, items);
 }
 
-void TerminalSurface::SetListSelection(int id, int index) {
-  std::lock_guard l(m_);
-  listSel_[id] = index;
-}
+void TerminalSurface::SetListSelection(int id, int index) { state_.SetListSelection(id, index); }
 
 BoxAnswer TerminalSurface::Ask(const std::string& text, const std::string& caption, BoxIcon,
                                BoxButtons buttons) {
@@ -127,7 +94,8 @@ BoxAnswer TerminalSurface::Ask(const std::string& text, const std::string& capti
     // The three-way question is the verify mismatch: "No" keeps counting
     // without asking again, which is what an unattended run wants.
     if (buttons == BoxButtons::YesNoCancel) {
-      if (!quiet_) std::fprintf(err_, "[%s] %s -> no more questions\n", caption.c_str(), text.c_str());
+      if (!quiet_)
+        std::fprintf(err_, "[%s] %s -> no more questions\n", caption.c_str(), text.c_str());
       return BoxAnswer::No;
     }
     if (!quiet_) std::fprintf(err_, "[%s] %s -> yes\n", caption.c_str(), text.c_str());
@@ -137,7 +105,7 @@ BoxAnswer TerminalSurface::Ask(const std::string& text, const std::string& capti
                caption.c_str(), text.c_str());
   questionRefused_.store(true);
   return buttons == BoxButtons::YesNoCancel || buttons == BoxButtons::OkCancel ? BoxAnswer::Cancel
-                                                                              : BoxAnswer::No;
+                                                                               : BoxAnswer::No;
 }
 
 std::string TerminalSurface::LastStatus() const {
@@ -155,16 +123,8 @@ std::vector<std::string> TerminalSurface::PaneLines() const {
   return pane_;
 }
 
-std::vector<std::string> TerminalSurface::ListItems(int id) const {
-  std::lock_guard l(m_);
-  auto it = lists_.find(id);
-  return it == lists_.end() ? std::vector<std::string>() : it->second;
-}
+std::vector<std::string> TerminalSurface::ListItems(int id) const { return state_.ListItems(id); }
 
-int TerminalSurface::ListSelection(int id) const {
-  std::lock_guard l(m_);
-  auto it = listSel_.find(id);
-  return it == listSel_.end() ? -1 : it->second;
-}
+int TerminalSurface::ListSelection(int id) const { return state_.ListSelection(id); }
 
 }  // namespace tarnwick::cli

@@ -5,11 +5,11 @@
 
 #include <atomic>
 #include <cstdio>
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "core/app/control_state.h"
 #include "core/app/window_surface.h"
 
 namespace tarnwick::cli {
@@ -68,12 +68,7 @@ class TerminalSurface : public WindowSurface {
   int lastPlainPercent_ = -1;
   std::atomic<bool> questionRefused_{false};
   std::vector<std::string> pane_;
-  std::map<int, bool> enabled_;
-  std::map<int, bool> checked_;
-  std::map<int, bool> checkBoxes_;
-  std::map<int, std::string> texts_;
-  std::map<int, std::vector<std::string>> lists_;
-  std::map<int, int> listSel_;
+  ControlState state_;
 };
 
 }  // namespace tarnwick::cli

@@ -33,51 +33,22 @@ void RecordingSurface::SetProgress(int, const std::string& text) {
   std::lock_guard l(m_);
   progress_.push_back(text);
 }
-void RecordingSurface::SetCommandEnabled(int id, bool enabled) {
-  std::lock_guard l(m_);
-  enabled_[id] = enabled;
-}
-bool RecordingSurface::IsCommandEnabled(int id) { return Enabled(id); }
-void RecordingSurface::SetMenuChecked(int id, bool checked) {
-  std::lock_guard l(m_);
-  checked_[id] = checked;
-}
-bool RecordingSurface::IsMenuChecked(int id) {
-  std::lock_guard l(m_);
-  auto it = checked_.find(id);
-  return it != checked_.end() && it->second;
-}
-void RecordingSurface::SetControlText(int id, const std::string& text) {
-  std::lock_guard l(m_);
-  texts_[id] = text;
-}
-std::string RecordingSurface::ControlText(int id) {
-  std::lock_guard l(m_);
-  auto it = texts_.find(id);
-  return it == texts_.end() ? std::string() : it->second;
-}
+void RecordingSurface::SetCommandEnabled(int id, bool enabled) { state_.SetEnabled(id, enabled); }
+bool RecordingSurface::IsCommandEnabled(int id) { return state_.IsEnabled(id); }
+void RecordingSurface::SetMenuChecked(int id, bool checked) { state_.SetMenuChecked(id, checked); }
+bool RecordingSurface::IsMenuChecked(int id) { return state_.IsMenuChecked(id); }
+void RecordingSurface::SetControlText(int id, const std::string& text) { state_.SetText(id, text); }
+std::string RecordingSurface::ControlText(int id) { return state_.Text(id); }
 void RecordingSurface::SetControlVisible(int id, bool visible) {
   std::lock_guard l(m_);
   visible_[id] = visible;
 }
-void RecordingSurface::SetCheckBox(int id, bool checked) {
-  std::lock_guard l(m_);
-  checkBoxes_[id] = checked;
-}
-bool RecordingSurface::IsCheckBoxChecked(int id) {
-  std::lock_guard l(m_);
-  auto it = checkBoxes_.find(id);
-  return it != checkBoxes_.end() && it->second;
-}
+void RecordingSurface::SetCheckBox(int id, bool checked) { state_.SetCheckBox(id, checked); }
+bool RecordingSurface::IsCheckBoxChecked(int id) { return state_.IsCheckBoxChecked(id); }
 void RecordingSurface::SetListItems(int id, const std::vector<std::string>& items) {
-  std::lock_guard l(m_);
-  lists_[id] = items;
-  listSel_[id] = -1;
+  state_.SetListItems(id, items);
 }
-void RecordingSurface::SetListSelection(int id, int index) {
-  std::lock_guard l(m_);
-  listSel_[id] = index;
-}
+void RecordingSurface::SetListSelection(int id, int index) { state_.SetListSelection(id, index); }
 void RecordingSurface::SetPicture(int id, int iconResource) {
   std::lock_guard l(m_);
   pictures_[id] = iconResource;
@@ -95,7 +66,8 @@ BoxAnswer RecordingSurface::Ask(const std::string& text, const std::string& capt
     answers_.pop_front();
     return a;
   }
-  return buttons == BoxButtons::Ok || buttons == BoxButtons::OkCancel ? BoxAnswer::Ok : BoxAnswer::Yes;
+  return buttons == BoxButtons::Ok || buttons == BoxButtons::OkCancel ? BoxAnswer::Ok
+                                                                      : BoxAnswer::Yes;
 }
 void RecordingSurface::PlaySound(const std::string& absolutePath) {
   std::lock_guard l(m_);
@@ -150,16 +122,8 @@ bool RecordingSurface::ProgressVisible() const {
   std::lock_guard l(m_);
   return progressVisible_;
 }
-std::vector<std::string> RecordingSurface::ListItems(int id) const {
-  std::lock_guard l(m_);
-  auto it = lists_.find(id);
-  return it == lists_.end() ? std::vector<std::string>() : it->second;
-}
-int RecordingSurface::ListSelection(int id) const {
-  std::lock_guard l(m_);
-  auto it = listSel_.find(id);
-  return it == listSel_.end() ? -1 : it->second;
-}
+std::vector<std::string> RecordingSurface::ListItems(int id) const { return state_.ListItems(id); }
+int RecordingSurface::ListSelection(int id) const { return state_.ListSelection(id); }
 int RecordingSurface::Picture(int id) const {
   std::lock_guard l(m_);
   auto it = pictures_.find(id);
@@ -174,10 +138,6 @@ int RecordingSurface::HexViewChanges() const {
   std::lock_guard l(m_);
   return hexChanges_;
 }
-bool RecordingSurface::Enabled(int id) const {
-  std::lock_guard l(m_);
-  auto it = enabled_.find(id);
-  return it == enabled_.end() || it->second;
-}
+bool RecordingSurface::Enabled(int id) const { return state_.IsEnabled(id); }
 
 }  // namespace tarnwick::test

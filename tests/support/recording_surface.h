@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app/control_state.h"
 #include "core/app/window_surface.h"
 
 namespace tarnwick::test {
@@ -79,13 +80,8 @@ class RecordingSurface : public WindowSurface {
   std::vector<std::string> sounds_;
   int beeps_ = 0;
   int hexChanges_ = 0;
-  std::map<int, bool> enabled_;
-  std::map<int, bool> checked_;
-  std::map<int, bool> checkBoxes_;
+  ControlState state_;
   std::map<int, bool> visible_;
-  std::map<int, std::string> texts_;
-  std::map<int, std::vector<std::string>> lists_;
-  std::map<int, int> listSel_;
   std::map<int, int> pictures_;
 };
 

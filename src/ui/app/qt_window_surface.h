@@ -1,19 +1,16 @@
-// The window's WindowSurface. Callable from any thread: setters update a
-// shadow copy at once and hand the widget work to the GUI thread in call
-// order; getters read the shadow, so the worker never waits for the GUI.
-// Ask() from the worker waits for the GUI thread's answer without blocking it.
+// The window's WindowSurface. Callable from any thread: setters update the
+// control state at once and hand the widget work to the GUI thread in call
+// order; getters read the control state, so the worker never waits for the
+// GUI. Ask() from the worker waits for the GUI thread's answer without
+// blocking it.
 #pragma once
 
 #include <QObject>
-#include <QPointer>
-#include <atomic>
-#include <deque>
-#include <functional>
-#include <map>
-#include <mutex>
 #include <string>
 
+#include "core/app/control_state.h"
 #include "core/app/window_surface.h"
+#include "ui/app/gui_poster.h"
 #include "ui/app/surface_view.h"
 
 namespace tarnwick {
@@ -48,7 +45,7 @@ class QtWindowSurface : public WindowSurface {
                 BoxButtons buttons) override;
   void PlaySound(const std::string& absolutePath) override;
 
-  // The window seeds the shadow with the widgets' start state and keeps it in
+  // The window seeds the control state with the widgets' start state and keeps it in
   // step with what the user changes directly (check boxes).
   void SeedEnabled(int id, bool enabled);
   void SeedMenuChecked(int id, bool checked);
@@ -57,30 +54,16 @@ class QtWindowSurface : public WindowSurface {
 
   // From now on nothing reaches the widgets and questions get their
   // cancelling answer at once: the window is going away.
-  void Shutdown();
-  bool IsShutDown() const { return shutdown_.load(); }
+  void Shutdown() { poster_.Shutdown(); }
+  bool IsShutDown() const { return poster_.IsShutDown(); }
 
   // Runs the widget work queued so far (GUI thread only).
-  void Flush();
+  void Flush() { poster_.Flush(); }
 
  private:
-  void Post(std::function<void()> work);
-  bool OnGuiThread() const;
-
-  QPointer<QObject> context_;
   SurfaceView& view_;
-  std::atomic<bool> shutdown_{false};
-
-  std::mutex queueMutex_;
-  std::deque<std::function<void()>> queue_;
-  bool drainPosted_ = false;
-  bool draining_ = false;  // GUI thread only
-
-  std::mutex shadowMutex_;
-  std::map<int, bool> enabled_;
-  std::map<int, bool> checked_;
-  std::map<int, std::string> texts_;
-  std::map<int, bool> checkBoxes_;
+  ControlState state_;
+  GuiPoster poster_;
 };
 
 }  // namespace tarnwick
