@@ -5,7 +5,7 @@
 namespace tarnwick::cli {
 
 namespace {
-constexpr CliCommand kHelp = {"help", "", 0, 0, "show this text", nullptr};
+constexpr CliCommand kHelp = {"help", "", 0, 0, "show this text", nullptr, false};
 }  // namespace
 
 std::span<const CliCommand> Commands() {

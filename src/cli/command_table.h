@@ -21,6 +21,8 @@ class TerminalSurface;
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+// --chip names a chip the identification in the socket does not match.
+inline constexpr int kExitNotACandidate = 5;
 
 // What a handler works with.
 struct CliContext {
@@ -37,6 +39,9 @@ struct CliCommand {
   const char* help;
   // nullptr for `help`, which needs neither a box nor a session.
   int (*run)(CliContext& context);
+  // Commands that work with the box start as the window does, with the
+  // start-up detection, so the selection follows the chip in the socket.
+  bool usesBox = true;
 };
 
 // Every command, in the order usage lists them.

@@ -30,7 +30,8 @@ int ListChips(CliContext& c) {
 }
 
 constexpr CliCommand kCommands[] = {
-    {"chips", "[TYPE [MAKER]]", 0, 2, "list the catalogue's types, makers or models", ListChips},
+    {"chips", "[TYPE [MAKER]]", 0, 2, "list the catalogue's types, makers or models", ListChips,
+     false},
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "cli/cli_options.h"
+#include "cli/chip_choice.h"
 #include "cli/command_table.h"
 #include "cli/terminal_surface.h"
 #include "core/catalogue/catalogue.h"
@@ -81,17 +82,21 @@ int main(int argc, char** argv) {
   session.Start();
   if (o.noDetect) surface.SetMenuChecked(ids::kAutoDetectSetting, false);
 
-  if (!o.chip.empty()) {
-    std::string type, maker, model;
-    const std::int32_t index = cli::SplitChipName(o.chip, type, maker, model)
-                                   ? session.catalogue().FindRecord(type, maker, model)
-                                   : kNoRecord;
-    if (index < 0) {
-      std::fprintf(stderr, "tarnwick-cli: no chip %s in the catalogue (see: tarnwick-cli chips)\n",
-                   o.chip.c_str());
-      return cli::kExitUsage;
+  if (command->usesBox) {
+    if (o.noDetect) {
+      // Without the identification the catalogue's first record would be
+      // used for whatever sits in the socket.
+      if (o.chip.empty()) {
+        std::fprintf(stderr, "tarnwick-cli: --no-detect needs --chip TYPE/MAKER/MODEL\n");
+        return cli::kExitUsage;
+      }
+    } else {
+      session.RunJobAndWait(Job::DetectQuiet);
     }
-    session.selection().SelectRecord(index);
+  }
+  if (!o.chip.empty()) {
+    const int status = cli::SelectNamedChip(session, o.chip, !o.noDetect && command->usesBox);
+    if (status != cli::kExitOk) return status;
   }
 
   cli::CliContext context{session, surface, o};

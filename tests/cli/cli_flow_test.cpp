@@ -157,5 +157,42 @@ TEST_F(CliFlow, ChipChosenByNameAndUsageMistakes) {
   EXPECT_EQ(r.err.find(texts.itext(73)), std::string::npos);
 }
 
+TEST_F(CliFlow, HelpListsEveryCommandFromTheTable) {
+  const CliRun r = Cli({"help"}, "");
+  EXPECT_EQ(r.status, 0);
+  for (const char* word : {"detect", "chips", "read FILE", "erase", "blank", "program FILE",
+                           "verify FILE", "auto FILE", "help"}) {
+    EXPECT_NE(r.out.find(std::string("  ") + word), std::string::npos) << word;
+  }
+}
+
+TEST_F(CliFlow, NoCatalogueRecordMeansNoWork) {
+  ASSERT_EQ(Cli({"detect"}).status, 0);  // the chip with its pattern
+  const std::string before = Chip();
+  fs::remove(dir.path() / "database.dat");
+  CliRun r = Cli({"erase"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find(texts.itext(82)), std::string::npos) << r.err;
+  EXPECT_TRUE(Chip() == before) << "nothing was erased";
+  r = Cli({"read", dir.file("copy.bin")});
+  EXPECT_NE(r.status, 0);
+  EXPECT_FALSE(fs::exists(dir.file("copy.bin")));
+  EXPECT_NE(Cli({"blank"}).status, 0);
+}
+
+TEST_F(CliFlow, NoDetectNeedsAChipAndAChipMustMatchTheSocket) {
+  ASSERT_EQ(Cli({"detect"}).status, 0);
+  const std::string before = Chip();
+  CliRun r = Cli({"--no-detect", "erase"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--chip"), std::string::npos);
+  r = Cli({"--chip", "25 SPI FLASH/WINBOND/W25Q64FV", "erase"});
+  EXPECT_EQ(r.status, 5) << r.err;
+  EXPECT_NE(r.err.find("--chip '25 SPI FLASH/EON/EN25Q64'"), std::string::npos) << r.err;
+  EXPECT_TRUE(Chip() == before) << "stopped before touching the chip";
+  r = Cli({"--chip", "25 SPI FLASH/EON/EN25Q64", "erase"});
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -60,6 +60,12 @@ bool RefusedByBox(OperationContext& ctx) {
   return true;
 }
 
+bool NoChipSelected(OperationContext& ctx) {
+  if (ctx.selection.HasRecord() && ctx.selection.ChipSize() > 0) return false;
+  ctx.ui.ShowStatus(ctx.I(82), true, true);
+  return true;
+}
+
 bool ImageMissing(OperationContext& ctx) {
   if (ctx.image.loaded()) return false;
   ctx.ui.ShowStatus(ctx.I(57));

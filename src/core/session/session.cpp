@@ -68,7 +68,7 @@ void Session::Impl::OnChipApplied(const AppliedSelection& applied) {
   image.SetChip(selection.ModelText(), applied.chipSize);
   surface.HexViewChanged();
   // Without a selected record no chip operation can be set up.
-  const bool any = applied.record != kNoRecord;
+  const bool any = applied.record != kNoRecord && applied.chipSize > 0;
   for (int id : command_sets::kChipOperations) surface.SetCommandEnabled(id, any);
 }
 

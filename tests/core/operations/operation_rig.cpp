@@ -43,7 +43,7 @@ OperationRig::OperationRig(const std::string& base, WindowSurface& s, UsbApi& u)
       [this](const ChipRecord& record, bool adapter) { BuildParameters(record, adapter, frame); });
   selection.SetAfterApply([this](const AppliedSelection& a) {
     image.SetChip(selection.ModelText(), a.chipSize);
-    for (int id : command_sets::kChipOperations) surface.SetCommandEnabled(id, a.record != kNoRecord);
+    for (int id : command_sets::kChipOperations) surface.SetCommandEnabled(id, a.record != kNoRecord && a.chipSize > 0);
   });
   chip.AddJobs(jobs);
   chip.AddCommands(commands, launcher);

@@ -21,6 +21,7 @@ bool EraseChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   // (the automatic sequence reaches here without the button clearing it).
   st.cancelErase = false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
+  if (NoChipSelected(ctx)) return false;
 
   st.busyErase = true;
   DisableAll(ctx, cs::kEraseButtons);
@@ -89,6 +90,7 @@ bool BlankCheck(OperationContext& ctx, ChipJobState& st) {
   WindowServices& ui = ctx.ui;
   if (RefusedByBox(ctx)) return false;
   if (!AutoIdentify(ctx)) return false;
+  if (NoChipSelected(ctx)) return false;
 
   Send(ctx, protocol::CMD_BLANK_CHECK, 1000);
   ui.ShowStatus(ctx.I(61));

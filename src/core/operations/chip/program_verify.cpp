@@ -108,6 +108,7 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   st.cancelProgram = false;
   if (RefusedByBox(ctx)) return false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
+  if (NoChipSelected(ctx)) return false;
   if (ImageMissing(ctx)) return false;
   const std::uint64_t chipSize = ctx.selection.ChipSize();
   const std::uint64_t fileSize = ctx.image.size();
@@ -203,6 +204,7 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   st.cancelVerify = false;
   if (RefusedByBox(ctx)) return false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
+  if (NoChipSelected(ctx)) return false;
   if (st.busyVerify) return false;
   if (ImageMissing(ctx)) return false;
 

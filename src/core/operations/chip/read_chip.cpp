@@ -32,6 +32,7 @@ bool ReadChip(OperationContext& ctx, ChipJobState& st) {
   WindowServices& ui = ctx.ui;
   if (RefusedByBox(ctx)) return false;
   if (!AutoIdentify(ctx)) return false;
+  if (NoChipSelected(ctx)) return false;
   Drain64(ctx, 10);
   if (!Send(ctx, protocol::CMD_READ, 5000)) {
     // Said out loud: a read that silently does nothing looks like a hang.

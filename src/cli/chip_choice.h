@@ -1,0 +1,18 @@
+// --chip TYPE/MAKER/MODEL: the chip the command works with.
+#pragma once
+
+#include <string>
+
+namespace tarnwick {
+class Session;
+}
+
+namespace tarnwick::cli {
+
+// Selects the named chip. With `detected` the start-up identification has
+// run: when it matched catalogue records, the named chip must be one of
+// them, else the candidates are printed as --chip values and the command
+// stops (kExitNotACandidate). Returns kExitOk or the exit status.
+int SelectNamedChip(Session& session, const std::string& name, bool detected);
+
+}  // namespace tarnwick::cli
