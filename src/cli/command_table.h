@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "cli/cli_options.h"
 
@@ -29,6 +30,8 @@ struct CliContext {
   Session& session;
   TerminalSurface& surface;
   const CliOptions& options;
+  // The program's own files (base directory, virtual box): never a target.
+  std::vector<std::string> ownFiles;
 };
 
 struct CliCommand {

@@ -1,5 +1,7 @@
 // read, erase, blank, program, verify, auto: the chip operations, each one
 // job on the worker, with the file loaded first where the job needs one.
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -7,6 +9,7 @@
 #include "cli/command_table.h"
 #include "cli/terminal_surface.h"
 #include "core/buffers/file_image.h"
+#include "core/catalogue/chip_selection.h"
 #include "core/session/session.h"
 
 namespace tarnwick::cli {
@@ -33,16 +36,58 @@ int LoadThenRun(CliContext& c, Job job) {
   return RunJob(c, job);
 }
 
+// Why `file` cannot take the chip's data, or "" when it can.
+std::string TargetProblem(const CliContext& c, const std::string& file) {
+  std::error_code ec;
+  const fs::path target = fs::weakly_canonical(fs::path(file), ec);
+  if (ec) return "the path cannot be resolved (" + ec.message() + ")";
+  for (const std::string& own : c.ownFiles) {
+    std::error_code e2;
+    if (fs::weakly_canonical(fs::path(own), e2) == target && !e2) return "it is one of the program's own files";
+  }
+  const fs::file_status st = fs::status(target, ec);
+  if (fs::exists(st)) {
+    if (!fs::is_regular_file(st)) return "it is not a regular file";
+    // No write bit at all is a read-only file, for root as well.
+    const fs::perms anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((st.permissions() & anyWrite) == fs::perms::none || access(target.c_str(), W_OK) != 0) {
+      return "it is read-only";
+    }
+  }
+  const fs::path dir = target.parent_path();
+  if (access(dir.empty() ? "." : dir.c_str(), W_OK) != 0) return "its folder is not writable";
+  return {};
+}
+
+// The chip's data goes to FILE.part and is renamed into place only once the
+// part holds the whole chip, so an existing FILE is never left half-written.
 int Read(CliContext& c) {
+  const std::string& file = c.options.args[0];
+  if (const std::string why = TargetProblem(c, file); !why.empty()) {
+    std::fprintf(stderr, "tarnwick-cli: cannot write %s: %s\n", file.c_str(), why.c_str());
+    return kExitFailed;
+  }
   const int status = RunJob(c, Job::Read);
   if (status != kExitOk) return status;
-  const std::string& file = c.options.args[0];
+  const std::string part = file + ".part";
+  std::error_code ec;
+  fs::remove(part, ec);
   buffers::FileImage& image = c.session.image();
   image.SetSaveNameChooser(
-      [&file](const buffers::SaveDialogRequest&) { return std::optional<std::string>(file); });
+      [&part](const buffers::SaveDialogRequest&) { return std::optional<std::string>(part); });
   image.SaveFileAs();
-  if (!fs::exists(file)) {
-    std::fprintf(stderr, "error: could not write %s\n", file.c_str());
+  const std::uintmax_t written = fs::file_size(part, ec);
+  const std::uint64_t chipSize = c.session.selection().ChipSize();
+  if (ec || written != chipSize) {
+    fs::remove(part, ec);
+    std::fprintf(stderr, "error: could not write the whole chip (%llu bytes) to %s\n",
+                 static_cast<unsigned long long>(chipSize), file.c_str());
+    return kExitFailed;
+  }
+  fs::rename(part, file, ec);
+  if (ec) {
+    fs::remove(part, ec);
+    std::fprintf(stderr, "error: could not write %s: %s\n", file.c_str(), ec.message().c_str());
     return kExitFailed;
   }
   return kExitOk;
@@ -52,7 +97,20 @@ int Erase(CliContext& c) { return RunJob(c, Job::Erase); }
 int Blank(CliContext& c) { return RunJob(c, Job::BlankCheck); }
 int Program(CliContext& c) { return LoadThenRun(c, Job::Program); }
 int Verify(CliContext& c) { return LoadThenRun(c, Job::Verify); }
-int Auto(CliContext& c) { return LoadThenRun(c, Job::AutoProgram); }
+// The automatic sequence asks about a file larger than the chip only after
+// it has erased; a script cannot answer then, so the question's condition is
+// checked before the chip is touched.
+int Auto(CliContext& c) {
+  const std::string& file = c.options.args[0];
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(file, ec);
+  if (!ec && size > c.session.selection().ChipSize() && !c.options.yes) {
+    std::fprintf(stderr, "error: %s (answer with --yes)\n",
+                 c.session.texts().itext(58).c_str());
+    return kExitFailed;
+  }
+  return LoadThenRun(c, Job::AutoProgram);
+}
 
 constexpr CliCommand kCommands[] = {
     {"read", "FILE", 1, 1, "read the chip into FILE", Read},

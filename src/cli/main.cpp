@@ -37,13 +37,17 @@ std::string WithSlash(std::string dir) {
 
 // The box the command talks to: the virtual one with --simulate, else USB.
 std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const std::string& baseDir,
-                                std::string& error) {
+                                std::string& error, std::vector<std::string>& ownFiles) {
   if (!o.simulate) return std::make_unique<LibUsbApi>();
   sim::BoxDescription description = sim::DefaultBoxDescription(baseDir);
   if (!o.simulateFile.empty()) {
     std::optional<sim::BoxDescription> loaded = sim::LoadBoxDescription(o.simulateFile, error);
     if (!loaded) return nullptr;
     description = *loaded;
+  }
+  if (!o.simulateFile.empty()) ownFiles.push_back(o.simulateFile);
+  if (description.chip && !description.chip->contentPath.empty()) {
+    ownFiles.push_back(description.chip->contentPath);
   }
   std::unique_ptr<UsbApi> box = sim::VirtualBox::Create(description, error);
   if (!box) error = "virtual box: " + error;
@@ -70,7 +74,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnwick-cli: base directory %s does not exist\n", baseDir.c_str());
     return cli::kExitUsage;
   }
-  std::unique_ptr<UsbApi> usb = MakeBox(o, baseDir, error);
+  std::vector<std::string> ownFiles;
+  for (const char* name : {"database.dat", "ftext.ini", "itext.ini", "hven2.dll", "h_ven0.dll",
+                           "h_ven1.dll", "log.txt"}) {
+    ownFiles.push_back(baseDir + name);
+  }
+  std::unique_ptr<UsbApi> usb = MakeBox(o, baseDir, error, ownFiles);
   if (!usb) {
     std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
     return cli::kExitUsage;
@@ -99,6 +108,6 @@ int main(int argc, char** argv) {
     if (status != cli::kExitOk) return status;
   }
 
-  cli::CliContext context{session, surface, o};
+  cli::CliContext context{session, surface, o, ownFiles};
   return command->run(context);
 }

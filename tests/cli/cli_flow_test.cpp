@@ -194,5 +194,38 @@ TEST_F(CliFlow, NoDetectNeedsAChipAndAChipMustMatchTheSocket) {
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
+TEST_F(CliFlow, ReadRefusesTargetsThatCannotHoldTheChip) {
+  ASSERT_EQ(Cli({"detect"}).status, 0);
+  fs::create_directory(dir.path() / "adir");
+  dir.Write("locked.bin", std::string("keep"));
+  fs::permissions(dir.path() / "locked.bin", fs::perms::owner_read);
+  const std::string catalogueBefore = dir.Read("database.dat");
+  for (const std::string& target : {dir.file("adir"), std::string("/dev/full"),
+                                    dir.file("database.dat"), dir.file("h_ven1.dll"),
+                                    dir.file("en25q64.bin"), dir.file("locked.bin")}) {
+    const CliRun r = Cli({"read", target});
+    EXPECT_NE(r.status, 0) << target;
+    EXPECT_NE(r.err.find("cannot write"), std::string::npos) << target << ": " << r.err;
+  }
+  EXPECT_TRUE(dir.Read("database.dat") == catalogueBefore);
+  EXPECT_EQ(dir.Read("locked.bin"), "keep");
+  // A good target gets the whole chip and no .part is left behind.
+  dir.Write("old.bin", std::string("previous contents"));
+  const CliRun r = Cli({"read", dir.file("old.bin")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(dir.Read("old.bin") == Chip());
+  EXPECT_FALSE(fs::exists(dir.file("old.bin.part")));
+}
+
+TEST_F(CliFlow, AutoAsksAboutATooLargeFileBeforeErasing) {
+  ASSERT_EQ(Cli({"detect"}).status, 0);
+  const std::string before = Chip();
+  const std::string file = RandomFile("big.bin", (8u << 20) + 1);
+  const CliRun r = Cli({"auto", file});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(texts.itext(58)), std::string::npos) << r.err;
+  EXPECT_TRUE(Chip() == before) << "not erased";
+}
+
 }  // namespace
 }  // namespace tarnwick
