@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
     return cli::kExitOk;
   }
   const std::string baseDir = WithSlash(o.baseDir.empty() ? ExecutableDir() : o.baseDir);
-  if (!fs::is_directory(baseDir)) {
+  std::error_code ec;
+  if (!fs::is_directory(baseDir, ec)) {
     std::fprintf(stderr, "tarnwick-cli: base directory %s does not exist\n", baseDir.c_str());
     return cli::kExitUsage;
   }

@@ -227,5 +227,17 @@ TEST_F(CliFlow, AutoAsksAboutATooLargeFileBeforeErasing) {
   EXPECT_TRUE(Chip() == before) << "not erased";
 }
 
+TEST_F(CliFlow, SymlinkLoopsAreReportedNotFatal) {
+  fs::create_symlink(dir.path() / "loop", dir.path() / "loop");
+  std::string cmd = std::string(TARNWICK_PORTABLE_DIR) + "/tarnwick-cli --simulate --base-dir " +
+                    dir.file("loop") + " chips >/dev/null 2>&1";
+  const int raw = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(raw)) << "killed by a signal";
+  EXPECT_EQ(WEXITSTATUS(raw), 2);
+  const CliRun r = Cli({"read", dir.file("loop")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace tarnwick
