@@ -75,6 +75,12 @@ bool ChipStorage::Open(const std::string& path, std::uint64_t size, ContentFill 
   fd_ = -1;
   path_ = path;
   size_ = size;
+  struct stat found {};
+  if (::stat(path.c_str(), &found) == 0 && !S_ISREG(found.st_mode)) {
+    error = "content file " + path +
+            (S_ISDIR(found.st_mode) ? " is a directory" : " is not a regular file");
+    return false;
+  }
   int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
   if (fd >= 0) {
     struct stat st {};

@@ -2,6 +2,7 @@
 // starts a comment. See docs/virtual-box.md.
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -452,6 +453,13 @@ std::optional<BoxDescription> ParseBoxDescription(const std::string& text,
 }
 
 std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::string& error) {
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+    // A FIFO or /dev/zero would be read for ever.
+    error = path + (std::filesystem::is_directory(path, ec) ? ": is a directory"
+                                                             : ": is not a regular file");
+    return std::nullopt;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = path + ": cannot be opened";

@@ -1,5 +1,6 @@
 // tarnwick-cli against the virtual box, as a production line would run it:
 // a real process, real files, the exit status and what it prints.
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -237,6 +238,26 @@ TEST_F(CliFlow, SymlinkLoopsAreReportedNotFatal) {
   const CliRun r = Cli({"read", dir.file("loop")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
+}
+
+TEST_F(CliFlow, FifosInPlaceOfFilesAreRefusedNotWaitedOn) {
+  ASSERT_EQ(mkfifo(dir.file("pipe.bin").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo(dir.file("pipe.box").c_str(), 0644), 0);
+  // `timeout` turns a hang into a failure instead of a stuck test run.
+  auto run = [&](const std::string& args) {
+    const std::string cmd = "timeout 30 " + std::string(TARNWICK_PORTABLE_DIR) +
+                            "/tarnwick-cli --base-dir " + dir.base() + " " + args +
+                            " >/dev/null 2>" + dir.file("err.txt") + " </dev/null";
+    const int raw = std::system(cmd.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  EXPECT_EQ(run("--simulate=" + dir.file("pipe.box") + " detect"), 2);
+  EXPECT_NE(dir.Read("err.txt").find("not a regular file"), std::string::npos) << dir.Read("err.txt");
+  EXPECT_EQ(run("--simulate=/dev/zero detect"), 2);
+  EXPECT_EQ(run("--simulate --yes program " + dir.file("pipe.bin")), 1);
+  fs::remove(dir.path() / "ftext.ini");
+  ASSERT_EQ(mkfifo(dir.file("ftext.ini").c_str(), 0644), 0);
+  EXPECT_NE(run("--simulate detect"), 124) << "a FIFO text table does not hang the start";
 }
 
 }  // namespace

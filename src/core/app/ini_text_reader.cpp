@@ -103,12 +103,18 @@ ParsedLine ParseIniLine(std::string_view raw) {
 bool IniTextReader::Load(const std::string& path, const ErrorSink& onReadError) {
   buffer_.clear();
   position_ = 0;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a FIFO in the table's place cannot hang the start.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
 
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
     ReportReadError(onReadError, errno);
+    ::close(fd);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ReportReadError(onReadError, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     ::close(fd);
     return false;
   }

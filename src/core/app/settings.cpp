@@ -24,11 +24,24 @@ constexpr SettingSlot kSlots[] = {
     {ids::kBatchProgramSetting, 3}, {ids::kBatchVerifySetting, 4},
 };
 
+// Read-write, created when missing; anything but a plain file (a FIFO would
+// block the first read) counts as a file that cannot be opened.
+int OpenRegular(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (fd < 0) return fd;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 // Opened read-write, created when missing, existing content kept.
 class SettingsFile {
  public:
   explicit SettingsFile(const std::string& path)
-      : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {}
+      : fd_(OpenRegular(path)) {}
   ~SettingsFile() {
     if (fd_ >= 0) ::close(fd_);
   }

@@ -40,6 +40,9 @@ bool PosixFile::Open(const std::string& path, Mode mode) {
       flags |= O_WRONLY | O_CREAT | O_TRUNC;
       break;
   }
+  // Non-blocking open: a FIFO without a writer would otherwise hang here
+  // before the check below could refuse it. Regular files ignore the flag.
+  flags |= O_NONBLOCK;
   do {
     fd_ = ::open(path.c_str(), flags, 0644);
   } while (fd_ < 0 && errno == EINTR);
