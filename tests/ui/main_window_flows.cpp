@@ -10,7 +10,8 @@
 #include <thread>
 
 #include "core/app/text_table.h"
-#include "core/session/session_impl.h"
+#include "core/device/worker.h"
+#include "core/session/session.h"
 #include "main_window_fixture.h"
 #include "resources/ids.h"
 #include "ui/app/main_menu.h"

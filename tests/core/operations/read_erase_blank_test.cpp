@@ -138,7 +138,7 @@ TEST_F(ReadEraseBlankTest, EraseButtonStopsTheEraseAndReinitialisesTheBox) {
   tap->ClearRecords();
   Press(ids::kEraseButton);
   EXPECT_TRUE(greyed.load());
-  EXPECT_EQ(jobDuringClick.load(), 5) << "a second erase request starts nothing";
+  EXPECT_EQ(jobDuringClick.load(), JobByte(Job::Erase)) << "a second erase request starts nothing";
   EXPECT_EQ(surface.LastStatus(), I(60));
   const auto after = CommandsAfter(CMD_ERASE);
   ASSERT_GE(after.size(), 4u);
