@@ -319,7 +319,7 @@ TEST_F(ProgramVerifyTest, ProgramButtonStopsARunningProgram) {
   tap->ClearRecords();
   Press(ids::kProgramButton);
   EXPECT_TRUE(greyed.load());
-  EXPECT_EQ(jobDuringClick.load(), 1) << "the click started nothing";
+  EXPECT_EQ(jobDuringClick.load(), JobByte(Job::Program)) << "the click started nothing";
   EXPECT_EQ(surface.LastStatus().rfind(I(50) + " 4096 byte(s),0:0", 0), 0u) << surface.LastStatus();
   EXPECT_EQ(CountOf(tap->Commands(), CMD_PROGRAM_END), 0);
   EXPECT_EQ(tap->Taken(), 4096u);
