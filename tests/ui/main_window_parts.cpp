@@ -7,9 +7,9 @@
 
 #include "resources/ids.h"
 #include "ui/app/app_options.h"
-#include "ui/app/dialog_layout.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/app/key_routing.h"
+#include "ui/app/main_window_layout.h"
 #include "ui/app/single_instance.h"
 #include "ui/app/skin.h"
 #include "ui/app/text_progress_bar.h"
@@ -157,10 +157,9 @@ void MainWindowPartsTest::instanceLockHeldUntilReleased() {
   // F10 hands the keyboard to the menu bar; a held modifier takes an F-key
   // away from the operations, and Alt+F4 closes.
   QVERIFY(RouteKey(Qt::Key_F10, Qt::NoModifier).kind == KeyRoute::Kind::MenuBar);
-  for (Qt::KeyboardModifiers m : {Qt::KeyboardModifiers(Qt::AltModifier),
-                                  Qt::KeyboardModifiers(Qt::ControlModifier),
-                                  Qt::KeyboardModifiers(Qt::ShiftModifier),
-                                  Qt::KeyboardModifiers(Qt::MetaModifier)}) {
+  for (Qt::KeyboardModifiers m :
+       {Qt::KeyboardModifiers(Qt::AltModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+        Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::MetaModifier)}) {
     for (int key = Qt::Key_F2; key <= Qt::Key_F9; ++key) {
       const KeyRoute r = RouteKey(key, m);
       QVERIFY(r.kind != KeyRoute::Kind::Command);

@@ -50,26 +50,9 @@ namespace tarnwick {
 
 namespace {
 
-constexpr const char* kTemplateTitle = "Tarnwick V2.3";
 const QColor kPaneTextColour(0, 83, 242);
 const QColor kBarGreen(0, 255, 0);
 constexpr const char* kErrorStatusStyle = "QLabel { color: white; background-color: red; }";
-
-// Captions applied from the form texts at start-up.
-struct Caption {
-  int id;
-  int ftext;
-};
-constexpr Caption kCaptions[] = {
-    {ids::kTypeLabel, 43},         {ids::kMakerLabel, 44},       {ids::kModelLabel, 45},
-    {ids::kCapacityLabel, 46},     {ids::kFileNameLabel, 50},    {ids::kFileChecksumLabel, 51},
-    {ids::kChipChecksumLabel, 52}, {ids::kChipGroup, 42},        {ids::kOperationGroup, 47},
-    {ids::kDataGroup, 48},         {ids::kNoticeGroup, 49},      {ids::kAutoProgramButton, 53},
-    {ids::kEraseButton, 54},       {ids::kProgramButton, 55},    {ids::kVerifyButton, 56},
-    {ids::kReadButton, 57},        {ids::kBlankCheckButton, 58}, {ids::kDetectButton, 59},
-    {ids::kBatchButton, 60},       {ids::kBrowseButton, 73},     {ids::kEditModeCheck, 5},
-    {ids::kQeConfigButton, 136},
-};
 
 // How often a closing window looks whether the worker has left.
 constexpr int kWorkerPollMs = 10;
@@ -96,27 +79,15 @@ const QSize kWebIconSize(175, 170);
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// The rectangles come from a Windows dialog font; a wider desktop font would
-// cut the last digits of a checksum. Shrink the label's font until it fits.
-void FitLabelFont(QLabel* label) {
-  QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
-  const int width = label->width() - 2;
-  for (int i = 0; i < 6 && QFontMetrics(font).horizontalAdvance(label->text()) > width; ++i) {
-    if (font.pixelSize() > 0) {
-      font.setPixelSize(font.pixelSize() - 1);
-    } else {
-      font.setPointSizeF(font.pointSizeF() - 0.5);
-    }
-  }
-  label->setFont(font);
-}
-
 }  // namespace
 
 ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
-    : QMainWindow(parent), options_(std::move(options)), usb_(usb), units_(QApplication::font()) {
+    : QMainWindow(parent),
+      options_(std::move(options)),
+      usb_(usb),
+      units_(QApplication::font()),
+      builder_(units_) {
   setObjectName(QStringLiteral("ProgrammerDlg"));
-  setWindowTitle(QString::fromUtf8(kTemplateTitle));
   setWindowIcon(AppIcon());
   setAcceptDrops(true);
   menu_ = std::make_unique<MainMenu>(menuBar());
@@ -147,150 +118,55 @@ ProgrammerDlg::~ProgrammerDlg() {
 
 void ProgrammerDlg::Start() { session_->Start(); }
 
-QWidget* ProgrammerDlg::Control(int id) const {
-  const auto it = controls_.find(id);
-  return it == controls_.end() ? nullptr : it->second;
-}
+QWidget* ProgrammerDlg::Control(int id) const { return builder_.Control(id); }
 
 void ProgrammerDlg::BuildControls() {
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("client"));
-  client->setFixedSize(units_.X(kDialogWidthDu), units_.Y(kDialogHeightDu));
   setCentralWidget(client);
-  for (const ControlSpec& spec : MainWindowControls()) {
-    QWidget* w = MakeControl(spec, client);
-    w->setObjectName(spec.id < 0 ? QStringLiteral("etchedLine")
-                                 : QStringLiteral("ctl%1").arg(spec.id));
-    if (spec.id >= 0) controls_[spec.id] = w;
-  }
-  // Start states the template gives.
-  Control(ids::kQeCheck)->hide();
-  Control(ids::kQeConfigButton)->hide();
-  Control(ids::kHexInput)->hide();
-  progress_->hide();
+  builder_.Build(MainWindowTemplate(), client);
+  SetUpOwnControls();
   setFixedSize(sizeHint());
 }
 
-QWidget* ProgrammerDlg::MakeControl(const ControlSpec& spec, QWidget* parent) {
-  const QString caption = QString::fromUtf8(spec.templateCaption);
-  const QRect r = units_.ToPixels(spec.dialogUnits);
-  QWidget* w = nullptr;
-  switch (spec.kind) {
-    case ControlKind::EtchedLine: {
-      auto* line = new QFrame(parent);
-      line->setFrameShape(QFrame::HLine);
-      line->setFrameShadow(QFrame::Sunken);
-      line->setGeometry(r.x(), r.y(), r.width(), std::max(2, r.height()));
-      return line;
-    }
-    case ControlKind::GroupBox:
-      w = new QGroupBox(caption, parent);
-      break;
-    case ControlKind::Label:
-    case ControlKind::LabelCentred:
-    case ControlKind::LabelRight:
-    case ControlKind::StatusLine: {
-      auto* label = new QLabel(caption, parent);
-      label->setTextFormat(Qt::PlainText);
-      Qt::Alignment a = Qt::AlignLeft | Qt::AlignTop;
-      if (spec.kind == ControlKind::LabelCentred) a = Qt::AlignHCenter | Qt::AlignTop;
-      if (spec.kind == ControlKind::LabelRight) a = Qt::AlignRight | Qt::AlignTop;
-      if (spec.kind == ControlKind::StatusLine) {
-        a = Qt::AlignLeft | Qt::AlignVCenter;
-        status_ = label;
-      }
-      label->setAlignment(a);
-      w = label;
-      break;
-    }
-    case ControlKind::ComboBox: {
-      auto* combo = new QComboBox(parent);
-      combo->setInsertPolicy(QComboBox::NoInsert);
-      const int itemHeight = combo->fontMetrics().height() + 4;
-      combo->setMaxVisibleItems(std::max(1, units_.Y(spec.listHeight) / itemHeight - 1));
-      // The field keeps the font's natural height; the template's height is
-      // the dropped-down list's.
-      combo->setGeometry(r.x(), r.y(), r.width(), combo->sizeHint().height());
-      return combo;
-    }
-    case ControlKind::PushButton:
-    case ControlKind::DefaultButton: {
-      auto* button = new QPushButton(caption, parent);
-      button->setAutoDefault(false);
-      button->setDefault(spec.kind == ControlKind::DefaultButton);
-      w = button;
-      break;
-    }
-    case ControlKind::CheckBox:
-      w = new QCheckBox(caption, parent);
-      break;
-    case ControlKind::ProgressBar: {
-      progress_ = new TextProgressBar(parent);
-      progress_->SetRange(0, 100);
-      progress_->SetStep(100);
-      progress_->SetPos(0);
-      progress_->SetTextFont(QStringLiteral("宋体"), 14, Qt::black, false, false, false, false);
-      progress_->SetBarColour(kBarGreen);
-      w = progress_;
-      break;
-    }
-    case ControlKind::Grid: {
-      // The hex view's shape: a header row, an address column, sixteen byte
-      // columns and a trailing ASCII column.
-      auto* grid = new CGridCtrl(kHexGridRows, kHexGridColumns, 1, 1, parent);
-      grid->SetTrailingFixedColumnCount(1);
-      for (int row = 0; row < kHexGridRows; ++row) grid->SetRowHeight(row, kHexRowHeight);
-      for (int col = 0; col < kHexGridColumns; ++col) grid->SetColumnWidth(col, kHexByteWidth);
-      grid->SetColumnWidth(0, kHexAddressWidth);
-      grid->SetColumnWidth(kHexGridColumns - 1, kHexAsciiWidth);
-      w = grid;
-      break;
-    }
-    case ControlKind::VScrollBar:
-      w = new QScrollBar(Qt::Vertical, parent);
-      break;
-    case ControlKind::LogPane: {
-      pane_ = new QPlainTextEdit(parent);
-      pane_->setReadOnly(true);
-      pane_->setAcceptDrops(false);
-      pane_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      QPalette p = pane_->palette();
-      p.setColor(QPalette::Text, kPaneTextColour);
-      pane_->setPalette(p);
-      w = pane_;
-      break;
-    }
-    case ControlKind::FileNameEdit: {
-      auto* edit = new QLineEdit(parent);
-      edit->setReadOnly(true);
-      edit->setAcceptDrops(false);  // a dropped file goes to the window
-      w = edit;
-      break;
-    }
-    case ControlKind::HiddenEdit: {
-      auto* edit = new QLineEdit(parent);
-      edit->setAlignment(Qt::AlignCenter);
-      edit->setFrame(false);
-      w = edit;
-      break;
-    }
-    case ControlKind::IconButton: {
-      auto* button = new QPushButton(parent);
-      button->setAutoDefault(false);
-      button->setFlat(true);
-      button->setIconSize(r.size() - QSize(6, 6));
-      if (spec.id == ids::kWebPicture) {
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setIcon(IconForResource(ids::kWebIcon));
-        button->setIconSize(kWebIconSize.scaled(r.size() - QSize(6, 6), Qt::KeepAspectRatio));
-      }
-      if (spec.id == ids::kAdapterPicture) button->setIcon(IconForResource(ids::kAdapterIcon));
-      w = button;
-      break;
-    }
-  }
-  w->setGeometry(r);
-  return w;
+void ProgrammerDlg::SetUpOwnControls() {
+  status_ = builder_.Get<QLabel>(ids::kStatusLine);
+
+  progress_ = builder_.Get<TextProgressBar>(ids::kProgressBar);
+  progress_->SetRange(0, 100);
+  progress_->SetStep(100);
+  progress_->SetPos(0);
+  progress_->SetTextFont(QStringLiteral("宋体"), 14, Qt::black, false, false, false, false);
+  progress_->SetBarColour(kBarGreen);
+  progress_->hide();
+
+  pane_ = builder_.Get<QPlainTextEdit>(ids::kLogPane);
+  QPalette p = pane_->palette();
+  p.setColor(QPalette::Text, kPaneTextColour);
+  pane_->setPalette(p);
+
+  // The hex view's shape: a header row, an address column, sixteen byte
+  // columns and a trailing ASCII column.
+  auto* grid = builder_.Get<CGridCtrl>(ids::kHexGrid);
+  grid->SetRowCount(kHexGridRows);
+  grid->SetColumnCount(kHexGridColumns);
+  grid->SetFixedRowCount(1);
+  grid->SetFixedColumnCount(1);
+  grid->SetTrailingFixedColumnCount(1);
+  for (int row = 0; row < kHexGridRows; ++row) grid->SetRowHeight(row, kHexRowHeight);
+  for (int col = 0; col < kHexGridColumns; ++col) grid->SetColumnWidth(col, kHexByteWidth);
+  grid->SetColumnWidth(0, kHexAddressWidth);
+  grid->SetColumnWidth(kHexGridColumns - 1, kHexAsciiWidth);
+
+  auto* web = builder_.Get<QPushButton>(ids::kWebPicture);
+  web->setFocusPolicy(Qt::NoFocus);
+  web->setIcon(IconForResource(ids::kWebIcon));
+  web->setIconSize(kWebIconSize.scaled(web->size() - QSize(6, 6), Qt::KeepAspectRatio));
+  builder_.Get<QPushButton>(ids::kAdapterPicture)->setIcon(IconForResource(ids::kAdapterIcon));
+
+  // Shown only for chips with a QE method.
+  Control(ids::kQeCheck)->hide();
+  Control(ids::kQeConfigButton)->hide();
 }
 
 void ProgrammerDlg::ConnectControls() {
@@ -324,7 +200,7 @@ void ProgrammerDlg::ConnectControls() {
 
 void ProgrammerDlg::ApplyTexts() {
   const TextTable& t = session_->texts();
-  for (const Caption& c : kCaptions) ViewControlText(c.id, Q(t.ftext(c.ftext)));
+  builder_.ApplyTexts(t);
   ViewControlText(ids::kFileNameBox, Q(t.itext(kFileNameHintItext)));
   menu_->ApplyTexts(t);
   menuBar()->update();
@@ -333,7 +209,7 @@ void ProgrammerDlg::ApplyTexts() {
 
 void ProgrammerDlg::SeedSurface() {
   if (!surface_) return;
-  for (const auto& [id, w] : controls_) {
+  for (const auto& [id, w] : builder_.controls()) {
     surface_->SeedEnabled(id, w->isEnabled());
     if (auto* b = qobject_cast<QAbstractButton*>(w)) {
       surface_->SeedText(id, b->text().toStdString());
@@ -348,7 +224,7 @@ void ProgrammerDlg::SeedSurface() {
   }
   for (const auto& [id, a] : menu_->actions()) {
     // A command that is also a button counts as enabled while either is.
-    if (!controls_.contains(id)) surface_->SeedEnabled(id, a->isEnabled());
+    if (!builder_.controls().contains(id)) surface_->SeedEnabled(id, a->isEnabled());
     surface_->SeedMenuChecked(id, a->isChecked());
   }
   surface_->SeedText(ids::kWindowTitle, windowTitle().toStdString());
@@ -591,19 +467,7 @@ void ProgrammerDlg::ViewControlText(int id, const QString& text) {
     setWindowTitle(text);
     return;
   }
-  QWidget* w = Control(id);
-  if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-    b->setText(text);
-  } else if (auto* l = qobject_cast<QLabel*>(w)) {
-    l->setText(text);
-    FitLabelFont(l);
-  } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-    const QSignalBlocker block(e);
-    e->setText(text);
-    e->setCursorPosition(0);
-  } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-    g->setTitle(text);
-  }
+  SetControlCaption(Control(id), text);
 }
 
 void ProgrammerDlg::ViewControlVisible(int id, bool visible) {

@@ -14,7 +14,8 @@
 #include "core/app/command_router.h"
 #include "core/session/session.h"
 #include "protocol/usb_api.h"
-#include "ui/app/dialog_layout.h"
+#include "ui/app/dialog_builder.h"
+#include "ui/app/main_window_layout.h"
 #include "ui/app/surface_view.h"
 
 class QComboBox;
@@ -77,7 +78,9 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
 
  private:
   void BuildControls();
-  QWidget* MakeControl(const ControlSpec& spec, QWidget* parent);
+  // What the table alone does not give: the hex grid's shape, the progress
+  // bar's look, the pane colour, the pictures and the template's hidden ones.
+  void SetUpOwnControls();
   void RegisterWindowCommands();
   void CloseOnceWorkerLeft();
   void GreyUnhandledCommands();
@@ -115,7 +118,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   Options options_;
   UsbApi& usb_;
   DialogUnits units_;
-  std::map<int, QWidget*> controls_;
+  DialogBuilder builder_;
   CommandRouter windowCommands_;  // what the window handles itself: dialogs, exit
   std::set<int> unhandled_;
   QLabel* status_ = nullptr;

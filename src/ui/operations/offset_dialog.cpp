@@ -1,12 +1,11 @@
 #include "ui/operations/offset_dialog.h"
 
-#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <array>
 
 #include "core/app/text_table.h"
 #include "core/app/window_services.h"
@@ -15,55 +14,61 @@
 namespace tarnwick {
 
 namespace {
+
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+enum : int {
+  kOk = 1,
+  kCancel = 2,
+  kAddressEdit = 1094,
+  kFileEdit = 1095,
+  kBrowse = 1096,
+  kStateText = 1097,
+  kAddressLabel = 1153,
+  kNote = 1154,
+  kFileLabel = 1155,
+};
+
+using K = ControlKind;
+
+constexpr std::array kControls = {
+    ControlSpec{kAddressLabel, K::Label, QRect(7, 10, 82, 8), 70, "起始地址(十进制):", 0},
+    ControlSpec{kAddressEdit, K::Edit, QRect(92, 8, 80, 12), kNoText, "0", 0},
+    ControlSpec{kNote, K::Label, QRect(7, 25, 246, 8), 71, "(此地址将会作为0起始烧录地址烧入芯片)",
+                0},
+    ControlSpec{kFileLabel, K::Label, QRect(7, 42, 24, 8), 72, "文件:", 0},
+    ControlSpec{kFileEdit, K::Edit, QRect(33, 40, 198, 12), kNoText, "", 0},
+    ControlSpec{kBrowse, K::PushButton, QRect(234, 39, 19, 14), kNoText, "...", 0},
+    ControlSpec{kStateText, K::Label, QRect(7, 60, 246, 8), kNoText, "", 0},
+    ControlSpec{kOk, K::DefaultButton, QRect(146, 74, 50, 14), 77, "确定", 0},
+    ControlSpec{kCancel, K::PushButton, QRect(203, 74, 50, 14), 76, "取消", 0},
+};
+
+constexpr DialogTemplate kTemplate{QSize(260, 95), 69, "时光平移(指定文件地址烧录)", kControls};
+
 }  // namespace
 
-OffsetDialog::OffsetDialog(buffers::FileImage& image, WindowServices& services, const TextTable& texts,
-                           const std::string& initialPath, QWidget* parent)
-    : QDialog(parent), image_(image), services_(services) {
+OffsetDialog::OffsetDialog(buffers::FileImage& image, WindowServices& services,
+                           const TextTable& texts, const std::string& initialPath, QWidget* parent)
+    : QDialog(parent), image_(image), services_(services), builder_(DialogUnits(font())) {
   setObjectName("offsetDialog");
-  setWindowTitle(Q(texts.ftext(69)));
-  auto* grid = new QGridLayout(this);
+  builder_.Build(kTemplate, this);
+  builder_.ApplyTexts(texts);
 
-  auto* addressLabel = new QLabel(Q(texts.ftext(70)), this);
-  addressLabel->setObjectName("ctl1153");
-  address_ = new QLineEdit(QStringLiteral("0"), this);
-  address_->setObjectName("ctl1094");
+  address_ = builder_.Get<QLineEdit>(kAddressEdit);
   // A decimal count of bytes, as the label says.
-  address_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]{0,19}"), address_));
-  auto* note = new QLabel(Q(texts.ftext(71)), this);
-  note->setObjectName("ctl1154");
+  address_->setValidator(
+      new QRegularExpressionValidator(QRegularExpression("[0-9]{0,19}"), address_));
+  file_ = builder_.Get<QLineEdit>(kFileEdit);
+  file_->setText(Q(initialPath));
+  state_ = builder_.Get<QLabel>(kStateText);
 
-  auto* fileLabel = new QLabel(Q(texts.ftext(72)), this);
-  fileLabel->setObjectName("ctl1155");
-  file_ = new QLineEdit(Q(initialPath), this);
-  file_->setObjectName("ctl1095");
-  auto* browse = new QPushButton(QStringLiteral("..."), this);
-  browse->setObjectName("ctl1096");
-  state_ = new QLabel(this);
-  state_->setObjectName("ctl1097");
-
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(Q(texts.ftext(77)), QDialogButtonBox::AcceptRole);
-  ok->setObjectName("ctl1");
-  QPushButton* cancel = buttons->addButton(Q(texts.ftext(76)), QDialogButtonBox::RejectRole);
-  cancel->setObjectName("ctl2");
-
-  grid->addWidget(addressLabel, 0, 0);
-  grid->addWidget(address_, 0, 1, 1, 2);
-  grid->addWidget(note, 1, 0, 1, 3);
-  grid->addWidget(fileLabel, 2, 0);
-  grid->addWidget(file_, 2, 1);
-  grid->addWidget(browse, 2, 2);
-  grid->addWidget(state_, 3, 0, 1, 3);
-  grid->addWidget(buttons, 4, 0, 1, 3);
-
-  connect(browse, &QPushButton::clicked, this, &OffsetDialog::Browse);
+  connect(builder_.Get<QPushButton>(kBrowse), &QPushButton::clicked, this, &OffsetDialog::Browse);
   connect(file_, &QLineEdit::textChanged, this, &OffsetDialog::ApplyCapRule);
-  connect(ok, &QPushButton::clicked, this, [this] {
+  connect(builder_.Get<QPushButton>(kOk), &QPushButton::clicked, this, [this] {
     if (OffsetLoadClicked()) accept();
   });
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(builder_.Get<QPushButton>(kCancel), &QPushButton::clicked, this, &QDialog::reject);
   ApplyCapRule();
 }
 

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <string>
 
+#include "ui/app/dialog_builder.h"
+
 class QLabel;
 class QLineEdit;
 
@@ -36,6 +38,7 @@ class OffsetDialog : public QDialog {
 
   buffers::FileImage& image_;
   WindowServices& services_;
+  DialogBuilder builder_;
   QLineEdit* address_;
   QLineEdit* file_;
   QLabel* state_;

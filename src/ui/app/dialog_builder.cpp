@@ -1,0 +1,191 @@
+#include "ui/app/dialog_builder.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "core/app/text_table.h"
+#include "ui/app/text_progress_bar.h"
+#include "ui/grid/grid_ctrl.h"
+
+namespace tarnwick {
+
+namespace {
+
+// Shrinks the label's font until its text fits its width.
+void FitLabelFont(QLabel* label) {
+  QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
+  const int width = label->width() - 2;
+  for (int i = 0; i < 6 && QFontMetrics(font).horizontalAdvance(label->text()) > width; ++i) {
+    if (font.pixelSize() > 0) {
+      font.setPixelSize(font.pixelSize() - 1);
+    } else {
+      font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+  }
+  label->setFont(font);
+}
+
+QLabel* MakeLabel(ControlKind kind, const QString& caption, QWidget* parent) {
+  auto* label = new QLabel(caption, parent);
+  label->setTextFormat(Qt::PlainText);
+  Qt::Alignment a = Qt::AlignLeft | Qt::AlignTop;
+  if (kind == ControlKind::LabelCentred) a = Qt::AlignHCenter | Qt::AlignTop;
+  if (kind == ControlKind::LabelRight) a = Qt::AlignRight | Qt::AlignTop;
+  if (kind == ControlKind::StatusLine) a = Qt::AlignLeft | Qt::AlignVCenter;
+  label->setAlignment(a);
+  return label;
+}
+
+QLineEdit* MakeEdit(ControlKind kind, const QString& caption, QWidget* parent) {
+  auto* edit = new QLineEdit(caption, parent);
+  if (kind == ControlKind::ReadOnlyEdit) {
+    edit->setReadOnly(true);
+    edit->setAcceptDrops(false);  // a dropped file goes to the window
+  }
+  if (kind == ControlKind::HiddenEdit) {
+    edit->setAlignment(Qt::AlignCenter);
+    edit->setFrame(false);
+    edit->hide();
+  }
+  return edit;
+}
+
+}  // namespace
+
+void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* client) {
+  template_ = dialog;
+  client_ = client;
+  client->setFixedSize(units_.X(dialog.sizeDu.width()), units_.Y(dialog.sizeDu.height()));
+  if (dialog.templateTitle != nullptr) {
+    client->window()->setWindowTitle(QString::fromUtf8(dialog.templateTitle));
+  }
+  for (const ControlSpec& spec : dialog.controls) {
+    QWidget* w = Make(spec, client);
+    if (spec.id >= 0) {
+      w->setObjectName(QStringLiteral("ctl%1").arg(spec.id));
+      controls_[spec.id] = w;
+    } else if (spec.kind == ControlKind::EtchedLine) {
+      w->setObjectName(QStringLiteral("etchedLine"));
+    }
+  }
+}
+
+void DialogBuilder::ApplyTexts(const TextTable& texts) {
+  if (client_ == nullptr) return;
+  if (template_.titleFtext != kNoText) {
+    client_->window()->setWindowTitle(QString::fromStdString(texts.ftext(template_.titleFtext)));
+  }
+  for (const ControlSpec& spec : template_.controls) {
+    if (spec.id < 0 || spec.ftext == kNoText) continue;
+    SetControlCaption(Control(spec.id), QString::fromStdString(texts.ftext(spec.ftext)));
+  }
+}
+
+QWidget* DialogBuilder::Control(int id) const {
+  const auto it = controls_.find(id);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+QWidget* DialogBuilder::Make(const ControlSpec& spec, QWidget* parent) const {
+  const QString caption = QString::fromUtf8(spec.templateCaption);
+  const QRect r = units_.ToPixels(spec.dialogUnits);
+  QWidget* w = nullptr;
+  switch (spec.kind) {
+    case ControlKind::EtchedLine: {
+      auto* line = new QFrame(parent);
+      line->setFrameShape(QFrame::HLine);
+      line->setFrameShadow(QFrame::Sunken);
+      line->setGeometry(r.x(), r.y(), r.width(), std::max(2, r.height()));
+      return line;
+    }
+    case ControlKind::GroupBox:
+      w = new QGroupBox(caption, parent);
+      break;
+    case ControlKind::Label:
+    case ControlKind::LabelCentred:
+    case ControlKind::LabelRight:
+    case ControlKind::StatusLine:
+      w = MakeLabel(spec.kind, caption, parent);
+      break;
+    case ControlKind::ComboBox: {
+      auto* combo = new QComboBox(parent);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      const int itemHeight = combo->fontMetrics().height() + 4;
+      combo->setMaxVisibleItems(std::max(1, units_.Y(spec.listHeight) / itemHeight - 1));
+      // The field keeps the font's natural height; the template's height is
+      // the dropped-down list's.
+      combo->setGeometry(r.x(), r.y(), r.width(), combo->sizeHint().height());
+      return combo;
+    }
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton: {
+      auto* button = new QPushButton(caption, parent);
+      // Enter presses the default button only, never the one with the focus.
+      button->setAutoDefault(false);
+      button->setDefault(spec.kind == ControlKind::DefaultButton);
+      w = button;
+      break;
+    }
+    case ControlKind::CheckBox:
+      w = new QCheckBox(caption, parent);
+      break;
+    case ControlKind::ProgressBar:
+      w = new TextProgressBar(parent);
+      break;
+    case ControlKind::Grid:
+      w = new CGridCtrl(0, 0, 0, 0, parent);
+      break;
+    case ControlKind::VScrollBar:
+      w = new QScrollBar(Qt::Vertical, parent);
+      break;
+    case ControlKind::TextPane: {
+      auto* pane = new QPlainTextEdit(parent);
+      pane->setReadOnly(true);
+      pane->setAcceptDrops(false);
+      pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      w = pane;
+      break;
+    }
+    case ControlKind::Edit:
+    case ControlKind::ReadOnlyEdit:
+    case ControlKind::HiddenEdit:
+      w = MakeEdit(spec.kind, caption, parent);
+      break;
+    case ControlKind::IconButton: {
+      auto* button = new QPushButton(parent);
+      button->setAutoDefault(false);
+      button->setFlat(true);
+      button->setIconSize(r.size() - QSize(6, 6));
+      w = button;
+      break;
+    }
+  }
+  w->setGeometry(r);
+  return w;
+}
+
+void SetControlCaption(QWidget* control, const QString& text) {
+  if (auto* b = qobject_cast<QAbstractButton*>(control)) {
+    b->setText(text);
+  } else if (auto* l = qobject_cast<QLabel*>(control)) {
+    l->setText(text);
+    FitLabelFont(l);
+  } else if (auto* e = qobject_cast<QLineEdit*>(control)) {
+    const QSignalBlocker block(e);
+    e->setText(text);
+    e->setCursorPosition(0);
+  } else if (auto* g = qobject_cast<QGroupBox*>(control)) {
+    g->setTitle(text);
+  }
+}
+
+}  // namespace tarnwick

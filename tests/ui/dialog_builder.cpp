@@ -1,0 +1,127 @@
+// Dialogs built from control tables: rectangles in dialog units become
+// pixels, controls are found by "ctl<id>", captions come from the form
+// texts or stay the template's.
+#include "ui/app/dialog_builder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <array>
+
+#include "core/app/text_table.h"
+
+using namespace tarnwick;
+
+namespace {
+
+using K = ControlKind;
+
+constexpr std::array kTable = {
+    ControlSpec{-1, K::EtchedLine, QRect(0, 0, 100, 1), kNoText, "", 0},
+    ControlSpec{10, K::GroupBox, QRect(5, 2, 105, 72), 42, "组", 0},
+    ControlSpec{11, K::Label, QRect(7, 10, 82, 8), 70, "起始", 0},
+    ControlSpec{12, K::Edit, QRect(92, 8, 80, 12), kNoText, "0", 0},
+    ControlSpec{13, K::ComboBox, QRect(32, 13, 75, 12), kNoText, "", 75},
+    ControlSpec{14, K::DefaultButton, QRect(146, 74, 50, 14), 77, "确定", 0},
+    ControlSpec{15, K::PushButton, QRect(9, 89, 95, 31), kNoText, "...", 0},
+    ControlSpec{16, K::ReadOnlyEdit, QRect(7, 40, 100, 12), kNoText, "", 0},
+    ControlSpec{17, K::HiddenEdit, QRect(7, 60, 7, 12), kNoText, "", 0},
+    ControlSpec{-1, K::Label, QRect(120, 2, 40, 8), kNoText, "static", 0},
+    ControlSpec{18, K::LabelRight, QRect(225, 13, 20, 8), 51, "文件校验和:", 0},
+    ControlSpec{19, K::Edit, QRect(120, 40, 100, 12), 72, "", 0},
+    ControlSpec{20, K::CheckBox, QRect(120, 60, 50, 10), 5, "编辑模式", 0},
+};
+constexpr DialogTemplate kDialog{QSize(260, 95), 69, "模板", kTable};
+
+TextTable ShippedTexts() {
+  TextTable t;
+  t.LoadFtext(TARNWICK_SOURCE_DIR "/resources/lang/en/ftext.ini");
+  return t;
+}
+
+}  // namespace
+
+class DialogBuilderTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void controlsSitAtTheirRectanglesByName();
+  void captionsComeFromTheTextsOrTheTemplate();
+};
+
+void DialogBuilderTest::controlsSitAtTheirRectanglesByName() {
+  QDialog dialog;
+  DialogBuilder b(DialogUnits(6, 13));  // a typical 8-point dialog font
+  b.Build(kDialog, &dialog);
+
+  // Rounded as the dialog manager scales: x * 6 / 4, y * 13 / 8.
+  QCOMPARE(dialog.size(), QSize(390, 154));
+  QCOMPARE(dialog.findChild<QLabel*>("ctl11")->geometry(), QRect(11, 16, 123, 13));
+  QCOMPARE(dialog.findChild<QLineEdit*>("ctl12")->geometry(), QRect(138, 13, 120, 20));
+  QCOMPARE(dialog.findChild<QPushButton*>("ctl14")->geometry(), QRect(219, 120, 75, 23));
+  // A combo box's rectangle is its dropped list; the field keeps its height.
+  auto* combo = dialog.findChild<QComboBox*>("ctl13");
+  QCOMPARE(combo->geometry(), QRect(48, 21, 113, combo->sizeHint().height()));
+  auto* line = dialog.findChild<QWidget*>("etchedLine");
+  QVERIFY(line != nullptr);
+  QCOMPARE(line->geometry(), QRect(0, 0, 150, 2));
+
+  // Every control with an id, and only those, is in the map under its name.
+  QCOMPARE(b.controls().size(), std::size_t{11});
+  for (const auto& [id, w] : b.controls()) {
+    QCOMPARE(w->objectName(), QStringLiteral("ctl%1").arg(id));
+    QCOMPARE(w->parentWidget(), &dialog);
+  }
+  QVERIFY(b.Control(999) == nullptr);
+  QVERIFY(b.Get<QLineEdit>(13) == nullptr);  // the wrong kind is no control
+
+  auto* ok = b.Get<QPushButton>(14);
+  auto* other = b.Get<QPushButton>(15);
+  QVERIFY(ok->isDefault());
+  QVERIFY(!other->isDefault() && !other->autoDefault() && !ok->autoDefault());
+  QVERIFY(!b.Get<QLineEdit>(12)->isReadOnly());
+  QVERIFY(b.Get<QLineEdit>(16)->isReadOnly());
+  QVERIFY(b.Get<QLineEdit>(17)->isHidden());
+  QCOMPARE(b.Get<QLineEdit>(17)->alignment(), Qt::AlignCenter);
+  QVERIFY(b.Get<QLabel>(18)->alignment() & Qt::AlignRight);
+}
+
+void DialogBuilderTest::captionsComeFromTheTextsOrTheTemplate() {
+  const TextTable texts = ShippedTexts();
+  QVERIFY(texts.ftext(70) != TextTable::kFtextPlaceholder);
+  QDialog dialog;
+  DialogBuilder b(DialogUnits(6, 13));
+  b.Build(kDialog, &dialog);
+  QCOMPARE(dialog.windowTitle(), QStringLiteral("模板"));
+  QCOMPARE(b.Get<QLabel>(11)->text(), QStringLiteral("起始"));
+  QCOMPARE(b.Get<QLineEdit>(12)->text(), QStringLiteral("0"));
+
+  QSignalSpy edited(b.Get<QLineEdit>(19), &QLineEdit::textChanged);
+  b.ApplyTexts(texts);
+  const auto F = [&](int n) { return QString::fromStdString(texts.ftext(n)); };
+  QCOMPARE(dialog.windowTitle(), F(69));
+  QCOMPARE(b.Get<QGroupBox>(10)->title(), F(42));
+  QCOMPARE(b.Get<QLabel>(11)->text(), F(70));
+  QCOMPARE(b.Get<QPushButton>(14)->text(), F(77));
+  QCOMPARE(b.Get<QCheckBox>(20)->text(), F(5));
+  QCOMPARE(b.Get<QLineEdit>(19)->text(), F(72));
+  QCOMPARE(edited.count(), 0);  // a caption is not the user's typing
+  // Rows without a text number keep the template's caption.
+  QCOMPARE(b.Get<QPushButton>(15)->text(), QStringLiteral("..."));
+  QCOMPARE(b.Get<QLineEdit>(12)->text(), QStringLiteral("0"));
+
+  // A caption wider than its rectangle gets a smaller font; one that fits
+  // keeps the dialog's.
+  QVERIFY(b.Get<QLabel>(18)->font().pointSizeF() < dialog.font().pointSizeF() ||
+          b.Get<QLabel>(18)->font().pixelSize() < dialog.font().pixelSize());
+  QCOMPARE(b.Get<QLabel>(11)->font(), dialog.font());
+}
+
+QTEST_MAIN(DialogBuilderTest)
+#include "dialog_builder.moc"
