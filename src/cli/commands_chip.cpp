@@ -8,6 +8,7 @@
 
 #include "cli/command_table.h"
 #include "cli/terminal_surface.h"
+#include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/session/session.h"
@@ -106,7 +107,7 @@ int Auto(CliContext& c) {
   const std::uintmax_t size = fs::file_size(file, ec);
   if (!ec && size > c.session.selection().ChipSize() && !c.options.yes) {
     std::fprintf(stderr, "error: %s (answer with --yes)\n",
-                 c.session.texts().itext(58).c_str());
+                 c.session.texts().itext(itext::kFileLargerAsk).c_str());
     return kExitFailed;
   }
   return LoadThenRun(c, Job::AutoProgram);

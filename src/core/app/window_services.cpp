@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/app/text_format.h"
+#include "core/app/text_ids.h"
 #include "resources/ids.h"
 
 namespace tarnwick {
@@ -97,8 +98,11 @@ void WindowServices::SetOperationCaption(int id, bool running) {
     int idleFtext;
   };
   static constexpr Caption kCaptions[] = {
-      {ids::kEraseButton, 36, 54}, {ids::kProgramButton, 38, 55},    {ids::kVerifyButton, 40, 56},
-      {ids::kReadButton, 42, 57},  {ids::kBlankCheckButton, 44, 58},
+      {ids::kEraseButton, itext::kStopErase, ftext::kEraseButton},
+      {ids::kProgramButton, itext::kStopProgram, ftext::kProgramButton},
+      {ids::kVerifyButton, itext::kStopVerify, ftext::kVerifyButton},
+      {ids::kReadButton, itext::kStopRead, ftext::kReadButton},
+      {ids::kBlankCheckButton, itext::kStopBlankCheck, ftext::kBlankCheckButton},
   };
   for (const Caption& c : kCaptions) {
     if (c.id == id) {
@@ -110,7 +114,7 @@ void WindowServices::SetOperationCaption(int id, bool running) {
 }
 
 BoxAnswer WindowServices::Box(const std::string& text, BoxIcon icon, BoxButtons buttons) {
-  return surface_.Ask(text, texts_.itext(9), icon, buttons);
+  return surface_.Ask(text, texts_.itext(itext::kNoticeCaption), icon, buttons);
 }
 
 BoxAnswer WindowServices::Box(const std::string& text, const std::string& caption, BoxIcon icon,

@@ -41,7 +41,7 @@ class WindowServices {
   void EnableCommand(int id);
   void SetOperationCaption(int id, bool running);
 
-  // Message boxes; the caption defaults to itext 9.
+  // Message boxes; the caption defaults to itext::kNoticeCaption.
   BoxAnswer Box(const std::string& text, BoxIcon icon, BoxButtons buttons = BoxButtons::Ok);
   BoxAnswer Box(const std::string& text, const std::string& caption, BoxIcon icon,
                 BoxButtons buttons = BoxButtons::Ok);

@@ -42,33 +42,4 @@ inline constexpr std::string_view kChipDataSaveFilter =
 inline constexpr std::string_view kSaveAsFilter =
     "bin(*.bin)|*.bin|rom(*.rom)|*.rom|all files(*.*)|*.*||";
 
-// Message numbers (itext) used by this subsystem.
-namespace msg {
-inline constexpr int kEditorOpen = 3;
-inline constexpr int kNoFileForEditMode = 4;
-inline constexpr int kEditModeOn = 5;
-inline constexpr int kEditModeOff = 6;
-inline constexpr int kEmptyCell = 7;
-inline constexpr int kInvalidDigit = 8;
-inline constexpr int kBoxCaption = 9;
-inline constexpr int kByteUnchanged = 10;
-inline constexpr int kByteWritten = 11;
-inline constexpr int kWarningCaption = 2;
-inline constexpr int kInternalFile = 24;
-inline constexpr int kChipDataLoaded = 26;
-inline constexpr int kChipDataBoxText = 27;
-inline constexpr int kCannotOpenFile = 25;
-inline constexpr int kErrorCaption = 29;
-inline constexpr int kAddressOutside = 55;
-inline constexpr int kSaved = 116;
-inline constexpr int kSavedAsBoxText = 117;
-inline constexpr int kLogMissing = 118;
-inline constexpr int kDropWhileBusy = 119;
-inline constexpr int kChipDataReopenFailed = 146;
-inline constexpr int kOffsetCopying = 181;
-inline constexpr int kOffsetNothingToCopy = 182;
-inline constexpr int kOffsetWorkFileFailed = 183;
-inline constexpr int kUserFileLoaded = 189;
-}  // namespace msg
-
 }  // namespace tarnwick::buffers

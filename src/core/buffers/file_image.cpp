@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/app/text_ids.h"
 #include "core/app/window_services.h"
 #include "core/buffers/buffer_constants.h"
 #include "core/buffers/image_copy.h"
@@ -36,9 +37,9 @@ bool FileImage::IsInternalFile(const std::string& path) const {
 
 void FileImage::ReportOpenFailure(bool chipData) {
   const auto& t = services_.texts();
-  const std::string& text = t.itext(chipData ? msg::kChipDataReopenFailed : msg::kCannotOpenFile);
+  const std::string& text = t.itext(chipData ? itext::kReadFailed : itext::kCannotOpenFile);
   services_.ShowStatus(text, true);
-  services_.Box(text, t.itext(msg::kErrorCaption), BoxIcon::Error);
+  services_.Box(text, t.itext(itext::kError), BoxIcon::Error);
 }
 
 LoadResult FileImage::LoadFile(const std::string& path, LoadOrigin origin) {
@@ -52,7 +53,7 @@ LoadResult FileImage::LoadFile(const std::string& path, LoadOrigin origin) {
   // The working copy can never be its own source, whoever asks; the
   // chip-data file is loaded only by the program itself.
   if (workingCopy || (chipData && origin != LoadOrigin::Program)) {
-    services_.Box(t.itext(msg::kInternalFile), t.itext(msg::kWarningCaption), BoxIcon::Warning);
+    services_.Box(t.itext(itext::kInternalFile), t.itext(itext::kWarningCaption), BoxIcon::Warning);
     return LoadResult::Refused;
   }
   if (IsCapFile(path)) return LoadResult::OffsetProgramming;
@@ -111,10 +112,10 @@ LoadResult FileImage::LoadFile(const std::string& path, LoadOrigin origin) {
   ShowImageTexts();
   UpdateChipChecksum();
   if (chipData) {
-    services_.ShowStatus(t.itext(msg::kChipDataLoaded));
-    services_.surface().SetControlText(ids::kFileNameBox, t.itext(msg::kChipDataBoxText));
+    services_.ShowStatus(t.itext(itext::kReadComplete));
+    services_.surface().SetControlText(ids::kFileNameBox, t.itext(itext::kChipDataName));
   } else {
-    services_.ShowStatus(t.itext(msg::kUserFileLoaded));
+    services_.ShowStatus(t.itext(itext::kFileLoaded));
     services_.surface().SetControlText(ids::kFileNameBox, display);
   }
   ApplyLoadedMenuState(chipData);
@@ -129,7 +130,7 @@ LoadResult FileImage::OnFileDropped(const std::string& path) {
   // would be replaced by the chip data when the read ends: any running job
   // refuses the drop.
   if (busy() || !services_.surface().IsCommandEnabled(ids::kBrowseButton)) {
-    services_.Box(services_.texts().itext(msg::kDropWhileBusy), BoxIcon::Information);
+    services_.Box(services_.texts().itext(itext::kNoLoadWhileBusy), BoxIcon::Information);
     return LoadResult::Refused;
   }
   return LoadFile(path, LoadOrigin::Dropped);

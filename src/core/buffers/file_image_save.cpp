@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/app/text_ids.h"
 #include "core/app/window_services.h"
 #include "core/buffers/buffer_constants.h"
 #include "core/buffers/file_image.h"
@@ -78,7 +79,8 @@ void FileImage::SaveFile() {
         chooser_({std::string(kSaveDefaultExtension), std::string(kChipDataSaveFilter)});
     if (!chosen) return;
     if (IsInternalFile(*chosen)) {
-      services_.Box(t.itext(msg::kInternalFile), t.itext(msg::kWarningCaption), BoxIcon::Warning);
+      services_.Box(t.itext(itext::kInternalFile), t.itext(itext::kWarningCaption),
+                    BoxIcon::Warning);
       return;
     }
     if (!target.Open(*chosen, PosixFile::Mode::CreateWriteOnly)) {
@@ -120,12 +122,12 @@ void FileImage::SaveFile() {
   }
 
   if (chipDataMode) {
-    services_.surface().SetControlText(ids::kFileNameBox, t.itext(msg::kSavedAsBoxText));
+    services_.surface().SetControlText(ids::kFileNameBox, t.itext(itext::kLoadingSavedFile));
     LoadFile(targetPath, LoadOrigin::UserChosen);
   }
   ReopenSourceReadOnly();
   services_.DisableCommand(ids::kSaveFile);
-  services_.ShowStatus(t.itext(msg::kSaved));
+  services_.ShowStatus(t.itext(itext::kFileSaved));
   services_.surface().HexViewChanged();
 }
 
@@ -142,7 +144,7 @@ void FileImage::SaveFileAs() {
       chooser_({std::string(kSaveDefaultExtension), std::string(kSaveAsFilter)});
   if (!chosen) return;
   if (IsInternalFile(*chosen)) {
-    services_.Box(t.itext(msg::kInternalFile), t.itext(msg::kWarningCaption), BoxIcon::Warning);
+    services_.Box(t.itext(itext::kInternalFile), t.itext(itext::kWarningCaption), BoxIcon::Warning);
     return;
   }
   if (SameFile(*chosen, currentPath())) {
@@ -161,9 +163,9 @@ void FileImage::SaveFileAs() {
     return;
   }
   out.Close();
-  services_.ShowStatus(t.itext(msg::kSaved));
+  services_.ShowStatus(t.itext(itext::kFileSaved));
   if (isChipData()) {
-    services_.surface().SetControlText(ids::kFileNameBox, t.itext(msg::kSavedAsBoxText));
+    services_.surface().SetControlText(ids::kFileNameBox, t.itext(itext::kLoadingSavedFile));
     {
       std::lock_guard lock(m_);
       s_.currentPath = *chosen;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/app/text_ids.h"
 #include "core/app/window_services.h"
 #include "core/buffers/buffer_constants.h"
 #include "core/buffers/file_image.h"
@@ -182,7 +183,7 @@ bool HexView::ShowAddress(std::uint64_t address) {
   SyncWithImage();
   const std::uint64_t size = image_.size();
   if (!image_.loaded() || address >= size) {
-    const std::string& text = services_.texts().itext(msg::kAddressOutside);
+    const std::string& text = services_.texts().itext(itext::kAddressBeyondFile);
     services_.ShowStatus(text, true);
     services_.Box(text, BoxIcon::Warning);
     return false;
@@ -230,7 +231,7 @@ void HexView::ToggleEditMode() {
   }
   if (!image_.loaded()) {
     surface.SetCheckBox(ids::kEditModeCheck, false);
-    services_.ShowStatus(t.itext(msg::kNoFileForEditMode), true);
+    services_.ShowStatus(t.itext(itext::kNoFileForEditMode), true);
     return;
   }
   if (!image_.editMode()) {
@@ -243,7 +244,7 @@ void HexView::ToggleEditMode() {
     }
     surface.SetMenuChecked(ids::kEditModeMenu, true);
     surface.SetCheckBox(ids::kEditModeCheck, true);
-    services_.ShowStatus(t.itext(msg::kEditModeOn));
+    services_.ShowStatus(t.itext(itext::kEditModeOn));
     return;
   }
   image_.SetEditMode(false);
@@ -256,13 +257,13 @@ void HexView::ToggleEditMode() {
   HideEditor();
   surface.SetMenuChecked(ids::kEditModeMenu, false);
   surface.SetCheckBox(ids::kEditModeCheck, false);
-  services_.ShowStatus(t.itext(msg::kEditModeOff));
+  services_.ShowStatus(t.itext(itext::kEditModeOff));
 }
 
 void HexView::OnEditModeMenu() {
   if (image_.busy()) return;
   if (!image_.loaded()) {
-    services_.ShowStatus(services_.texts().itext(msg::kNoFileForEditMode), true, true);
+    services_.ShowStatus(services_.texts().itext(itext::kNoFileForEditMode), true, true);
     return;
   }
   ToggleEditMode();
@@ -281,7 +282,7 @@ void HexView::OnHexCellClicked(int row, int column, bool rightHalf) {
 
 void HexView::StartCellEdit(int row, int column, const std::string& text, Selection selection) {
   if (!IsDataCell(row, column)) return;
-  services_.ShowStatus(services_.texts().itext(msg::kEditorOpen));
+  services_.ShowStatus(services_.texts().itext(itext::kEditingHint));
   OpenEditor(row, column, text, selection);
 }
 
@@ -315,8 +316,8 @@ void HexView::OnEditorChanged(const std::string& typed, int caret) {
   const std::string text = Upper(typed);
   editor_.text = text;
   if (text.empty()) {
-    services_.ShowStatus(t.itext(msg::kEmptyCell), true);
-    services_.Box(t.itext(msg::kEmptyCell), t.itext(msg::kWarningCaption), BoxIcon::Warning);
+    services_.ShowStatus(t.itext(itext::kValueEmpty), true);
+    services_.Box(t.itext(itext::kValueEmpty), t.itext(itext::kWarningCaption), BoxIcon::Warning);
     editor_.text = lastGoodText_ = restoreText_;
     editor_.selection = {0, static_cast<int>(restoreText_.size())};
     return;
@@ -324,7 +325,7 @@ void HexView::OnEditorChanged(const std::string& typed, int caret) {
   if (caret <= 0 || caret > static_cast<int>(text.size())) return;
   const int p = caret - 1;
   if (!IsHexDigit(text[static_cast<std::size_t>(p)])) {
-    services_.Box(t.itext(msg::kInvalidDigit), BoxIcon::Warning);
+    services_.Box(t.itext(itext::kCharacterNotAllowed), BoxIcon::Warning);
     editor_.text = lastGoodText_.empty() ? restoreText_ : lastGoodText_;
     editor_.selection = {p, p + 1};
     return;
@@ -380,19 +381,19 @@ void HexView::CommitCellEdit() {
     HideEditor();
     if (!image_.WriteByte(o, value)) {
       // A full disk must not look like a written byte.
-      services_.ShowStatus(t.itext(msg::kCannotOpenFile), true);
+      services_.ShowStatus(t.itext(itext::kCannotOpenFile), true);
       SetScrollRange();
       RefreshHexView();
       return;
     }
     SetScrollRange();
     RefreshHexView();
-    services_.ShowStatus(t.itext(msg::kByteWritten));
+    services_.ShowStatus(t.itext(itext::kDataChanged));
     services_.EnableCommand(ids::kSaveFile);
     return;
   }
   HideEditor();
-  services_.ShowStatus(t.itext(msg::kByteUnchanged));
+  services_.ShowStatus(t.itext(itext::kValueUnchanged));
 }
 
 void HexView::MarkSearchHit(int row, int column) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "core/app/text_format.h"
+#include "core/app/text_ids.h"
 #include "core/app/window_services.h"
 #include "core/buffers/buffer_constants.h"
 #include "core/buffers/posix_file.h"
@@ -74,7 +75,7 @@ void ModificationBlock::Finish() {
 ViewLogAction ViewLog(WindowServices& services) {
   const std::string& path = services.LogPath();
   if (path.empty() || !FileExists(path)) {
-    services.Box(services.texts().itext(msg::kLogMissing), BoxIcon::Warning);
+    services.Box(services.texts().itext(itext::kFileNotFound), BoxIcon::Warning);
     return {};
   }
   return {true, path};

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/app/text_ids.h"
 #include "core/app/window_services.h"
 #include "core/buffers/buffer_constants.h"
 #include "core/buffers/file_image.h"
@@ -23,7 +24,7 @@ OffsetLoadResult OffsetLoad(FileImage& image, WindowServices& services,
                             const std::string& sourcePath, std::uint64_t startAddress,
                             const std::function<void(const std::string&)>& onState) {
   const auto& t = services.texts();
-  const std::string caption = t.itext(msg::kErrorCaption);
+  const std::string caption = t.itext(itext::kError);
   if (auto fixed = FixedOffsetStart(sourcePath)) startAddress = *fixed;
 
   const fs::path dir = image.tempDir();
@@ -37,7 +38,7 @@ OffsetLoadResult OffsetLoad(FileImage& image, WindowServices& services,
   // failed or empty copy.
   PosixFile work;
   if (!work.Open(partPath, PosixFile::Mode::CreateReadWrite)) {
-    services.Box(t.itext(msg::kOffsetWorkFileFailed), caption, BoxIcon::Error);
+    services.Box(t.itext(itext::kWorkFileFailed), caption, BoxIcon::Error);
     return OffsetLoadResult::KeepDialog;
   }
   PosixFile source;
@@ -46,17 +47,17 @@ OffsetLoadResult OffsetLoad(FileImage& image, WindowServices& services,
   if (length < 0) {
     work.Close();
     std::remove(partPath.c_str());
-    services.Box(t.itext(msg::kCannotOpenFile), caption, BoxIcon::Error);
+    services.Box(t.itext(itext::kCannotOpenFile), caption, BoxIcon::Error);
     return OffsetLoadResult::KeepDialog;
   }
   bool copied = false;
   if (startAddress < static_cast<std::uint64_t>(length)) {
-    if (onState) onState(t.itext(msg::kOffsetCopying));
+    if (onState) onState(t.itext(itext::kOffsetCopying));
     copied =
         CopyRange(source, startAddress, static_cast<std::uint64_t>(length), work, kOffsetCopyBlock);
-    if (!copied) services.Box(t.itext(msg::kOffsetWorkFileFailed), caption, BoxIcon::Error);
+    if (!copied) services.Box(t.itext(itext::kWorkFileFailed), caption, BoxIcon::Error);
   } else {
-    services.Box(t.itext(msg::kOffsetNothingToCopy), caption, BoxIcon::Error);
+    services.Box(t.itext(itext::kOffsetBeyondFile), caption, BoxIcon::Error);
   }
   source.Close();
   const bool nonEmpty = copied && work.Length() > 0;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/app/text_ids.h"
 #include "resources/ids.h"
 
 namespace tarnwick {
@@ -45,7 +46,7 @@ UsbHandle DeviceLink::OpenDevice(std::uint16_t vendor, std::uint16_t product) {
 bool DeviceLink::ConfigureAndClaim(UsbHandle handle, int configuration, int interface) {
   if (handle == nullptr) {
     // In firmware-upgrade mode the box re-enumerates; failures there are expected.
-    if (!refusal_.load()) services_.ShowStatus(services_.texts().itext(kItextBoxNotFound), true);
+    if (!refusal_.load()) services_.ShowStatus(services_.texts().itext(itext::kBoxNotFound), true);
     return false;
   }
   if (usb_.SetConfiguration(handle, configuration) < 0 ||
@@ -54,7 +55,7 @@ bool DeviceLink::ConfigureAndClaim(UsbHandle handle, int configuration, int inte
     // The closed handle must not be used for transfers afterwards.
     handle_.store(nullptr);
     open_.store(false);
-    if (!refusal_.load()) services_.ShowStatus(services_.texts().itext(kItextBoxNotFound), true);
+    if (!refusal_.load()) services_.ShowStatus(services_.texts().itext(itext::kBoxNotFound), true);
     return false;
   }
   handle_.store(handle);
@@ -111,15 +112,15 @@ bool DeviceLink::ReopenLink(bool showBox) {
     if (IsOpen()) return true;
   }
   if (showBox) {
-    services_.Box(services_.texts().itext(kItextBoxNotFound),
-                  services_.texts().itext(kItextCaption), BoxIcon::Warning);
+    services_.Box(services_.texts().itext(itext::kBoxNotFound),
+                  services_.texts().itext(itext::kNoticeCaption), BoxIcon::Warning);
   }
   return false;
 }
 
 int DeviceLink::CheckLink(bool showBox) {
   if (!DevicePresent()) {
-    Report(kItextBoxNotFound, showBox);
+    Report(itext::kBoxNotFound, showBox);
     return kLinkUnusable;
   }
   const bool wasOpen = IsOpen();
@@ -130,15 +131,16 @@ int DeviceLink::CheckLink(bool showBox) {
   // A box that worked until now and was not unplugged is given the benefit of
   // the doubt; the next transfer tells.
   if (wasOpen && !deviceChanged_.load()) return kLinkUsable;
-  Report(kItextBoxNotUsable, showBox);
+  Report(itext::kBoxNotAnswering, showBox);
   return kLinkUnusable;
 }
 
-void DeviceLink::Report(int itext, bool showBox) {
+void DeviceLink::Report(int message, bool showBox) {
   services_.DisableCommand(ids::kChipFill);
-  const std::string& text = services_.texts().itext(itext);
+  const std::string& text = services_.texts().itext(message);
   services_.ShowStatus(text, true);
-  if (showBox) services_.Box(text, services_.texts().itext(kItextCaption), BoxIcon::Warning);
+  if (showBox)
+    services_.Box(text, services_.texts().itext(itext::kNoticeCaption), BoxIcon::Warning);
 }
 
 }  // namespace tarnwick

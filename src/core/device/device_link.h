@@ -13,11 +13,6 @@
 
 namespace tarnwick {
 
-// Message numbers this part shows.
-inline constexpr int kItextBoxNotFound = 34;   // no box on the bus
-inline constexpr int kItextBoxNotUsable = 35;  // box present but could not be opened
-inline constexpr int kItextCaption = 9;        // message box caption
-
 // Transfer result when no device is open (libusb 0.1 style: -ENODEV).
 inline constexpr int kNoDeviceError = -19;
 
@@ -69,7 +64,7 @@ class DeviceLink {
   std::uint16_t productId() const { return product_; }
 
  private:
-  void Report(int itext, bool showBox);
+  void Report(int message, bool showBox);
 
   UsbApi& usb_;
   WindowServices& services_;

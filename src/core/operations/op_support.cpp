@@ -4,10 +4,11 @@
 #include <chrono>
 #include <thread>
 
+#include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
-#include "core/device/parameter_build.h"
 #include "core/device/device_link.h"
+#include "core/device/parameter_build.h"
 
 namespace tarnwick {
 
@@ -56,20 +57,20 @@ void RebuildParameters(OperationContext& ctx) {
 
 bool RefusedByBox(OperationContext& ctx) {
   if (!ctx.detection.refusal) return false;
-  ctx.ui.ShowStatus(ctx.I(56), true, true);
+  ctx.ui.ShowStatus(ctx.I(itext::kBoxRefused), true, true);
   return true;
 }
 
 bool NoChipSelected(OperationContext& ctx) {
   if (ctx.selection.HasRecord() && ctx.selection.ChipSize() > 0) return false;
-  ctx.ui.ShowStatus(ctx.I(82), true, true);
+  ctx.ui.ShowStatus(ctx.I(itext::kNoChipSelected), true, true);
   return true;
 }
 
 bool ImageMissing(OperationContext& ctx) {
   if (ctx.image.loaded()) return false;
-  ctx.ui.ShowStatus(ctx.I(57));
-  ctx.ui.Box(ctx.I(57), BoxIcon::Warning);
+  ctx.ui.ShowStatus(ctx.I(itext::kNoFileLoaded));
+  ctx.ui.Box(ctx.I(itext::kNoFileLoaded), BoxIcon::Warning);
   return true;
 }
 

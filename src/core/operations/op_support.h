@@ -33,10 +33,11 @@ int Elapsed(OperationContext& ctx, int start);
 void RebuildParameters(OperationContext& ctx);
 
 // The checks chip operations start with, each showing its own message:
-// the box is in its firmware-upgrade mode (itext 56), no file image (itext 57).
+// the box is in its firmware-upgrade mode (itext::kBoxRefused), no file image
+// (itext::kNoFileLoaded).
 bool RefusedByBox(OperationContext& ctx);
 // No catalogue record is selected, or its size is 0: nothing can be set up
-// (itext 82, an error line).
+// (itext::kNoChipSelected, an error line).
 bool NoChipSelected(OperationContext& ctx);
 bool ImageMissing(OperationContext& ctx);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/app/text_ids.h"
 #include "core/buffers/image_commands.h"
 #include "core/device/parameter_build.h"
 #include "core/operations/command_sets.h"
@@ -61,7 +62,8 @@ void Session::Impl::Wire() {
 
 void Session::Impl::OnBatchButton() {
   // Batch mode needs the automatic identification to poll the socket.
-  if (!services.AutoDetectOn()) services.Box(texts.itext(12), BoxIcon::Information);
+  if (!services.AutoDetectOn())
+    services.Box(texts.itext(itext::kBatchNeedsAutoIdentify), BoxIcon::Information);
 }
 
 void Session::Impl::OnChipApplied(const AppliedSelection& applied) {
@@ -105,7 +107,8 @@ void Session::Impl::LoadCatalogueAtStart() {
   const std::string path = options.baseDir + "database.dat";
   std::FILE* f = std::fopen(path.c_str(), "r+b");
   if (!f) {
-    services.Box(texts.itext(1), texts.itext(2), BoxIcon::Warning);
+    services.Box(texts.itext(itext::kCatalogueCannotOpen), texts.itext(itext::kWarningCaption),
+                 BoxIcon::Warning);
     selection.ApplySelection();
     return;
   }

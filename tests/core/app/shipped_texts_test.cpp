@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 
 namespace tarnwick {
@@ -42,7 +43,11 @@ TEST_P(ShippedTextsTest, EveryEntryIsPresentAndReadable) {
   }
   // Running captions must differ from the idle ones: the buttons tell a stop
   // request from a start by their caption.
-  const int pairs[][2] = {{36, 54}, {38, 55}, {40, 56}, {42, 57}, {44, 58}};
+  const int pairs[][2] = {{itext::kStopErase, ftext::kEraseButton},
+                          {itext::kStopProgram, ftext::kProgramButton},
+                          {itext::kStopVerify, ftext::kVerifyButton},
+                          {itext::kStopRead, ftext::kReadButton},
+                          {itext::kStopBlankCheck, ftext::kBlankCheckButton}};
   for (const auto& p : pairs) EXPECT_NE(t.itext(p[0]), t.ftext(p[1])) << lang;
   // These are shown with every blank turned into '0'.
   for (int n : {65, 66, 67, 148, 149}) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 
+#include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 #include "core/app/window_services.h"
 #include "core/device/command_channel.h"
@@ -37,7 +38,7 @@ struct LinkFixture {
   int BoxesWith(const std::string& text, BoxIcon icon = BoxIcon::Warning) const {
     int n = 0;
     for (const RecordedBox& b : surface.Boxes()) {
-      if (b.text == text && b.caption == Itext(kItextCaption) && b.icon == icon) ++n;
+      if (b.text == text && b.caption == Itext(itext::kNoticeCaption) && b.icon == icon) ++n;
     }
     return n;
   }

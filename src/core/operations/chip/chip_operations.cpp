@@ -1,5 +1,6 @@
 #include "core/operations/chip/chip_operations.h"
 
+#include "core/app/text_ids.h"
 #include "core/operations/chip/chip_jobs.h"
 #include "core/operations/chip/detection.h"
 #include "core/operations/op_support.h"
@@ -17,17 +18,17 @@ void ChipOperations::AddJobs(JobTable& jobs) {
   ChipJobState& st = state_;
   OperationContext& c = ctx_;
   jobs.Add({Job::Program, [&c, &st] { return ProgramChip(c, st, true); }, LampRule::Outcome,
-            ids::kProgramButton, 38, &st.cancelProgram, true});
+            ids::kProgramButton, itext::kStopProgram, &st.cancelProgram, true});
   jobs.Add({Job::Erase, [&c, &st] { return EraseChip(c, st, true); }, LampRule::Outcome,
-            ids::kEraseButton, 36, &st.cancelErase});
+            ids::kEraseButton, itext::kStopErase, &st.cancelErase});
   jobs.Add({Job::DetectQuiet, [this] { return Detect(true); }, LampRule::Neutral});
   jobs.Add({Job::Verify, [&c, &st] { return VerifyChip(c, st, true); }, LampRule::Outcome,
-            ids::kVerifyButton, 40, &st.cancelVerify, true});
+            ids::kVerifyButton, itext::kStopVerify, &st.cancelVerify, true});
   jobs.Add({Job::Read, [&c, &st] { return ReadChip(c, st); }, LampRule::Outcome, ids::kReadButton,
-            42, &st.cancelRead});
+            itext::kStopRead, &st.cancelRead});
   jobs.Add({Job::AutoProgram, [&c, &st] { return AutoProgram(c, st); }});
   jobs.Add({Job::BlankCheck, [&c, &st] { return BlankCheck(c, st); }, LampRule::Outcome,
-            ids::kBlankCheckButton, 44, &st.cancelBlank});
+            ids::kBlankCheckButton, itext::kStopBlankCheck, &st.cancelBlank});
   jobs.Add({Job::DetectUser, [this] { return Detect(false); }, LampRule::Neutral});
   jobs.Add({Job::QuadEnable, [&c] { return ConfigureQuadEnable(c); }});
 }
@@ -48,11 +49,11 @@ void ChipOperations::AddCommands(CommandRouter& router, JobLauncher& launcher) {
 // its idle commands go out in frames of their own.
 bool ChipOperations::ConfirmClose() {
   WindowServices& ui = ctx_.ui;
-  auto ask = [&](int itext) {
-    return ui.Box(ctx_.I(itext), BoxIcon::Question, BoxButtons::OkCancel) == BoxAnswer::Ok;
+  auto ask = [&](int question) {
+    return ui.Box(ctx_.I(question), BoxIcon::Question, BoxButtons::OkCancel) == BoxAnswer::Ok;
   };
   if (state_.busyErase) {
-    if (!ask(30)) return false;
+    if (!ask(itext::kCloseWhileErasing)) return false;
     // The erase poll listens to its own cancel request; without it the window
     // would wait for the box for up to ten minutes.
     state_.cancelErase = true;
@@ -60,16 +61,16 @@ bool ChipOperations::ConfirmClose() {
     SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
   }
   if (state_.busyProgram) {
-    if (!ask(31)) return false;
+    if (!ask(itext::kCloseWhileProgramming)) return false;
     state_.cancelProgram = true;
   }
   if (state_.busyVerify) {
-    if (!ask(32)) return false;
+    if (!ask(itext::kCloseWhileVerifying)) return false;
     state_.cancelVerify = true;
     SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
   }
   if (state_.busyRead) {
-    if (!ask(33)) return false;
+    if (!ask(itext::kCloseWhileReading)) return false;
     state_.windowStopRead = true;
     SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
   }

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/app/text_format.h"
+#include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
@@ -74,13 +75,13 @@ int CountZeros(const std::string& s) { return static_cast<int>(std::count(s.begi
 struct Family {
   std::uint32_t code;
   int typeIndex;
-  int itext;
+  int message;  // itext entry
 };
 constexpr std::array<Family, 4> kFamilies{{
-    {kIdFamilyI2c, 1, 69},
-    {kIdFamilyMicrowire, 2, 188},
-    {kIdFamilySpiEeprom, 3, 70},
-    {kIdFamilyClass4, 4, 71},
+    {kIdFamilyI2c, 1, itext::kNoIdFamily1},
+    {kIdFamilyMicrowire, 2, itext::kNoIdFamily2},
+    {kIdFamilySpiEeprom, 3, itext::kNoIdFamily3},
+    {kIdFamilyClass4, 4, itext::kNoIdFamily4},
 }};
 
 }  // namespace
@@ -102,15 +103,15 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
   ctx.detection.severalMatches = false;
   if (!ctx.image.loaded()) ui.DisableCommand(ids::kDataView);
 
-  auto failLink = [&](int itext) {
-    ui.ShowStatus(ctx.I(itext), true);
-    if (!quiet) ui.Box(ctx.I(itext), BoxIcon::Warning);
+  auto failLink = [&](int message) {
+    ui.ShowStatus(ctx.I(message), true);
+    if (!quiet) ui.Box(ctx.I(message), BoxIcon::Warning);
     ui.DisableCommand(ids::kChipFill);
   };
 
   if (checkLink) {
     if (!ctx.link.DevicePresent()) {
-      failLink(34);
+      failLink(itext::kBoxNotFound);
       return kDetectNoDevice;
     }
     if (ctx.link.IsOpen()) ctx.link.CloseLink();
@@ -118,7 +119,7 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     UsbHandle h = ctx.link.OpenDevice(kVendorId, kProductId);
     ctx.link.ConfigureAndClaim(h, kConfiguration, kInterface);
     if (!ctx.link.IsOpen()) {
-      failLink(35);
+      failLink(itext::kBoxNotAnswering);
       return kDetectNoDevice;
     }
   }
@@ -163,7 +164,7 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     previousClass = p.modeClass;
 
     if (!Send(ctx, CMD_READ_ID, 5000)) {
-      failLink(35);
+      failLink(itext::kBoxNotAnswering);
       result = kDetectNoDevice;
       decided = true;
       break;
@@ -171,8 +172,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     std::uint8_t idBytes[3] = {};
     const int n = Read(ctx, idBytes, 3, quiet ? 5000 : 10000);
     if (n < 0) {
-      ui.ShowStatus(ctx.I(72), false);
-      if (!quiet) ui.Box(ctx.I(72), BoxIcon::Information);
+      ui.ShowStatus(ctx.I(itext::kNoIdAnswer), false);
+      if (!quiet) ui.Box(ctx.I(itext::kNoIdAnswer), BoxIcon::Information);
       ui.DisableCommand(ids::kChipFill);
       result = kDetectNoAnswer;
       decided = true;
@@ -183,8 +184,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
       const std::uint32_t id = (std::uint32_t{idBytes[0]} << 16) | (std::uint32_t{idBytes[1]} << 8) | idBytes[2];
       ctx.detection.lastId = id;
       if (id == kIdRefusal) {
-        ui.ShowStatus(ctx.I(56), true);
-        if (!quiet) ui.Box(ctx.I(56), BoxIcon::Information);
+        ui.ShowStatus(ctx.I(itext::kBoxRefused), true);
+        if (!quiet) ui.Box(ctx.I(itext::kBoxRefused), BoxIcon::Information);
         ctx.detection.refusal = true;
         result = kDetectNoAnswer;
         decided = true;
@@ -201,10 +202,10 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
           ctx.detection.selectionChanged = true;
         }
         if (quiet) {
-          ui.ShowStatus(ctx.I(fam->itext), true);
+          ui.ShowStatus(ctx.I(fam->message), true);
         } else if (asJob23 || ctx.detection.selectionChanged) {
-          ui.ShowStatus(ctx.I(fam->itext), true);
-          if (asJob23) ui.Box(ctx.I(fam->itext), BoxIcon::Information);
+          ui.ShowStatus(ctx.I(fam->message), true);
+          if (asJob23) ui.Box(ctx.I(fam->message), BoxIcon::Information);
         }
         ui.EnableCommand(ids::kChipFill);
         ui.EnableCommand(ids::kDataView);
@@ -237,8 +238,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     }
     decided = true;
     if (candidates.empty()) {
-      ui.ShowStatus(ctx.I(75), false);
-      if (asJob23) ui.Box(ctx.I(75), BoxIcon::Information);
+      ui.ShowStatus(ctx.I(itext::kUnknownId), false);
+      if (asJob23) ui.Box(ctx.I(itext::kUnknownId), BoxIcon::Information);
       result = kDetectFamilyOnly;
       break;
     }
@@ -250,14 +251,17 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
       if (candidates.size() > 1) ctx.detection.selectionChanged = true;
     }
     if (candidates.size() == 1) {
-      ui.ShowStatus(ctx.I(73), false);
+      ui.ShowStatus(ctx.I(itext::kChipIdentified), false);
     } else {
       ctx.detection.severalMatches = true;
-      if (quiet || asJob23 || ctx.detection.selectionChanged) ui.ShowStatus(ctx.I(74), true);
+      if (quiet || asJob23 || ctx.detection.selectionChanged)
+        ui.ShowStatus(ctx.I(itext::kSeveralMatches), true);
     }
     if (asJob23) {
-      ui.Box(ctx.I(191) + "\r\n" + ctx.F(43) + ctx.selection.TypeText() + "\r\n" + ctx.F(44) +
-                 ctx.selection.MakerText() + "\r\n" + ctx.F(45) + ctx.selection.ModelText() + "          ",
+      ui.Box(ctx.I(itext::kIdentifiedAs) + "\r\n" + ctx.F(ftext::kTypeLabel) +
+                 ctx.selection.TypeText() + "\r\n" + ctx.F(ftext::kMakerLabel) +
+                 ctx.selection.MakerText() + "\r\n" + ctx.F(ftext::kModelLabel) +
+                 ctx.selection.ModelText() + "          ",
              BoxIcon::Information);
     }
     ui.EnableCommand(ids::kChipFill);
@@ -266,8 +270,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
   }
   if (!decided) {
     ranOut = true;
-    ui.ShowStatus(ctx.I(72), false);
-    if (!quiet) ui.Box(ctx.I(72), BoxIcon::Information);
+    ui.ShowStatus(ctx.I(itext::kNoIdAnswer), false);
+    if (!quiet) ui.Box(ctx.I(itext::kNoIdAnswer), BoxIcon::Information);
     result = kDetectNoAnswer;
   }
 
@@ -275,7 +279,7 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
   if (!ranOut) {
     ui.AppendLog(ctx.selection.TypeText() + " : " + ctx.selection.MakerText() + " : " +
                  ctx.selection.ModelText() + " : " + ctx.selection.CapacityText());
-    if (ctx.selection.ChipSize() > 0x7FFFFF) ui.AppendLog(ctx.I(54));
+    if (ctx.selection.ChipSize() > 0x7FFFFF) ui.AppendLog(ctx.I(itext::kLargeChip));
   }
   Send(ctx, CMD_SETUP, 5000);
   SleepMs(50);
@@ -297,21 +301,21 @@ bool AutoIdentify(OperationContext& ctx) {
 bool ConfigureQuadEnable(OperationContext& ctx) {
   // Only the chip now selected decides: one without a method gets nothing.
   if (DetectChip(ctx, true, true) != kDetectFound || !ctx.selection.QeControlsShown()) {
-    ctx.ui.ShowStatus(ctx.I(204), true, true);
+    ctx.ui.ShowStatus(ctx.I(itext::kQeFailed), true, true);
     return false;
   }
   SleepMs(200);
-  ctx.ui.ShowStatus(ctx.I(202));
+  ctx.ui.ShowStatus(ctx.I(itext::kQeSetting));
   const auto method = ctx.selection.QeMethod();
   const std::uint8_t payload[3] = {method[0], method[1],
                                    static_cast<std::uint8_t>(ctx.ui.surface().IsCheckBoxChecked(ids::kQeCheck) ? 1 : 0)};
   Send(ctx, CMD_QE_CONFIG, 1000, payload, 3);
   std::uint8_t answer = 0;
   if (Read(ctx, &answer, 1, 2000) == 1 && answer == kQeDone) {
-    ctx.ui.ShowStatus(ctx.I(203));
+    ctx.ui.ShowStatus(ctx.I(itext::kQeSet));
     return true;
   }
-  ctx.ui.ShowStatus(ctx.I(204), true, true);
+  ctx.ui.ShowStatus(ctx.I(itext::kQeFailed), true, true);
   return false;
 }
 

@@ -1,6 +1,7 @@
 // Erase and blank check: the box does the work, the program waits.
 #include <array>
 
+#include "core/app/text_ids.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
 #include "core/operations/chip/chip_jobs.h"
@@ -27,7 +28,7 @@ bool EraseChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   DisableAll(ctx, cs::kEraseButtons);
   DisableAll(ctx, cs::kBoxMenus);
   ui.SetOperationCaption(ids::kEraseButton, true);
-  ui.ShowStatus(ctx.I(59));
+  ui.ShowStatus(ctx.I(itext::kErasing));
 
   const int start = TimeOfDaySeconds(ctx);
   DrainBytes(ctx);
@@ -51,20 +52,20 @@ bool EraseChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
     }
     if (st.cancelErase) {
       cancelled = true;
-      ui.ShowStatus(ctx.I(60));
+      ui.ShowStatus(ctx.I(itext::kEraseEnded));
       Send(ctx, protocol::CMD_IDLE, 1000);
     } else if (!(last == 1 && b == protocol::kEraseDone)) {
-      ui.ShowStatus(ctx.I(49), true, true);
+      ui.ShowStatus(ctx.I(itext::kUsbError), true, true);
     } else {
-      ui.ShowStatus(ctx.I(60) + MinSec(Elapsed(ctx, start)));
+      ui.ShowStatus(ctx.I(itext::kEraseEnded) + MinSec(Elapsed(ctx, start)));
       ui.PlaySoundIfOn("sound/del.wav");
       result = true;
     }
   } else if (st.cancelErase) {
     cancelled = true;
-    ui.ShowStatus(ctx.I(60));
+    ui.ShowStatus(ctx.I(itext::kEraseEnded));
   } else {
-    ui.ShowStatus(ctx.I(49), true, true);
+    ui.ShowStatus(ctx.I(itext::kUsbError), true, true);
   }
 
   EnableAll(ctx, cs::kEraseButtons);
@@ -93,7 +94,7 @@ bool BlankCheck(OperationContext& ctx, ChipJobState& st) {
   if (NoChipSelected(ctx)) return false;
 
   Send(ctx, protocol::CMD_BLANK_CHECK, 1000);
-  ui.ShowStatus(ctx.I(61));
+  ui.ShowStatus(ctx.I(itext::kBlankChecking));
   DisableAll(ctx, cs::kBlankButtons);
   DisableAll(ctx, cs::kBoxMenus);
   ui.SetOperationCaption(ids::kBlankCheckButton, true);
@@ -120,21 +121,22 @@ bool BlankCheck(OperationContext& ctx, ChipJobState& st) {
   const bool answered = last == static_cast<int>(protocol::kBlankAnswerSize) &&
                         (answer[0] == protocol::kBlankYes || answer[0] == protocol::kBlankNo);
   if (cancelled) {
-    ui.ShowStatus(ctx.I(68));
+    ui.ShowStatus(ctx.I(itext::kBlankCheckStopped));
   } else if (!answered) {
     // A box that stopped answering says nothing about the chip.
-    ui.ShowStatus(ctx.I(49), true, true);
+    ui.ShowStatus(ctx.I(itext::kUsbError), true, true);
   } else if (last == static_cast<int>(protocol::kBlankAnswerSize) &&
              answer[0] == protocol::kBlankYes) {
-    ui.ShowStatus(ctx.I(62) + time);
-    ui.Box(ctx.I(63), BoxIcon::Information);
+    ui.ShowStatus(ctx.I(itext::kChipBlankTime) + time);
+    ui.Box(ctx.I(itext::kChipBlank), BoxIcon::Information);
     result = true;
   } else if (last == static_cast<int>(protocol::kBlankAnswerSize) &&
              answer[0] == protocol::kBlankNo) {
-    ui.ShowStatus(ctx.I(64) + time, true);
+    ui.ShowStatus(ctx.I(itext::kChipNotBlankTime) + time, true);
     // Zero-filled hex fields; the texts around them keep their blanks.
-    ui.Box(Format("%s\r\n%s%02X%02X%02X%02X\r\n%s%02X", ctx.I(65).c_str(), ctx.I(66).c_str(),
-                  answer[1], answer[2], answer[3], answer[4], ctx.I(67).c_str(), answer[5]) +
+    ui.Box(Format("%s\r\n%s%02X%02X%02X%02X\r\n%s%02X", ctx.I(itext::kChipNotBlank).c_str(),
+                  ctx.I(itext::kNotBlankAddress).c_str(), answer[1], answer[2], answer[3],
+                  answer[4], ctx.I(itext::kNotBlankData).c_str(), answer[5]) +
                std::string(11, ' '),
            BoxIcon::Error);
   }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/app/settings.h"
+#include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
@@ -113,8 +114,8 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   if (ImageMissing(ctx)) return false;
   const std::uint64_t chipSize = ctx.selection.ChipSize();
   const std::uint64_t fileSize = ctx.image.size();
-  if (chipSize < fileSize &&
-      ui.Box(ctx.I(58), BoxIcon::Question, BoxButtons::YesNo) != BoxAnswer::Yes) {
+  if (chipSize < fileSize && ui.Box(ctx.I(itext::kFileLargerAsk), BoxIcon::Question,
+                                    BoxButtons::YesNo) != BoxAnswer::Yes) {
     return false;
   }
 
@@ -127,15 +128,15 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   ImageSource imageSource(ctx.image, fileSize);
   StreamSource* reader = imageSource.ok() ? &imageSource : nullptr;
   if (!reader) {
-    ui.ShowStatus(ctx.I(25), true, true);
+    ui.ShowStatus(ctx.I(itext::kCannotOpenFile), true, true);
     RestoreAfterProgram(ctx);
     return false;
   }
 
   st.busyProgram = true;
   const int start = TimeOfDaySeconds(ctx);
-  ui.ShowStatus(ctx.I(47));
-  PercentProgress progress(ctx, ctx.I(48));
+  ui.ShowStatus(ctx.I(itext::kProgramming));
+  PercentProgress progress(ctx, ctx.I(itext::kProgramProgress));
   progress.Start();
 
   Send(ctx, protocol::CMD_PROGRAM, 5000);
@@ -152,7 +153,9 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
 
   if (stream.status == StreamStatus::UsbError || stream.status == StreamStatus::Stalled ||
       stream.status == StreamStatus::SourceError) {
-    ui.ShowStatus(stream.status == StreamStatus::SourceError ? ctx.I(25) : ctx.I(49), true, true);
+    ui.ShowStatus(stream.status == StreamStatus::SourceError ? ctx.I(itext::kCannotOpenFile)
+                                                             : ctx.I(itext::kUsbError),
+                  true, true);
     st.busyProgram = false;
     ui.surface().ShowProgress(false);
     RestoreAfterProgram(ctx);
@@ -163,24 +166,27 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   const std::string time = MinSec(elapsed);
   bool result = false;
   if (stream.status == StreamStatus::Cancelled) {
-    ui.ShowStatus(
-        Format("%s %llu byte(s),", ctx.I(50).c_str(), static_cast<unsigned long long>(sent)) + time,
-        true);
+    ui.ShowStatus(Format("%s %llu byte(s),", ctx.I(itext::kProgramStopped).c_str(),
+                         static_cast<unsigned long long>(sent)) +
+                      time,
+                  true);
   } else {
     SleepMs(30);
     const auto count = BigEndianPayload(static_cast<std::uint32_t>(sent));
     Send(ctx, protocol::CMD_PROGRAM_END, 1000, count.data(), count.size());
     if (sent < fileSize) {
       const bool cancelled = st.cancelProgram;
-      ui.ShowStatus(Format("%s%llu byte(s),", ctx.I(cancelled ? 53 : 190).c_str(),
+      const int head = cancelled ? itext::kProgramStoppedChipSize : itext::kFileLargerProgrammed;
+      ui.ShowStatus(Format("%s%llu byte(s),", ctx.I(head).c_str(),
                            static_cast<unsigned long long>(chipSize)) +
                         time,
                     true);
-      if (ctx.RunningAs(Job::Program) && !cancelled) ui.Box(ctx.I(190), BoxIcon::Warning);
+      if (ctx.RunningAs(Job::Program) && !cancelled)
+        ui.Box(ctx.I(itext::kFileLargerProgrammed), BoxIcon::Warning);
     } else {
-      ui.ShowStatus(
-          Format("%s %llu byte(s),", ctx.I(51).c_str(), static_cast<unsigned long long>(sent)) +
-          time);
+      ui.ShowStatus(Format("%s %llu byte(s),", ctx.I(itext::kProgramComplete).c_str(),
+                           static_cast<unsigned long long>(sent)) +
+                    time);
     }
     result = true;
     std::uint8_t b = 0;
@@ -211,10 +217,10 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
 
   const std::uint64_t chipSize = ctx.selection.ChipSize();
   const std::uint64_t fileSize = ctx.image.size();
-  ui.ShowStatus(ctx.I(79));
+  ui.ShowStatus(ctx.I(itext::kVerifying));
   const auto sizePayload = BigEndianPayload(static_cast<std::uint32_t>(chipSize));
   if (!Send(ctx, protocol::CMD_VERIFY, 5000, sizePayload.data(), sizePayload.size())) {
-    ui.ShowStatus(ctx.I(49), true, true);
+    ui.ShowStatus(ctx.I(itext::kUsbError), true, true);
     Send(ctx, protocol::CMD_IDLE, 1000);
     return false;
   }
@@ -223,13 +229,13 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   st.busyVerify = true;
   ImageSource imageSource(ctx.image, fileSize);
   StreamSource* reader = imageSource.ok() ? &imageSource : nullptr;
-  PercentProgress progress(ctx, ctx.I(80));
+  PercentProgress progress(ctx, ctx.I(itext::kVerifyProgress));
   progress.Start();
   const int start = TimeOfDaySeconds(ctx);
 
   // A working copy that cannot be opened ends the run like a failed read.
   bool usbError = reader == nullptr;
-  if (usbError) ui.ShowStatus(ctx.I(25), true, true);
+  if (usbError) ui.ShowStatus(ctx.I(itext::kCannotOpenFile), true, true);
   bool aborted = false;
   bool asking = true;
   std::uint64_t mismatches = 0;
@@ -240,11 +246,11 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   auto compareBlock = [&](std::size_t n) {
     if (!ExpectedBlock(*reader, address, fileSize, expected.data(), n)) {
       usbError = true;
-      ui.ShowStatus(ctx.I(25), true, true);
+      ui.ShowStatus(ctx.I(itext::kCannotOpenFile), true, true);
       return;
     }
     if (ReadFull(ctx, chip.data(), static_cast<int>(n)) < 0) {
-      ui.ShowStatus(ctx.I(49), true, true);
+      ui.ShowStatus(ctx.I(itext::kUsbError), true, true);
       usbError = true;
       return;
     }
@@ -257,12 +263,14 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
       if (expected[i] == chip[i]) continue;
       ++mismatches;
       if (!asking) continue;
-      const std::string text =
-          Format("%llXH %s ", static_cast<unsigned long long>(address), ctx.I(29).c_str()) +
-          "\r\n" +
-          Format("%s%02XH %s%02XH", ctx.I(192).c_str(), expected[i], ctx.I(193).c_str(), chip[i]) +
-          "     \r\n" + ctx.I(83);
-      const BoxAnswer a = ui.Box(text, ctx.I(29), BoxIcon::Warning, BoxButtons::YesNoCancel);
+      const std::string text = Format("%llXH %s ", static_cast<unsigned long long>(address),
+                                      ctx.I(itext::kError).c_str()) +
+                               "\r\n" +
+                               Format("%s%02XH %s%02XH", ctx.I(itext::kDifferenceFile).c_str(),
+                                      expected[i], ctx.I(itext::kDifferenceChip).c_str(), chip[i]) +
+                               "     \r\n" + ctx.I(itext::kVerifyDifferenceChoices);
+      const BoxAnswer a =
+          ui.Box(text, ctx.I(itext::kError), BoxIcon::Warning, BoxButtons::YesNoCancel);
       if (a == BoxAnswer::No) asking = false;
       if (a == BoxAnswer::Cancel) {
         Send(ctx, protocol::CMD_IDLE, 1000);
@@ -299,19 +307,21 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
     if (stopped && mismatches == 0) {
       const std::uint64_t pct = chipSize == 0 ? 0 : address * 100 / chipSize;
       // Said as stopped, with how far it got; never as the progress text.
-      ui.ShowStatus(Format("%s%llu%%", ctx.I(81).c_str(), static_cast<unsigned long long>(pct)),
+      ui.ShowStatus(Format("%s%llu%%", ctx.I(itext::kVerifyStoppedAt).c_str(),
+                           static_cast<unsigned long long>(pct)),
                     true);
     } else if (mismatches > 0) {
       const std::string count = std::to_string(mismatches);
-      ui.ShowStatus(
-          ctx.I(84) + count + ctx.I(86) + (chipSmaller ? ctx.I(85) : std::string()) + time, true,
-          true);
+      ui.ShowStatus(ctx.I(itext::kVerifyFailed) + count + ctx.I(itext::kTimeAfterCount) +
+                        (chipSmaller ? ctx.I(itext::kChipSmallerThanFile) : std::string()) + time,
+                    true, true);
     } else if (chipSmaller) {
-      ui.ShowStatus(ctx.I(87) + ctx.I(85), true);
-      ui.Box(ctx.I(87) + "    \r\n   " + ctx.I(85), BoxIcon::Warning);
+      ui.ShowStatus(ctx.I(itext::kVerifyOk) + ctx.I(itext::kChipSmallerThanFile), true);
+      ui.Box(ctx.I(itext::kVerifyOk) + "    \r\n   " + ctx.I(itext::kChipSmallerThanFile),
+             BoxIcon::Warning);
       result = true;
     } else {
-      ui.ShowStatus(ctx.I(87) + time);
+      ui.ShowStatus(ctx.I(itext::kVerifyOk) + time);
       result = true;
     }
   }
@@ -361,13 +371,13 @@ bool AutoProgram(OperationContext& ctx, ChipJobState& st) {
   }
 
   const std::string time = MinSec(Elapsed(ctx, start));
-  std::string report = ctx.I(91);
+  std::string report = ctx.I(itext::kAutoDone);
   const std::string sep = batch ? "" : ",";
   if (!batch) report += ",";
-  if (doErase) report += ctx.I(92) + sep;
-  if (doProgram) report += ctx.I(93) + sep;
-  if (doVerify) report += ctx.I(94) + sep;
-  ui.ShowStatus(report + ctx.I(95) + "," + time);
+  if (doErase) report += ctx.I(itext::kAutoErased) + sep;
+  if (doProgram) report += ctx.I(itext::kAutoProgrammed) + sep;
+  if (doVerify) report += ctx.I(itext::kAutoVerified) + sep;
+  ui.ShowStatus(report + ctx.I(itext::kAutoTime) + "," + time);
   ui.PlaySoundIfOn("sound/finishsound.wav");
   return true;
 }

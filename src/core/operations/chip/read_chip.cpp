@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
@@ -37,7 +38,7 @@ bool ReadChip(OperationContext& ctx, ChipJobState& st) {
   if (!Send(ctx, protocol::CMD_READ, 5000)) {
     // Said out loud: a read that silently does nothing looks like a hang.
     ui.surface().ShowProgress(false);
-    ui.ShowStatus(ctx.I(49), true, true);
+    ui.ShowStatus(ctx.I(itext::kUsbError), true, true);
     return false;
   }
 
@@ -53,11 +54,11 @@ bool ReadChip(OperationContext& ctx, ChipJobState& st) {
     ctx.image.SetEditMode(false);
     ui.surface().SetMenuChecked(ids::kEditModeMenu, false);
     ui.surface().SetCheckBox(ids::kEditModeCheck, false);
-    ui.ShowStatus(ctx.I(6));
+    ui.ShowStatus(ctx.I(itext::kEditModeOff));
   }
 
   const int start = TimeOfDaySeconds(ctx);
-  PercentProgress progress(ctx, ctx.I(76));
+  PercentProgress progress(ctx, ctx.I(itext::kReadProgress));
   progress.Start();
 
   const std::uint64_t size = ctx.selection.ChipSize();
@@ -68,14 +69,14 @@ bool ReadChip(OperationContext& ctx, ChipJobState& st) {
   if (!ok) {
     // The chip-data file cannot be created.
     ui.surface().ShowProgress(false);
-    ui.ShowStatus(ctx.I(146), true, true);
+    ui.ShowStatus(ctx.I(itext::kReadFailed), true, true);
   }
   st.busyRead = true;
   while (ok && received < size && !st.windowStopRead && !st.cancelRead) {
     const int n = Read(ctx, block.data(), request, 5000);
     if (n < 1) {
       ui.surface().ShowProgress(false);
-      ui.ShowStatus(ctx.I(49), true, true);
+      ui.ShowStatus(ctx.I(itext::kUsbError), true, true);
       ok = false;
       break;
     }
@@ -83,7 +84,7 @@ bool ReadChip(OperationContext& ctx, ChipJobState& st) {
         static_cast<std::size_t>(n)) {
       // A full disk must not pass for a complete read.
       ui.surface().ShowProgress(false);
-      ui.ShowStatus(ctx.I(146), true, true);
+      ui.ShowStatus(ctx.I(itext::kReadFailed), true, true);
       ok = false;
       break;
     }
@@ -107,9 +108,9 @@ bool ReadChip(OperationContext& ctx, ChipJobState& st) {
   ui.PlaySoundIfOn("sound/finishsound.wav");
   ctx.image.LoadFile(chipPath, buffers::LoadOrigin::Program);
   if (cancelled) {
-    ui.ShowStatus(ctx.I(78));
+    ui.ShowStatus(ctx.I(itext::kReadEnded));
   } else {
-    ui.ShowStatus(ctx.I(78) + MinSec(elapsed));
+    ui.ShowStatus(ctx.I(itext::kReadEnded) + MinSec(elapsed));
   }
   return true;
 }

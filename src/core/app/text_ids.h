@@ -1,0 +1,386 @@
+// The entry numbers of the two text tables (ftext: menus and captions,
+// itext: messages), one name per entry the program shows. Code never writes
+// a bare entry number: it names the text here, so a number is changed in one
+// place and a reader sees which message a line shows.
+//
+// Keep every constant also in its table's kAll list at the end of its
+// namespace; the tests walk that list against the shipped languages and
+// check it against the declarations of this file.
+#pragma once
+
+#include <string_view>
+
+namespace tarnwick {
+
+// One entry of a kAll list: the entry number and the constant's name.
+struct TextId {
+  int number;
+  std::string_view name;
+};
+
+namespace itext {
+
+// Application shell: file-name hint, box captions, start-up and batch notices.
+inline constexpr int kFileNameHint = 0;
+inline constexpr int kCatalogueCannotOpen = 1;
+inline constexpr int kWarningCaption = 2;
+inline constexpr int kNoticeCaption = 9;  // default caption of every message box
+inline constexpr int kBatchNeedsAutoIdentify = 12;
+// Caption of error boxes, and the word between address and bytes of a
+// verify difference.
+inline constexpr int kError = 29;
+
+// Close questions while an operation runs.
+inline constexpr int kCloseWhileErasing = 30;
+inline constexpr int kCloseWhileProgramming = 31;
+inline constexpr int kCloseWhileVerifying = 32;
+inline constexpr int kCloseWhileReading = 33;
+
+// Box link.
+inline constexpr int kBoxNotFound = 34;
+inline constexpr int kBoxNotAnswering = 35;
+inline constexpr int kUsbError = 49;
+
+// Operation buttons' captions while their operation runs (a press stops it).
+inline constexpr int kStopErase = 36;
+inline constexpr int kStopProgram = 38;
+inline constexpr int kStopVerify = 40;
+inline constexpr int kStopRead = 42;
+inline constexpr int kStopBlankCheck = 44;
+
+// Refusals every chip operation starts with.
+inline constexpr int kBoxRefused = 56;
+inline constexpr int kNoFileLoaded = 57;
+inline constexpr int kNoChipSelected = 82;
+
+// Chip detection and quad enable.
+inline constexpr int kLargeChip = 54;  // log line after detecting 8 MiB or more
+inline constexpr int kNoIdFamily1 = 69;
+inline constexpr int kNoIdFamily3 = 70;
+inline constexpr int kNoIdFamily4 = 71;
+inline constexpr int kNoIdAnswer = 72;
+inline constexpr int kChipIdentified = 73;
+inline constexpr int kSeveralMatches = 74;
+inline constexpr int kUnknownId = 75;
+inline constexpr int kNoIdFamily2 = 188;
+inline constexpr int kIdentifiedAs = 191;  // heads the box naming type, maker and model
+inline constexpr int kQeSetting = 202;
+inline constexpr int kQeSet = 203;
+inline constexpr int kQeFailed = 204;
+
+// Read chip.
+inline constexpr int kReadProgress = 76;
+inline constexpr int kReadEnded = 78;
+// A read whose result cannot be kept: the transfer, or the chip-data file
+// that receives it.
+inline constexpr int kReadFailed = 146;
+
+// Erase and blank check.
+inline constexpr int kErasing = 59;
+inline constexpr int kEraseEnded = 60;
+inline constexpr int kBlankChecking = 61;
+inline constexpr int kChipBlankTime = 62;
+inline constexpr int kChipBlank = 63;
+inline constexpr int kChipNotBlankTime = 64;
+inline constexpr int kChipNotBlank = 65;
+inline constexpr int kNotBlankAddress = 66;
+inline constexpr int kNotBlankData = 67;
+inline constexpr int kBlankCheckStopped = 68;
+
+// Program, verify and auto program.
+inline constexpr int kProgramming = 47;
+inline constexpr int kProgramProgress = 48;
+inline constexpr int kProgramStopped = 50;
+inline constexpr int kProgramComplete = 51;
+inline constexpr int kProgramStoppedChipSize = 53;
+inline constexpr int kFileLargerAsk = 58;
+inline constexpr int kVerifying = 79;
+inline constexpr int kVerifyProgress = 80;
+inline constexpr int kVerifyStoppedAt = 81;
+inline constexpr int kVerifyDifferenceChoices = 83;
+inline constexpr int kVerifyFailed = 84;
+inline constexpr int kChipSmallerThanFile = 85;
+inline constexpr int kTimeAfterCount = 86;
+inline constexpr int kVerifyOk = 87;
+inline constexpr int kAutoDone = 91;
+inline constexpr int kAutoErased = 92;
+inline constexpr int kAutoProgrammed = 93;
+inline constexpr int kAutoVerified = 94;
+inline constexpr int kAutoTime = 95;
+inline constexpr int kFileLargerProgrammed = 190;
+inline constexpr int kDifferenceFile = 192;
+inline constexpr int kDifferenceChip = 193;
+
+// File image, hex view and modification log.
+inline constexpr int kEditingHint = 3;
+inline constexpr int kNoFileForEditMode = 4;
+inline constexpr int kEditModeOn = 5;
+inline constexpr int kEditModeOff = 6;
+inline constexpr int kValueEmpty = 7;
+inline constexpr int kCharacterNotAllowed = 8;
+inline constexpr int kValueUnchanged = 10;
+inline constexpr int kDataChanged = 11;
+inline constexpr int kInternalFile = 24;
+inline constexpr int kCannotOpenFile = 25;
+inline constexpr int kReadComplete = 26;
+inline constexpr int kChipDataName = 27;  // file-name box while the image is a chip read
+inline constexpr int kAddressBeyondFile = 55;
+inline constexpr int kFileSaved = 116;
+inline constexpr int kLoadingSavedFile = 117;
+inline constexpr int kFileNotFound = 118;
+inline constexpr int kNoLoadWhileBusy = 119;
+inline constexpr int kFileLoaded = 189;
+
+// Offset programming's work file.
+inline constexpr int kOffsetCopying = 181;
+inline constexpr int kOffsetBeyondFile = 182;
+inline constexpr int kWorkFileFailed = 183;
+
+inline constexpr TextId kAll[] = {
+    {kFileNameHint, "kFileNameHint"},
+    {kCatalogueCannotOpen, "kCatalogueCannotOpen"},
+    {kWarningCaption, "kWarningCaption"},
+    {kNoticeCaption, "kNoticeCaption"},
+    {kBatchNeedsAutoIdentify, "kBatchNeedsAutoIdentify"},
+    {kError, "kError"},
+    {kCloseWhileErasing, "kCloseWhileErasing"},
+    {kCloseWhileProgramming, "kCloseWhileProgramming"},
+    {kCloseWhileVerifying, "kCloseWhileVerifying"},
+    {kCloseWhileReading, "kCloseWhileReading"},
+    {kBoxNotFound, "kBoxNotFound"},
+    {kBoxNotAnswering, "kBoxNotAnswering"},
+    {kUsbError, "kUsbError"},
+    {kStopErase, "kStopErase"},
+    {kStopProgram, "kStopProgram"},
+    {kStopVerify, "kStopVerify"},
+    {kStopRead, "kStopRead"},
+    {kStopBlankCheck, "kStopBlankCheck"},
+    {kBoxRefused, "kBoxRefused"},
+    {kNoFileLoaded, "kNoFileLoaded"},
+    {kNoChipSelected, "kNoChipSelected"},
+    {kLargeChip, "kLargeChip"},
+    {kNoIdFamily1, "kNoIdFamily1"},
+    {kNoIdFamily3, "kNoIdFamily3"},
+    {kNoIdFamily4, "kNoIdFamily4"},
+    {kNoIdAnswer, "kNoIdAnswer"},
+    {kChipIdentified, "kChipIdentified"},
+    {kSeveralMatches, "kSeveralMatches"},
+    {kUnknownId, "kUnknownId"},
+    {kNoIdFamily2, "kNoIdFamily2"},
+    {kIdentifiedAs, "kIdentifiedAs"},
+    {kQeSetting, "kQeSetting"},
+    {kQeSet, "kQeSet"},
+    {kQeFailed, "kQeFailed"},
+    {kReadProgress, "kReadProgress"},
+    {kReadEnded, "kReadEnded"},
+    {kReadFailed, "kReadFailed"},
+    {kErasing, "kErasing"},
+    {kEraseEnded, "kEraseEnded"},
+    {kBlankChecking, "kBlankChecking"},
+    {kChipBlankTime, "kChipBlankTime"},
+    {kChipBlank, "kChipBlank"},
+    {kChipNotBlankTime, "kChipNotBlankTime"},
+    {kChipNotBlank, "kChipNotBlank"},
+    {kNotBlankAddress, "kNotBlankAddress"},
+    {kNotBlankData, "kNotBlankData"},
+    {kBlankCheckStopped, "kBlankCheckStopped"},
+    {kProgramming, "kProgramming"},
+    {kProgramProgress, "kProgramProgress"},
+    {kProgramStopped, "kProgramStopped"},
+    {kProgramComplete, "kProgramComplete"},
+    {kProgramStoppedChipSize, "kProgramStoppedChipSize"},
+    {kFileLargerAsk, "kFileLargerAsk"},
+    {kVerifying, "kVerifying"},
+    {kVerifyProgress, "kVerifyProgress"},
+    {kVerifyStoppedAt, "kVerifyStoppedAt"},
+    {kVerifyDifferenceChoices, "kVerifyDifferenceChoices"},
+    {kVerifyFailed, "kVerifyFailed"},
+    {kChipSmallerThanFile, "kChipSmallerThanFile"},
+    {kTimeAfterCount, "kTimeAfterCount"},
+    {kVerifyOk, "kVerifyOk"},
+    {kAutoDone, "kAutoDone"},
+    {kAutoErased, "kAutoErased"},
+    {kAutoProgrammed, "kAutoProgrammed"},
+    {kAutoVerified, "kAutoVerified"},
+    {kAutoTime, "kAutoTime"},
+    {kFileLargerProgrammed, "kFileLargerProgrammed"},
+    {kDifferenceFile, "kDifferenceFile"},
+    {kDifferenceChip, "kDifferenceChip"},
+    {kEditingHint, "kEditingHint"},
+    {kNoFileForEditMode, "kNoFileForEditMode"},
+    {kEditModeOn, "kEditModeOn"},
+    {kEditModeOff, "kEditModeOff"},
+    {kValueEmpty, "kValueEmpty"},
+    {kCharacterNotAllowed, "kCharacterNotAllowed"},
+    {kValueUnchanged, "kValueUnchanged"},
+    {kDataChanged, "kDataChanged"},
+    {kInternalFile, "kInternalFile"},
+    {kCannotOpenFile, "kCannotOpenFile"},
+    {kReadComplete, "kReadComplete"},
+    {kChipDataName, "kChipDataName"},
+    {kAddressBeyondFile, "kAddressBeyondFile"},
+    {kFileSaved, "kFileSaved"},
+    {kLoadingSavedFile, "kLoadingSavedFile"},
+    {kFileNotFound, "kFileNotFound"},
+    {kNoLoadWhileBusy, "kNoLoadWhileBusy"},
+    {kFileLoaded, "kFileLoaded"},
+    {kOffsetCopying, "kOffsetCopying"},
+    {kOffsetBeyondFile, "kOffsetBeyondFile"},
+    {kWorkFileFailed, "kWorkFileFailed"},
+};
+
+}  // namespace itext
+
+namespace ftext {
+
+// Menu titles and items, in menu order.
+inline constexpr int kMenuFile = 1;
+inline constexpr int kMenuOpenFile = 2;
+inline constexpr int kMenuSaveFile = 3;
+inline constexpr int kMenuSaveFileAs = 4;
+inline constexpr int kEditMode = 5;  // the menu item and the window's check box
+inline constexpr int kMenuExit = 6;
+inline constexpr int kMenuProgramming = 7;
+inline constexpr int kMenuAutoProgram = 8;
+inline constexpr int kMenuErase = 9;
+inline constexpr int kMenuProgram = 10;
+inline constexpr int kMenuVerify = 11;
+inline constexpr int kMenuBlankCheck = 12;
+inline constexpr int kMenuRead = 13;
+inline constexpr int kMenuAddress = 14;
+inline constexpr int kMenuGoTo = 15;
+inline constexpr int kMenuDataView = 16;
+inline constexpr int kMenuFind = 17;
+inline constexpr int kMenuFileFill = 18;
+inline constexpr int kMenuChipFill = 19;
+inline constexpr int kMenuOffsetProgramming = 20;
+inline constexpr int kMenuTools = 21;
+inline constexpr int kMenuMerge = 22;
+inline constexpr int kMenuSplit = 23;
+inline constexpr int kMenuOtp = 24;
+inline constexpr int kMenuFirmware = 25;
+inline constexpr int kMenuDetect = 26;
+inline constexpr int kMenuFirmwareVersion = 27;
+inline constexpr int kMenuFirmwareUpgrade = 28;
+inline constexpr int kMenuSettings = 29;
+inline constexpr int kMenuSound = 30;
+inline constexpr int kMenuAutoIdentify = 31;
+inline constexpr int kMenuBatchSteps = 32;
+inline constexpr int kMenuBatchErase = 33;
+inline constexpr int kMenuBatchProgram = 34;
+inline constexpr int kMenuBatchVerify = 35;
+inline constexpr int kMenuHelp = 36;
+inline constexpr int kMenuManual = 37;
+inline constexpr int kMenuCheckUpdate = 38;
+inline constexpr int kMenuModificationLog = 39;
+inline constexpr int kMenuFeedback = 40;
+inline constexpr int kMenuAbout = 41;
+
+// Main window: group boxes, labels and buttons; the labels 43-45 also
+// name the chip in the detection's box.
+inline constexpr int kChipGroup = 42;
+inline constexpr int kTypeLabel = 43;
+inline constexpr int kMakerLabel = 44;
+inline constexpr int kModelLabel = 45;
+inline constexpr int kSizeLabel = 46;
+inline constexpr int kOperationGroup = 47;
+inline constexpr int kDataGroup = 48;
+inline constexpr int kNoticeGroup = 49;
+inline constexpr int kFileNameLabel = 50;
+inline constexpr int kFileChecksumLabel = 51;
+inline constexpr int kChipChecksumLabel = 52;
+inline constexpr int kAutoProgramButton = 53;
+inline constexpr int kEraseButton = 54;
+inline constexpr int kProgramButton = 55;
+inline constexpr int kVerifyButton = 56;
+inline constexpr int kReadButton = 57;
+inline constexpr int kBlankCheckButton = 58;
+inline constexpr int kDetectButton = 59;
+inline constexpr int kBatchButton = 60;
+inline constexpr int kBrowseButton = 73;
+inline constexpr int kConfigButton = 136;
+
+// Offset programming dialog.
+inline constexpr int kOffsetTitle = 69;
+inline constexpr int kOffsetStartAddress = 70;
+inline constexpr int kOffsetNote = 71;
+inline constexpr int kOffsetFileLabel = 72;
+
+// Buttons the smaller dialogs share.
+inline constexpr int kClose = 76;  // also the offset dialog's Cancel
+inline constexpr int kOk = 77;
+
+inline constexpr TextId kAll[] = {
+    {kMenuFile, "kMenuFile"},
+    {kMenuOpenFile, "kMenuOpenFile"},
+    {kMenuSaveFile, "kMenuSaveFile"},
+    {kMenuSaveFileAs, "kMenuSaveFileAs"},
+    {kEditMode, "kEditMode"},
+    {kMenuExit, "kMenuExit"},
+    {kMenuProgramming, "kMenuProgramming"},
+    {kMenuAutoProgram, "kMenuAutoProgram"},
+    {kMenuErase, "kMenuErase"},
+    {kMenuProgram, "kMenuProgram"},
+    {kMenuVerify, "kMenuVerify"},
+    {kMenuBlankCheck, "kMenuBlankCheck"},
+    {kMenuRead, "kMenuRead"},
+    {kMenuAddress, "kMenuAddress"},
+    {kMenuGoTo, "kMenuGoTo"},
+    {kMenuDataView, "kMenuDataView"},
+    {kMenuFind, "kMenuFind"},
+    {kMenuFileFill, "kMenuFileFill"},
+    {kMenuChipFill, "kMenuChipFill"},
+    {kMenuOffsetProgramming, "kMenuOffsetProgramming"},
+    {kMenuTools, "kMenuTools"},
+    {kMenuMerge, "kMenuMerge"},
+    {kMenuSplit, "kMenuSplit"},
+    {kMenuOtp, "kMenuOtp"},
+    {kMenuFirmware, "kMenuFirmware"},
+    {kMenuDetect, "kMenuDetect"},
+    {kMenuFirmwareVersion, "kMenuFirmwareVersion"},
+    {kMenuFirmwareUpgrade, "kMenuFirmwareUpgrade"},
+    {kMenuSettings, "kMenuSettings"},
+    {kMenuSound, "kMenuSound"},
+    {kMenuAutoIdentify, "kMenuAutoIdentify"},
+    {kMenuBatchSteps, "kMenuBatchSteps"},
+    {kMenuBatchErase, "kMenuBatchErase"},
+    {kMenuBatchProgram, "kMenuBatchProgram"},
+    {kMenuBatchVerify, "kMenuBatchVerify"},
+    {kMenuHelp, "kMenuHelp"},
+    {kMenuManual, "kMenuManual"},
+    {kMenuCheckUpdate, "kMenuCheckUpdate"},
+    {kMenuModificationLog, "kMenuModificationLog"},
+    {kMenuFeedback, "kMenuFeedback"},
+    {kMenuAbout, "kMenuAbout"},
+    {kChipGroup, "kChipGroup"},
+    {kTypeLabel, "kTypeLabel"},
+    {kMakerLabel, "kMakerLabel"},
+    {kModelLabel, "kModelLabel"},
+    {kSizeLabel, "kSizeLabel"},
+    {kOperationGroup, "kOperationGroup"},
+    {kDataGroup, "kDataGroup"},
+    {kNoticeGroup, "kNoticeGroup"},
+    {kFileNameLabel, "kFileNameLabel"},
+    {kFileChecksumLabel, "kFileChecksumLabel"},
+    {kChipChecksumLabel, "kChipChecksumLabel"},
+    {kAutoProgramButton, "kAutoProgramButton"},
+    {kEraseButton, "kEraseButton"},
+    {kProgramButton, "kProgramButton"},
+    {kVerifyButton, "kVerifyButton"},
+    {kReadButton, "kReadButton"},
+    {kBlankCheckButton, "kBlankCheckButton"},
+    {kDetectButton, "kDetectButton"},
+    {kBatchButton, "kBatchButton"},
+    {kBrowseButton, "kBrowseButton"},
+    {kConfigButton, "kConfigButton"},
+    {kOffsetTitle, "kOffsetTitle"},
+    {kOffsetStartAddress, "kOffsetStartAddress"},
+    {kOffsetNote, "kOffsetNote"},
+    {kOffsetFileLabel, "kOffsetFileLabel"},
+    {kClose, "kClose"},
+    {kOk, "kOk"},
+};
+
+}  // namespace ftext
+
+}  // namespace tarnwick
