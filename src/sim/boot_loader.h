@@ -9,7 +9,8 @@
 
 namespace tarnwick::sim {
 
-inline constexpr std::size_t kBootFlashSize = 256 * 1024;  // erase indices are one byte
+// Erase indices are one byte.
+inline constexpr std::size_t kBootFlashSize = std::size_t{256} * 1024;
 inline constexpr std::uint8_t kBootEraseDone = 0x02;
 inline constexpr std::uint8_t kBootFinishRejected = 0xEE;
 

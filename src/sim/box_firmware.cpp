@@ -25,7 +25,7 @@ bool BoxFirmware::SetChip(const std::optional<ChipDescription>& chip, std::strin
   EndOperation();
   if (!chip) {
     chip_.reset();
-    events_.push_back("socket emptied");
+    events_.emplace_back("socket emptied");
     return true;
   }
   VirtualChip next;
@@ -49,7 +49,7 @@ void BoxFirmware::EnterBootLoader() {
   output_.clear();
   bootMode_ = true;
   bootLoader_.Begin();
-  events_.push_back("boot loader running");
+  events_.emplace_back("boot loader running");
 }
 
 void BoxFirmware::EndOperation() {
@@ -137,7 +137,7 @@ int BoxFirmware::OnBulkOut(const std::uint8_t* data, int size, SimClock::time_po
   const std::uint64_t n = static_cast<std::uint64_t>(size);
   if (intake_ == Intake::Program) {
     if (chip_ && chip_->Talks(intakeMode_)) {
-      if (!chip_->Write(intakeAddress_, data, n)) events_.push_back("content file write failed");
+      if (!chip_->Write(intakeAddress_, data, n)) events_.emplace_back("content file write failed");
       busy = std::max(busy, speed_.Program(chip_->Description(), n));
     }
     intakeAddress_ += n;

@@ -32,7 +32,7 @@ struct ModelRow {
   bool quadEnable;
 };
 
-constexpr std::uint64_t kMiB = 1024 * 1024;
+constexpr std::uint64_t kMiB = std::uint64_t{1024} * 1024;
 
 // Sizes, pages and OTP areas from the makers' datasheets.
 constexpr std::array<ModelRow, 14> kModels{{
@@ -95,6 +95,7 @@ std::optional<ChipDescription> BuiltInChip(std::string_view model) {
 
 std::vector<std::string_view> BuiltInModelNames() {
   std::vector<std::string_view> names;
+  names.reserve(kModels.size());
   for (const ModelRow& row : kModels) names.push_back(row.name);
   return names;
 }

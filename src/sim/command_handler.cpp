@@ -45,7 +45,7 @@ void BoxFirmware::WriteSector(SimClock::time_point now) {
   const bool complete = intakeTaken_ == sector_.size() && !sector_.empty();
   if (complete && Talks(intakeMode_)) {
     if (!chip_->RewriteSector(intakeAddress_, sector_.data(), sector_.size())) {
-      events_.push_back("content file write failed");
+      events_.emplace_back("content file write failed");
     }
   }
   SimDuration busy{};
@@ -107,12 +107,12 @@ void BoxFirmware::OnCommandFrame(const std::uint8_t* f, SimClock::time_point now
       EndOperation();
       if (eraseHangAlways_ || eraseHangOnce_) {
         eraseHangOnce_ = false;
-        events_.push_back("erase never ends");
+        events_.emplace_back("erase never ends");
         break;
       }
       SimDuration busy{};
       if (talks) {
-        if (!chip_->Erase()) events_.push_back("content file write failed");
+        if (!chip_->Erase()) events_.emplace_back("content file write failed");
         busy = speed_.ChipErase(chip_->Description());
       }
       Answer({kEraseDone}, now + busy);
@@ -145,7 +145,7 @@ void BoxFirmware::OnCommandFrame(const std::uint8_t* f, SimClock::time_point now
       std::uint8_t value = 0xFF;
       if (talks && capacity > 0) {
         const auto scan = chip_->FindNotBlank(capacity, at, value);
-        if (scan == ChipStorage::Scan::Error) events_.push_back("content file read failed");
+        if (scan == ChipStorage::Scan::Error) events_.emplace_back("content file read failed");
         if (scan == ChipStorage::Scan::NotBlank) {
           answer = {kBlankNo,
                     static_cast<std::uint8_t>(at >> 24),
@@ -172,7 +172,7 @@ void BoxFirmware::OnCommandFrame(const std::uint8_t* f, SimClock::time_point now
       EndOperation();
       const std::uint64_t unit = UnitSize(f);
       if (unit == 0) {
-        events_.push_back("CMD_SECTOR_READ with a unit the box cannot buffer");
+        events_.emplace_back("CMD_SECTOR_READ with a unit the box cannot buffer");
         break;
       }
       const std::uint64_t address = Be32(payload) / unit * unit;

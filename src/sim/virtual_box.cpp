@@ -13,7 +13,11 @@ namespace {
 
 constexpr int kHighestAddress = 127;
 
-UsbHandle ToHandle(std::uintptr_t id) { return reinterpret_cast<UsbHandle>(id); }
+// A handle is the open id in pointer clothing for the UsbApi shape; it is only
+// ever turned back into the id, never dereferenced.
+UsbHandle ToHandle(std::uintptr_t id) {
+  return reinterpret_cast<UsbHandle>(id);  // NOLINT(performance-no-int-to-ptr): opaque id
+}
 std::uintptr_t FromHandle(UsbHandle h) { return reinterpret_cast<std::uintptr_t>(h); }
 
 }  // namespace
@@ -98,7 +102,7 @@ void VirtualBox::Plug() {
     if (present_) return;
     present_ = true;
     firmware_.PowerUp();
-    firmware_.Events().push_back("plugged in");
+    firmware_.Events().emplace_back("plugged in");
     Reenumerate(changed);
   }
   RaiseDeviceChange();
@@ -108,7 +112,7 @@ void VirtualBox::Unplug() {
   bool changed = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (present_) firmware_.Events().push_back("unplugged");
+    if (present_) firmware_.Events().emplace_back("unplugged");
     DropOff(changed);
   }
   if (changed) RaiseDeviceChange();

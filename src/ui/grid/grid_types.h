@@ -22,7 +22,8 @@ struct CellId {
   constexpr CellId(int r, int c) : row(r), col(c) {}
   constexpr bool IsValid() const { return row >= 0 && col >= 0; }
   constexpr bool operator==(const CellId&) const = default;
-  constexpr auto operator<=>(const CellId&) const = default;
+  // clang-tidy 14 reads the defaulted <=> as comparing with a literal 0.
+  constexpr auto operator<=>(const CellId&) const = default;  // NOLINT(modernize-use-nullptr)
 };
 
 // Inclusive range; an invalid range has a negative corner.
