@@ -5,7 +5,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-sanitizers clean
+.PHONY: all deps configure build run test test-normal test-sanitizers tidy format-check clean
 
 all: build
 
@@ -26,21 +26,47 @@ run: build
 	  exit 1; fi
 	@$(BUILD)/portable/tarnwick --simulate
 
-# Sanitizer builds of the core: the worker and the device code under
-# ThreadSanitizer, the catalogue reader and the buffers under AddressSanitizer.
+# The normal suite of the normal build: the fast, plain failures come first.
+test-normal: build
+	@echo "== normal build"
+	@cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
+
+# Sanitizer builds. AddressSanitizer with UndefinedBehaviorSanitizer: the core
+# suites (catalogue reader, buffers, frames...). ThreadSanitizer: the core
+# suites (worker, device link), the command-line flows and one window test,
+# so that build has the front end on but builds only what those tests need.
 test-sanitizers: deps
-	@for san in thread address; do \
-	  dir=$(BUILD)-$$san; \
-	  cmake -S . -B $$dir -DTARNWICK_GUI=OFF -DTARNWICK_SANITIZE=$$san -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1; \
+	@for san in address thread; do \
+	  dir=$(BUILD)-$$san; gui=OFF; [ $$san = thread ] && gui=ON; \
+	  cmake -S . -B $$dir -DTARNWICK_GUI=$$gui -DTARNWICK_SANITIZE=$$san -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1; \
+	  echo "== $$san sanitizer: building"; \
 	  cmake --build $$dir -j$(JOBS) --target sanitizer_tests > $$dir/build.log 2>&1 || { cat $$dir/build.log; exit 1; }; \
-	  echo "== $$san sanitizer"; \
 	  (cd $$dir && TSAN_OPTIONS=halt_on_error=1 ctest -j$(JOBS) --output-on-failure -E '_NOT_BUILT' > ctest.log 2>&1) \
 	    || { cat $$dir/ctest.log; exit 1; }; \
 	  tail -n 3 $$dir/ctest.log; \
 	done
 
-test: build test-sanitizers
-	@cd $(BUILD) && ctest -j$(JOBS) --output-on-failure
+test: test-normal
+	@$(MAKE) --no-print-directory test-sanitizers
+
+# clang-tidy with the root .clang-tidy over src/ and tools/; fails on any finding.
+# TIDY_DIRS narrows it, e.g. make tidy TIDY_DIRS="src/sim tools".
+TIDY_DIRS ?= src tools
+tidy: deps
+	@bash scripts/install-deps.sh clang-tidy
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@JOBS=$(JOBS) bash scripts/tidy.sh $(BUILD) $(TIDY_DIRS)
+
+# Every C++ source and header against the root .clang-format; changes nothing.
+FORMAT_DIRS := src tests bench tools
+format-check:
+	@bash scripts/install-deps.sh clang-format
+	@files=$$(find $(FORMAT_DIRS) -type f \( -name '*.cpp' -o -name '*.h' \) | sort); \
+	bad=0; for f in $$files; do \
+	  clang-format --dry-run -Werror "$$f" >/dev/null 2>&1 || { echo "not formatted: $$f"; bad=$$((bad + 1)); }; \
+	done; \
+	echo "format-check: $$bad of $$(echo "$$files" | wc -l) files not formatted"; \
+	[ $$bad -eq 0 ]
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-thread $(BUILD)-address

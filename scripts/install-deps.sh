@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only when missing.
+# Extra package names on the command line are added (make tidy asks for
+# clang-tidy, make format-check for clang-format).
+# xvfb and xauth give `make run` a virtual display on a machine without one.
+# libcurl4-openssl-dev comes back with the update check, its first user.
 set -euo pipefail
-pkgs=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev
-      qt6-base-dev qt6-svg-dev qt6-multimedia-dev libusb-dev libudev-dev libcurl4-openssl-dev
-      xvfb xauth)
+pkgs=(cmake g++ make pkg-config libgtest-dev
+      qt6-base-dev qt6-svg-dev qt6-multimedia-dev libusb-dev libudev-dev
+      xvfb xauth "$@")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
