@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "version.h"
+
 namespace tarnwick::buffers {
 
 // Internal files in the base directory.
@@ -26,8 +28,8 @@ inline constexpr std::size_t kOffsetCopyBlock = 65536;
 // "CAP" images carry a header of this size; they are programmed from here on.
 inline constexpr std::uint64_t kCapHeaderSize = 2048;
 
-// Window title pieces.
-inline constexpr std::string_view kProgramTitle = "Tarnwick V2.3";
+// Window title pieces: the template title, with the version of the build.
+inline constexpr std::string_view kProgramTitle = ::tarnwick::kProgramTitle;
 
 // The file-name box shows paths up to this length unchanged.
 inline constexpr std::size_t kDisplayPathLimit = 53;

@@ -101,7 +101,8 @@ void HexView::RefreshHexView() {
       classes_[r - 1][k - 1] = cls;
       texts_[r][k] = hex::ByteText(imagePage_[i]);
     }
-    texts_[r][hex::kAsciiColumn] = hex::AsciiText(imagePage_.data() + (r - 1) * kBytesPerRow);
+    texts_[r][hex::kAsciiColumn] =
+        hex::AsciiText(imagePage_.data() + static_cast<std::size_t>(r - 1) * kBytesPerRow);
   }
   if (changedShown) services_.EnableCommand(ids::kSaveFile);
   FollowFocus();
@@ -303,8 +304,9 @@ void HexView::HideEditor() {
 void HexView::TypeCharacter(char c) {
   if (!editor_.visible) return;
   const std::string& t = editor_.text;
-  const auto start = static_cast<std::size_t>(std::min<int>(editor_.selection.start, t.size()));
-  const auto end = static_cast<std::size_t>(std::min<int>(editor_.selection.end, t.size()));
+  const int length = static_cast<int>(t.size());  // two digits at most
+  const auto start = static_cast<std::size_t>(std::min(editor_.selection.start, length));
+  const auto end = static_cast<std::size_t>(std::min(editor_.selection.end, length));
   std::string text = t.substr(0, start) + c + t.substr(std::max(start, end));
   OnEditorChanged(text, static_cast<int>(start) + 1);
 }
