@@ -10,6 +10,7 @@
 #include "cli/terminal_surface.h"
 #include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
+#include "core/buffers/posix_file.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/session/session.h"
 
@@ -43,8 +44,7 @@ std::string TargetProblem(const CliContext& c, const std::string& file) {
   const fs::path target = fs::weakly_canonical(fs::path(file), ec);
   if (ec) return "the path cannot be resolved (" + ec.message() + ")";
   for (const std::string& own : c.ownFiles) {
-    std::error_code e2;
-    if (fs::weakly_canonical(fs::path(own), e2) == target && !e2) return "it is one of the program's own files";
+    if (buffers::SameFile(own, file)) return "it is one of the program's own files";
   }
   const fs::file_status st = fs::status(target, ec);
   if (fs::exists(st)) {
