@@ -14,10 +14,10 @@
 #include <string>
 
 #include "bench/buffers_bench_surface.h"
-#include "core/catalogue/catalogue_codec.h"
-#include "core/session/session.h"
 #include "core/catalogue/catalogue.h"
+#include "core/catalogue/catalogue_codec.h"
 #include "core/catalogue/chip_selection.h"
+#include "core/session/session.h"
 #include "resources/ids.h"
 #include "sim/virtual_box.h"
 

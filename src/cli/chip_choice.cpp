@@ -52,9 +52,8 @@ int SelectNamedChip(Session& session, const std::string& name, bool detected) {
   }
   if (detected && session.LastDetectResult() == 1) {
     const std::vector<std::uint32_t> candidates = Candidates(session);
-    if (!candidates.empty() &&
-        std::find(candidates.begin(), candidates.end(), static_cast<std::uint32_t>(index)) ==
-            candidates.end()) {
+    if (!candidates.empty() && std::find(candidates.begin(), candidates.end(),
+                                         static_cast<std::uint32_t>(index)) == candidates.end()) {
       std::fprintf(stderr, "tarnwick-cli: the chip in the socket is not %s; it may be:\n",
                    name.c_str());
       for (std::uint32_t c : candidates) {

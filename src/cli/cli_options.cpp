@@ -70,7 +70,8 @@ std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& e
   return o;
 }
 
-bool SplitChipName(const std::string& text, std::string& type, std::string& maker, std::string& model) {
+bool SplitChipName(const std::string& text, std::string& type, std::string& maker,
+                   std::string& model) {
   const auto a = text.find('/');
   if (a == std::string::npos) return false;
   const auto b = text.find('/', a + 1);

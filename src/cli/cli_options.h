@@ -23,6 +23,7 @@ std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& e
 std::string UsageText();
 
 // Splits "TYPE/MAKER/MODEL" at its first two '/' (a model may contain '/').
-bool SplitChipName(const std::string& text, std::string& type, std::string& maker, std::string& model);
+bool SplitChipName(const std::string& text, std::string& type, std::string& maker,
+                   std::string& model);
 
 }  // namespace tarnwick::cli

@@ -50,7 +50,8 @@ std::string TargetProblem(const CliContext& c, const std::string& file) {
   if (fs::exists(st)) {
     if (!fs::is_regular_file(st)) return "it is not a regular file";
     // No write bit at all is a read-only file, for root as well.
-    const fs::perms anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    const fs::perms anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((st.permissions() & anyWrite) == fs::perms::none || access(target.c_str(), W_OK) != 0) {
       return "it is read-only";
     }

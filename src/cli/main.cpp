@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "cli/cli_options.h"
 #include "cli/chip_choice.h"
+#include "cli/cli_options.h"
 #include "cli/command_table.h"
 #include "cli/terminal_surface.h"
 #include "core/catalogue/catalogue.h"

@@ -14,10 +14,10 @@ inline constexpr std::uint16_t kVendorId = 0x0716;
 inline constexpr std::uint16_t kProductId = 0x5018;
 inline constexpr int kConfiguration = 1;
 inline constexpr int kInterface = 0;
-inline constexpr int kEndpointBulkOut = 0x01;   // data streamed to the chip
-inline constexpr int kEndpointCommand = 0x02;   // interrupt out: frames
-inline constexpr int kEndpointBulkIn = 0x83;    // answers and data from the chip
-inline constexpr int kDefaultTimeoutMs = 500;   // used when a caller passes 0
+inline constexpr int kEndpointBulkOut = 0x01;  // data streamed to the chip
+inline constexpr int kEndpointCommand = 0x02;  // interrupt out: frames
+inline constexpr int kEndpointBulkIn = 0x83;   // answers and data from the chip
+inline constexpr int kDefaultTimeoutMs = 500;  // used when a caller passes 0
 
 // ---- Frame layouts ------------------------------------------------------------
 inline constexpr std::uint8_t kStartMarker = 0xA5;
@@ -25,20 +25,20 @@ inline constexpr std::uint8_t kEndMarker = 0x5A;
 
 // CommandFrame: 20 bytes.
 inline constexpr std::size_t kCommandFrameSize = 20;
-inline constexpr std::size_t kFrameCommand = 1;       // bits 0-5 code, 6 word org., 7 five volt
+inline constexpr std::size_t kFrameCommand = 1;  // bits 0-5 code, 6 word org., 7 five volt
 inline constexpr std::uint8_t kCommandMask = 0x3F;
 inline constexpr std::uint8_t kWordOrganisedBit = 0x40;
 inline constexpr std::uint8_t kFiveVoltBit = 0x80;
-inline constexpr std::size_t kFrameClass = 2;         // bits 0-3 class, bit 7 adapter
+inline constexpr std::size_t kFrameClass = 2;  // bits 0-3 class, bit 7 adapter
 inline constexpr std::uint8_t kAdapterBit = 0x80;
 inline constexpr std::size_t kFrameSubcode = 3;
 inline constexpr std::size_t kFramePageCode = 4;
 inline constexpr std::size_t kFrameSectorCode = 5;
-inline constexpr std::size_t kFrameCapacity = 6;      // 4 bytes, most significant first
+inline constexpr std::size_t kFrameCapacity = 6;  // 4 bytes, most significant first
 inline constexpr std::size_t kFrameMainAddress = 10;
 inline constexpr std::size_t kFrameSecondaryHigh = 11;
 inline constexpr std::size_t kFrameSecondaryLow = 12;
-inline constexpr std::size_t kFramePayload = 13;      // 6 bytes
+inline constexpr std::size_t kFramePayload = 13;  // 6 bytes
 inline constexpr std::size_t kFramePayloadSize = 6;
 inline constexpr std::size_t kFrameEnd = 19;
 
@@ -49,10 +49,10 @@ inline constexpr std::size_t kBootFrameSize = 4;
 inline constexpr std::size_t kOtpShortFrameSize = 16;  // A5 01 code payload[12] 5A
 inline constexpr std::size_t kOtpShortPayload = 12;
 inline constexpr std::uint8_t kOtpShortTag = 0x01;
-inline constexpr std::size_t kOtpLongFrameSize = 45;   // A5 02 code payload[41] 5A
+inline constexpr std::size_t kOtpLongFrameSize = 45;  // A5 02 code payload[41] 5A
 inline constexpr std::size_t kOtpLongPayload = 41;
 inline constexpr std::uint8_t kOtpLongTag = 0x02;
-inline constexpr std::size_t kOtpAnswerSize = 45;      // A5 03 status data[41] 5A
+inline constexpr std::size_t kOtpAnswerSize = 45;  // A5 03 status data[41] 5A
 inline constexpr std::uint8_t kOtpAnswerTag = 0x03;
 inline constexpr std::size_t kOtpAnswerData = 3;
 inline constexpr std::size_t kOtpMaxData = 32;
@@ -93,13 +93,13 @@ enum BootCommand : std::uint8_t {
 };
 
 enum OtpCommand : std::uint8_t {
-  OTP_METHOD = 1,   // short frame
-  OTP_READ = 2,     // short frame
-  OTP_STATUS = 3,   // short frame
-  OTP_LOCK = 4,     // short frame
-  OTP_ENTER = 5,    // short frame
-  OTP_EXIT = 6,     // short frame
-  OTP_WRITE = 37,   // long frame
+  OTP_METHOD = 1,  // short frame
+  OTP_READ = 2,    // short frame
+  OTP_STATUS = 3,  // short frame
+  OTP_LOCK = 4,    // short frame
+  OTP_ENTER = 5,   // short frame
+  OTP_EXIT = 6,    // short frame
+  OTP_WRITE = 37,  // long frame
 };
 
 // Answer status codes of the OTP answer frame.
@@ -108,15 +108,15 @@ inline constexpr std::uint8_t kOtpStatusLock = 0x38;
 inline constexpr std::uint8_t kOtpStatusData = 0x39;
 
 // ---- Answers on the bulk-in endpoint -------------------------------------------
-inline constexpr std::uint8_t kProgramEndDone = 2;      // after CMD_PROGRAM_END
-inline constexpr std::uint8_t kEraseDone = 6;           // polled after CMD_ERASE
-inline constexpr std::uint8_t kBlankYes = 15;           // blank-check result byte 0
+inline constexpr std::uint8_t kProgramEndDone = 2;  // after CMD_PROGRAM_END
+inline constexpr std::uint8_t kEraseDone = 6;       // polled after CMD_ERASE
+inline constexpr std::uint8_t kBlankYes = 15;       // blank-check result byte 0
 inline constexpr std::uint8_t kBlankNo = 16;
 inline constexpr std::size_t kBlankAnswerSize = 6;
 inline constexpr std::uint8_t kAdapterFitted = 1;
 inline constexpr std::uint8_t kQeDone = 1;
 inline constexpr std::uint8_t kFirmwareInvalid = 0xFF;
-inline constexpr std::size_t kSerialAnswerSize = 7;     // bytes 4-6: serial number
+inline constexpr std::size_t kSerialAnswerSize = 7;  // bytes 4-6: serial number
 inline constexpr std::uint8_t kBootHelloFirst = 0x5A;
 inline constexpr std::uint8_t kBootHelloSecond = 0xA5;
 inline constexpr std::uint8_t kBootFinishAccepted = 12;
@@ -138,10 +138,10 @@ inline constexpr std::uint8_t kLampFailed = 2;
 inline constexpr std::uint8_t kLampSucceeded = 3;
 
 // ---- Stream sizes ---------------------------------------------------------------
-inline constexpr std::size_t kProgramBlock = 4096;    // endpoint 1, 60000 ms each
-inline constexpr std::size_t kReadBlock = 8192;       // endpoint 0x83, 5000 ms each
-inline constexpr std::size_t kSectorPiece = 1024;     // sector read pieces
-inline constexpr std::size_t kFirmwarePiece = 64;     // firmware stream pieces, 2000 ms
+inline constexpr std::size_t kProgramBlock = 4096;  // endpoint 1, 60000 ms each
+inline constexpr std::size_t kReadBlock = 8192;     // endpoint 0x83, 5000 ms each
+inline constexpr std::size_t kSectorPiece = 1024;   // sector read pieces
+inline constexpr std::size_t kFirmwarePiece = 64;   // firmware stream pieces, 2000 ms
 
 // ---- Firmware image scrambling ------------------------------------------------------
 // Every firmware-file byte sent to the boot loader (and compared with its
@@ -152,8 +152,7 @@ constexpr std::array<std::uint8_t, 256> MakeFirmwareScramble() {
   std::uint16_t lfsr = 0xACE1;
   for (std::uint8_t& entry : table) {
     for (int bit = 0; bit < 8; ++bit) {
-      const std::uint16_t feedback =
-          ((lfsr >> 0) ^ (lfsr >> 2) ^ (lfsr >> 3) ^ (lfsr >> 5)) & 1u;
+      const std::uint16_t feedback = ((lfsr >> 0) ^ (lfsr >> 2) ^ (lfsr >> 3) ^ (lfsr >> 5)) & 1u;
       lfsr = static_cast<std::uint16_t>((lfsr >> 1) | (feedback << 15));
     }
     entry = static_cast<std::uint8_t>(lfsr);
@@ -169,9 +168,9 @@ struct CommandInfo {
   Frame frame;
   std::uint8_t code;
   std::string_view name;
-  std::uint8_t payloadBytes;   // fixed payload length (0: none or variable)
-  int sendTimeoutMs;           // the usual send timeout
-  int answerBytes;             // answer length read back (0: none, -1: a stream)
+  std::uint8_t payloadBytes;  // fixed payload length (0: none or variable)
+  int sendTimeoutMs;          // the usual send timeout
+  int answerBytes;            // answer length read back (0: none, -1: a stream)
 };
 
 inline constexpr std::array<CommandInfo, 35> kCommandTable{{

@@ -457,7 +457,7 @@ std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::s
   if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
     // A FIFO or /dev/zero would be read for ever.
     error = path + (std::filesystem::is_directory(path, ec) ? ": is a directory"
-                                                             : ": is not a regular file");
+                                                            : ": is not a regular file");
     return std::nullopt;
   }
   std::ifstream in(path, std::ios::binary);

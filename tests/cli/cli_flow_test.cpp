@@ -201,9 +201,9 @@ TEST_F(CliFlow, ReadRefusesTargetsThatCannotHoldTheChip) {
   dir.Write("locked.bin", std::string("keep"));
   fs::permissions(dir.path() / "locked.bin", fs::perms::owner_read);
   const std::string catalogueBefore = dir.Read("database.dat");
-  for (const std::string& target : {dir.file("adir"), std::string("/dev/full"),
-                                    dir.file("database.dat"), dir.file("h_ven1.dll"),
-                                    dir.file("en25q64.bin"), dir.file("locked.bin")}) {
+  for (const std::string& target :
+       {dir.file("adir"), std::string("/dev/full"), dir.file("database.dat"),
+        dir.file("h_ven1.dll"), dir.file("en25q64.bin"), dir.file("locked.bin")}) {
     const CliRun r = Cli({"read", target});
     EXPECT_NE(r.status, 0) << target;
     EXPECT_NE(r.err.find("cannot write"), std::string::npos) << target << ": " << r.err;
@@ -252,7 +252,8 @@ TEST_F(CliFlow, FifosInPlaceOfFilesAreRefusedNotWaitedOn) {
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   };
   EXPECT_EQ(run("--simulate=" + dir.file("pipe.box") + " detect"), 2);
-  EXPECT_NE(dir.Read("err.txt").find("not a regular file"), std::string::npos) << dir.Read("err.txt");
+  EXPECT_NE(dir.Read("err.txt").find("not a regular file"), std::string::npos)
+      << dir.Read("err.txt");
   EXPECT_EQ(run("--simulate=/dev/zero detect"), 2);
   EXPECT_EQ(run("--simulate --yes program " + dir.file("pipe.bin")), 1);
   fs::remove(dir.path() / "ftext.ini");

@@ -1,9 +1,9 @@
 #include "support/temp_dir.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <cstdlib>
 
 namespace tarnwick::test {
 

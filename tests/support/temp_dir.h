@@ -2,10 +2,10 @@
 // its own base directory so the suite can run in parallel.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
-#include <cstdint>
 
 namespace tarnwick::test {
 

@@ -37,19 +37,20 @@ void WindowCommandsTest::unhandledCommandsAreListedAndStayGrey() {
     // An operation that ends gives its menus back; these stay grey.
     w.surface().SetCommandEnabled(id, true);
     h.Settle();
-    if (QAction* a = w.menu().Action(id)) QVERIFY2(!a->isEnabled(), qPrintable(QString::number(id)));
+    if (QAction* a = w.menu().Action(id))
+      QVERIFY2(!a->isEnabled(), qPrintable(QString::number(id)));
     if (QWidget* c = w.Control(id)) QVERIFY2(!c->isEnabled(), qPrintable(QString::number(id)));
     w.SendCommand(id);
   }
   QCOMPARE(sent.count(), 0);
   // The chip operations, settings and the window's own dialogs are handled.
   const std::set<int> listed(unhandled.begin(), unhandled.end());
-  for (int id : {ids::kEraseButton, ids::kProgramButton, ids::kVerifyButton, ids::kReadButton,
-                 ids::kBlankCheckButton, ids::kAutoProgramButton, ids::kDetectButton,
-                 ids::kQeConfigButton, ids::kBatchButton, ids::kBrowseButton, ids::kSaveFile,
-                 ids::kSaveFileAs, ids::kEditModeMenu, ids::kOffsetProgramming,
-                 ids::kViewModificationLog, ids::kExitCommand, ids::kSoundSetting,
-                 ids::kAutoDetectSetting, ids::kBatchEraseSetting}) {
+  for (int id :
+       {ids::kEraseButton, ids::kProgramButton, ids::kVerifyButton, ids::kReadButton,
+        ids::kBlankCheckButton, ids::kAutoProgramButton, ids::kDetectButton, ids::kQeConfigButton,
+        ids::kBatchButton, ids::kBrowseButton, ids::kSaveFile, ids::kSaveFileAs, ids::kEditModeMenu,
+        ids::kOffsetProgramming, ids::kViewModificationLog, ids::kExitCommand, ids::kSoundSetting,
+        ids::kAutoDetectSetting, ids::kBatchEraseSetting}) {
     QVERIFY2(!listed.contains(id), qPrintable(QString::number(id)));
   }
 }
@@ -69,7 +70,8 @@ void WindowCommandsTest::handledCommandsReachTheirHandler() {
   // registered for a control the window does not have.
   const std::vector<int> all = w.CommandIds();
   const std::set<int> ids(all.begin(), all.end());
-  for (int id : w.session().commands().Ids()) QVERIFY2(ids.contains(id), qPrintable(QString::number(id)));
+  for (int id : w.session().commands().Ids())
+    QVERIFY2(ids.contains(id), qPrintable(QString::number(id)));
 }
 
 QTEST_MAIN(WindowCommandsTest)

@@ -40,8 +40,7 @@ int OpenRegular(const std::string& path) {
 // Opened read-write, created when missing, existing content kept.
 class SettingsFile {
  public:
-  explicit SettingsFile(const std::string& path)
-      : fd_(OpenRegular(path)) {}
+  explicit SettingsFile(const std::string& path) : fd_(OpenRegular(path)) {}
   ~SettingsFile() {
     if (fd_ >= 0) ::close(fd_);
   }

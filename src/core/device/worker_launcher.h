@@ -19,7 +19,11 @@ class WorkerLauncher : public JobLauncher {
   // when no file is loaded).
   WorkerLauncher(const JobTable& jobs, Worker& worker, WindowSurface& surface,
                  const TextTable& texts, std::function<void()> logFile)
-      : jobs_(jobs), worker_(worker), surface_(surface), texts_(texts), logFile_(std::move(logFile)) {}
+      : jobs_(jobs),
+        worker_(worker),
+        surface_(surface),
+        texts_(texts),
+        logFile_(std::move(logFile)) {}
 
   void Launch(Job job) override;
   // The log line a job's row asks for before it starts.

@@ -23,15 +23,15 @@ inline constexpr std::array kChipOperations = {ids::kAutoProgramButton, ids::kEr
 inline constexpr std::array kBoxMenus = {ids::kChipFill, ids::kDataView, ids::kFirmwareVersion,
                                          ids::kMenu32790, ids::kFirmwareUpgrade};
 
-inline constexpr std::array kEraseButtons = {ids::kReadButton,   ids::kVerifyButton,
+inline constexpr std::array kEraseButtons = {ids::kReadButton,        ids::kVerifyButton,
                                              ids::kAutoProgramButton, ids::kDetectButton,
-                                             ids::kProgramButton, ids::kBlankCheckButton};
+                                             ids::kProgramButton,     ids::kBlankCheckButton};
 inline constexpr std::array kBlankButtons = {ids::kProgramButton, ids::kReadButton,
                                              ids::kVerifyButton,  ids::kEraseButton,
                                              ids::kDetectButton,  ids::kAutoProgramButton};
-inline constexpr std::array kReadButtons = {ids::kVerifyButton, ids::kEraseButton,
+inline constexpr std::array kReadButtons = {ids::kVerifyButton,      ids::kEraseButton,
                                             ids::kAutoProgramButton, ids::kDetectButton,
-                                            ids::kProgramButton, ids::kBlankCheckButton};
+                                            ids::kProgramButton,     ids::kBlankCheckButton};
 inline constexpr std::array kProgramButtons = {
     ids::kBrowseButton,      ids::kReadButton,   ids::kVerifyButton,    ids::kEraseButton,
     ids::kAutoProgramButton, ids::kDetectButton, ids::kBlankCheckButton};

@@ -52,7 +52,8 @@ int Elapsed(OperationContext& ctx, int start) {
 }
 
 void RebuildParameters(OperationContext& ctx) {
-  BuildParameters(ctx.catalogue, ctx.selection.SelectedRecord(), ctx.selection.AdapterFlag(), ctx.frame);
+  BuildParameters(ctx.catalogue, ctx.selection.SelectedRecord(), ctx.selection.AdapterFlag(),
+                  ctx.frame);
 }
 
 bool RefusedByBox(OperationContext& ctx) {

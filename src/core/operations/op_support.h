@@ -12,8 +12,8 @@
 
 namespace tarnwick {
 
-bool Send(OperationContext& ctx, std::uint8_t code, int timeoutMs, const std::uint8_t* payload = nullptr,
-          std::size_t length = 0);
+bool Send(OperationContext& ctx, std::uint8_t code, int timeoutMs,
+          const std::uint8_t* payload = nullptr, std::size_t length = 0);
 int Read(OperationContext& ctx, std::uint8_t* buffer, int count, int timeoutMs);
 // Reads 64-byte pieces with `timeoutMs` until a read fails (or once with `once`).
 void Drain64(OperationContext& ctx, int timeoutMs, bool once = false);

@@ -22,23 +22,23 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       usb(u),
       services(surface, texts),
       settings(surface, options.baseDir),
-      worker(jobs, WorkerHooks{[this](std::uint8_t) { image.SetBusy(true); },
-                               [this](std::uint8_t code, bool outcome) {
-                                 image.SetBusy(false);
-                                 surface.HexViewChanged();
-                                 outcomes[code] = outcome ? 1 : 0;
-                               },
-                               [this](std::uint8_t v) { SetLamp(v); },
-                               [this] { return link.IsOpen(); },
-                               [this] { channel.SendCommand(protocol::CMD_IDLE, 1000); }}),
+      worker(jobs,
+             WorkerHooks{[this](std::uint8_t) { image.SetBusy(true); },
+                         [this](std::uint8_t code, bool outcome) {
+                           image.SetBusy(false);
+                           surface.HexViewChanged();
+                           outcomes[code] = outcome ? 1 : 0;
+                         },
+                         [this](std::uint8_t v) { SetLamp(v); }, [this] { return link.IsOpen(); },
+                         [this] { channel.SendCommand(protocol::CMD_IDLE, 1000); }}),
       launcher(jobs, worker, surface, texts, [this] { LogLoadedFile(); }),
       link(usb, services, detection.refusal, worker.DeviceChangeFlag()),
       channel(link, frame),
       selection(catalogue, surface),
       image(services, options.baseDir),
       hexView(image, services),
-      ctx{services, link,     frame,     channel, selection, catalogue,
-          image,    settings, detection, [this] { return worker.JobCode(); }},
+      ctx{services,  link,  frame,    channel,   selection,
+          catalogue, image, settings, detection, [this] { return worker.JobCode(); }},
       chip(ctx) {
   for (auto& o : outcomes) o = -1;
   services.SetBaseDir(options.baseDir);

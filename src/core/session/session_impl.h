@@ -7,8 +7,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "core/app/command_router.h"
 #include "core/app/settings.h"

@@ -1,16 +1,15 @@
 #include "ui/app/programmer_dlg.h"
 
-
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFileDialog>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -30,21 +29,21 @@
 #include <optional>
 
 #include "core/app/text_table.h"
+#include "core/buffers/file_image.h"
 #include "core/buffers/hex_view.h"
 #include "core/buffers/modification_log.h"
-#include "core/buffers/file_image.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/app/icons.h"
-#include "ui/buffers/hex_view_panel.h"
-#include "ui/operations/offset_dialog.h"
 #include "ui/app/key_routing.h"
 #include "ui/app/main_menu.h"
 #include "ui/app/message_box.h"
 #include "ui/app/qt_window_surface.h"
 #include "ui/app/sound_player.h"
 #include "ui/app/text_progress_bar.h"
+#include "ui/buffers/hex_view_panel.h"
 #include "ui/grid/grid_ctrl.h"
+#include "ui/operations/offset_dialog.h"
 
 namespace tarnwick {
 
@@ -58,10 +57,10 @@ constexpr const char* kErrorStatusStyle = "QLabel { color: white; background-col
 constexpr int kWorkerPollMs = 10;
 
 // The buttons that send a command when clicked.
-constexpr int kCommandButtons[] = {
-    ids::kAutoProgramButton, ids::kEraseButton,      ids::kProgramButton, ids::kReadButton,
-    ids::kVerifyButton,      ids::kDetectButton,     ids::kBlankCheckButton, ids::kBatchButton,
-    ids::kBrowseButton,      ids::kQeConfigButton,   ids::kWebPicture};
+constexpr int kCommandButtons[] = {ids::kAutoProgramButton, ids::kEraseButton,  ids::kProgramButton,
+                                   ids::kReadButton,        ids::kVerifyButton, ids::kDetectButton,
+                                   ids::kBlankCheckButton,  ids::kBatchButton,  ids::kBrowseButton,
+                                   ids::kQeConfigButton,    ids::kWebPicture};
 
 // The file-name box hint until a file is loaded.
 constexpr int kFileNameHintItext = 0;
@@ -185,10 +184,9 @@ void ProgrammerDlg::ConnectControls() {
   }
   for (int id : {ids::kTypeList, ids::kMakerList, ids::kModelList}) {
     auto* combo = qobject_cast<QComboBox*>(Control(id));
-    connect(combo, &QComboBox::currentIndexChanged, this,
-            [this, id, combo](int index) {
-              session_->OnListChanged(id, index, combo->itemText(index).toStdString());
-            });
+    connect(combo, &QComboBox::currentIndexChanged, this, [this, id, combo](int index) {
+      session_->OnListChanged(id, index, combo->itemText(index).toStdString());
+    });
   }
   // The grid hands dropped files on to the window.
   connect(qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)), &CGridCtrl::FilesDropped, this,
@@ -300,17 +298,19 @@ void ProgrammerDlg::OnFilesDropped(const QStringList& paths) {
 }
 
 void ProgrammerDlg::ConnectImage() {
-  hexPanel_ = new HexViewPanel(session_->hexView(), qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)),
-                               qobject_cast<QScrollBar*>(Control(ids::kHexScrollBar)),
-                               qobject_cast<QLineEdit*>(Control(ids::kHexInput)), centralWidget());
+  hexPanel_ =
+      new HexViewPanel(session_->hexView(), qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)),
+                       qobject_cast<QScrollBar*>(Control(ids::kHexScrollBar)),
+                       qobject_cast<QLineEdit*>(Control(ids::kHexInput)), centralWidget());
   connect(this, &ProgrammerDlg::hexViewChanged, hexPanel_, &HexViewPanel::Refresh);
   connect(this, &ProgrammerDlg::commitCellEditRequested, hexPanel_, &HexViewPanel::CommitCellEdit);
-  session_->image().SetSaveNameChooser([this](const buffers::SaveDialogRequest& request) -> std::optional<std::string> {
-    const QString path = QFileDialog::getSaveFileName(this, QString(), QString(),
-                                                      QtFilterFromPairs(request.filter.c_str()));
-    if (path.isEmpty()) return std::nullopt;
-    return path.toStdString();
-  });
+  session_->image().SetSaveNameChooser(
+      [this](const buffers::SaveDialogRequest& request) -> std::optional<std::string> {
+        const QString path = QFileDialog::getSaveFileName(
+            this, QString(), QString(), QtFilterFromPairs(request.filter.c_str()));
+        if (path.isEmpty()) return std::nullopt;
+        return path.toStdString();
+      });
   session_->SetOffsetDialogOpener([this](const std::string& path) { OpenOffsetDialog(path); });
 }
 
@@ -321,7 +321,8 @@ void ProgrammerDlg::OpenOffsetDialog(const std::string& path) {
 
 void ProgrammerDlg::ViewModificationLog() {
   const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
-  if (action.open) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(action.path)));
+  if (action.open)
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(action.path)));
 }
 
 bool ProgrammerDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -329,7 +330,8 @@ bool ProgrammerDlg::eventFilter(QObject* watched, QEvent* event) {
     // The wheel scrolls the hex view wherever it turns over the window.
     auto* w = qobject_cast<QWidget*>(watched);
     if (w != nullptr && w->window() == this && !qobject_cast<QComboBox*>(w) &&
-        !qobject_cast<QPlainTextEdit*>(w) && !(w->parentWidget() && qobject_cast<QPlainTextEdit*>(w->parentWidget()))) {
+        !qobject_cast<QPlainTextEdit*>(w) &&
+        !(w->parentWidget() && qobject_cast<QPlainTextEdit*>(w->parentWidget()))) {
       const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
       if (delta != 0) hexPanel_->Wheel(delta);
       return true;

@@ -6,10 +6,10 @@
 #include <QMainWindow>
 #include <QString>
 #include <map>
-#include <set>
-#include <vector>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "core/app/command_router.h"
 #include "core/session/session.h"

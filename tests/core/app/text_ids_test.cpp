@@ -119,12 +119,13 @@ TEST(TextIdsTest, ListsHoldExactlyTheDeclaredConstants) {
       if (it == listed.end()) {
         ADD_FAILURE() << table.name << "::" << name << " is missing from kAll";
       } else {
-        EXPECT_EQ(it->second, number) << table.name << "::" << name << " is listed as another entry";
+        EXPECT_EQ(it->second, number)
+            << table.name << "::" << name << " is listed as another entry";
       }
     }
     for (const auto& [name, number] : listed) {
-      EXPECT_TRUE(declared.contains(name)) << table.name << " kAll names " << name
-                                           << " (entry " << number << "), which is not declared";
+      EXPECT_TRUE(declared.contains(name)) << table.name << " kAll names " << name << " (entry "
+                                           << number << "), which is not declared";
     }
   }
 }

@@ -12,8 +12,8 @@
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/catalogue_codec.h"
 #include "core/catalogue/chip_geometry.h"
-#include "core/device/parameter_build.h"
 #include "core/catalogue/selection_rules.h"
+#include "core/device/parameter_build.h"
 
 namespace tarnwick {
 namespace {

@@ -13,7 +13,8 @@ TEST(JobTable, OneRowPerCodeAndNoneForTheIdleCode) {
   JobTable table;
   std::atomic<bool> cancel{false};
   int ran = 0;
-  EXPECT_TRUE(table.Add({Job::Erase, [&ran] { return ++ran > 0; }, LampRule::Outcome, 1020, 36, &cancel}));
+  EXPECT_TRUE(
+      table.Add({Job::Erase, [&ran] { return ++ran > 0; }, LampRule::Outcome, 1020, 36, &cancel}));
   EXPECT_FALSE(table.Add({Job::Erase, [] { return false; }})) << "a second row for a code";
   EXPECT_FALSE(table.Add({Job::Idle, [] { return true; }})) << "the idle code is no job";
   EXPECT_FALSE(table.Add({Job::Read, {}})) << "a row that runs nothing";

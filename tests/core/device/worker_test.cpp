@@ -60,7 +60,8 @@ struct Recorder {
 };
 
 void WaitIdle(Worker& w) {
-  for (int i = 0; i < 5000 && !(w.Idle() && w.JobCode() == kJobIdle); ++i) std::this_thread::sleep_for(1ms);
+  for (int i = 0; i < 5000 && !(w.Idle() && w.JobCode() == kJobIdle); ++i)
+    std::this_thread::sleep_for(1ms);
   ASSERT_EQ(w.JobCode(), kJobIdle);
 }
 
@@ -79,7 +80,8 @@ TEST(Worker, FramesEachJobWithTheLampAndSendsIdle) {
   std::lock_guard l(r.m);
   // detection ends neutral, success 3, failure 2, unknown code 2
   EXPECT_EQ(r.lamps, (std::vector<std::uint8_t>{1, 0, 1, 3, 1, 2, 1, 2}));
-  EXPECT_EQ(r.jobs, (std::vector<std::uint8_t>{B(Job::DetectQuiet), B(Job::Program), B(Job::Erase), kNoRow}));
+  EXPECT_EQ(r.jobs, (std::vector<std::uint8_t>{B(Job::DetectQuiet), B(Job::Program), B(Job::Erase),
+                                               kNoRow}));
   EXPECT_EQ(r.idles, 4);
 }
 

@@ -252,8 +252,8 @@ TEST_F(DetectionTest, RefusalStopsEveryLaterOperationAtItsStart) {
   EXPECT_TRUE(Shown(56));
   EXPECT_EQ(BoxesWith(I(56)), 1);
   tap->ClearRecords();
-  for (Job job : {Job::Read, Job::Erase, Job::BlankCheck, Job::Program, Job::Verify,
-                  Job::AutoProgram}) {
+  for (Job job :
+       {Job::Read, Job::Erase, Job::BlankCheck, Job::Program, Job::Verify, Job::AutoProgram}) {
     const int beeps = surface.Beeps();
     EXPECT_FALSE(Run(job)) << int{JobByte(job)};
     EXPECT_EQ(surface.LastStatus(), I(56)) << int{JobByte(job)};

@@ -34,8 +34,8 @@ OperationRig::OperationRig(const std::string& base, WindowSurface& s, UsbApi& u)
       channel(link, frame),
       selection(catalogue, surface),
       image(services, baseDir),
-      ctx{services, link,     frame,     channel, selection, catalogue,
-          image,    settings, detection, [this] { return worker.JobCode(); }},
+      ctx{services,  link,  frame,    channel,   selection,
+          catalogue, image, settings, detection, [this] { return worker.JobCode(); }},
       chip(ctx) {
   services.SetBaseDir(baseDir);
   services.SetClock(FixedClock);
@@ -43,7 +43,8 @@ OperationRig::OperationRig(const std::string& base, WindowSurface& s, UsbApi& u)
       [this](const ChipRecord& record, bool adapter) { BuildParameters(record, adapter, frame); });
   selection.SetAfterApply([this](const AppliedSelection& a) {
     image.SetChip(selection.ModelText(), a.chipSize);
-    for (int id : command_sets::kChipOperations) surface.SetCommandEnabled(id, a.record != kNoRecord && a.chipSize > 0);
+    for (int id : command_sets::kChipOperations)
+      surface.SetCommandEnabled(id, a.record != kNoRecord && a.chipSize > 0);
   });
   chip.AddJobs(jobs);
   chip.AddCommands(commands, launcher);

@@ -348,7 +348,8 @@ TEST_F(ProgramVerifyTest, VerifyButtonStopsARunningVerifyWithoutClaimingSuccess)
   EXPECT_EQ(BlockReads(), std::vector<int>{8192});
   EXPECT_EQ(box->LampHistory().back(), kLampFailed);
   EXPECT_NE(surface.LastStatus().rfind(I(87), 0), 0u) << "a stopped verify is not a passed one";
-  EXPECT_EQ(surface.LastStatus().rfind(I(81), 0), 0u) << "it says it stopped: " << surface.LastStatus();
+  EXPECT_EQ(surface.LastStatus().rfind(I(81), 0), 0u)
+      << "it says it stopped: " << surface.LastStatus();
   EXPECT_NE(surface.LastStatus().rfind(I(80), 0), 0u) << "not the progress text";
   EXPECT_NE(surface.LastStatus().find('%'), std::string::npos) << "and how far it got";
   EXPECT_TRUE(surface.LastStatusIsError());

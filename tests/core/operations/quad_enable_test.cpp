@@ -73,7 +73,8 @@ TEST_F(QuadEnable, AChipWithoutAMethodGetsNoneOfThePreviousChips) {
   EXPECT_EQ(rig->selection.MakerText(), "EON");
   EXPECT_FALSE(surface.Visible(ids::kQeConfigButton));
   EXPECT_EQ(surface.LastStatus(), I(204));
-  EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_QE_CONFIG), 0) << "no Winbond bytes to an EON chip";
+  EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_QE_CONFIG), 0)
+      << "no Winbond bytes to an EON chip";
 }
 
 }  // namespace

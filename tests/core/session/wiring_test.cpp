@@ -18,9 +18,9 @@ TEST_F(WiringTest, EveryRowOfTheJobTableIsComplete) {
   const JobTable& jobs = session->jobs();
   const std::vector<Job> codes = jobs.Codes();
   const std::set<Job> have(codes.begin(), codes.end());
-  EXPECT_EQ(have, (std::set<Job>{Job::Program, Job::Erase, Job::DetectQuiet, Job::Verify, Job::Read,
-                                 Job::AutoProgram, Job::BlankCheck, Job::DetectUser,
-                                 Job::QuadEnable}));
+  EXPECT_EQ(have,
+            (std::set<Job>{Job::Program, Job::Erase, Job::DetectQuiet, Job::Verify, Job::Read,
+                           Job::AutoProgram, Job::BlankCheck, Job::DetectUser, Job::QuadEnable}));
   for (Job code : codes) {
     const JobRow& row = *jobs.Find(code);
     const int n = JobByte(code);

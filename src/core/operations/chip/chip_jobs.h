@@ -16,12 +16,14 @@ bool AutoProgram(OperationContext& ctx, ChipJobState& st);
 
 // Bytes programming sends: the chip size, or for "25 SPI FLASH" no more than
 // the file holds. Bytes past the file's end go out as 0xFF.
-std::uint64_t LengthToProgram(const std::string& type, std::uint64_t chipSize, std::uint64_t fileSize);
+std::uint64_t LengthToProgram(const std::string& type, std::uint64_t chipSize,
+                              std::uint64_t fileSize);
 
 // Shows "<prefix><n>%" when n grew past the last shown value.
 class PercentProgress {
  public:
-  PercentProgress(OperationContext& ctx, std::string prefix) : ctx_(ctx), prefix_(std::move(prefix)) {}
+  PercentProgress(OperationContext& ctx, std::string prefix)
+      : ctx_(ctx), prefix_(std::move(prefix)) {}
   void Start();
   void Update(std::uint64_t done, std::uint64_t total);
 

@@ -35,10 +35,10 @@ void ChipOperations::AddJobs(JobTable& jobs) {
 
 void ChipOperations::AddCommands(CommandRouter& router, JobLauncher& launcher) {
   const std::pair<int, Job> commands[] = {
-      {ids::kEraseButton, Job::Erase},         {ids::kProgramButton, Job::Program},
-      {ids::kVerifyButton, Job::Verify},       {ids::kReadButton, Job::Read},
+      {ids::kEraseButton, Job::Erase},           {ids::kProgramButton, Job::Program},
+      {ids::kVerifyButton, Job::Verify},         {ids::kReadButton, Job::Read},
       {ids::kBlankCheckButton, Job::BlankCheck}, {ids::kAutoProgramButton, Job::AutoProgram},
-      {ids::kDetectButton, Job::DetectUser},   {ids::kQeConfigButton, Job::QuadEnable},
+      {ids::kDetectButton, Job::DetectUser},     {ids::kQeConfigButton, Job::QuadEnable},
   };
   for (const auto& [id, job] : commands) {
     router.Register(id, [&launcher, job = job] { launcher.Launch(job); });

@@ -69,7 +69,9 @@ void WriteProbe(OperationContext& ctx, const Probe& p) {
   b[kFrameSubcode] = p.subcode;
 }
 
-int CountZeros(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '0')); }
+int CountZeros(const std::string& s) {
+  return static_cast<int>(std::count(s.begin(), s.end(), '0'));
+}
 
 // The family answers and the type-list entry each selects.
 struct Family {
@@ -133,7 +135,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     ctx.detection.adapter = fitted;
     ctx.selection.SetAdapterFlag(fitted);
     auto& c = ctx.frame.bytes[kFrameClass];
-    c = fitted ? static_cast<std::uint8_t>(c | kAdapterBit) : static_cast<std::uint8_t>(c & ~kAdapterBit);
+    c = fitted ? static_cast<std::uint8_t>(c | kAdapterBit)
+               : static_cast<std::uint8_t>(c & ~kAdapterBit);
     ui.surface().SetCommandEnabled(ids::kAdapterPicture, fitted);
   }
   const int probeLimit = ctx.detection.adapter ? 5 : 12;
@@ -181,7 +184,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
     }
     bool addedByProbe5 = false;
     if (n == 3) {
-      const std::uint32_t id = (std::uint32_t{idBytes[0]} << 16) | (std::uint32_t{idBytes[1]} << 8) | idBytes[2];
+      const std::uint32_t id =
+          (std::uint32_t{idBytes[0]} << 16) | (std::uint32_t{idBytes[1]} << 8) | idBytes[2];
       ctx.detection.lastId = id;
       if (id == kIdRefusal) {
         ui.ShowStatus(ctx.I(itext::kBoxRefused), true);
@@ -191,7 +195,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
         decided = true;
         break;
       }
-      auto fam = std::find_if(kFamilies.begin(), kFamilies.end(), [&](const Family& f) { return f.code == id; });
+      auto fam = std::find_if(kFamilies.begin(), kFamilies.end(),
+                              [&](const Family& f) { return f.code == id; });
       if (fam != kFamilies.end()) {
         const int current = ctx.selection.TypeIndex();
         bool leaveAlone = current == fam->typeIndex;
@@ -244,8 +249,9 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
       break;
     }
     const int current = ctx.selection.SelectedRecord();
-    const bool keep = std::find(candidates.begin(), candidates.end(), static_cast<std::uint32_t>(current)) !=
-                      candidates.end() && current >= 0;
+    const bool keep = std::find(candidates.begin(), candidates.end(),
+                                static_cast<std::uint32_t>(current)) != candidates.end() &&
+                      current >= 0;
     if (!keep) {
       ctx.selection.SelectRecord(static_cast<int>(candidates.front()));
       if (candidates.size() > 1) ctx.detection.selectionChanged = true;
@@ -307,8 +313,9 @@ bool ConfigureQuadEnable(OperationContext& ctx) {
   SleepMs(200);
   ctx.ui.ShowStatus(ctx.I(itext::kQeSetting));
   const auto method = ctx.selection.QeMethod();
-  const std::uint8_t payload[3] = {method[0], method[1],
-                                   static_cast<std::uint8_t>(ctx.ui.surface().IsCheckBoxChecked(ids::kQeCheck) ? 1 : 0)};
+  const std::uint8_t payload[3] = {
+      method[0], method[1],
+      static_cast<std::uint8_t>(ctx.ui.surface().IsCheckBoxChecked(ids::kQeCheck) ? 1 : 0)};
   Send(ctx, CMD_QE_CONFIG, 1000, payload, 3);
   std::uint8_t answer = 0;
   if (Read(ctx, &answer, 1, 2000) == 1 && answer == kQeDone) {

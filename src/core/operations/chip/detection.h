@@ -10,10 +10,10 @@
 namespace tarnwick {
 
 // Result codes of DetectChip.
-inline constexpr int kDetectFound = 1;        // a catalogue record was selected
-inline constexpr int kDetectFamilyOnly = 0;   // family answer, or not in the catalogue
-inline constexpr int kDetectNoAnswer = -1;    // refusal, USB error, or no probe answered
-inline constexpr int kDetectNoDevice = -2;    // box missing or cannot be opened
+inline constexpr int kDetectFound = 1;       // a catalogue record was selected
+inline constexpr int kDetectFamilyOnly = 0;  // family answer, or not in the catalogue
+inline constexpr int kDetectNoAnswer = -1;   // refusal, USB error, or no probe answered
+inline constexpr int kDetectNoDevice = -2;   // box missing or cannot be opened
 
 // `quiet` is the start-up / device-change form: status lines only, no boxes.
 int DetectChip(OperationContext& ctx, bool checkLink, bool quiet);

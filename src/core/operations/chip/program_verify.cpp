@@ -283,8 +283,7 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
 
   if (!usbError) {
     const std::uint64_t fullBlocks = chipSize / protocol::kReadBlock;
-    for (std::uint64_t b = 0; b < fullBlocks && !st.cancelVerify && !aborted && !usbError;
-         ++b) {
+    for (std::uint64_t b = 0; b < fullBlocks && !st.cancelVerify && !aborted && !usbError; ++b) {
       compareBlock(protocol::kReadBlock);
       if (!usbError) progress.Update(address, chipSize);
     }
