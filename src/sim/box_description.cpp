@@ -42,6 +42,8 @@ const char* FaultKindName(FaultKind kind) {
       return "erase_hang";
     case FaultKind::Refuse:
       return "refuse";
+    case FaultKind::ProgramEndHang:
+      return "program_end_hang";
   }
   return "?";
 }

@@ -48,7 +48,7 @@ struct ChipDescription {
   std::uint32_t pageProgramUs = 0;
 };
 
-enum class FaultKind { Unplug, Stall, PartialWrite, EraseHang, Refuse };
+enum class FaultKind { Unplug, Stall, PartialWrite, EraseHang, Refuse, ProgramEndHang };
 
 struct FaultTrigger {
   enum class When { Always, AtCommand, AtByte } when = When::Always;

@@ -43,6 +43,11 @@ class BoxFirmware {
   void EnterBootLoader();
   bool InBootLoader() const { return bootMode_; }
   void SetEraseHang(bool always) { (always ? eraseHangAlways_ : eraseHangOnce_) = true; }
+  // The next CMD_PROGRAM_END (every one with `always`) takes the count but
+  // never sends its done byte.
+  void SetProgramEndHang(bool always) {
+    (always ? programEndHangAlways_ : programEndHangOnce_) = true;
+  }
   // Puts a chip into the socket (nullopt: empties it).
   bool SetChip(const std::optional<ChipDescription>& chip, std::string& error);
 
@@ -87,6 +92,8 @@ class BoxFirmware {
   bool stuckInBootLoader_ = false;
   bool eraseHangOnce_ = false;
   bool eraseHangAlways_ = false;
+  bool programEndHangOnce_ = false;
+  bool programEndHangAlways_ = false;
 
   AccessMode mode_;  // of the last command frame; OTP frames use it
   Intake intake_ = Intake::None;

@@ -101,6 +101,11 @@ void BoxFirmware::OnCommandFrame(const std::uint8_t* f, SimClock::time_point now
                           " bytes, the box took " + std::to_string(intakeTaken_));
       }
       intake_ = Intake::None;
+      if (programEndHangAlways_ || programEndHangOnce_) {
+        programEndHangOnce_ = false;
+        events_.emplace_back("program end never confirmed");
+        break;
+      }
       Answer({kProgramEndDone}, now);
       break;
     case CMD_ERASE: {

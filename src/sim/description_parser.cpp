@@ -84,8 +84,9 @@ bool ParseNumber(const std::string& v, std::uint64_t limit, std::uint64_t& out) 
     if (!std::isdigit(static_cast<unsigned char>(c))) return false;
     n = n * 10 + static_cast<std::uint64_t>(c - '0');
   }
+  // Checked before the shift: a shift past 64 bits would wrap to a small size.
+  if (n > (limit >> shift)) return false;
   n <<= shift;
-  if (n > limit) return false;
   out = n;
   return true;
 }
@@ -103,11 +104,13 @@ bool ParseHexBytes(const std::string& v, std::vector<std::uint8_t>& out) {
 }
 
 bool ParseFaultKind(const std::string& word, FaultKind& kind) {
-  static const std::map<std::string, FaultKind> kKinds{{"unplug", FaultKind::Unplug},
-                                                       {"stall", FaultKind::Stall},
-                                                       {"partial_write", FaultKind::PartialWrite},
-                                                       {"erase_hang", FaultKind::EraseHang},
-                                                       {"refuse", FaultKind::Refuse}};
+  static const std::map<std::string, FaultKind> kKinds{
+      {"unplug", FaultKind::Unplug},
+      {"stall", FaultKind::Stall},
+      {"partial_write", FaultKind::PartialWrite},
+      {"erase_hang", FaultKind::EraseHang},
+      {"refuse", FaultKind::Refuse},
+      {"program_end_hang", FaultKind::ProgramEndHang}};
   auto it = kKinds.find(Lower(word));
   if (it == kKinds.end()) return false;
   kind = it->second;

@@ -1,6 +1,7 @@
 #include "sim/otp_area.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -23,6 +24,13 @@ bool OtpArea::Open(const OtpDescription& description, const std::string& path, s
   path_ = path;
   Reset();
   if (bytes_.empty() || path_.empty()) return true;
+  std::error_code ec;
+  if (std::filesystem::exists(path_, ec) && !std::filesystem::is_regular_file(path_, ec)) {
+    error =
+        "OTP file " + path_ +
+        (std::filesystem::is_directory(path_, ec) ? " is a directory" : " is not a regular file");
+    return false;
+  }
   std::ifstream in(path_, std::ios::binary);
   if (in) {
     std::vector<std::uint8_t> stored((std::istreambuf_iterator<char>(in)),

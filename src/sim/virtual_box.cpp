@@ -54,6 +54,9 @@ void VirtualBox::ApplyFaults(const std::vector<FaultEntry>& faults, bool& change
       case FaultKind::EraseHang:
         firmware_.SetEraseHang(always);
         break;
+      case FaultKind::ProgramEndHang:
+        firmware_.SetProgramEndHang(always);
+        break;
       case FaultKind::Refuse:
         firmware_.EnterBootLoader();
         break;

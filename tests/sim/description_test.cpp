@@ -129,6 +129,11 @@ TEST(DescriptionTest, ErrorsNameTheLine) {
       {"[chip]\nkind = eeprom\n", "line 1: [chip] needs a model or raw fields with a size"},
       {"[chip]\nclass = 5\n", "line 2: 'class': '5' is not a class from 0 to 4"},
       {"[chip]\nsize = 8G\nid = 1\n", "line 2: 'size': '8G' is not a size up to 4G-1"},
+      // 17179869185 * 2^30 is 2^64 + 2^30: it must not wrap to 1G.
+      {"[chip]\nmodel = EN25Q64\nsize = 17179869185G\n",
+       "line 3: 'size': '17179869185G' is not a size up to 4G-1"},
+      {"[chip]\nmodel = EN25Q64\npage = 16777216K\n", "line 3: 'page'"},
+      {"[faults]\nunplug = at byte 17179869185G\n", "line 2: 'unplug'"},
       {"[chip]\nmodel = EN25Q64\nid = 1C30177\n", "line 3: 'id'"},
       {"[chip]\nmodel = EN25Q64\notp_method = 01 02\n", "line 3: 'otp_method'"},
       {"[chip]\nmodel = EN25Q64\notp_start = 0xFF00\n",

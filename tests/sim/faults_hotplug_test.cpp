@@ -161,6 +161,23 @@ TEST(FaultsTest, EraseThatNeverEndsOnce) {
   EXPECT_EQ(driver.Read(1), std::vector<std::uint8_t>{kEraseDone});
 }
 
+TEST(FaultsTest, ProgramEndThatIsNeverConfirmedOnce) {
+  tarnwick::test::TempDir dir;
+  auto box =
+      MakeBox(Described(dir, {{FaultKind::ProgramEndHang, {FaultTrigger::When::AtCommand, 2}, 0}}));
+  BoxDriver driver(*box);
+  driver.Send(CMD_PROGRAM);
+  EXPECT_EQ(driver.Write(std::vector<std::uint8_t>(64, 0)), 64);
+  driver.Send(CMD_PROGRAM_END);
+  int rc = 0;
+  EXPECT_TRUE(driver.Read(1, &rc).empty());
+  EXPECT_EQ(rc, kErrTimeout);
+  EXPECT_EQ(box->ReadContent(4, 1), std::vector<std::uint8_t>{0x00}) << "the data was taken";
+  driver.Send(CMD_PROGRAM);
+  driver.Send(CMD_PROGRAM_END);  // the next one is confirmed
+  EXPECT_EQ(driver.Read(1), std::vector<std::uint8_t>{kProgramEndDone});
+}
+
 TEST(FaultsTest, RefusalAnswerAfterACommand) {
   tarnwick::test::TempDir dir;
   auto box = MakeBox(Described(dir, {{FaultKind::Refuse, {FaultTrigger::When::AtCommand, 2}, 0}}));
