@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -56,11 +57,20 @@ Split SplitBrackets(std::string_view s) {
   return out;
 }
 
-void ReportReadError(const IniTextReader::ErrorSink& sink, int cause) {
-  if (!sink) return;
+}  // namespace
+
+std::string TextFileErrorMessage(const TextFileError& error) {
   char message[128];
-  std::snprintf(message, sizeof message, kReadErrorFormat, cause);
-  sink(message);
+  std::snprintf(message, sizeof message, kReadErrorFormat, error.cause);
+  // The table's own wording, then which file and why in the system's words:
+  // with two tables and a base directory of choice the number alone says little.
+  return std::string(message) + "\r\n" + error.path + ": " + std::strerror(error.cause);
+}
+
+namespace {
+
+void ReportReadError(const IniTextReader::ErrorSink& sink, const std::string& path, int cause) {
+  if (sink) sink(TextFileErrorMessage({path, cause}));
 }
 
 }  // namespace
@@ -105,23 +115,28 @@ bool IniTextReader::Load(const std::string& path, const ErrorSink& onReadError) 
   position_ = 0;
   // Non-blocking, so a FIFO in the table's place cannot hang the start.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    // A missing table shows as its placeholders; one that is there but cannot
+    // be opened (no permission, a symlink loop) is named.
+    if (errno != ENOENT) ReportReadError(onReadError, path, errno);
+    return false;
+  }
 
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
-    ReportReadError(onReadError, errno);
+    ReportReadError(onReadError, path, errno);
     ::close(fd);
     return false;
   }
   if (!S_ISREG(st.st_mode)) {
-    ReportReadError(onReadError, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    ReportReadError(onReadError, path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     ::close(fd);
     return false;
   }
   // The length is a 32-bit count; a text table is never near that.
   const auto length = static_cast<std::uint64_t>(st.st_size < 0 ? 0 : st.st_size);
   if (length > std::numeric_limits<std::uint32_t>::max()) {
-    ReportReadError(onReadError, EFBIG);
+    ReportReadError(onReadError, path, EFBIG);
     ::close(fd);
     return false;
   }
@@ -130,7 +145,7 @@ bool IniTextReader::Load(const std::string& path, const ErrorSink& onReadError) 
   try {
     bytes.resize(static_cast<std::size_t>(length));
   } catch (const std::bad_alloc&) {
-    ReportReadError(onReadError, ENOMEM);
+    ReportReadError(onReadError, path, ENOMEM);
     ::close(fd);
     return false;
   }
@@ -141,7 +156,7 @@ bool IniTextReader::Load(const std::string& path, const ErrorSink& onReadError) 
     const ssize_t got = ::read(fd, bytes.data() + done, want);
     if (got < 0) {
       if (errno == EINTR) continue;
-      ReportReadError(onReadError, errno);
+      ReportReadError(onReadError, path, errno);
       ::close(fd);
       return false;
     }

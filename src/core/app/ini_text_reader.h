@@ -35,6 +35,15 @@ struct ParsedLine {
 // Splits one raw line (without its line end) into a ParsedLine.
 ParsedLine ParseIniLine(std::string_view raw);
 
+// A text file that is there but cannot be read: the file and the errno cause.
+struct TextFileError {
+  std::string path;
+  int cause = 0;
+};
+// The message shown for it: the read-failure text with the cause number, then
+// the file and the cause in words.
+std::string TextFileErrorMessage(const TextFileError& error);
+
 class IniTextReader {
  public:
   using ErrorSink = std::function<void(const std::string&)>;
@@ -42,8 +51,9 @@ class IniTextReader {
   // Files are read in pieces of this size.
   static constexpr std::size_t kReadPiece = 61400;
 
-  // Reads the whole file. False when it cannot be opened (silently) or when
-  // reading fails; a read failure also hands its message to `onReadError`.
+  // Reads the whole file. False when it is missing (silently), cannot be
+  // opened or read, or is no regular file; all but the missing file also hand
+  // their message, naming the file, to `onReadError`.
   bool Load(const std::string& path, const ErrorSink& onReadError = {});
   // Takes the bytes directly (what Load does after reading the file).
   void LoadBytes(std::string bytes);

@@ -158,15 +158,26 @@ TEST(TextTableTest, DamagedFilesNeverCrash) {
   EXPECT_EQ(b.ftext(7), kF);
 }
 
-TEST(TextTableTest, ReadFailureIsReportedAndLeavesPlaceholders) {
-  // A directory opens but cannot be read.
+TEST(TextTableTest, ReadFailureNamesTheFileAndLeavesPlaceholders) {
+  // A directory opens but cannot be read; a symlink loop cannot be opened.
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "ftext.ini");
+  std::filesystem::create_symlink(dir.path() / "itext.ini", dir.path() / "itext.ini");
   TextTable t;
   std::string message;
   EXPECT_FALSE(t.LoadFtext(dir.file("ftext.ini"), [&](const std::string& m) { message = m; }));
-  EXPECT_EQ(message, "文件复制到内存失败！ \r\n错误代码：#21");  // EISDIR
+  EXPECT_EQ(message, "文件复制到内存失败！ \r\n错误代码：#21\r\n" + dir.file("ftext.ini") +
+                         ": Is a directory");
   EXPECT_EQ(t.ftext(0), kF);
+  message.clear();
+  EXPECT_FALSE(t.LoadItext(dir.file("itext.ini"), [&](const std::string& m) { message = m; }));
+  EXPECT_EQ(message, "文件复制到内存失败！ \r\n错误代码：#40\r\n" + dir.file("itext.ini") +
+                         ": Too many levels of symbolic links");
+  EXPECT_EQ(t.itext(0), kI);
+  // Missing stays silent: the placeholders say it.
+  message.clear();
+  EXPECT_FALSE(t.LoadItext(dir.file("none.ini"), [&](const std::string& m) { message = m; }));
+  EXPECT_EQ(message, "");
 }
 
 TEST(TextTableTest, LargeFileIsReadAcrossPieces) {
