@@ -124,6 +124,11 @@ class WindowHexViewTest : public QObject {
   void editingPastTheEndAppends();
   void pastChipEndAndChangedColours();
   void enterCommitsTheOpenCell();
+  void typedByteTurnsRedAtOnceAndTheMarkScrollsWithIt();
+  void editModeFollowsTheFocusCellAndHandsTheKeysBack();
+  void aClearedFocusLeavesNoHighlight();
+  void editorScrolledAwayLeavesTheWheelWorking();
+  void arrowsInTheEditorNeverDropADigit();
   void everythingIsRefusedWhileAnOperationRuns();
   void screenshotOfAnEditedImage();
 };
@@ -386,6 +391,158 @@ void WindowHexViewTest::enterCommitsTheOpenCell() {
   QCOMPARE(copy.size(), 101);
   QCOMPARE(static_cast<std::uint8_t>(copy[100]), std::uint8_t(0xFF));
   QVERIFY(w.isVisible());  // Enter never presses a default button
+  h.Reset();
+}
+
+// A 512-byte chip holds 32 rows, so a page of 20 can scroll.
+static bool PrepareZeros(WindowHarness& h, int size = 512) {
+  return Prepare(h, "24 EEPROM", "ATMEL", "AT24C04", QByteArray(size, '\0'));
+}
+
+void WindowHexViewTest::typedByteTurnsRedAtOnceAndTheMarkScrollsWithIt() {
+  WindowHarness h;
+  ProgrammerDlg& w = h.window();
+  QVERIFY(PrepareZeros(h));
+  CGridCtrl* grid = Grid(w);
+  EditModeOn(w);
+
+  // The first digit leaves "00" as it was; only the second changes the byte.
+  ClickCell(w, 3, 1);  // offset 0x20
+  Type(w, "05");
+  QCOMPARE(static_cast<std::uint8_t>(WorkingCopy(h)[0x20]), std::uint8_t(0x05));
+  QCOMPARE(grid->GetCellText(3, 1), QStringLiteral("05"));
+  QCOMPARE(TextColour(grid, 3, 1), kRed);
+  QCOMPARE(TextColour(grid, 3, 2), kBlack);
+
+  // The last cell of the page: the second digit scrolls one row, and the red
+  // mark goes up with its byte instead of staying on the grid's cell.
+  ClickCell(w, 20, 16);  // offset 0x13F
+  Type(w, "07");
+  QCOMPARE(static_cast<std::uint8_t>(WorkingCopy(h)[0x13F]), std::uint8_t(0x07));
+  QCOMPARE(grid->GetCellText(1, 0), QStringLiteral("00000010"));
+  QCOMPARE(grid->GetCellText(19, 16), QStringLiteral("07"));
+  QCOMPARE(TextColour(grid, 19, 16), kRed);
+  QCOMPARE(TextColour(grid, 20, 16), kBlack);  // offset 0x14F, untouched
+  QCOMPARE(TextColour(grid, 2, 1), kRed);      // 0x20 moved up one row too
+  QCOMPARE(TextColour(grid, 3, 1), kBlack);
+  h.Reset();
+}
+
+void WindowHexViewTest::editModeFollowsTheFocusCellAndHandsTheKeysBack() {
+  WindowHarness h;
+  ProgrammerDlg& w = h.window();
+  QVERIFY(PrepareZeros(h));
+  CGridCtrl* grid = Grid(w);
+  QLineEdit* editor = Editor(w);
+
+  ClickCell(w, 2, 3);  // edit mode off: the click only focuses
+  QTest::keyClick(grid, Qt::Key_Right);
+  QCOMPARE(grid->GetFocusCell(), CellId(2, 4));
+  EditModeOn(w);
+  // Ticking opens the editor on the cell the keyboard moved to.
+  QTRY_VERIFY(editor->isVisible());
+  QRect cell;
+  QVERIFY(grid->GetCellRect(2, 4, cell));
+  const QRect inWindow(grid->viewport()->mapTo(w.centralWidget(), cell.topLeft()), cell.size());
+  QVERIFY(inWindow.contains(editor->geometry().center()));
+  QCOMPARE(editor->selectionStart(), 0);
+  QCOMPARE(editor->selectedText().size(), 1);
+  QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(editor));
+
+  // Unticking hides it and gives the grid the keys: the next one moves on.
+  EditModeOn(w);
+  QTRY_VERIFY(!editor->isVisible());
+  QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  QCOMPARE(grid->GetFocusCell(), CellId(2, 5));
+  QVERIFY(WorkingCopy(h) == QByteArray(512, '\0'));
+  h.Reset();
+}
+
+void WindowHexViewTest::aClearedFocusLeavesNoHighlight() {
+  WindowHarness h;
+  ProgrammerDlg& w = h.window();
+  QVERIFY(PrepareZeros(h));
+  CGridCtrl* grid = Grid(w);
+
+  ClickCell(w, 1, 1);
+  QVERIFY(grid->IsCellSelected(1, 1));
+  // Its row scrolls off the page: the focus goes, and the blue with it.
+  Wheel(grid->viewport(), -120);
+  QCOMPARE(grid->GetCellText(1, 0), QStringLiteral("00000010"));
+  QCOMPARE(grid->GetFocusCell(), CellId());
+  QCOMPARE(grid->GetSelectedCount(), 0);
+
+  // A load clears the focus and the highlight as well.
+  ClickCell(w, 4, 4);
+  QVERIFY(grid->IsCellSelected(4, 4));
+  const QString other = h.base() + QStringLiteral("other.bin");
+  QVERIFY(WriteAll(other, QByteArray(64, '\1')));
+  QVERIFY(w.session().LoadUserFile(other.toStdString()));
+  h.Settle();
+  QCOMPARE(grid->GetFocusCell(), CellId());
+  QCOMPARE(grid->GetSelectedCount(), 0);
+  h.Reset();
+}
+
+void WindowHexViewTest::editorScrolledAwayLeavesTheWheelWorking() {
+  WindowHarness h;
+  ProgrammerDlg& w = h.window();
+  QVERIFY(PrepareZeros(h));
+  CGridCtrl* grid = Grid(w);
+  EditModeOn(w);
+  ClickCell(w, 1, 1);
+  QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Editor(w)));
+
+  Wheel(grid->viewport(), -120);  // the edited row leaves the page
+  QVERIFY(!Editor(w)->isVisible());
+  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
+  Wheel(grid->viewport(), -120);
+  Wheel(grid->viewport(), -120);
+  QCOMPARE(grid->GetCellText(1, 0), QStringLiteral("00000030"));
+  // Back up: the editor comes back over its byte.
+  for (int i = 0; i < 3; ++i) Wheel(grid->viewport(), 120);
+  QCOMPARE(grid->GetCellText(1, 0), QStringLiteral("00000000"));
+  QVERIFY(Editor(w)->isVisible());
+  h.Reset();
+}
+
+void WindowHexViewTest::arrowsInTheEditorNeverDropADigit() {
+  WindowHarness h;
+  ProgrammerDlg& w = h.window();
+  QVERIFY(PrepareZeros(h));
+  CGridCtrl* grid = Grid(w);
+  QLineEdit* editor = Editor(w);
+  EditModeOn(w);
+  ClickCell(w, 1, 1);
+  QTRY_VERIFY(editor->isVisible());
+
+  // Right moves from the first digit to the second; the digit typed there
+  // goes into the byte, and the editor moves on as after any second digit.
+  QTest::keyClick(editor, Qt::Key_Right);
+  QCOMPARE(editor->selectionStart(), 1);
+  QCOMPARE(editor->selectedText().size(), 1);
+  Type(w, "7");
+  QCOMPARE(static_cast<std::uint8_t>(WorkingCopy(h)[0]), std::uint8_t(0x07));
+  QCOMPARE(grid->GetFocusCell(), CellId(1, 2));
+
+  // Right twice moves the editor to the next byte, first digit selected.
+  QTest::keyClick(editor, Qt::Key_Right);
+  QTest::keyClick(editor, Qt::Key_Right);
+  QCOMPARE(grid->GetFocusCell(), CellId(1, 3));
+  QCOMPARE(editor->selectionStart(), 0);
+  Type(w, "4");
+  QCOMPARE(static_cast<std::uint8_t>(WorkingCopy(h)[2]), std::uint8_t(0x40));
+  QCOMPARE(static_cast<std::uint8_t>(WorkingCopy(h)[1]), std::uint8_t(0x00));
+
+  // Left goes back digit by digit, into the byte before.
+  QTest::keyClick(editor, Qt::Key_Left);
+  QTest::keyClick(editor, Qt::Key_Left);
+  QCOMPARE(grid->GetFocusCell(), CellId(1, 2));
+  QCOMPARE(editor->selectionStart(), 1);
+  Type(w, "9");
+  QCOMPARE(static_cast<std::uint8_t>(WorkingCopy(h)[1]), std::uint8_t(0x09));
+  QCOMPARE(WorkingCopy(h).size(), 512);
   h.Reset();
 }
 

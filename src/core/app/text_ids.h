@@ -130,6 +130,8 @@ inline constexpr int kLoadingSavedFile = 117;
 inline constexpr int kFileNotFound = 118;
 inline constexpr int kNoLoadWhileBusy = 119;
 inline constexpr int kFileLoaded = 189;
+// Save finds the source changed on disk since it was loaded.
+inline constexpr int kSourceChangedAsk = 206;
 
 // Offset programming's work file.
 inline constexpr int kOffsetCopying = 181;
@@ -224,6 +226,7 @@ inline constexpr TextId kAll[] = {
     {kFileNotFound, "kFileNotFound"},
     {kNoLoadWhileBusy, "kNoLoadWhileBusy"},
     {kFileLoaded, "kFileLoaded"},
+    {kSourceChangedAsk, "kSourceChangedAsk"},
     {kOffsetCopying, "kOffsetCopying"},
     {kOffsetBeyondFile, "kOffsetBeyondFile"},
     {kWorkFileFailed, "kWorkFileFailed"},

@@ -62,6 +62,7 @@ LoadResult FileImage::LoadFile(const std::string& path, LoadOrigin origin) {
   // Open the source before touching the current image: a file that cannot
   // be read must leave the loaded image as it is.
   PosixFile source;
+  const FileStamp stamp = StampOf(path);
   const std::int64_t length = source.Open(path, PosixFile::Mode::ReadOnly) ? source.Length() : -1;
   if (length < 0) {
     ReportOpenFailure(chipData);
@@ -98,6 +99,7 @@ LoadResult FileImage::LoadFile(const std::string& path, LoadOrigin origin) {
     std::lock_guard lock(m_);
     s_.workingCopy = std::move(copy);
     s_.source = std::move(source);
+    s_.sourceStamp = stamp;
     s_.loaded = true;
     s_.chipData = chipData;
     s_.size = static_cast<std::uint64_t>(size);

@@ -139,6 +139,9 @@ class FileImage {
     std::string chipName;
     std::string titleChipName;  // chip name at the time chip data was loaded
     std::string lastRequest;
+    // The source as it was when loaded or last saved: Save asks before it
+    // writes over what another program changed since.
+    FileStamp sourceStamp;
   };
 
   void ReportOpenFailure(bool chipData);
@@ -147,6 +150,7 @@ class FileImage {
   void RecomputeRowsLocked();
   bool SaveChanges(bool chipDataMode, const std::string& oldPath, PosixFile* target);
   void ReopenSourceReadOnly();
+  bool SourceChangedConfirmed(const std::string& path);
 
   WindowServices& services_;
   const std::string baseDir_;

@@ -90,6 +90,8 @@ void FileImage::SaveFile() {
     // The new file becomes the current path through the reload below, once
     // the data is safely in it.
     targetPath = *chosen;
+  } else if (!SourceChangedConfirmed(targetPath)) {
+    return;
   }
   if (editMode() && commitEdit_) commitEdit_();
 
@@ -135,6 +137,22 @@ void FileImage::ReopenSourceReadOnly() {
   std::lock_guard lock(m_);
   if (!s_.loaded) return;
   s_.source.Open(s_.currentPath, PosixFile::Mode::ReadOnly);
+  // Our own write-back is no change by another program.
+  s_.sourceStamp = StampOf(s_.currentPath);
+}
+
+// Writing back only our changed bytes would silently undo what another
+// program wrote into the source since we loaded it: ask first.
+bool FileImage::SourceChangedConfirmed(const std::string& path) {
+  FileStamp recorded;
+  {
+    std::lock_guard lock(m_);
+    recorded = s_.sourceStamp;
+  }
+  if (StampOf(path) == recorded) return true;
+  const auto& t = services_.texts();
+  return services_.Box(t.itext(itext::kSourceChangedAsk), BoxIcon::Question, BoxButtons::YesNo) ==
+         BoxAnswer::Yes;
 }
 
 void FileImage::SaveFileAs() {

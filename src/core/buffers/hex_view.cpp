@@ -25,9 +25,7 @@ std::string Upper(std::string s) {
 }  // namespace
 
 HexView::HexView(FileImage& image, WindowServices& services) : image_(image), services_(services) {
-  image_.SetPendingEditCommitter([this] {
-    if (inPlace_) CommitCellEdit();
-  });
+  image_.SetPendingEditCommitter([this] { CommitPendingEdit(); });
   SetupHexView();
 }
 
@@ -133,8 +131,12 @@ void HexView::FollowFocus() {
         if (editing) OpenEditor(focusRow_, focusColumn_, focusText_, rememberedSelection_);
       } else {
         focusRow_ = focusColumn_ = -1;
-        // The edit stays pending and reopens when its row scrolls back.
-        if (editing) editor_.visible = false;
+        // The edit stays pending and reopens when its row scrolls back; the
+        // grid takes the keyboard so the wheel goes on scrolling.
+        if (editing) {
+          editor_.visible = false;
+          ++gridFocusRequests_;
+        }
       }
     }
   }
@@ -241,11 +243,13 @@ void HexView::ToggleEditMode() {
     if (focusRow_ > 0) {
       restoreText_ = texts_[focusRow_][focusColumn_];
       lastGoodText_.clear();
+      rememberedSelection_ = {0, 1};
       StartCellEdit(focusRow_, focusColumn_, texts_[focusRow_][focusColumn_], {0, 1});
     }
     surface.SetMenuChecked(ids::kEditModeMenu, true);
     surface.SetCheckBox(ids::kEditModeCheck, true);
     services_.ShowStatus(t.itext(itext::kEditModeOn));
+    surface.HexViewChanged();
     return;
   }
   image_.SetEditMode(false);
@@ -256,9 +260,11 @@ void HexView::ToggleEditMode() {
   // An editor left over a cell past the end would otherwise stay open
   // outside edit mode; it is dropped, not appended.
   HideEditor();
+  ++gridFocusRequests_;
   surface.SetMenuChecked(ids::kEditModeMenu, false);
   surface.SetCheckBox(ids::kEditModeCheck, false);
   services_.ShowStatus(t.itext(itext::kEditModeOff));
+  surface.HexViewChanged();
 }
 
 void HexView::OnEditModeMenu() {
@@ -294,11 +300,13 @@ void HexView::OpenEditor(int row, int column, const std::string& text, Selection
   editor_.text = text;
   editor_.selection = selection;
   inPlace_ = true;
+  typedPending_ = false;
 }
 
 void HexView::HideEditor() {
   editor_.visible = false;
   inPlace_ = false;
+  typedPending_ = false;
 }
 
 void HexView::TypeCharacter(char c) {
@@ -333,6 +341,7 @@ void HexView::OnEditorChanged(const std::string& typed, int caret) {
     return;
   }
   lastGoodText_ = text;
+  typedPending_ = true;
   if (p == 0) {
     CommitCellEdit();
     if (IsDataCell(focusRow_, focusColumn_)) {
@@ -364,6 +373,57 @@ void HexView::MoveToNextCell() {
   lastGoodText_.clear();
   restoreText_ = texts_[row][column];
   StartCellEdit(row, column, texts_[row][column], {0, 1});
+}
+
+void HexView::MoveToPreviousCell() {
+  if (!IsDataCell(focusRow_, focusColumn_)) return;
+  int row = focusRow_;
+  int column = focusColumn_ - 1;
+  if (column < 1) {
+    column = kBytesPerRow;
+    --row;
+  }
+  if (row < 1) {
+    if (top_ == 0) return;  // the first byte: nowhere to go
+    row = 1;
+    --top_;
+    RefreshHexView();
+  }
+  SetFocusCell(row, column);
+  RefreshHexView();
+  lastGoodText_.clear();
+  restoreText_ = texts_[row][column];
+  StartCellEdit(row, column, texts_[row][column], {1, 2});
+}
+
+void HexView::OnEditorArrow(bool right) {
+  SyncWithImage();
+  if (image_.busy() || !image_.loaded() || !editor_.visible) return;
+  // Every typed digit is written at once, so leaving a byte loses nothing.
+  if (right) {
+    if (editor_.selection.start < 1) {
+      editor_.selection = {1, 2};
+    } else {
+      MoveToNextCell();
+    }
+  } else if (editor_.selection.start >= 1) {
+    editor_.selection = {0, 1};
+  } else {
+    MoveToPreviousCell();
+  }
+  ++revision_;
+}
+
+void HexView::OnGridFocusMoved(int row, int column) {
+  SyncWithImage();
+  if (IsDataCell(row, column)) SetFocusCell(row, column);
+}
+
+void HexView::CommitPendingEdit() {
+  if (!inPlace_) return;
+  const bool textDiffers =
+      IsDataCell(focusRow_, focusColumn_) && editor_.text != texts_[focusRow_][focusColumn_];
+  if (typedPending_ || textDiffers) CommitCellEdit();
 }
 
 void HexView::CommitCellEdit() {

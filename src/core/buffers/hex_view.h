@@ -82,6 +82,15 @@ class HexView {
   // One key typed into the editor: it replaces the selected digit.
   void TypeCharacter(char c);
   void CommitCellEdit();
+  // Save's commit of an open edit: only what the editor holds that its byte
+  // does not yet hold goes in; an editor merely parked on a cell (even past
+  // the end) writes nothing.
+  void CommitPendingEdit();
+  // Left or Right in the editor: moves between the two digits and on to the
+  // neighbouring byte, so the editor always has a digit selected to replace.
+  void OnEditorArrow(bool right);
+  // The grid's focus cell moved by the user's hand (mouse or keyboard).
+  void OnGridFocusMoved(int row, int column);
 
   // Find marks a hit; the next refresh gives the cell its own class again.
   void MarkSearchHit(int row, int column);
@@ -89,7 +98,8 @@ class HexView {
   // ---- State for the grid glue ----
   const std::string& CellText(int row, int column) const { return texts_[row][column]; }
   hex::CellClass CellClassAt(int row, int column) const { return classes_[row - 1][column - 1]; }
-  // The class was set by the last refresh (or mark); only these need colour.
+  // The class was set by the last refresh (or mark). One model call can run
+  // several refreshes, so the glue keeps its own record of what it showed.
   bool ClassChanged(int row, int column) const { return classChanged_[row - 1][column - 1]; }
   int focusRow() const { return focusRow_; }
   int focusColumn() const { return focusColumn_; }
@@ -99,6 +109,9 @@ class HexView {
   std::uint64_t scrollMaximum() const { return scrollMax_; }
   std::uint64_t scrollPosition() const { return scrollPos_; }
   bool scrollEnabled() const { return scrollMax_ > 0; }
+  // Counts the times the grid should take the keyboard focus (the editor
+  // went away under it), so the glue can act on each one.
+  std::uint64_t gridFocusRequests() const { return gridFocusRequests_; }
   // Counts refreshes, so the glue can tell whether to repaint.
   std::uint64_t revision() const { return revision_; }
 
@@ -109,6 +122,7 @@ class HexView {
   void HideEditor();
   void FollowFocus();
   void MoveToNextCell();
+  void MoveToPreviousCell();
   bool CanScroll() const;
   static bool IsDataCell(int row, int column);
 
@@ -139,6 +153,8 @@ class HexView {
   EditorState editor_;
   std::string lastGoodText_;
   std::string restoreText_;
+  bool typedPending_ = false;  // a valid digit typed and not yet written
+  std::uint64_t gridFocusRequests_ = 0;
 
   std::uint64_t seenLoad_ = ~0ull;
   std::uint64_t seenLayout_ = ~0ull;

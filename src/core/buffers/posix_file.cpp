@@ -130,6 +130,14 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+FileStamp StampOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+  return {static_cast<std::int64_t>(st.st_size),
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNsPerSecond + st.st_mtim.tv_nsec};
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa {
   }, sb{};

@@ -52,4 +52,14 @@ class PosixFile {
 bool SameFile(const std::string& a, const std::string& b);
 bool FileExists(const std::string& path);
 
+// What tells whether another program rewrote a file: its length and its
+// modification time in nanoseconds.
+struct FileStamp {
+  std::int64_t size = -1;
+  std::int64_t modifiedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+// The file's stamp now; size -1 when it cannot be read.
+FileStamp StampOf(const std::string& path);
+
 }  // namespace tarnwick::buffers

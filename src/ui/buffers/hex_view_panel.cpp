@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPalette>
 #include <QScrollBar>
@@ -26,7 +27,10 @@ HexViewPanel::HexViewPanel(buffers::HexView& model, CGridCtrl* grid, QScrollBar*
                            QLineEdit* editor, QWidget* window)
     : QObject(window), model_(model), grid_(grid), bar_(bar), editor_(editor), window_(window) {
   SetupGrid();
+  gridFocusSeen_ = model_.gridFocusRequests();
   connect(grid_, &CGridCtrl::CellClicked, this, &HexViewPanel::OnCellClicked);
+  connect(grid_, &CGridCtrl::GridNotify, this, &HexViewPanel::OnGridNotify);
+  editor_->installEventFilter(this);
   connect(bar_, &QScrollBar::actionTriggered, this, &HexViewPanel::OnScrollAction);
   connect(editor_, &QLineEdit::textEdited, this, &HexViewPanel::OnEditorEdited);
   Show();
@@ -69,6 +73,8 @@ void HexViewPanel::SetupGrid() {
   editor_->setMaxLength(2);
   editor_->setFrame(false);
   editor_->hide();
+  // SetupGrid painted every byte cell in the no-data colours.
+  for (auto& row : shown_) row.fill(hex::CellClass::NoData);
 }
 
 void HexViewPanel::Refresh() {
@@ -84,15 +90,7 @@ void HexViewPanel::Show() {
       grid_->SetCellText(r, c, QString::fromStdString(model_.CellText(r, c)));
     }
   }
-  for (int r = 1; r < hex::kGridRows; ++r) {
-    for (int c = 1; c < hex::kAsciiColumn; ++c) {
-      if (!model_.ClassChanged(r, c)) continue;  // colours only change with the class
-      const hex::CellClass cls = model_.CellClassAt(r, c);
-      grid_->SetCellTextColor(r, c, ToGrid(hex::TextColour(cls)));
-      const std::optional<hex::Rgb> back = hex::Background(cls);
-      grid_->SetCellBackColor(r, c, back ? ToGrid(*back) : ToGrid(hex::kWhite));
-    }
-  }
+  ShowClasses();
   if (model_.focusRow() > 0 && model_.focusColumn() > 0) {
     const CellId focus = grid_->GetFocusCell();
     if (focus.row != model_.focusRow() || focus.col != model_.focusColumn()) {
@@ -103,7 +101,9 @@ void HexViewPanel::Show() {
           {model_.focusRow(), model_.focusColumn(), model_.focusRow(), model_.focusColumn()});
     }
   } else {
+    // No focus, no highlight: a scroll or a load leaves no stale blue cell.
     grid_->SetFocusCell(-1, -1);
+    if (grid_->GetSelectedCount() > 0) grid_->SetSelectedRange(CellRange());
   }
   grid_->SetRedraw(true);
   grid_->Refresh();
@@ -116,7 +116,26 @@ void HexViewPanel::Show() {
   bar_->blockSignals(false);
   bar_->setEnabled(model_.scrollEnabled());  // disabled, not hidden
   PlaceEditor();
+  if (model_.gridFocusRequests() != gridFocusSeen_) {
+    gridFocusSeen_ = model_.gridFocusRequests();
+    if (!editor_->isVisible()) grid_->setFocus(Qt::OtherFocusReason);
+  }
   updating_ = false;
+}
+
+void HexViewPanel::ShowClasses() {
+  for (int r = 1; r < hex::kGridRows; ++r) {
+    for (int c = 1; c < hex::kAsciiColumn; ++c) {
+      const hex::CellClass cls = model_.CellClassAt(r, c);
+      hex::CellClass& shown =
+          shown_[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(c - 1)];
+      if (cls == shown) continue;  // colours only change with the class
+      shown = cls;
+      grid_->SetCellTextColor(r, c, ToGrid(hex::TextColour(cls)));
+      const std::optional<hex::Rgb> back = hex::Background(cls);
+      grid_->SetCellBackColor(r, c, back ? ToGrid(*back) : ToGrid(hex::kWhite));
+    }
+  }
 }
 
 void HexViewPanel::PlaceEditor() {
@@ -188,6 +207,23 @@ void HexViewPanel::OnEditorEdited(const QString& text) {
   if (updating_) return;
   model_.OnEditorChanged(text.toUpper().toStdString(), editor_->cursorPosition());
   Show();
+}
+
+void HexViewPanel::OnGridNotify(int row, int column, int code) {
+  // Keyboard moves change the grid's focus cell without a click.
+  if (code == kGridSelChanged && !updating_) model_.OnGridFocusMoved(row, column);
+}
+
+bool HexViewPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != editor_ || event->type() != QEvent::KeyPress) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (!plain || (key->key() != Qt::Key_Right && key->key() != Qt::Key_Left)) return false;
+  // The line edit would leave the caret between two digits with nothing
+  // selected, where its two-character limit drops the next digit.
+  model_.OnEditorArrow(key->key() == Qt::Key_Right);
+  Show();
+  return true;
 }
 
 void HexViewPanel::CommitCellEdit() {

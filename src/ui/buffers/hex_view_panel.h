@@ -6,6 +6,11 @@
 #include <QObject>
 #include <QPoint>
 
+#include <array>
+#include <cstdint>
+
+#include "core/buffers/hex_layout.h"
+
 class QLineEdit;
 class QScrollBar;
 class QWidget;
@@ -33,6 +38,9 @@ class HexViewPanel : public QObject {
   // Go to address; true when shown.
   bool ShowAddress(std::uint64_t address);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void SetupGrid();
   void Show();
@@ -40,6 +48,8 @@ class HexViewPanel : public QObject {
   void OnCellClicked(int row, int column, const QPoint& pos);
   void OnScrollAction(int action);
   void OnEditorEdited(const QString& text);
+  void OnGridNotify(int row, int column, int code);
+  void ShowClasses();
   bool FocusInView() const;
 
   buffers::HexView& model_;
@@ -48,6 +58,12 @@ class HexViewPanel : public QObject {
   QLineEdit* editor_;
   QWidget* window_;
   bool updating_ = false;
+  // The class each byte cell was last coloured with. One model call may
+  // refresh the page several times; what counts is what the grid shows.
+  std::array<std::array<buffers::hex::CellClass, buffers::hex::kBytesPerRow>,
+             buffers::hex::kPageRows>
+      shown_{};
+  std::uint64_t gridFocusSeen_ = 0;
 };
 
 }  // namespace tarnwick
