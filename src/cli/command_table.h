@@ -55,5 +55,6 @@ const CliCommand* FindCommand(const std::string& name);
 std::span<const CliCommand> DetectCommands();
 std::span<const CliCommand> CatalogueCommands();
 std::span<const CliCommand> ChipCommands();
+std::span<const CliCommand> SettingsCommands();
 
 }  // namespace tarnwick::cli

@@ -12,7 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "core/app/settings.h"
+#include "core/app/text_ids.h"
 #include "core/app/text_table.h"
+#include "resources/ids.h"
+#include "support/recording_surface.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -259,6 +263,147 @@ TEST_F(CliFlow, FifosInPlaceOfFilesAreRefusedNotWaitedOn) {
   fs::remove(dir.path() / "ftext.ini");
   ASSERT_EQ(mkfifo(dir.file("ftext.ini").c_str(), 0644), 0);
   EXPECT_NE(run("--simulate detect"), 124) << "a FIFO text table does not hang the start";
+}
+
+// What the window's menu would show for the base directory's hven2.dll, by
+// the core reader the window starts with; in the command's words.
+std::string WindowSideSettings(const std::string& base) {
+  test::RecordingSurface surface;
+  Settings settings(surface, base);
+  settings.LoadSettings();
+  std::string out;
+  const std::pair<const char*, int> words[] = {{"sounds", ids::kSoundSetting},
+                                               {"auto-identify", ids::kAutoDetectSetting},
+                                               {"batch-erase", ids::kBatchEraseSetting},
+                                               {"batch-program", ids::kBatchProgramSetting},
+                                               {"batch-verify", ids::kBatchVerifySetting}};
+  for (const auto& [word, id] : words) {
+    out += std::string(word) + (surface.IsMenuChecked(id) ? " on\n" : " off\n");
+  }
+  return out;
+}
+
+TEST_F(CliFlow, SettingsAreReadAsTheWindowReadsThemAndOddFilesAreNamed) {
+  const std::string unreadable = texts.itext(itext::kSettingsUnreadable);
+  const std::string odd = texts.itext(itext::kSettingsOddValues);
+  // Missing: created, all on, nothing to say.
+  CliRun r = Cli({"settings"}, "");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "sounds on\nauto-identify on\nbatch-erase on\nbatch-program on\nbatch-verify on\n");
+  EXPECT_EQ(r.out, WindowSideSettings(dir.base()));
+  EXPECT_EQ(r.err, "");
+  // Odd values count as off, and the file and bytes are named.
+  dir.Write("hven2.dll", std::string("\x01\x02\x01"
+                                     "1",
+                                     4));
+  r = Cli({"settings"}, "");
+  EXPECT_EQ(r.out,
+            "sounds on\nauto-identify off\nbatch-erase on\nbatch-program off\nbatch-verify on\n");
+  EXPECT_EQ(r.out, WindowSideSettings(dir.base()));
+  EXPECT_NE(r.err.find(odd), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(dir.file("hven2.dll") + ": [1]=0x02 [3]=0x31"), std::string::npos) << r.err;
+  // A short file of good bytes is no problem.
+  dir.Write("hven2.dll", std::string("\x00\x01", 2));
+  r = Cli({"settings"}, "");
+  EXPECT_EQ(r.out,
+            "sounds off\nauto-identify on\nbatch-erase on\nbatch-program on\nbatch-verify on\n");
+  EXPECT_EQ(r.err, "");
+  // A directory or FIFO: the menu's starting states with the sound toggled,
+  // said out loud with the file and the states.
+  fs::remove(dir.path() / "hven2.dll");
+  fs::create_directory(dir.path() / "hven2.dll");
+  r = Cli({"settings"}, "");
+  EXPECT_EQ(r.out,
+            "sounds on\nauto-identify off\nbatch-erase off\nbatch-program off\nbatch-verify off\n");
+  EXPECT_EQ(r.out, WindowSideSettings(dir.base()));
+  EXPECT_NE(r.err.find(unreadable), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(dir.file("hven2.dll") + ": Is a directory"), std::string::npos) << r.err;
+  EXPECT_NE(
+      r.err.find(texts.ftext(ftext::kMenuAutoIdentify) + ": " + texts.itext(itext::kSettingOff)),
+      std::string::npos)
+      << r.err;
+  fs::remove(dir.path() / "hven2.dll");
+  ASSERT_EQ(mkfifo(dir.file("hven2.dll").c_str(), 0644), 0);
+  r = Cli({"settings"}, "");
+  EXPECT_EQ(r.out, WindowSideSettings(dir.base()));
+  EXPECT_NE(r.err.find(dir.file("hven2.dll") + ": " + texts.itext(itext::kCatalogueNotAFile)),
+            std::string::npos)
+      << r.err;
+}
+
+TEST_F(CliFlow, ProgramTheBoxNeverConfirmsKeepsItsResultAndWarns) {
+  const std::string file = RandomFile("image.bin", 4096);
+  const std::string warning = texts.itext(itext::kProgramEndUnconfirmed);
+  CliRun r = Cli({"program", file});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find(warning), std::string::npos) << "a confirming box gets no warning";
+  dir.Write("silent.box", std::string("[chip]\nmodel = EN25Q64\ncontent = en25q64.bin\n"
+                                      "[faults]\nprogram_end_hang = always\n"));
+  ASSERT_EQ(Cli({"erase"}, "--simulate=" + dir.file("silent.box")).status, 0);
+  r = Cli({"program", file}, "--simulate=" + dir.file("silent.box"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find(texts.itext(itext::kProgramComplete)), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(warning + "\n"), std::string::npos) << r.err;
+  EXPECT_EQ(Chip().substr(0, 4096), dir.Read("image.bin"));
+}
+
+TEST_F(CliFlow, ADamagedCatalogueIsNamedWithWhatIsWrongAndTheRecordsRead) {
+  const std::string whole = dir.Read("database.dat");
+  const std::string path = dir.file("database.dat");
+  auto expect = [&](int what, const std::string& records) {
+    const CliRun r = Cli({"chips"}, "");
+    const std::string message = texts.itext(itext::kCatalogueProblem) + "\r\n" + path + ": " +
+                                texts.itext(what) + "\r\n" +
+                                texts.itext(itext::kCatalogueRecordsRead) + " " + records;
+    EXPECT_NE(r.err.find(message), std::string::npos) << what << ": " << r.err;
+    return r;
+  };
+  dir.Write("database.dat", std::string());
+  EXPECT_NE(expect(itext::kCatalogueEmpty, "0").status, 0);
+  dir.Write("database.dat", std::string(40000, '\0'));
+  expect(itext::kCatalogueNoLines, "0");
+  dir.Write("database.dat", whole.substr(0, whole.size() / 2 + 7));
+  const CliRun cut = expect(itext::kCatalogueTruncated, "");
+  EXPECT_EQ(cut.status, 0) << "what was read is still listed";
+  fs::resize_file(path, (16u << 20) + 1);
+  expect(itext::kCatalogueTooLarge, "0");
+  // Line ends but no chip line among them.
+  dir.Write("database.dat", std::string(4000, '\x02'));
+  const std::string text = Cli({"chips"}, "").err;
+  EXPECT_NE(text.find(path + ": "), std::string::npos) << text;
+  EXPECT_NE(text.find(texts.itext(itext::kCatalogueRecordsRead) + " 0"), std::string::npos) << text;
+  fs::remove(path);
+  ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+  const CliRun fifo = expect(itext::kCatalogueNotAFile, "0");
+  EXPECT_EQ(fifo.err.find("文件无法打开"), std::string::npos) << "the texts in use, not a literal";
+  // The shipped catalogue says nothing.
+  fs::remove(path);
+  dir.Write("database.dat", whole);
+  EXPECT_EQ(Cli({"chips"}, "").err, "");
+}
+
+TEST_F(CliFlow, TextTablesThatCannotBeReadAreNamed) {
+  fs::remove(dir.path() / "itext.ini");
+  fs::create_directory(dir.path() / "itext.ini");
+  const CliRun r = Cli({"chips"}, "");
+  EXPECT_NE(r.err.find(dir.file("itext.ini") + ": Is a directory"), std::string::npos) << r.err;
+}
+
+TEST_F(CliFlow, BoxDescriptionsWithOversizedNumbersOrDirectoriesAreRefused) {
+  dir.Write("huge.box", std::string("[chip]\nmodel = EN25Q64\nsize = 17179869185G\n"));
+  CliRun r = Cli({"detect"}, "--simulate=" + dir.file("huge.box"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("'17179869185G' is not a size up to 4G-1"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir.path() / "en25q64.bin")) << "no 1 GiB content file";
+  fs::create_directory(dir.path() / "chipdir");
+  dir.Write("cdir.box", std::string("[chip]\nmodel = EN25Q64\ncontent = chipdir\n"));
+  r = Cli({"detect"}, "--simulate=" + dir.file("cdir.box"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("chipdir is a directory"), std::string::npos) << r.err;
+  r = Cli({"detect"}, "--simulate=" + dir.file("chipdir"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("chipdir: is a directory"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 
 #include "resources/ids.h"
@@ -26,12 +27,18 @@ constexpr SettingSlot kSlots[] = {
 
 // Read-write, created when missing; anything but a plain file (a FIFO would
 // block the first read) counts as a file that cannot be opened.
-int OpenRegular(const std::string& path) {
+// `cause` receives errno when the open fails, and -1 for a file that opened
+// but is no plain file.
+int OpenRegular(const std::string& path, int& cause) {
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
-  if (fd < 0) return fd;
+  if (fd < 0) {
+    cause = errno;
+    return fd;
+  }
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
+    cause = -1;
     return -1;
   }
   return fd;
@@ -40,7 +47,7 @@ int OpenRegular(const std::string& path) {
 // Opened read-write, created when missing, existing content kept.
 class SettingsFile {
  public:
-  explicit SettingsFile(const std::string& path) : fd_(OpenRegular(path)) {}
+  explicit SettingsFile(const std::string& path) : fd_(OpenRegular(path, cause_)) {}
   ~SettingsFile() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -48,6 +55,8 @@ class SettingsFile {
   SettingsFile& operator=(const SettingsFile&) = delete;
 
   bool IsOpen() const { return fd_ >= 0; }
+  // errno of a failed open, -1 for no plain file, 0 when open.
+  int Cause() const { return cause_; }
 
   // Defaults (all on) with up to five bytes of the file read over them.
   Bytes Read() const {
@@ -77,6 +86,7 @@ class SettingsFile {
   bool WriteByte(off_t offset, std::uint8_t value) { return Write(offset, &value, 1); }
 
  private:
+  int cause_ = 0;
   int fd_;
 };
 
@@ -85,16 +95,34 @@ class SettingsFile {
 Settings::Settings(WindowSurface& surface, std::string baseDir)
     : surface_(surface), baseDir_(std::move(baseDir)) {}
 
+bool SettingsLoadReport::Clean() const {
+  for (int b : odd) {
+    if (b >= 0) return false;
+  }
+  return opened;
+}
+
 void Settings::LoadSettings() {
+  lastLoad_ = {};
   Bytes bytes;
+  off_t size = 0;
   {
     SettingsFile file(FilePath());
     if (!file.IsOpen()) {
+      lastLoad_.opened = false;
+      lastLoad_.notRegularFile = file.Cause() < 0;
+      lastLoad_.cause = file.Cause() < 0 ? 0 : file.Cause();
       // The original start-up answer to an unusable file: one sound toggle.
       ToggleSound();
       return;
     }
     bytes = file.Read();
+    size = file.Size();
+  }
+  // Only bytes the file holds can be odd; the defaults behind a short file
+  // are not.
+  for (int i = 0; i < kByteCount && i < size; ++i) {
+    if (bytes[i] > 1) lastLoad_.odd[i] = bytes[i];
   }
   for (const SettingSlot& slot : kSlots) {
     surface_.SetMenuChecked(slot.commandId, bytes[slot.offset] == 1);

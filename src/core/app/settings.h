@@ -4,6 +4,7 @@
 // identification, 2-4 the batch steps erase, program, verify; 1 means on).
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "core/app/command_router.h"
@@ -11,10 +12,23 @@
 
 namespace tarnwick {
 
+// What the start-up read found wrong with the settings file. A clean read
+// and a file created empty both leave it clean.
+struct SettingsLoadReport {
+  static constexpr int kBytes = 5;
+  bool opened = true;
+  bool notRegularFile = false;  // a FIFO or device in the file's place
+  int cause = 0;                // errno when it could not be opened
+  // The bytes read that are neither 0 nor 1, by offset; -1 where fine.
+  std::array<int, kBytes> odd{-1, -1, -1, -1, -1};
+
+  bool Clean() const;
+};
+
 class Settings {
  public:
   static constexpr const char* kFileName = "hven2.dll";
-  static constexpr int kByteCount = 5;
+  static constexpr int kByteCount = SettingsLoadReport::kBytes;
 
   // `baseDir` ends with a separator, as the program keeps it.
   Settings(WindowSurface& surface, std::string baseDir);
@@ -22,6 +36,7 @@ class Settings {
   // Sets the five check marks from the file, creating it (empty) when it is
   // missing. When it cannot be opened the sound item is toggled once.
   void LoadSettings();
+  const SettingsLoadReport& LastLoad() const { return lastLoad_; }
 
   // Menu commands 32809, 32811, 32821, 32822, 32823. False for other ids.
   bool Toggle(int commandId);
@@ -47,6 +62,7 @@ class Settings {
 
   WindowSurface& surface_;
   std::string baseDir_;
+  SettingsLoadReport lastLoad_;
 };
 
 }  // namespace tarnwick

@@ -26,6 +26,23 @@ inline constexpr int kCatalogueCannotOpen = 1;
 inline constexpr int kWarningCaption = 2;
 inline constexpr int kNoticeCaption = 9;  // default caption of every message box
 inline constexpr int kBatchNeedsAutoIdentify = 12;
+
+// Start-up checks of the settings file and the catalogue: what was wrong.
+inline constexpr int kSettingsUnreadable = 13;
+inline constexpr int kSettingsOddValues = 14;
+inline constexpr int kSettingOn = 15;
+inline constexpr int kSettingOff = 16;
+inline constexpr int kCatalogueProblem = 17;
+inline constexpr int kCatalogueNotAFile = 18;
+inline constexpr int kCatalogueTooLarge = 19;
+inline constexpr int kCatalogueEmpty = 20;
+inline constexpr int kCatalogueNoLines = 21;
+inline constexpr int kCatalogueTruncated = 22;
+inline constexpr int kCatalogueLinesRefused = 23;
+inline constexpr int kCatalogueRecordsRead = 28;
+inline constexpr int kCatalogueNoRecords = 115;
+// The box took the whole image but never sent the end byte.
+inline constexpr int kProgramEndUnconfirmed = 114;
 // Caption of error boxes, and the word between address and bytes of a
 // verify difference.
 inline constexpr int kError = 29;
@@ -144,6 +161,20 @@ inline constexpr TextId kAll[] = {
     {kWarningCaption, "kWarningCaption"},
     {kNoticeCaption, "kNoticeCaption"},
     {kBatchNeedsAutoIdentify, "kBatchNeedsAutoIdentify"},
+    {kSettingsUnreadable, "kSettingsUnreadable"},
+    {kSettingsOddValues, "kSettingsOddValues"},
+    {kSettingOn, "kSettingOn"},
+    {kSettingOff, "kSettingOff"},
+    {kCatalogueProblem, "kCatalogueProblem"},
+    {kCatalogueNotAFile, "kCatalogueNotAFile"},
+    {kCatalogueTooLarge, "kCatalogueTooLarge"},
+    {kCatalogueEmpty, "kCatalogueEmpty"},
+    {kCatalogueNoLines, "kCatalogueNoLines"},
+    {kCatalogueTruncated, "kCatalogueTruncated"},
+    {kCatalogueLinesRefused, "kCatalogueLinesRefused"},
+    {kCatalogueRecordsRead, "kCatalogueRecordsRead"},
+    {kCatalogueNoRecords, "kCatalogueNoRecords"},
+    {kProgramEndUnconfirmed, "kProgramEndUnconfirmed"},
     {kError, "kError"},
     {kCloseWhileErasing, "kCloseWhileErasing"},
     {kCloseWhileProgramming, "kCloseWhileProgramming"},

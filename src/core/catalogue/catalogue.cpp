@@ -44,8 +44,10 @@ bool Catalogue::LoadCatalogue(const std::string& path, const CatalogueMessageSin
   std::unique_ptr<std::FILE, FileCloser> file;
   if (std::filesystem::is_regular_file(path, ec)) file.reset(std::fopen(path.c_str(), "rb"));
   if (!file) {
-    if (sink)
-      sink(catalogue_text::kCannotOpen, catalogue_text::kCannotOpenCaption, BoxIcon::Warning);
+    // Reported with the texts in use by whoever shows the load's report.
+    (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)
+         ? report_.notRegularFile
+         : report_.cannotOpen) = true;
     return false;
   }
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
@@ -53,6 +55,7 @@ bool Catalogue::LoadCatalogue(const std::string& path, const CatalogueMessageSin
   if (length < 0) return false;
   if (static_cast<std::uint64_t>(length) > kMaxCatalogueFileBytes) {
     report_.fileTooLarge = true;
+    report_.fileBytes = static_cast<std::uint64_t>(length);
     return false;
   }
   std::rewind(file.get());
@@ -63,6 +66,7 @@ bool Catalogue::LoadCatalogue(const std::string& path, const CatalogueMessageSin
   // A file that shrank under us is read as far as it goes.
   std::string_view stored(reinterpret_cast<const char*>(buffer.Data()), got);
   LoadText(DecodeCatalogue(stored));
+  report_.fileBytes = got;
   buffer.Free();
   return true;
 }

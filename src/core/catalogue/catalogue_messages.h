@@ -17,8 +17,6 @@ using CatalogueMessageSink =
 CatalogueMessageSink MessageSinkFor(WindowSurface& surface);
 
 namespace catalogue_text {
-inline constexpr const char* kCannotOpen = "文件无法打开！  ";
-inline constexpr const char* kCannotOpenCaption = "提示";
 inline constexpr const char* kNotCreated = "内存尚未创建，请先申请内存！  ";
 inline constexpr const char* kOutOfRange = "请求地址超出范围！  ";
 inline constexpr const char* kBufferCaption = "警告";

@@ -75,6 +75,7 @@ void ParseCatalogueText(std::string_view text, std::vector<ChipRecord>& records,
   for (auto lf = text.find('\n'); lf != std::string_view::npos;
        start = lf + 1, lf = text.find('\n', start)) {
     ++lineNumber;
+    ++report.lines;
     std::string_view line = text.substr(start, lf - start);
     // The line end is CR LF; a hand-edited file with bare LF keeps its last
     // character instead of losing it.
@@ -117,6 +118,7 @@ void ParseCatalogueText(std::string_view text, std::vector<ChipRecord>& records,
     }
     if (why != LineRefusal::kCount) report.Refuse(why, lineNumber);
   }
+  report.endsMidLine = start < text.size();
 }
 
 std::string FormatRefusalLog(const CatalogueLoadReport& report) {

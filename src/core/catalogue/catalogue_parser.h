@@ -29,6 +29,14 @@ struct CatalogueLoadReport {
   // 1-based number of the first line refused for each reason (0: none).
   std::array<std::size_t, kReasons> firstLine{};
   bool fileTooLarge = false;  // the whole file was refused
+  // Set by the file load: no plain file in its place (a FIFO, a device), or
+  // a file that could not be opened; the file's length in bytes.
+  bool notRegularFile = false;
+  bool cannotOpen = false;
+  std::uint64_t fileBytes = 0;
+  // Lines ended by LF, and whether bytes follow the last LF (a cut file).
+  std::size_t lines = 0;
+  bool endsMidLine = false;
 
   std::size_t TotalRefused() const;
   void Refuse(LineRefusal why, std::size_t lineNumber);

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/app/settings_report.h"
 #include "core/app/text_ids.h"
 #include "core/buffers/image_commands.h"
+#include "core/catalogue/catalogue_report.h"
 #include "core/device/parameter_build.h"
 #include "core/operations/command_sets.h"
 #include "core/operations/op_support.h"
@@ -117,6 +119,7 @@ void Session::Impl::LoadCatalogueAtStart() {
                                        BoxIcon icon) { services.Box(text, caption, icon); });
   const std::string refused = FormatRefusalLog(catalogue.Report());
   if (!refused.empty()) services.AppendLog(refused);
+  ReportCatalogueLoad(catalogue, path, services);
   selection.Initialise();
 }
 
@@ -173,6 +176,7 @@ void Session::Start() {
   d.link.ResetLink();
   d.frame.bytes[0] = protocol::kStartMarker;
   d.frame.bytes[protocol::kFrameEnd] = protocol::kEndMarker;
+  ReportSettingsLoad(d.settings, d.services);
   d.LoadCatalogueAtStart();
   d.usb.SetDeviceChangeHandler([this] { OnDeviceChange(); });
   if (d.options.startWorker) d.worker.Start(Job::DetectQuiet);

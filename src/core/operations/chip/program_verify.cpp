@@ -190,9 +190,13 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
     }
     result = true;
     std::uint8_t b = 0;
-    for (int i = 0; i < 10; ++i) {
-      if (Read(ctx, &b, 1, 6000) == 1 && b == protocol::kProgramEndDone) break;
+    bool confirmed = false;
+    for (int i = 0; i < 10 && !confirmed; ++i) {
+      confirmed = Read(ctx, &b, 1, 6000) == 1 && b == protocol::kProgramEndDone;
     }
+    // The result stands on what was sent; the user still learns that the box
+    // never said it had written the last block.
+    if (!confirmed) ui.ShowStatus(ctx.I(itext::kProgramEndUnconfirmed));
   }
   if (ctx.RunningAs(Job::Program)) ui.PlaySoundIfOn("sound/finishsound.wav");
 
