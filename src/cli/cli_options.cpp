@@ -57,7 +57,7 @@ std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& e
     return std::nullopt;
   }
   o.command = argv[i++];
-  for (; i < argc; ++i) o.args.push_back(argv[i]);
+  for (; i < argc; ++i) o.args.emplace_back(argv[i]);
   const CliCommand* command = FindCommand(o.command);
   if (command == nullptr) {
     error = "unknown command " + o.command;

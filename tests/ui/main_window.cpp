@@ -20,6 +20,7 @@
 #include "resources/ids.h"
 #include "ui/app/main_menu.h"
 #include "ui/app/text_progress_bar.h"
+#include "version.h"
 
 using namespace tarnwick;
 using tarnwick::test::BoxWatcher;
@@ -99,7 +100,7 @@ void MainWindowTest::controlsSitAtTheirRectanglesWithTheirCaptions() {
     QCOMPARE(CaptionOf(w.Control(id)), QString::fromStdString(t.ftext(ftext)));
     QVERIFY(!t.ftext(ftext).empty());
   }
-  QCOMPARE(w.windowTitle(), QStringLiteral("Tarnwick V2.3"));
+  QCOMPARE(w.windowTitle(), QString::fromUtf8(kProgramTitle));
   // The English tables are used, not the placeholders.
   QVERIFY(t.ftext(53).find("error") == std::string::npos);
 

@@ -14,6 +14,7 @@
 #include "ui/app/main_menu.h"
 #include "ui/app/text_progress_bar.h"
 #include "window_flow_support.h"
+#include "version.h"
 
 using namespace tarnwick;
 using namespace tarnwick::test;
@@ -69,7 +70,7 @@ void WindowDataPathTest::browseAndAutoProgramPutTheImageOnTheChip() {
   QTRY_VERIFY(script.Done());
   QVERIFY(!script.TimedOut());
   QTRY_COMPARE(StatusText(w), Itext(w, 189));
-  QCOMPARE(w.windowTitle(), QStringLiteral("Tarnwick V2.3 - image.bin  292.97KB"));
+  QCOMPARE(w.windowTitle(), QString::fromUtf8(kProgramTitle) + " - image.bin  292.97KB");
   QVERIFY(ControlCaption(w, ids::kFileNameBox).endsWith(QStringLiteral("/image.bin")));
 
   BoxWatcher boxes;
@@ -100,7 +101,7 @@ void WindowDataPathTest::readShowsTheChipAndSaveAsKeepsIt() {
   QTest::keyClick(&w, Qt::Key_F7);
   QVERIFY(WaitForJob(w, [&] { return StatusText(w).startsWith(Itext(w, 78)); }));
   QVERIFY(ReadAll(h.base() + "h_ven0.dll") == chip);
-  QVERIFY(w.windowTitle().startsWith(QStringLiteral("Tarnwick V2.3 - EN25Q64_")));
+  QVERIFY(w.windowTitle().startsWith(QString::fromUtf8(kProgramTitle) + " - EN25Q64_"));
   QCOMPARE(ControlCaption(w, ids::kFileNameBox), Itext(w, 27));
   QVERIFY(w.menu().Action(ids::kSaveFile)->isEnabled());
   QCOMPARE(ControlCaption(w, ids::kReadButton), Ftext(w, 57));
@@ -122,7 +123,7 @@ void WindowDataPathTest::readShowsTheChipAndSaveAsKeepsIt() {
   QVERIFY2(ReadAll(out) == chip,
            qPrintable(QStringLiteral("%1 bytes, %2").arg(ReadAll(out).size()).arg(StatusText(w))));
   // The saved copy is now the loaded file.
-  QTRY_VERIFY(w.windowTitle().startsWith(QStringLiteral("Tarnwick V2.3 - chip.bin")));
+  QTRY_VERIFY(w.windowTitle().startsWith(QString::fromUtf8(kProgramTitle) + " - chip.bin"));
   QVERIFY(ControlCaption(w, ids::kFileNameBox).endsWith(QStringLiteral("/chip.bin")));
   QVERIFY(!w.menu().Action(ids::kSaveFile)->isEnabled());
   h.Reset();

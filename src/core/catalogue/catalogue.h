@@ -15,7 +15,7 @@ namespace tarnwick {
 
 // A catalogue file larger than this is not a catalogue (the shipped one is
 // about 40 KB); it is refused whole instead of being read into memory.
-inline constexpr std::uint64_t kMaxCatalogueFileBytes = 16u * 1024u * 1024u;
+inline constexpr std::uint64_t kMaxCatalogueFileBytes = std::uint64_t{16} * 1024 * 1024;
 
 // `FindRecord` when nothing matches.
 inline constexpr std::int32_t kNoRecord = -1;

@@ -19,31 +19,21 @@ namespace tarnwick {
 namespace fs = std::filesystem;
 
 Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
-    : options(std::move(opts)),
-      surface(s),
-      usb(u),
-      services(surface, texts),
-      settings(surface, options.baseDir),
-      worker(jobs,
-             WorkerHooks{[this](std::uint8_t) { image.SetBusy(true); },
-                         [this](std::uint8_t code, bool outcome) {
-                           image.SetBusy(false);
-                           surface.HexViewChanged();
-                           outcomes[code] = outcome ? 1 : 0;
-                         },
-                         [this](std::uint8_t v) { SetLamp(v); }, [this] { return link.IsOpen(); },
-                         [this] { channel.SendCommand(protocol::CMD_IDLE, 1000); }}),
-      launcher(jobs, worker, surface, texts, [this] { LogLoadedFile(); }),
-      link(usb, services, detection.refusal, worker.DeviceChangeFlag()),
-      channel(link, frame),
-      selection(catalogue, surface),
-      image(services, options.baseDir),
+    : OperationParts(
+          opts.baseDir, s, u,
+          WorkerHooks{[this](std::uint8_t) { image.SetBusy(true); },
+                      [this](std::uint8_t code, bool outcome) {
+                        image.SetBusy(false);
+                        surface.HexViewChanged();
+                        outcomes[code] = outcome ? 1 : 0;
+                      },
+                      [this](std::uint8_t v) { SetLamp(v); }, [this] { return link.IsOpen(); },
+                      [this] { channel.SendCommand(protocol::CMD_IDLE, 1000); }},
+          [this] { LogLoadedFile(); }),
+      options(std::move(opts)),
       hexView(image, services),
-      ctx{services,  link,  frame,    channel,   selection,
-          catalogue, image, settings, detection, [this] { return worker.JobCode(); }},
       chip(ctx) {
   for (auto& o : outcomes) o = -1;
-  services.SetBaseDir(options.baseDir);
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });
   selection.SetAfterApply([this](const AppliedSelection& a) { OnChipApplied(a); });
@@ -166,16 +156,7 @@ void Session::Start() {
   Impl& d = *impl_;
   if (d.started) return;
   d.started = true;
-  // Keep what an earlier run logged; create the file when it is missing.
-  const std::string logPath = d.options.baseDir + "log.txt";
-  if (std::FILE* f = std::fopen(logPath.c_str(), "ab")) std::fclose(f);
-  d.services.SetLogPath(logPath);
-  d.frame.bytes.fill(0);
-  d.image.ShowInitialState();
-  d.settings.LoadSettings();
-  d.link.ResetLink();
-  d.frame.bytes[0] = protocol::kStartMarker;
-  d.frame.bytes[protocol::kFrameEnd] = protocol::kEndMarker;
+  d.StartParts();
   ReportSettingsLoad(d.settings, d.services);
   d.LoadCatalogueAtStart();
   d.usb.SetDeviceChangeHandler([this] { OnDeviceChange(); });

@@ -1,4 +1,5 @@
-// The parts of one run, in construction order. Only the session's own files
+// The parts of one run, in construction order: the shared operation parts,
+// then the hex view and the features. Only the session's own files
 // reach in here; front ends, benchmarks and tests use the typed accessors.
 #pragma once
 
@@ -10,27 +11,14 @@
 #include <string>
 #include <utility>
 
-#include "core/app/command_router.h"
-#include "core/app/settings.h"
-#include "core/app/text_table.h"
-#include "core/app/window_services.h"
-#include "core/buffers/file_image.h"
 #include "core/buffers/hex_view.h"
-#include "core/catalogue/catalogue.h"
-#include "core/catalogue/chip_selection.h"
-#include "core/device/command_channel.h"
-#include "core/device/command_frame.h"
-#include "core/device/device_link.h"
-#include "core/device/job_table.h"
-#include "core/device/worker.h"
-#include "core/device/worker_launcher.h"
 #include "core/operations/chip/chip_operations.h"
-#include "core/operations/op_context.h"
+#include "core/operations/operation_parts.h"
 #include "core/session/session.h"
 
 namespace tarnwick {
 
-struct Session::Impl {
+struct Session::Impl : OperationParts {
   Impl(Options options, WindowSurface& surface, UsbApi& usb);
 
   void Wire();
@@ -46,24 +34,7 @@ struct Session::Impl {
   void OnBatchButton();
 
   Options options;
-  WindowSurface& surface;
-  UsbApi& usb;
-  TextTable texts;
-  WindowServices services;
-  Settings settings;
-  DetectionState detection;
-  JobTable jobs;
-  CommandRouter commands;
-  Worker worker;
-  WorkerLauncher launcher;
-  CommandFrame frame;
-  DeviceLink link;
-  CommandChannel channel;
-  Catalogue catalogue;
-  ChipSelection selection;
-  buffers::FileImage image;
   buffers::HexView hexView;  // GUI thread only
-  OperationContext ctx;
   ChipOperations chip;
   std::function<void(const std::string&)> openOffsetDialog;
   // The outcome of the last run of each job code: -1 none yet, 0 failed, 1

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 #include "resources/ids.h"
 #include "ui/app/icons.h"
@@ -11,61 +12,65 @@ namespace tarnwick {
 namespace {
 
 constexpr MenuItemSpec kFile[] = {
-    {ids::kOpenFile, 2, "打开文件(&O)", false, false},
-    {ids::kSaveFile, 3, "保存文件(&S)", false, true},
-    {ids::kSaveFileAs, 4, "另存储为(&A)", false, true},
-    {ids::kEditModeMenu, 5, "编辑模式(&E)", true, true},
-    {ids::kExitCommand, 6, "退出程序(&X)", false, false},
+    {ids::kOpenFile, ftext::kMenuOpenFile, "打开文件(&O)", false, false},
+    {ids::kSaveFile, ftext::kMenuSaveFile, "保存文件(&S)", false, true},
+    {ids::kSaveFileAs, ftext::kMenuSaveFileAs, "另存储为(&A)", false, true},
+    {ids::kEditModeMenu, ftext::kEditMode, "编辑模式(&E)", true, true},
+    {ids::kExitCommand, ftext::kMenuExit, "退出程序(&X)", false, false},
 };
 constexpr MenuItemSpec kProgramming[] = {
-    {ids::kAutoProgramButton, 8, "自动烧录", false, false},
-    {ids::kEraseButton, 9, "擦除芯片", false, false},
-    {ids::kProgramButton, 10, "手动烧录", false, false},
-    {ids::kVerifyButton, 11, "数据校验", false, false},
-    {ids::kBlankCheckButton, 12, "芯片查空", false, false},
-    {ids::kReadButton, 13, "读出芯片", false, false},
+    {ids::kAutoProgramButton, ftext::kMenuAutoProgram, "自动烧录", false, false},
+    {ids::kEraseButton, ftext::kMenuErase, "擦除芯片", false, false},
+    {ids::kProgramButton, ftext::kMenuProgram, "手动烧录", false, false},
+    {ids::kVerifyButton, ftext::kMenuVerify, "数据校验", false, false},
+    {ids::kBlankCheckButton, ftext::kMenuBlankCheck, "芯片查空", false, false},
+    {ids::kReadButton, ftext::kMenuRead, "读出芯片", false, false},
 };
 constexpr MenuItemSpec kAddress[] = {
-    {ids::kGoToAddress, 15, "地址定位(&P)", false, true},
-    {ids::kDataView, 16, "数据查看(&D)", false, true},
-    {ids::kFind, 17, "数据查找(&L)", false, true},
-    {ids::kFileFill, 18, "文件填充(&F)", false, true},
-    {ids::kChipFill, 19, "芯片填充(&C)", false, true},
-    {ids::kOffsetProgramming, 20, "时光平移...", false, false},
+    {ids::kGoToAddress, ftext::kMenuGoTo, "地址定位(&P)", false, true},
+    {ids::kDataView, ftext::kMenuDataView, "数据查看(&D)", false, true},
+    {ids::kFind, ftext::kMenuFind, "数据查找(&L)", false, true},
+    {ids::kFileFill, ftext::kMenuFileFill, "文件填充(&F)", false, true},
+    {ids::kChipFill, ftext::kMenuChipFill, "芯片填充(&C)", false, true},
+    {ids::kOffsetProgramming, ftext::kMenuOffsetProgramming, "时光平移...", false, false},
 };
 constexpr MenuItemSpec kTools[] = {
-    {ids::kMergeFiles, 22, "文件合并", false, false},
-    {ids::kSplitFile, 23, "文件分割", false, false},
-    {ids::kOtpProgramming, 24, "OTP 烧写", false, false},
+    {ids::kMergeFiles, ftext::kMenuMerge, "文件合并", false, false},
+    {ids::kSplitFile, ftext::kMenuSplit, "文件分割", false, false},
+    {ids::kOtpProgramming, ftext::kMenuOtp, "OTP 烧写", false, false},
 };
 constexpr MenuItemSpec kFirmware[] = {
-    {ids::kDetectButton, 26, "芯片检测", false, false},
-    {ids::kFirmwareVersion, 27, "固件版本(&F)", false, false},
-    {ids::kFirmwareUpgrade, 28, "固件升级(&D)", false, false},
+    {ids::kDetectButton, ftext::kMenuDetect, "芯片检测", false, false},
+    {ids::kFirmwareVersion, ftext::kMenuFirmwareVersion, "固件版本(&F)", false, false},
+    {ids::kFirmwareUpgrade, ftext::kMenuFirmwareUpgrade, "固件升级(&D)", false, false},
 };
 // Id 0 stands for the batch-steps submenu at its position.
 constexpr MenuItemSpec kSettings[] = {
-    {ids::kSoundSetting, 30, "提示音", true, false},
-    {ids::kAutoDetectSetting, 31, "自动识别", true, false},
-    {0, kBatchStepsFtext, kBatchStepsTemplate, false, false},
+    {ids::kSoundSetting, ftext::kMenuSound, "提示音", true, false},
+    {ids::kAutoDetectSetting, ftext::kMenuAutoIdentify, "自动识别", true, false},
+    {0, ftext::kMenuBatchSteps, kBatchStepsTemplate, false, false},
 };
 constexpr MenuItemSpec kBatchSteps[] = {
-    {ids::kBatchEraseSetting, 33, "  擦除", true, false},
-    {ids::kBatchProgramSetting, 34, "  烧录", true, false},
-    {ids::kBatchVerifySetting, 35, "  校验", true, false},
+    {ids::kBatchEraseSetting, ftext::kMenuBatchErase, "  擦除", true, false},
+    {ids::kBatchProgramSetting, ftext::kMenuBatchProgram, "  烧录", true, false},
+    {ids::kBatchVerifySetting, ftext::kMenuBatchVerify, "  校验", true, false},
 };
 constexpr MenuItemSpec kHelp[] = {
-    {ids::kHelp, 37, "使用说明(&N)", false, false},
-    {ids::kCheckUpdate, 38, "检查更新(&U)", false, false},
-    {ids::kViewModificationLog, 39, "查看修改日志", false, false},
-    {ids::kFeedback, 40, "快速反馈(&F)", false, false},
-    {ids::kAboutCommand, 41, "关于我们(&A)", false, false},
+    {ids::kHelp, ftext::kMenuManual, "使用说明(&N)", false, false},
+    {ids::kCheckUpdate, ftext::kMenuCheckUpdate, "检查更新(&U)", false, false},
+    {ids::kViewModificationLog, ftext::kMenuModificationLog, "查看修改日志", false, false},
+    {ids::kFeedback, ftext::kMenuFeedback, "快速反馈(&F)", false, false},
+    {ids::kAboutCommand, ftext::kMenuAbout, "关于我们(&A)", false, false},
 };
 
 constexpr MenuSpec kMenus[] = {
-    {1, "文件", kFile},   {7, "编程操作", kProgramming}, {14, "地址操作", kAddress},
-    {21, "工具", kTools}, {25, "固件操作", kFirmware},   {29, "  设置  ", kSettings},
-    {36, "帮助", kHelp},
+    {ftext::kMenuFile, "文件", kFile},
+    {ftext::kMenuProgramming, "编程操作", kProgramming},
+    {ftext::kMenuAddress, "地址操作", kAddress},
+    {ftext::kMenuTools, "工具", kTools},
+    {ftext::kMenuFirmware, "固件操作", kFirmware},
+    {ftext::kMenuSettings, "  设置  ", kSettings},
+    {ftext::kMenuHelp, "帮助", kHelp},
 };
 
 }  // namespace

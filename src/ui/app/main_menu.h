@@ -30,7 +30,6 @@ struct MenuSpec {
 std::span<const MenuSpec> MainMenuSpec();
 // Items of the batch-steps submenu (position 2 of the settings menu).
 std::span<const MenuItemSpec> BatchStepsMenuSpec();
-inline constexpr int kBatchStepsFtext = 32;
 inline constexpr const char* kBatchStepsTemplate = "批量过程";
 
 // The built menu; actions carry their command id as data.

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 #include "core/buffers/file_image.h"
 #include "core/buffers/hex_view.h"
@@ -61,9 +62,6 @@ constexpr int kCommandButtons[] = {ids::kAutoProgramButton, ids::kEraseButton,  
                                    ids::kReadButton,        ids::kVerifyButton, ids::kDetectButton,
                                    ids::kBlankCheckButton,  ids::kBatchButton,  ids::kBrowseButton,
                                    ids::kQeConfigButton,    ids::kWebPicture};
-
-// The file-name box hint until a file is loaded.
-constexpr int kFileNameHintItext = 0;
 
 // The hex view's grid in pixels.
 constexpr int kHexGridRows = 21;
@@ -199,7 +197,7 @@ void ProgrammerDlg::ConnectControls() {
 void ProgrammerDlg::ApplyTexts() {
   const TextTable& t = session_->texts();
   builder_.ApplyTexts(t);
-  ViewControlText(ids::kFileNameBox, Q(t.itext(kFileNameHintItext)));
+  ViewControlText(ids::kFileNameBox, Q(t.itext(itext::kFileNameHint)));
   menu_->ApplyTexts(t);
   menuBar()->update();
   SeedSurface();

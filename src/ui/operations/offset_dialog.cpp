@@ -7,6 +7,7 @@
 #include <QRegularExpressionValidator>
 #include <array>
 
+#include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 #include "core/app/window_services.h"
 #include "core/buffers/offset_load.h"
@@ -32,19 +33,21 @@ enum : int {
 using K = ControlKind;
 
 constexpr std::array kControls = {
-    ControlSpec{kAddressLabel, K::Label, QRect(7, 10, 82, 8), 70, "起始地址(十进制):", 0},
+    ControlSpec{kAddressLabel, K::Label, QRect(7, 10, 82, 8), ftext::kOffsetStartAddress,
+                "起始地址(十进制):", 0},
     ControlSpec{kAddressEdit, K::Edit, QRect(92, 8, 80, 12), kNoText, "0", 0},
-    ControlSpec{kNote, K::Label, QRect(7, 25, 246, 8), 71, "(此地址将会作为0起始烧录地址烧入芯片)",
-                0},
-    ControlSpec{kFileLabel, K::Label, QRect(7, 42, 24, 8), 72, "文件:", 0},
+    ControlSpec{kNote, K::Label, QRect(7, 25, 246, 8), ftext::kOffsetNote,
+                "(此地址将会作为0起始烧录地址烧入芯片)", 0},
+    ControlSpec{kFileLabel, K::Label, QRect(7, 42, 24, 8), ftext::kOffsetFileLabel, "文件:", 0},
     ControlSpec{kFileEdit, K::Edit, QRect(33, 40, 198, 12), kNoText, "", 0},
     ControlSpec{kBrowse, K::PushButton, QRect(234, 39, 19, 14), kNoText, "...", 0},
     ControlSpec{kStateText, K::Label, QRect(7, 60, 246, 8), kNoText, "", 0},
-    ControlSpec{kOk, K::DefaultButton, QRect(146, 74, 50, 14), 77, "确定", 0},
-    ControlSpec{kCancel, K::PushButton, QRect(203, 74, 50, 14), 76, "取消", 0},
+    ControlSpec{kOk, K::DefaultButton, QRect(146, 74, 50, 14), ftext::kOk, "确定", 0},
+    ControlSpec{kCancel, K::PushButton, QRect(203, 74, 50, 14), ftext::kClose, "取消", 0},
 };
 
-constexpr DialogTemplate kTemplate{QSize(260, 95), 69, "时光平移(指定文件地址烧录)", kControls};
+constexpr DialogTemplate kTemplate{QSize(260, 95), ftext::kOffsetTitle,
+                                   "时光平移(指定文件地址烧录)", kControls};
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include "core/buffers/hex_view.h"
 #include "core/buffers/image_texts.h"
 #include "resources/ids.h"
+#include "version.h"
 
 namespace tarnwick::buffers::test {
 namespace {
@@ -76,7 +77,8 @@ TEST_F(Loading, UserFileTextsTitleAndMenus) {
   ASSERT_EQ(image->LoadFile(path, LoadOrigin::UserChosen), LoadResult::Loaded);
   EXPECT_TRUE(image->loaded());
   EXPECT_EQ(image->sizeText(), "1.50KB");
-  EXPECT_EQ(surface.ControlText(ids::kWindowTitle), "Tarnwick V2.3 - fw.bin  1.50KB");
+  EXPECT_EQ(surface.ControlText(ids::kWindowTitle),
+            std::string(kProgramTitle) + " - fw.bin  1.50KB");
   EXPECT_EQ(surface.ControlText(ids::kFileNameBox), ShortenPath(path));
   EXPECT_EQ(surface.LastStatus(), itext(189));
   for (int id :
@@ -94,7 +96,8 @@ TEST_F(Loading, ChipDataFileUsesChipNameAndEnablesSave) {
   dir.Write("h_ven0.dll", std::string(1024, '\0'));
   ASSERT_EQ(image->LoadFile(image->chipDataPath(), LoadOrigin::Program), LoadResult::Loaded);
   EXPECT_TRUE(image->isChipData());
-  EXPECT_EQ(surface.ControlText(ids::kWindowTitle), "Tarnwick V2.3 - MX25L6405_1.00KB");
+  EXPECT_EQ(surface.ControlText(ids::kWindowTitle),
+            std::string(kProgramTitle) + " - MX25L6405_1.00KB");
   EXPECT_EQ(surface.ControlText(ids::kFileNameBox), itext(27));
   EXPECT_EQ(surface.LastStatus(), itext(26));
   EXPECT_TRUE(surface.Enabled(ids::kSaveFile));

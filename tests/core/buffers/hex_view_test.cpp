@@ -2,6 +2,7 @@
 
 #include "buffers_fixture.h"
 #include "resources/ids.h"
+#include "version.h"
 
 namespace tarnwick::buffers::test {
 namespace {
@@ -167,7 +168,8 @@ TEST_F(HexViewTest, EditingPastTheEndAppends) {
   EXPECT_EQ(view.CellClassAt(7, 5), CellClass::Changed);
   EXPECT_EQ(view.CellClassAt(7, 6), CellClass::NoData);
   EXPECT_EQ(image->sizeText(), "0.10KB");
-  EXPECT_EQ(surface.ControlText(ids::kWindowTitle), "Tarnwick V2.3 - view.bin  0.10KB");
+  EXPECT_EQ(surface.ControlText(ids::kWindowTitle),
+            std::string(kProgramTitle) + " - view.bin  0.10KB");
 }
 
 TEST_F(HexViewTest, EditingFurtherPastTheEndFillsTheGapWithErasedBytes) {

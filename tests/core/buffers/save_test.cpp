@@ -6,6 +6,7 @@
 #include "core/buffers/hex_view.h"
 #include "core/buffers/modification_log.h"
 #include "resources/ids.h"
+#include "version.h"
 
 namespace tarnwick::buffers::test {
 namespace {
@@ -151,7 +152,8 @@ TEST_F(Saving, ChipDataSavesUnderAChosenNameAndBecomesTheSource) {
                           "        [W25Q80 ]saved as[chip.bin]\r\n" + kEnd);
   EXPECT_FALSE(image->isChipData());
   EXPECT_EQ(image->currentPath(), target);
-  EXPECT_EQ(surface.ControlText(ids::kWindowTitle), "Tarnwick V2.3 - chip.bin  0.02KB");
+  EXPECT_EQ(surface.ControlText(ids::kWindowTitle),
+            std::string(kProgramTitle) + " - chip.bin  0.02KB");
   EXPECT_EQ(surface.LastStatus(), itext(116));
 }
 

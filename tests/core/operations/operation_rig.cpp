@@ -1,6 +1,5 @@
 #include "core/operations/operation_rig.h"
 
-#include <cstdio>
 #include <thread>
 
 #include "core/device/parameter_build.h"
@@ -10,34 +9,23 @@
 namespace tarnwick::test {
 
 OperationRig::OperationRig(const std::string& base, WindowSurface& s, UsbApi& u)
-    : baseDir(base),
-      surface(s),
-      usb(u),
-      services(surface, texts),
-      settings(surface, baseDir),
-      worker(jobs, WorkerHooks{[this](std::uint8_t) { image.SetBusy(true); },
-                               [this](std::uint8_t, bool outcome) {
-                                 image.SetBusy(false);
-                                 lastOutcome = outcome;
-                               },
-                               [this](std::uint8_t v) {
-                                 if (link.CheckLink(false) == kLinkUnusable) return;
-                                 channel.SendCommand(protocol::CMD_STATUS_LAMP, 100, &v, 1);
-                               },
-                               [this] { return link.IsOpen(); },
-                               [this] { channel.SendCommand(protocol::CMD_IDLE, 1000); }}),
-      launcher(jobs, worker, surface, texts,
-               [this] {
-                 if (image.loaded()) services.AppendLog(image.fileName() + " " + image.sizeText());
-               }),
-      link(usb, services, detection.refusal, worker.DeviceChangeFlag()),
-      channel(link, frame),
-      selection(catalogue, surface),
-      image(services, baseDir),
-      ctx{services,  link,  frame,    channel,   selection,
-          catalogue, image, settings, detection, [this] { return worker.JobCode(); }},
+    : OperationParts(base, s, u,
+                     WorkerHooks{[this](std::uint8_t) { image.SetBusy(true); },
+                                 [this](std::uint8_t, bool outcome) {
+                                   image.SetBusy(false);
+                                   lastOutcome = outcome;
+                                 },
+                                 [this](std::uint8_t v) {
+                                   if (link.CheckLink(false) == kLinkUnusable) return;
+                                   channel.SendCommand(protocol::CMD_STATUS_LAMP, 100, &v, 1);
+                                 },
+                                 [this] { return link.IsOpen(); },
+                                 [this] { channel.SendCommand(protocol::CMD_IDLE, 1000); }},
+                     [this] {
+                       if (image.loaded())
+                         services.AppendLog(image.fileName() + " " + image.sizeText());
+                     }),
       chip(ctx) {
-  services.SetBaseDir(baseDir);
   services.SetClock(FixedClock);
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildParameters(record, adapter, frame); });
@@ -60,15 +48,7 @@ OperationRig::~OperationRig() {
 void OperationRig::Start() {
   texts.LoadFtext(baseDir + "ftext.ini");
   texts.LoadItext(baseDir + "itext.ini");
-  const std::string logPath = baseDir + "log.txt";
-  if (std::FILE* f = std::fopen(logPath.c_str(), "ab")) std::fclose(f);
-  services.SetLogPath(logPath);
-  frame.bytes.fill(0);
-  image.ShowInitialState();
-  settings.LoadSettings();
-  link.ResetLink();
-  frame.bytes[0] = protocol::kStartMarker;
-  frame.bytes[protocol::kFrameEnd] = protocol::kEndMarker;
+  StartParts();
   catalogue.LoadCatalogue(baseDir + "database.dat", {});
   selection.Initialise();
 }

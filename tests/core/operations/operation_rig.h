@@ -1,56 +1,24 @@
-// One feature on a virtual box, without a session: the parts an operation
-// works with (texts, services, settings, link, frame, catalogue, selection,
-// file image), a worker reading the job table, and the chip feature's jobs
-// and commands. Tests of the chip operations run against this rig.
+// One feature on a virtual box, without a session: the operation parts
+// and the chip feature's jobs and commands. Tests of the chip operations run against this rig.
 #pragma once
 
 #include <atomic>
 #include <memory>
 #include <string>
 
-#include "core/app/command_router.h"
-#include "core/app/settings.h"
-#include "core/app/text_table.h"
-#include "core/app/window_services.h"
-#include "core/buffers/file_image.h"
-#include "core/catalogue/catalogue.h"
-#include "core/catalogue/chip_selection.h"
-#include "core/device/command_channel.h"
-#include "core/device/device_link.h"
-#include "core/device/job_table.h"
-#include "core/device/worker.h"
-#include "core/device/worker_launcher.h"
 #include "core/operations/chip/chip_operations.h"
-#include "core/operations/op_context.h"
+#include "core/operations/operation_parts.h"
 #include "support/box_test.h"
 
 namespace tarnwick::test {
 
-struct OperationRig {
+struct OperationRig : OperationParts {
   OperationRig(const std::string& baseDir, WindowSurface& surface, UsbApi& usb);
   ~OperationRig();
 
   // Texts, settings, catalogue and the first selection, as at start-up.
   void Start();
 
-  std::string baseDir;
-  WindowSurface& surface;
-  UsbApi& usb;
-  TextTable texts;
-  WindowServices services;
-  Settings settings;
-  DetectionState detection;
-  JobTable jobs;
-  CommandRouter commands;
-  Worker worker;
-  WorkerLauncher launcher;
-  CommandFrame frame;
-  DeviceLink link;
-  CommandChannel channel;
-  Catalogue catalogue;
-  ChipSelection selection;
-  buffers::FileImage image;
-  OperationContext ctx;
   ChipOperations chip;
   std::atomic<bool> lastOutcome{false};
 };
