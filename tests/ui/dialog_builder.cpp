@@ -2,6 +2,7 @@
 // pixels, controls are found by "ctl<id>", captions come from the form
 // texts or stay the template's.
 #include "ui/app/dialog_builder.h"
+#include "ui/app/elided_label.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -116,10 +117,13 @@ void DialogBuilderTest::captionsComeFromTheTextsOrTheTemplate() {
   QCOMPARE(b.Get<QPushButton>(15)->text(), QStringLiteral("..."));
   QCOMPARE(b.Get<QLineEdit>(12)->text(), QStringLiteral("0"));
 
-  // A caption wider than its rectangle gets a smaller font; one that fits
-  // keeps the dialog's.
-  QVERIFY(b.Get<QLabel>(18)->font().pointSizeF() < dialog.font().pointSizeF() ||
-          b.Get<QLabel>(18)->font().pixelSize() < dialog.font().pixelSize());
+  // A caption wider than its rectangle keeps the dialog's font and its whole
+  // text, drawn cut; one that fits is drawn whole.
+  auto* wide = dynamic_cast<ElidedLabel*>(b.Get<QLabel>(18));
+  QVERIFY(wide != nullptr);
+  QCOMPARE(wide->font(), dialog.font());
+  QVERIFY(wide->Elided());
+  QCOMPARE(wide->text(), F(51));
   QCOMPARE(b.Get<QLabel>(11)->font(), dialog.font());
 }
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "core/app/text_table.h"
+#include "ui/app/elided_label.h"
 #include "ui/app/text_progress_bar.h"
 #include "ui/grid/grid_ctrl.h"
 
@@ -20,22 +21,10 @@ namespace tarnwick {
 
 namespace {
 
-// Shrinks the label's font until its text fits its width.
-void FitLabelFont(QLabel* label) {
-  QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
-  const int width = label->width() - 2;
-  for (int i = 0; i < 6 && QFontMetrics(font).horizontalAdvance(label->text()) > width; ++i) {
-    if (font.pixelSize() > 0) {
-      font.setPixelSize(font.pixelSize() - 1);
-    } else {
-      font.setPointSizeF(font.pointSizeF() - 0.5);
-    }
-  }
-  label->setFont(font);
-}
-
+// Labels keep the dialog's font whatever their text; a text too wide for its
+// label is drawn cut and shown whole as the tooltip.
 QLabel* MakeLabel(ControlKind kind, const QString& caption, QWidget* parent) {
-  auto* label = new QLabel(caption, parent);
+  auto* label = new ElidedLabel(caption, parent);
   label->setTextFormat(Qt::PlainText);
   Qt::Alignment a = Qt::AlignLeft | Qt::AlignTop;
   if (kind == ControlKind::LabelCentred) a = Qt::AlignHCenter | Qt::AlignTop;
@@ -178,7 +167,6 @@ void SetControlCaption(QWidget* control, const QString& text) {
     b->setText(text);
   } else if (auto* l = qobject_cast<QLabel*>(control)) {
     l->setText(text);
-    FitLabelFont(l);
   } else if (auto* e = qobject_cast<QLineEdit*>(control)) {
     const QSignalBlocker block(e);
     e->setText(text);

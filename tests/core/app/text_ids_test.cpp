@@ -130,10 +130,10 @@ TEST(TextIdsTest, ListsHoldExactlyTheDeclaredConstants) {
   }
 }
 
-TEST(TextIdsTest, CoreAndCommandLineNameEveryEntry) {
+TEST(TextIdsTest, CoreCommandLineAndWindowNameEveryEntry) {
   static const std::regex kBareNumber(R"(\b(I|F|itext|ftext|Itext|Ftext)\(\s*[0-9]+\s*\))");
   int files = 0;
-  for (const char* sub : {"/src/core", "/src/cli"}) {
+  for (const char* sub : {"/src/core", "/src/cli", "/src/ui"}) {
     for (const auto& entry : fs::recursive_directory_iterator(kSourceDir + sub)) {
       const std::string ext = entry.path().extension().string();
       if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
