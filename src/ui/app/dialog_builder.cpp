@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
+#include <vector>
 
 #include "core/app/text_table.h"
 #include "ui/app/elided_label.h"
@@ -21,8 +22,11 @@ namespace tarnwick {
 
 namespace {
 
-// Labels keep the dialog's font whatever their text; a text too wide for its
-// label is drawn cut and shown whole as the tooltip.
+// How far the label font may shrink for the captions to fit, in half points.
+constexpr int kLabelFontSteps = 6;
+
+// A label's font is the dialog's label font whatever its text; a text too
+// wide for its label is drawn cut and shown whole as the tooltip.
 QLabel* MakeLabel(ControlKind kind, const QString& caption, QWidget* parent) {
   auto* label = new ElidedLabel(caption, parent);
   label->setTextFormat(Qt::PlainText);
@@ -66,6 +70,31 @@ void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* client) {
       w->setObjectName(QStringLiteral("etchedLine"));
     }
   }
+  FitLabelFont();
+}
+
+void DialogBuilder::FitLabelFont() {
+  if (client_ == nullptr) return;
+  std::vector<QLabel*> labels;
+  for (const ControlSpec& spec : template_.controls) {
+    if (spec.id < 0 || spec.kind == ControlKind::StatusLine) continue;
+    if (auto* l = qobject_cast<QLabel*>(Control(spec.id))) labels.push_back(l);
+  }
+  const auto fits = [&labels](const QFont& font) {
+    const QFontMetrics m(font);
+    return std::all_of(labels.begin(), labels.end(), [&m](const QLabel* l) {
+      return m.horizontalAdvance(l->text()) <= l->contentsRect().width();
+    });
+  };
+  QFont font = client_->font();
+  for (int step = 0; step < kLabelFontSteps && !fits(font); ++step) {
+    if (font.pixelSize() > 0) {
+      font.setPixelSize(font.pixelSize() - 1);
+    } else {
+      font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+  }
+  for (QLabel* l : labels) l->setFont(font);
 }
 
 void DialogBuilder::ApplyTexts(const TextTable& texts) {
@@ -77,6 +106,7 @@ void DialogBuilder::ApplyTexts(const TextTable& texts) {
     if (spec.id < 0 || spec.ftext == kNoText) continue;
     SetControlCaption(Control(spec.id), QString::fromStdString(texts.ftext(spec.ftext)));
   }
+  FitLabelFont();
 }
 
 QWidget* DialogBuilder::Control(int id) const {

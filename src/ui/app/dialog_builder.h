@@ -66,6 +66,10 @@ class DialogBuilder {
   void Build(const DialogTemplate& dialog, QWidget* client);
   // Captions (and the title) from the form texts the rows name.
   void ApplyTexts(const TextTable& texts);
+  // Gives every label and value of the dialog one font: the dialog's, made
+  // smaller (a few steps at most) until the captions fit their rectangles.
+  // Build and ApplyTexts call it; a value set later never changes it.
+  void FitLabelFont();
 
   QWidget* Control(int id) const;
   template <typename W>
