@@ -12,8 +12,9 @@ bool ElidedLabel::Elided() const {
 }
 
 void ElidedLabel::paintEvent(QPaintEvent* event) {
-  // The frame and any style-sheet background first, then the text on one line.
-  QFrame::paintEvent(event);
+  // The frame and any style-sheet background first, then the text on one
+  // line; QLabel's own painting would draw the whole text.
+  QFrame::paintEvent(event);  // NOLINT(bugprone-parent-virtual-call)
   QPainter painter(this);
   const QRect area = contentsRect();
   const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());

@@ -65,7 +65,7 @@ void TextProgressBar::paintEvent(QPaintEvent*) {
   if (alignment_ == kRight) h = Qt::AlignRight;
   p.setPen(textColour_);
   p.setFont(font());
-  p.drawText(r, h | Qt::AlignVCenter | Qt::TextSingleLine, text_);
+  p.drawText(r, static_cast<int>(h | Qt::AlignVCenter | Qt::TextSingleLine), text_);
 }
 
 }  // namespace tarnwick
