@@ -13,8 +13,8 @@
 #include "sim/box_description.h"
 #include "ui/app/main_menu.h"
 #include "ui/app/text_progress_bar.h"
-#include "window_flow_support.h"
 #include "version.h"
+#include "window_flow_support.h"
 
 using namespace tarnwick;
 using namespace tarnwick::test;
