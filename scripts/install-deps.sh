@@ -3,10 +3,12 @@
 # Extra package names on the command line are added (make tidy asks for
 # clang-tidy, make format-check for clang-format).
 # xvfb and xauth give `make run` a virtual display on a machine without one.
+# qt6-translations-l10n carries Qt's own translations (qtbase_zh_CN.qm), which the
+# window loads for its standard buttons and dialogs under the Chinese texts.
 # libcurl4-openssl-dev comes back with the update check, its first user.
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config libgtest-dev
-      qt6-base-dev qt6-svg-dev qt6-multimedia-dev libusb-dev libudev-dev
+      qt6-base-dev qt6-svg-dev qt6-multimedia-dev qt6-translations-l10n libusb-dev libudev-dev
       xvfb xauth "$@")
 missing=()
 for p in "${pkgs[@]}"; do

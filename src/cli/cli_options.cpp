@@ -1,13 +1,15 @@
 #include "cli/cli_options.h"
 
 #include "cli/command_table.h"
+#include "core/app/text_languages.h"
 
 namespace tarnwick::cli {
 
 std::string UsageText() {
   std::string text =
       "usage: tarnwick-cli [--simulate[=FILE]] [--base-dir DIR] [--chip TYPE/MAKER/MODEL]\n"
-      "                    [--no-detect] [--yes] COMMAND [ARGS]\n"
+      "                    [--lang en|zh_CN] [--no-detect] [--yes] COMMAND [ARGS]\n"
+      "  --lang LANG         read the texts from lang/LANG/ in the program's folder\n"
       "commands:\n";
   for (const CliCommand& c : Commands()) {
     std::string words = c.name;
@@ -20,6 +22,7 @@ std::string UsageText() {
 
 std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& error) {
   CliOptions o;
+  bool langGiven = false;
   int i = 1;
   for (; i < argc; ++i) {
     const std::string a = argv[i];
@@ -28,16 +31,20 @@ std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& e
     } else if (a.rfind("--simulate=", 0) == 0) {
       o.simulate = true;
       o.simulateFile = a.substr(11);
-    } else if (a == "--base-dir" || a == "--chip") {
+    } else if (a == "--base-dir" || a == "--chip" || a == "--lang") {
       if (i + 1 >= argc) {
         error = a + " needs a value";
         return std::nullopt;
       }
-      (a == "--base-dir" ? o.baseDir : o.chip) = argv[++i];
+      (a == "--base-dir" ? o.baseDir : a == "--chip" ? o.chip : o.lang) = argv[++i];
+      langGiven = langGiven || a == "--lang";
     } else if (a.rfind("--base-dir=", 0) == 0) {
       o.baseDir = a.substr(11);
     } else if (a.rfind("--chip=", 0) == 0) {
       o.chip = a.substr(7);
+    } else if (a.rfind("--lang=", 0) == 0) {
+      o.lang = a.substr(7);
+      langGiven = true;
     } else if (a == "--no-detect") {
       o.noDetect = true;
     } else if (a == "--yes" || a == "-y") {
@@ -51,6 +58,10 @@ std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& e
     } else {
       break;
     }
+  }
+  if (langGiven && !IsTextLanguage(o.lang)) {
+    error = "unknown language " + o.lang + " for --lang (allowed: " + TextLanguageList() + ")";
+    return std::nullopt;
   }
   if (i >= argc) {
     error = "no command given";

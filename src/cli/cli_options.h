@@ -12,6 +12,7 @@ struct CliOptions {
   std::string simulateFile;  // empty: the default virtual box
   std::string baseDir;       // empty: the executable's folder
   std::string chip;          // TYPE/MAKER/MODEL
+  std::string lang;          // a set of lang/ in the program's folder; empty: the base directory's
   bool noDetect = false;
   bool yes = false;
   std::string command;

@@ -12,6 +12,7 @@
 #include "cli/cli_options.h"
 #include "cli/command_table.h"
 #include "cli/terminal_surface.h"
+#include "core/app/text_languages.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/libusb_api.h"
@@ -75,6 +76,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnwick-cli: base directory %s does not exist\n", baseDir.c_str());
     return cli::kExitUsage;
   }
+  std::string textDir;
+  if (!o.lang.empty()) {
+    textDir = TextLanguageDir(WithSlash(ExecutableDir()), o.lang);
+    for (const char* name : {"ftext.ini", "itext.ini"}) {
+      if (!fs::is_regular_file(textDir + name, ec)) {
+        std::fprintf(stderr, "tarnwick-cli: --lang %s: text table %s%s is missing\n",
+                     o.lang.c_str(), textDir.c_str(), name);
+        return cli::kExitUsage;
+      }
+    }
+  }
   std::vector<std::string> ownFiles;
   for (const char* name : {"database.dat", "ftext.ini", "itext.ini", "hven2.dll", "h_ven0.dll",
                            "h_ven1.dll", "log.txt"}) {
@@ -87,7 +99,7 @@ int main(int argc, char** argv) {
   }
 
   cli::TerminalSurface surface(stderr, o.yes, isatty(STDERR_FILENO) != 0);
-  Session session(Session::Options{baseDir, false}, surface, *usb);
+  Session session(Session::Options{baseDir, false, textDir}, surface, *usb);
   session.LoadTexts();
   session.Start();
   if (o.noDetect) surface.SetMenuChecked(ids::kAutoDetectSetting, false);

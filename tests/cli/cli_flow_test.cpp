@@ -390,6 +390,35 @@ TEST_F(CliFlow, TextTablesThatCannotBeReadAreNamed) {
   EXPECT_NE(r.err.find(dir.file("itext.ini") + ": Is a directory"), std::string::npos) << r.err;
 }
 
+TEST_F(CliFlow, LangReadsTheTextsOfThatSetFromTheProgramsFolder) {
+  const fs::path lang = fs::path(TARNWICK_PORTABLE_DIR) / "lang";
+  TextTable zh;
+  zh.LoadItext((lang / "zh_CN" / "itext.ini").string());
+  ASSERT_NE(zh.itext(73), texts.itext(73));
+  // The base directory holds the English set; --lang wins over it.
+  CliRun r = Cli({"--lang", "zh_CN", "detect"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find(zh.itext(73)), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find(texts.itext(73)), std::string::npos) << r.err;
+
+  TextTable en;
+  en.LoadItext((lang / "en" / "itext.ini").string());
+  r = Cli({"--lang=en", "detect"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find(en.itext(73)), std::string::npos) << r.err;
+}
+
+TEST_F(CliFlow, LangTakesOnlyTheShippedSets) {
+  for (const char* value : {"fr", "zh", ""}) {
+    const CliRun r = Cli({"--lang", value, "chips"});
+    EXPECT_EQ(r.status, 2) << value;
+    EXPECT_NE(r.err.find("allowed: en, zh_CN"), std::string::npos) << r.err;
+  }
+  const CliRun r = Cli({"--lang"}, "");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("--lang needs a value"), std::string::npos) << r.err;
+}
+
 TEST_F(CliFlow, BoxDescriptionsWithOversizedNumbersOrDirectoriesAreRefused) {
   dir.Write("huge.box", std::string("[chip]\nmodel = EN25Q64\nsize = 17179869185G\n"));
   CliRun r = Cli({"detect"}, "--simulate=" + dir.file("huge.box"));

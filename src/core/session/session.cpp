@@ -148,8 +148,9 @@ void Session::LoadTexts() {
   auto onError = [&d](const std::string& msg) {
     d.surface.Ask(msg, "", BoxIcon::Error, BoxButtons::Ok);
   };
-  d.texts.LoadFtext(d.options.baseDir + "ftext.ini", onError);
-  d.texts.LoadItext(d.options.baseDir + "itext.ini", onError);
+  const std::string& dir = d.options.textDir.empty() ? d.options.baseDir : d.options.textDir;
+  d.texts.LoadFtext(dir + "ftext.ini", onError);
+  d.texts.LoadItext(dir + "itext.ini", onError);
 }
 
 void Session::Start() {

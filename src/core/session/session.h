@@ -35,6 +35,7 @@ class Session {
   struct Options {
     std::string baseDir;      // with trailing '/'
     bool startWorker = true;  // tests may drive jobs synchronously
+    std::string textDir;      // ftext.ini/itext.ini from here (trailing '/'); empty: baseDir
   };
 
   Session(Options options, WindowSurface& surface, UsbApi& usb);
