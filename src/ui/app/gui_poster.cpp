@@ -9,8 +9,31 @@
 
 namespace tarnwick {
 
+namespace {
+
+// The GUI thread's end of the hand-off. A worker only queues a call to its
+// Drain slot by name: the work itself waits in the state's locked queue, so
+// nothing a worker allocated travels through Qt's event queue, and the lock
+// is what orders the worker's writes before the GUI's reads.
+class DrainTarget : public QObject {
+  Q_OBJECT
+ public:
+  DrainTarget(QObject* parent, std::function<void()> drain)
+      : QObject(parent), drain_(std::move(drain)) {}
+
+  Q_INVOKABLE void Drain() { drain_(); }
+
+ private:
+  std::function<void()> drain_;  // set on the GUI thread before any worker posts
+};
+
+}  // namespace
+
 struct GuiPoster::State {
   QObject* context = nullptr;
+  // Lives on the GUI thread and belongs to the poster; set before any worker
+  // posts. A drain call that arrives after the shutdown finds nothing to do.
+  DrainTarget* target = nullptr;
   QMetaObject::Connection destroyedHook;
   std::mutex m;
   std::condition_variable cv;  // an answer arrived or the poster shut down
@@ -53,6 +76,10 @@ GuiPoster::GuiPoster(QObject* context)
     : guiThread_(context ? context->thread() : QCoreApplication::instance()->thread()),
       state_(std::make_shared<State>()) {
   state_->context = context ? context : QCoreApplication::instance();
+  state_->target = new DrainTarget(nullptr, [weak = std::weak_ptr<State>(state_)] {
+    if (const auto s = weak.lock()) s->Drain();
+  });
+  if (state_->target->thread() != guiThread_) state_->target->moveToThread(guiThread_);
   // A context that goes away takes its widgets along: nothing may run on
   // them any more, and a waiting worker must not wait for them.
   state_->destroyedHook =
@@ -64,6 +91,12 @@ GuiPoster::GuiPoster(QObject* context)
 GuiPoster::~GuiPoster() {
   Shutdown();
   QObject::disconnect(state_->destroyedHook);
+  // A pending drain call goes with its target.
+  if (OnGuiThread()) {
+    delete state_->target;
+  } else {
+    state_->target->deleteLater();
+  }
 }
 
 void GuiPoster::Shutdown() { state_->Shut(); }
@@ -77,15 +110,11 @@ void GuiPoster::Post(std::function<void()> work) {
     std::lock_guard lock(s.m);
     if (s.shutdown) return;
     s.queue.push_back(std::move(work));
-    // Posting under the lock: the destroyed hook takes it too, so a drain
-    // call is either queued before the context goes (and dropped with its
-    // events) or not at all.
+    // One drain call at a time; the GUI clears the mark under this lock
+    // when it finds the queue empty.
     if (!s.drainPosted) {
       s.drainPosted = true;
-      if (!here) {
-        QMetaObject::invokeMethod(
-            s.context, [keep = state_] { keep->Drain(); }, Qt::QueuedConnection);
-      }
+      if (!here) QMetaObject::invokeMethod(s.target, "Drain", Qt::QueuedConnection);
     }
   }
   if (here) s.Drain();
@@ -120,3 +149,5 @@ bool GuiPoster::RunAndWait(std::function<void()> work) {
 }
 
 }  // namespace tarnwick
+
+#include "gui_poster.moc"
