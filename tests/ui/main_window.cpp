@@ -203,7 +203,7 @@ void MainWindowTest::settingsMarksAfterStartAndScreenshot() {
 
 void MainWindowTest::missingDataFilesStillGiveARunningWindow() {
   BoxWatcher boxes;
-  WindowHarness h({.texts = false, .catalogue = false});
+  WindowHarness h({.texts = false, .catalogue = false, .textDir = {}});
   ProgrammerDlg& w = h.window();
   const TextTable& t = w.session().texts();
   QCOMPARE(CaptionOf(w.Control(ids::kAutoProgramButton)), QString::fromStdString(t.ftext(53)));

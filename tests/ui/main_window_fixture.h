@@ -20,6 +20,8 @@ namespace tarnwick::test {
 struct WindowFiles {
   bool texts = true;
   bool catalogue = true;
+  const char* textSet = "en";  // the shipped set copied into the base directory
+  std::string textDir;         // as --lang gives it; empty: the base directory's tables
 };
 
 class WindowHarness {
@@ -30,7 +32,9 @@ class WindowHarness {
     base_ = WithSlash(dir_.path());
     if (files.texts) {
       for (const char* f : {"ftext.ini", "itext.ini"}) {
-        QFile::copy(QStringLiteral(TARNWICK_SOURCE_DIR "/resources/lang/en/") + f, base_ + f);
+        QFile::copy(
+            QStringLiteral(TARNWICK_SOURCE_DIR "/resources/lang/") + files.textSet + '/' + f,
+            base_ + f);
       }
     }
     if (files.catalogue) {
@@ -42,8 +46,8 @@ class WindowHarness {
     std::string error;
     box_ = sim::VirtualBox::Create(d, error);
     if (!box_) qFatal("virtual box: %s", error.c_str());
-    window_ =
-        std::make_unique<ProgrammerDlg>(ProgrammerDlg::Options{base_.toStdString(), true}, *box_);
+    window_ = std::make_unique<ProgrammerDlg>(
+        ProgrammerDlg::Options{base_.toStdString(), true, files.textDir}, *box_);
   }
 
   ProgrammerDlg& window() { return *window_; }

@@ -3,12 +3,16 @@
 #include <QDir>
 #include <QtGlobal>
 
+#include "core/app/text_languages.h"
+
 namespace tarnwick {
 
 AppOptions ParseAppOptions(const QStringList& arguments) {
   AppOptions o;
   const QString baseOpt = QStringLiteral("--base-dir");
   const QString simOpt = QStringLiteral("--simulate");
+  const QString langOpt = QStringLiteral("--lang");
+  bool langGiven = false;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
     if (a == baseOpt) {
@@ -20,6 +24,18 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
     } else if (a.startsWith(baseOpt + QLatin1Char('='))) {
       o.baseDir = a.mid(baseOpt.size() + 1);
       if (o.baseDir.isEmpty()) o.error = QStringLiteral("--base-dir needs a directory");
+    } else if (a == langOpt) {
+      if (i + 1 >= arguments.size()) {
+        o.error = QStringLiteral("--lang needs a language");
+        return o;
+      }
+      o.lang = arguments[++i];
+      langGiven = true;
+    } else if (a.startsWith(langOpt + QLatin1Char('='))) {
+      o.lang = a.mid(langOpt.size() + 1);
+      langGiven = true;
+    } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+      o.help = true;
     } else if (a == simOpt) {
       o.simulate = true;
     } else if (a.startsWith(simOpt + QLatin1Char('='))) {
@@ -33,7 +49,21 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
       return o;
     }
   }
+  if (langGiven && !IsTextLanguage(o.lang.toStdString())) {
+    o.error = QStringLiteral("unknown language %1 for --lang (allowed: %2)")
+                  .arg(o.lang, QString::fromStdString(TextLanguageList()));
+  }
   return o;
+}
+
+QString AppUsageText() {
+  return QStringLiteral(
+      "usage: tarnwick [--base-dir DIR] [--simulate[=FILE]] [--lang en|zh_CN]\n"
+      "  --base-dir DIR     keep settings, catalogue and log in DIR (default: the program's "
+      "folder)\n"
+      "  --simulate[=FILE]  drive the virtual programmer box (FILE: its description)\n"
+      "  --lang LANG        read the texts from lang/LANG/ in the program's folder\n"
+      "  --help             print this text\n");
 }
 
 QString WithTrailingSlash(const QString& dir) {

@@ -11,12 +11,18 @@ struct AppOptions {
   QString baseDir;         // empty: the executable's folder
   bool simulate = false;   // run against the virtual box
   QString simulationFile;  // its description file; empty: the default box
+  QString lang;            // --lang: a shipped text table set; empty: the base directory's
+  bool help = false;       // --help / -h: print the usage and stop
   QString error;           // set when the command line is wrong
 };
 
-// Reads `--base-dir DIR` / `--base-dir=DIR` and `--simulate[=FILE]`; Qt's own
-// options (-platform ...) are left to QApplication and skipped here.
+// Reads `--base-dir DIR` / `--base-dir=DIR`, `--simulate[=FILE]`,
+// `--lang LANG` / `--lang=LANG` (one of the shipped sets) and `--help`; Qt's
+// own options (-platform ...) are left to QApplication and skipped here.
 AppOptions ParseAppOptions(const QStringList& arguments);
+
+// The usage text printed for --help and after a command-line error.
+QString AppUsageText();
 
 // The base directory with exactly one trailing '/'.
 QString WithTrailingSlash(const QString& dir);

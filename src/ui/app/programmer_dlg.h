@@ -37,6 +37,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   struct Options {
     std::string baseDir;  // with trailing '/'
     bool startWorker = true;
+    std::string textDir;  // ftext.ini/itext.ini from here (trailing '/'); empty: baseDir
   };
 
   ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent = nullptr);
