@@ -19,10 +19,16 @@ int main(int argc, char* argv[]) {
   using namespace tarnwick;
   QStringList rawArgs;
   for (int i = 0; i < argc; ++i) rawArgs.append(QString::fromLocal8Bit(argv[i]));
-  // The usage needs no display.
-  if (ParseAppOptions(rawArgs).help) {
+  // The usage and a wrong option of ours need no display.
+  const AppOptions early = ParseAppOptions(rawArgs);
+  if (early.help) {
     std::printf("%s", AppUsageText().toLocal8Bit().constData());
     return 0;
+  }
+  if (!early.error.isEmpty() && !early.strayArgument) {
+    std::fprintf(stderr, "tarnwick: %s\n%s", early.error.toLocal8Bit().constData(),
+                 AppUsageText().toLocal8Bit().constData());
+    return 2;
   }
   // Qt's own message for a missing display is cryptic; say what to do first.
   const QString hint = MissingDisplayHint(rawArgs);

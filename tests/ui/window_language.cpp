@@ -53,6 +53,8 @@ void WindowLanguageTest::langTakesOnlyTheShippedSets() {
   QVERIFY(o.error.contains("en, zh_CN"));
   QVERIFY(!ParseAppOptions({"tarnwick", "--lang"}).error.isEmpty());
   QVERIFY(!ParseAppOptions({"tarnwick", "--lang="}).error.isEmpty());
+  QVERIFY(!o.strayArgument);
+  QVERIFY(ParseAppOptions({"tarnwick", "stray"}).strayArgument);
 
   QVERIFY(ParseAppOptions({"tarnwick", "--help"}).help);
   QVERIFY(ParseAppOptions({"tarnwick", "-h"}).help);

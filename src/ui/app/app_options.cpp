@@ -46,6 +46,7 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
       ++i;  // Qt's option and its value
     } else if (!a.startsWith(QLatin1Char('-'))) {
       o.error = QStringLiteral("unexpected argument: %1").arg(a);
+      o.strayArgument = true;
       return o;
     }
   }

@@ -14,6 +14,9 @@ struct AppOptions {
   QString lang;            // --lang: a shipped text table set; empty: the base directory's
   bool help = false;       // --help / -h: print the usage and stop
   QString error;           // set when the command line is wrong
+  // The error is a word that is no option: before QApplication has taken its
+  // own options (and their values) out, it may be one of theirs.
+  bool strayArgument = false;
 };
 
 // Reads `--base-dir DIR` / `--base-dir=DIR`, `--simulate[=FILE]`,
