@@ -56,5 +56,6 @@ std::span<const CliCommand> DetectCommands();
 std::span<const CliCommand> CatalogueCommands();
 std::span<const CliCommand> ChipCommands();
 std::span<const CliCommand> SettingsCommands();
+std::span<const CliCommand> BatchCommands();
 
 }  // namespace tarnwick::cli

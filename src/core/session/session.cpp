@@ -8,6 +8,8 @@
 #include "core/buffers/image_commands.h"
 #include "core/catalogue/catalogue_report.h"
 #include "core/device/parameter_build.h"
+#include "core/operations/chip/chip_jobs.h"
+#include "core/operations/chip/detection.h"
 #include "core/operations/command_sets.h"
 #include "core/operations/op_support.h"
 #include "core/session/session_impl.h"
@@ -32,7 +34,8 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
           [this] { LogLoadedFile(); }),
       options(std::move(opts)),
       hexView(image, services),
-      chip(ctx) {
+      chip(ctx),
+      batch(ctx, BatchAccess(), baseDir + "batch-report.csv") {
   for (auto& o : outcomes) o = -1;
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });
@@ -49,13 +52,45 @@ void Session::Impl::Wire() {
   chip.AddCommands(commands, launcher);
   settings.AddCommands(commands);
   buffers::AddImageCommands(commands, image, hexView, surface);
-  commands.Register(ids::kBatchButton, [this] { OnBatchButton(); });
+  batch.AddJobs(jobs);
+  batch.AddCommands(commands);
 }
 
-void Session::Impl::OnBatchButton() {
-  // Batch mode needs the automatic identification to poll the socket.
-  if (!services.AutoDetectOn())
-    services.Box(texts.itext(itext::kBatchNeedsAutoIdentify), BoxIcon::Information);
+BatchChipAccess Session::Impl::BatchAccess() {
+  return BatchChipAccess{
+      [this](bool erase, bool program, bool verify) {
+        return RunChipSteps(ctx, chip.state(), ChipSteps{erase, program, verify});
+      },
+      [this] { return DetectChip(ctx, true, true); },
+      [this](const std::function<bool()>& wanted, const std::function<bool()>& taken) {
+        return StartBatchStep(wanted, taken);
+      }};
+}
+
+bool Session::Impl::StartBatchStep(const std::function<bool()>& wanted,
+                                   const std::function<bool()>& taken) {
+  auto idle = [this] { return worker.Idle() && worker.JobCode() == kJobIdle; };
+  for (;;) {
+    while (!idle()) {
+      if (!wanted() || ended) return false;
+      SleepMs(1);
+    }
+    if (!wanted() || ended) return false;
+    if (!worker.Running()) {
+      worker.Start(Job::BatchStep);
+    } else {
+      worker.StartJob(Job::BatchStep);
+    }
+    // The step takes its request at once; a device change may have taken
+    // its place, and then the worker is idle again without it.
+    for (;;) {
+      if (taken()) return true;
+      if (idle()) break;
+      if (ended) return false;
+      SleepMs(1);
+    }
+    if (taken()) return true;
+  }
 }
 
 void Session::Impl::OnChipApplied(const AppliedSelection& applied) {
@@ -142,6 +177,11 @@ const Worker& Session::worker() const { return impl_->worker; }
 const DetectionState& Session::detection() const { return impl_->detection; }
 const JobTable& Session::jobs() const { return impl_->jobs; }
 const CommandRouter& Session::commands() const { return impl_->commands; }
+BatchRunner& Session::batch() { return impl_->batch; }
+
+void Session::SetBatchDialogOpener(std::function<void()> open) {
+  impl_->batch.SetDialogOpener(std::move(open));
+}
 
 void Session::LoadTexts() {
   Impl& d = *impl_;
@@ -220,6 +260,7 @@ bool Session::CloseRequested() {
 void Session::BeginExit() {
   Impl& d = *impl_;
   d.ended = true;
+  d.batch.Stop();
   d.chip.CancelAll();
   d.worker.RequestExit();
 }
@@ -227,6 +268,7 @@ void Session::BeginExit() {
 void Session::Exit() {
   BeginExit();
   impl_->worker.Exit();
+  impl_->batch.Shutdown();
 }
 
 bool Session::RunJobAndWait(Job job) {

@@ -20,6 +20,7 @@
 
 namespace tarnwick {
 
+class BatchRunner;
 class Catalogue;
 class ChipSelection;
 class JobTable;
@@ -60,6 +61,10 @@ class Session {
   const JobTable& jobs() const;
   // Every command id a feature of the core handles.
   const CommandRouter& commands() const;
+  // The batch feature: its dialog and the command line drive it.
+  BatchRunner& batch();
+  // The batch button opens the front end's batch dialog through this.
+  void SetBatchDialogOpener(std::function<void()> open);
 
   // A command id from a button, menu item or key (resources/ids.h). False
   // when no feature handles it.

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "core/buffers/hex_view.h"
+#include "core/operations/batch/batch_runner.h"
 #include "core/operations/chip/chip_operations.h"
 #include "core/operations/operation_parts.h"
 #include "core/session/session.h"
@@ -31,11 +32,15 @@ struct Session::Impl : OperationParts {
   void LoadCatalogueAtStart();
   void OnChipApplied(const AppliedSelection& applied);
   bool HandleLoad(buffers::LoadResult result);
-  void OnBatchButton();
+  BatchChipAccess BatchAccess();
+  // Waits (on the batch thread) until the worker is idle, then starts the
+  // batch step, again when a device change took its place.
+  bool StartBatchStep(const std::function<bool()>& wanted, const std::function<bool()>& taken);
 
   Options options;
   buffers::HexView hexView;  // GUI thread only
   ChipOperations chip;
+  BatchRunner batch;
   std::function<void(const std::string&)> openOffsetDialog;
   // The outcome of the last run of each job code: -1 none yet, 0 failed, 1
   // succeeded. Kept per code so a hot-plug detection that slips in after a
@@ -44,8 +49,8 @@ struct Session::Impl : OperationParts {
   std::mutex pendingMutex;
   std::optional<std::pair<ChipRecord, bool>> pendingParameters;
   bool started = false;
-  bool ended = false;   // the worker was asked to leave
-  bool closed = false;  // the close sequence released the link and files
+  std::atomic<bool> ended{false};  // the worker was asked to leave (the batch thread reads it)
+  bool closed = false;             // the close sequence released the link and files
 };
 
 }  // namespace tarnwick

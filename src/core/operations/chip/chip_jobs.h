@@ -14,6 +14,17 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst);
 bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst);
 bool AutoProgram(OperationContext& ctx, ChipJobState& st);
 
+// The steps a sequence runs, in the order erase, program, verify.
+struct ChipSteps {
+  bool erase = true;
+  bool program = true;
+  bool verify = true;
+};
+// Runs the chosen steps, stopping at the first failure. After an erase the
+// chip is set up again before the next step. The caller has checked the
+// refusal flag and the image, and shows the outcome.
+bool RunChipSteps(OperationContext& ctx, ChipJobState& st, ChipSteps steps);
+
 // Bytes programming sends: the chip size, or for "25 SPI FLASH" no more than
 // the file holds. Bytes past the file's end go out as 0xFF.
 std::uint64_t LengthToProgram(const std::string& type, std::uint64_t chipSize,

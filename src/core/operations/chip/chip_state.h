@@ -21,10 +21,6 @@ struct ChipJobState {
   std::atomic<bool> busyVerify{false};
   std::atomic<bool> busyRead{false};
   std::atomic<bool> windowStopRead{false};  // set by the close sequence
-
-  // Set by the batch runner while the automatic sequence runs as a batch step:
-  // the batch settings then choose its steps.
-  std::atomic<bool> batchMode{false};
 };
 
 }  // namespace tarnwick

@@ -335,19 +335,7 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   return result;
 }
 
-bool AutoProgram(OperationContext& ctx, ChipJobState& st) {
-  WindowServices& ui = ctx.ui;
-  ui.ClearLogPane();
-  if (RefusedByBox(ctx)) return false;
-  if (ImageMissing(ctx)) return false;
-  ui.AppendLog(ctx.image.fileName() + " " + ctx.image.sizeText());
-  const int start = TimeOfDaySeconds(ctx);
-
-  const bool batch = st.batchMode;
-  const bool doErase = !batch || ctx.settings.BatchEraseOn();
-  const bool doProgram = !batch || ctx.settings.BatchProgramOn();
-  const bool doVerify = !batch || ctx.settings.BatchVerifyOn();
-
+bool RunChipSteps(OperationContext& ctx, ChipJobState& st, ChipSteps steps) {
   auto reinitialise = [&] {
     Send(ctx, protocol::CMD_RESET, 1000);
     SleepMs(20);
@@ -357,30 +345,35 @@ bool AutoProgram(OperationContext& ctx, ChipJobState& st) {
   };
 
   bool ranBefore = false;
-  if (doErase) {
+  if (steps.erase) {
     if (!EraseChip(ctx, st, true)) return false;
     ranBefore = true;
   }
-  bool programmed = true;
-  if (doProgram) {
-    if (doErase) reinitialise();
-    programmed = ProgramChip(ctx, st, !ranBefore);
+  if (steps.program) {
+    if (steps.erase) reinitialise();
+    if (!ProgramChip(ctx, st, !ranBefore)) return false;
     ranBefore = true;
   }
-  if (!programmed) return false;
-  if (doVerify) {
-    if (doErase && !doProgram) reinitialise();
+  if (steps.verify) {
+    if (steps.erase && !steps.program) reinitialise();
     if (!VerifyChip(ctx, st, !ranBefore)) return false;
   }
+  return true;
+}
+
+bool AutoProgram(OperationContext& ctx, ChipJobState& st) {
+  WindowServices& ui = ctx.ui;
+  ui.ClearLogPane();
+  if (RefusedByBox(ctx)) return false;
+  if (ImageMissing(ctx)) return false;
+  ui.AppendLog(ctx.image.fileName() + " " + ctx.image.sizeText());
+  const int start = TimeOfDaySeconds(ctx);
+  if (!RunChipSteps(ctx, st, ChipSteps{true, true, true})) return false;
 
   const std::string time = MinSec(Elapsed(ctx, start));
-  std::string report = ctx.I(itext::kAutoDone);
-  const std::string sep = batch ? "" : ",";
-  if (!batch) report += ",";
-  if (doErase) report += ctx.I(itext::kAutoErased) + sep;
-  if (doProgram) report += ctx.I(itext::kAutoProgrammed) + sep;
-  if (doVerify) report += ctx.I(itext::kAutoVerified) + sep;
-  ui.ShowStatus(report + ctx.I(itext::kAutoTime) + "," + time);
+  ui.ShowStatus(ctx.I(itext::kAutoDone) + "," + ctx.I(itext::kAutoErased) + "," +
+                ctx.I(itext::kAutoProgrammed) + "," + ctx.I(itext::kAutoVerified) + "," +
+                ctx.I(itext::kAutoTime) + "," + time);
   ui.PlaySoundIfOn("sound/finishsound.wav");
   return true;
 }

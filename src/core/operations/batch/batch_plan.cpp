@@ -1,0 +1,217 @@
+#include "core/operations/batch/batch_plan.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace tarnwick::batch {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kBlock = 65536;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+std::string BaseName(const std::string& path) { return fs::path(path).filename().string(); }
+
+// Appends all of `source` to the open `out`.
+bool AppendAll(std::FILE* out, const std::string& source) {
+  File in(std::fopen(source.c_str(), "rb"));
+  if (!in) return false;
+  std::vector<std::uint8_t> block(kBlock);
+  for (;;) {
+    const std::size_t n = std::fread(block.data(), 1, block.size(), in.get());
+    if (n > 0 && std::fwrite(block.data(), 1, n, out) != n) return false;
+    if (n < block.size()) return std::ferror(in.get()) == 0;
+  }
+}
+
+}  // namespace
+
+Enabling EnablingFor(Mode mode) {
+  switch (mode) {
+    case Mode::Repeat:
+      return {false, false, false, true};
+    case Mode::List:
+      return {true, false, false, false};
+    case Mode::Serial:
+      return {false, true, true, true};
+    case Mode::Append:
+      return {true, true, false, true};
+  }
+  return {false, false, false, true};
+}
+
+const char* ModeName(Mode mode) {
+  switch (mode) {
+    case Mode::Repeat:
+      return "repeat";
+    case Mode::List:
+      return "list";
+    case Mode::Serial:
+      return "serial";
+    case Mode::Append:
+      return "append";
+  }
+  return "?";
+}
+
+std::string UniqueName(const std::string& base) {
+  for (unsigned n = 0;; ++n) {
+    std::string name = base + "-" + std::to_string(n) + ".tmp~";
+    if (!Exists(name)) return name;
+  }
+}
+
+bool CopyPadded(const std::string& destination, const std::string& source,
+                std::uint64_t sizeNeeded) {
+  File in(std::fopen(source.c_str(), "rb"));
+  if (!in) return false;
+  File out(std::fopen(destination.c_str(), "wb"));
+  if (!out) return false;
+  std::vector<std::uint8_t> block(kBlock);
+  std::uint64_t written = 0;
+  for (;;) {
+    const std::size_t n = std::fread(block.data(), 1, block.size(), in.get());
+    if (n > 0 && std::fwrite(block.data(), 1, n, out.get()) != n) return false;
+    written += n;
+    if (n < block.size()) break;
+  }
+  if (std::ferror(in.get()) != 0) return false;
+  std::fill(block.begin(), block.end(), std::uint8_t{0xFF});
+  while (written < sizeNeeded) {
+    const std::size_t n =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, sizeNeeded - written));
+    if (std::fwrite(block.data(), 1, n, out.get()) != n) return false;
+    written += n;
+  }
+  return std::fclose(out.release()) == 0;
+}
+
+std::vector<std::uint8_t> IdBytes(std::uint32_t id, int length, ByteOrder order) {
+  std::vector<std::uint8_t> bytes;
+  for (int i = 0; i < length; ++i) bytes.push_back(static_cast<std::uint8_t>(id >> (8 * i)));
+  if (order == ByteOrder::Big) std::reverse(bytes.begin(), bytes.end());
+  return bytes;
+}
+
+bool WriteId(const std::string& file, std::uint32_t address, std::uint32_t id, int length,
+             ByteOrder order) {
+  File f(std::fopen(file.c_str(), "r+b"));
+  if (!f) return false;
+  if (std::fseek(f.get(), static_cast<long>(address), SEEK_SET) != 0) return false;
+  const std::vector<std::uint8_t> bytes = IdBytes(id, length, order);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
+  return std::fclose(f.release()) == 0;
+}
+
+// ---- Plan -----------------------------------------------------------------
+
+Field Plan::CheckFields(Fields& f) {
+  const bool needsMaster = f.mode != Mode::List;
+  const bool needsList = f.mode == Mode::List || f.mode == Mode::Append;
+  if (needsMaster && !IsRegularFile(f.masterFile)) return Field::MasterFile;
+  if (needsList && f.files.empty()) return Field::FileList;
+  if (f.mode == Mode::Serial) {
+    if (f.increment == 0) return Field::Increment;
+    if (f.count < f.startId) f.count = f.startId;
+  }
+  return Field::None;
+}
+
+bool Plan::Start(Fields fields) {
+  fields_ = std::move(fields);
+  if (fields_.idLength != 1 && fields_.idLength != 2) fields_.idLength = 4;
+  currentFile_.clear();
+  switch (fields_.mode) {
+    case Mode::Repeat:
+      currentFile_ = fields_.masterFile;
+      return true;
+    case Mode::List:
+    case Mode::Append: {
+      const int n = static_cast<int>(fields_.files.size());
+      const int entry = fields_.selected >= 0 && fields_.selected < n ? fields_.selected : 0;
+      return SelectEntry(entry);
+    }
+    case Mode::Serial: {
+      const std::string name = UniqueName(fields_.masterFile + "-ID");
+      const std::uint64_t needed =
+          static_cast<std::uint64_t>(fields_.fillAddress) + static_cast<unsigned>(fields_.idLength);
+      if (!CopyPadded(name, fields_.masterFile, needed)) return false;
+      if (!WriteId(name, fields_.fillAddress, fields_.count, fields_.idLength, fields_.byteOrder)) {
+        return false;
+      }
+      currentId_ = fields_.count;
+      currentFile_ = name;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Plan::SelectEntry(int entry) {
+  if (entry < 0 || entry >= static_cast<int>(fields_.files.size())) return false;
+  fields_.selected = entry;
+  const std::string& file = fields_.files[static_cast<std::size_t>(entry)];
+  if (fields_.mode == Mode::List) {
+    currentFile_ = file;
+    return true;
+  }
+  const std::string name = UniqueName(fields_.masterFile + "-" + BaseName(file));
+  if (!CopyPadded(name, fields_.masterFile, fields_.fillAddress)) return false;
+  File out(std::fopen(name.c_str(), "ab"));
+  if (!out || !AppendAll(out.get(), file) || std::fclose(out.release()) != 0) return false;
+  currentFile_ = name;
+  return true;
+}
+
+bool Plan::Advance() {
+  switch (fields_.mode) {
+    case Mode::Repeat:
+      ++fields_.count;
+      return true;
+    case Mode::Serial:
+      fields_.count += fields_.increment;
+      currentId_ = fields_.count;
+      return WriteId(currentFile_, fields_.fillAddress, fields_.count, fields_.idLength,
+                     fields_.byteOrder);
+    case Mode::List:
+    case Mode::Append: {
+      ++fields_.count;
+      const int next = fields_.selected + 1;
+      if (next >= static_cast<int>(fields_.files.size())) {
+        fields_.selected = -1;
+        return false;
+      }
+      if (!SelectEntry(next)) {
+        fields_.selected = -1;
+        return false;
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+StepLoad Plan::NextChipLoad() const {
+  return fields_.mode == Mode::Repeat ? StepLoad::UseLoaded : StepLoad::LoadFile;
+}
+
+}  // namespace tarnwick::batch
