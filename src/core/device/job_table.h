@@ -16,6 +16,10 @@ namespace tarnwick {
 enum class LampRule : std::uint8_t {
   Outcome,  // succeeded or failed, from the job's result
   Neutral,  // the detection jobs: their result is not the box's business
+  // The job shows its outcome itself and the worker leaves the lamp as the
+  // job left it: the batch step ends when the next chip is in, which must
+  // not light up with the last chip's outcome.
+  OwnLamp,
 };
 
 struct JobRow {

@@ -89,7 +89,7 @@ void Worker::Loop() {
     if (hooks_.beforeJob) hooks_.beforeJob(code);
     const bool outcome = row != nullptr && row->run();
     if (hooks_.afterJob) hooks_.afterJob(code, outcome);
-    hooks_.setLamp(EndLamp(row, outcome));
+    if (row == nullptr || row->lamp != LampRule::OwnLamp) hooks_.setLamp(EndLamp(row, outcome));
     if (FoldDeviceChanges()) continue;
     if (hooks_.linkOpen()) hooks_.sendIdle();
     std::unique_lock lock(mutex_);

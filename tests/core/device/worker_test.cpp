@@ -85,6 +85,18 @@ TEST(Worker, FramesEachJobWithTheLampAndSendsIdle) {
   EXPECT_EQ(r.idles, 4);
 }
 
+TEST(Worker, AJobThatShowsItsOwnOutcomeKeepsTheLampItLeft) {
+  Recorder r;
+  r.table.Add({Job::BatchStep, [] { return true; }, LampRule::OwnLamp});
+  Worker w(r.table, r.Hooks());
+  w.Start(Job::BatchStep);
+  WaitIdle(w);
+  w.Exit();
+  std::lock_guard l(r.m);
+  // Busy at the start, then nothing: no "succeeded" on a chip the job did not end with.
+  EXPECT_EQ(r.lamps, (std::vector<std::uint8_t>{1}));
+}
+
 TEST(Worker, NoIdleCommandWhileTheLinkIsClosed) {
   Recorder r;
   r.linkOpen = false;

@@ -89,7 +89,7 @@ void BatchRunner::Shutdown() {
 }
 
 void BatchRunner::AddJobs(JobTable& jobs) {
-  jobs.Add({Job::BatchStep, [this] { return Step(); }, LampRule::Outcome});
+  jobs.Add({Job::BatchStep, [this] { return Step(); }, LampRule::OwnLamp});
 }
 
 void BatchRunner::AddCommands(CommandRouter& router) {
@@ -320,9 +320,10 @@ bool BatchRunner::Step() {
     std::lock_guard lock(stepMutex_);
     taken.swap(pendingStep_);
   }
-  if (!taken) return false;  // not started by a batch
-  if (!running_) {
-    --started_;  // stopped before the chip was touched
+  if (!taken || !running_) {
+    // Not started by a batch, or stopped before the chip was touched.
+    if (taken) --started_;
+    SetLamp(protocol::kLampNeutral);
     return false;
   }
   const auto began = std::chrono::steady_clock::now();
@@ -331,6 +332,9 @@ bool BatchRunner::Step() {
   const BatchSteps steps = ChosenSteps(*taken);
   result.steps = StepsText(steps);
   auto post = [&](int code) {
+    if (code != batch::kResultDone && code != batch::kResultNewChip) {
+      SetLamp(protocol::kLampFailed);
+    }
     result.code = code;
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
@@ -373,10 +377,16 @@ bool BatchRunner::Step() {
   post(batch::kResultDone);
   ui.PlaySoundIfOn("sound/finishsound.wav");
   // The lamp tells the technician the chip may come out.
-  const std::uint8_t lamp = protocol::kLampSucceeded;
-  Send(ctx_, protocol::CMD_STATUS_LAMP, 100, &lamp, 1);
-  if (running_ && WaitNextChip()) post(batch::kResultNewChip);
+  SetLamp(protocol::kLampSucceeded);
+  if (running_ && WaitNextChip()) {
+    SetLamp(protocol::kLampNeutral);  // the new chip has no outcome yet
+    post(batch::kResultNewChip);
+  }
   return true;
+}
+
+void BatchRunner::SetLamp(std::uint8_t value) {
+  Send(ctx_, protocol::CMD_STATUS_LAMP, 100, &value, 1);
 }
 
 bool BatchRunner::WaitNextChip() {

@@ -114,6 +114,7 @@ class BatchRunner {
   // false as soon as the batch stops.
   bool WaitNextChip();
   BatchSteps ChosenSteps(const StepRequest& request);
+  void SetLamp(std::uint8_t value);
 
   // The batch thread and what is posted to it.
   void Post(std::function<void()> task);
