@@ -15,6 +15,17 @@ BoxDescription DefaultBoxDescription(const std::string& contentDir) {
   return box;
 }
 
+std::string BatchChipPath(const std::string& contentPath, std::uint32_t number) {
+  if (number <= 1) return contentPath;
+  const std::size_t slash = contentPath.rfind('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = contentPath.rfind('.');
+  const std::string suffix = "-" + std::to_string(number);
+  // A leading dot names a hidden file, it does not start an extension.
+  if (dot == std::string::npos || dot <= nameStart) return contentPath + suffix;
+  return contentPath.substr(0, dot) + suffix + contentPath.substr(dot);
+}
+
 std::uint32_t EepromFamilyAnswer(std::uint8_t accessClass) {
   switch (accessClass) {
     case 1:

@@ -70,6 +70,16 @@ struct FaultPlan {
   std::uint64_t randomBytes = 0;  // 0: the chip size (or 1 MiB without a chip)
 };
 
+// Batch programming: chips are put into the socket one after another. The
+// box takes the chip out some time after its lamp shows an outcome and puts
+// the next one in a little later, as a technician at the bench would.
+struct SocketDescription {
+  std::uint32_t chips = 1;
+  ContentFill newChip = ContentFill::Blank;  // chips 2 and on, when their file is created
+  std::optional<std::uint32_t> removeMs;     // unset: the chip stays in
+  std::uint32_t insertMs = 100;
+};
+
 struct BoxDescription {
   bool present = true;
   std::uint8_t firmwareVersion = 0x23;  // 0xFF: no valid firmware
@@ -79,6 +89,7 @@ struct BoxDescription {
   std::optional<ChipDescription> chip;
   SpeedKind speed = SpeedKind::Instant;
   FaultPlan faults;
+  SocketDescription socket;
 };
 
 // The box the program sees with --simulate and no file: an EN25Q64 with a
@@ -90,6 +101,11 @@ BoxDescription DefaultBoxDescription(const std::string& contentDir);
 std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::string& error);
 std::optional<BoxDescription> ParseBoxDescription(const std::string& text,
                                                   const std::string& baseDir, std::string& error);
+
+// The content file of batch chip `number`: chip 1 uses `contentPath` itself,
+// chip k the same name with "-k" before its extension (chip-2.bin), or
+// appended when there is none.
+std::string BatchChipPath(const std::string& contentPath, std::uint32_t number);
 
 // The family answer an EEPROM gives to CMD_READ_ID in its own mode.
 std::uint32_t EepromFamilyAnswer(std::uint8_t accessClass);

@@ -14,6 +14,8 @@ namespace tarnwick::sim {
 namespace {
 
 constexpr std::uint64_t kMaxChipSize = 0xFFFFFFFFull;  // the frame carries 4 bytes
+// Each chip of a batch gets its own content file; more than this is a typo.
+constexpr std::uint64_t kMaxBatchChips = 9999;
 
 std::string Trim(const std::string& s) {
   std::size_t b = 0;
@@ -161,9 +163,12 @@ class Parser {
       if (l.front() == '[') {
         if (l.back() != ']') return Fail(line, "a section header must end with ']'");
         section = Lower(Trim(l.substr(1, l.size() - 2)));
-        if (section != "box" && section != "chip" && section != "speed" && section != "faults") {
-          return Fail(line, "unknown section [" + section + "] (use box, chip, speed or faults)");
+        if (section != "box" && section != "chip" && section != "speed" && section != "faults" &&
+            section != "socket") {
+          return Fail(line,
+                      "unknown section [" + section + "] (use box, chip, speed, faults or socket)");
         }
+        if (section == "socket" && socketLine_ == 0) socketLine_ = line;
         if (section == "chip") {
           if (chipLine_ != 0) return Fail(line, "a second [chip] section");
           chipLine_ = line;
@@ -182,12 +187,18 @@ class Parser {
         chipEntries_.push_back(e);
       } else if (section == "speed") {
         ok = SpeedKey(e);
+      } else if (section == "socket") {
+        ok = SocketKey(e);
       } else {
         ok = FaultKey(e);
       }
       if (!ok) return std::nullopt;
     }
     if (chipLine_ != 0 && !BuildChip()) return std::nullopt;
+    if (socketLine_ != 0 && chipLine_ == 0) {
+      return Fail(socketLine_,
+                  "[socket] needs a [chip] section: its chips are copies of that chip");
+    }
     return box_;
   }
 
@@ -234,6 +245,47 @@ class Parser {
       return Bad(e, "instant or realistic");
     }
     return true;
+  }
+
+  bool SocketKey(const Entry& e) {
+    SocketDescription& socket = box_.socket;
+    std::uint64_t n = 0;
+    if (e.key == "chips") {
+      if (!ParseNumber(e.value, kMaxBatchChips, n) || n == 0) {
+        return Bad(e, "a number of chips from 1 to " + std::to_string(kMaxBatchChips));
+      }
+      socket.chips = static_cast<std::uint32_t>(n);
+      return true;
+    }
+    if (e.key == "new_chip") {
+      const std::string v = Lower(e.value);
+      if (v == "pattern") {
+        socket.newChip = ContentFill::Pattern;
+      } else if (v == "blank") {
+        socket.newChip = ContentFill::Blank;
+      } else {
+        return Bad(e, "pattern or blank");
+      }
+      return true;
+    }
+    if (e.key == "remove_ms" || e.key == "insert_ms") {
+      if (e.key == "remove_ms" && Lower(e.value) == "never") {
+        socket.removeMs.reset();
+        return true;
+      }
+      if (!ParseNumber(e.value, 0xFFFFFFFF, n)) {
+        return Bad(e, e.key == "remove_ms" ? "a time in milliseconds (0 or more) or 'never'"
+                                           : "a time in milliseconds (0 or more)");
+      }
+      if (e.key == "remove_ms") {
+        socket.removeMs = static_cast<std::uint32_t>(n);
+      } else {
+        socket.insertMs = static_cast<std::uint32_t>(n);
+      }
+      return true;
+    }
+    Fail(e.line, "unknown [socket] setting '" + e.key + "'");
+    return false;
   }
 
   bool FaultKey(const Entry& e) {
@@ -443,6 +495,7 @@ class Parser {
   std::string& error_;
   BoxDescription box_;
   int chipLine_ = 0;
+  int socketLine_ = 0;
   std::vector<Entry> chipEntries_;
 };
 

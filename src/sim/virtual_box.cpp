@@ -1,9 +1,12 @@
 #include "sim/virtual_box.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <thread>
 
 #include "protocol/protocol.h"
+#include "sim/chip_storage.h"
 
 namespace tarnwick::sim {
 
@@ -32,7 +35,108 @@ std::unique_ptr<VirtualBox> VirtualBox::Create(const BoxDescription& description
   box->faults_.Init(description.faults, chipSize, box->firmware_.Events());
   bool changed = false;
   box->ApplyFaults(box->faults_.Always(), changed);
+  box->socket_ = description.socket;
+  if (description.chip) {
+    box->batchChip_ = description.chip;
+    box->inSocket_ = 1;
+    box->lastPutIn_ = 1;
+    // The later chips' files are made when each chip goes in, but one of the
+    // wrong size is refused now, while the caller can still be told.
+    for (std::uint32_t k = 2; k <= box->socket_.chips; ++k) {
+      const std::string path = BatchChipPath(description.chip->contentPath, k);
+      struct stat st {};
+      if (::stat(path.c_str(), &st) != 0) continue;
+      if (!S_ISREG(st.st_mode)) {
+        error = "content file " + path + " is not a regular file";
+        return nullptr;
+      }
+      if (static_cast<std::uint64_t>(st.st_size) != description.chip->size) {
+        error = "content file " + path + " holds " + std::to_string(st.st_size) +
+                " bytes but the chip holds " + std::to_string(description.chip->size);
+        return nullptr;
+      }
+    }
+    if (box->socket_.removeMs) {
+      box->firmware_.Events().push_back("chip 1 put in (" + description.chip->contentPath + ")");
+      box->socketThread_ = std::thread([raw = box.get()] { raw->SocketLoop(); });
+    }
+  }
   return box;
+}
+
+VirtualBox::~VirtualBox() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  socketWake_.notify_all();
+  if (socketThread_.joinable()) socketThread_.join();
+}
+
+// ---- the batch in the socket ------------------------------------------------
+
+void VirtualBox::OnLampChanged(std::size_t lampsBefore) {
+  const auto& lamps = firmware_.LampHistory();
+  if (!socket_.removeMs || lamps.size() <= lampsBefore || !firmware_.Chip()) return;
+  const std::uint8_t lamp = lamps.back();
+  if (lamp != kLampSucceeded && lamp != kLampFailed) return;
+  if (step_ == SocketStep::Remove) return;  // the first outcome already set the time
+  step_ = SocketStep::Remove;
+  stepAt_ = SimClock::now() + std::chrono::milliseconds(*socket_.removeMs);
+  socketWake_.notify_all();
+}
+
+void VirtualBox::SocketLoop() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!stopping_) {
+    if (step_ == SocketStep::None) {
+      socketWake_.wait(lock);
+      continue;
+    }
+    if (SimClock::now() < stepAt_) {
+      socketWake_.wait_until(lock, stepAt_);
+      continue;
+    }
+    const SocketStep step = step_;
+    step_ = SocketStep::None;
+    if (step == SocketStep::Remove) {
+      TakeChipOut();
+    } else {
+      PutChipIn(lastPutIn_ + 1);
+    }
+  }
+}
+
+void VirtualBox::TakeChipOut() {
+  const VirtualChip* chip = firmware_.Chip();
+  if (!chip) return;
+  const std::string path = chip->ContentPath();
+  firmware_.Events().push_back(
+      (inSocket_ ? "chip " + std::to_string(inSocket_) : std::string("chip")) + " taken out (" +
+      path + ")");
+  std::string unused;
+  firmware_.SetChip(std::nullopt, unused);
+  inSocket_ = 0;
+  if (lastPutIn_ < socket_.chips) {
+    step_ = SocketStep::Insert;
+    stepAt_ = SimClock::now() + std::chrono::milliseconds(socket_.insertMs);
+  }
+}
+
+void VirtualBox::PutChipIn(std::uint32_t number) {
+  ChipDescription chip = *batchChip_;
+  chip.contentPath = BatchChipPath(batchChip_->contentPath, number);
+  if (number > 1) chip.fill = socket_.newChip;
+  lastPutIn_ = number;
+  std::string error;
+  if (!firmware_.SetChip(chip, error)) {
+    // The socket stays empty; the next outcome cannot come without a chip.
+    firmware_.Events().push_back("chip " + std::to_string(number) + " cannot be put in: " + error);
+    return;
+  }
+  inSocket_ = number;
+  firmware_.Events().push_back("chip " + std::to_string(number) + " put in (" + chip.contentPath +
+                               ")");
 }
 
 // ---- faults and bus changes ------------------------------------------------
@@ -122,21 +226,19 @@ void VirtualBox::Unplug() {
 }
 
 bool VirtualBox::SwapChip(const ChipDescription& chip, std::string& error) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!firmware_.SetChip(chip, error)) return false;
-  }
-  RaiseDeviceChange();
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!firmware_.SetChip(chip, error)) return false;
+  step_ = SocketStep::None;
+  inSocket_ = 0;
   return true;
 }
 
 void VirtualBox::RemoveChip() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::string unused;
-    firmware_.SetChip(std::nullopt, unused);
-  }
-  RaiseDeviceChange();
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string unused;
+  firmware_.SetChip(std::nullopt, unused);
+  step_ = SocketStep::None;
+  inSocket_ = 0;
 }
 
 void VirtualBox::SetDeviceChangeHandler(std::function<void()> handler) {
@@ -221,9 +323,11 @@ int VirtualBox::InterruptWrite(UsbHandle h, int endpoint, const std::uint8_t* da
       } else if (stalled_) {
         result = size;  // taken off the bus, but the firmware no longer acts on it
       } else {
+        const std::size_t lamps = firmware_.LampHistory().size();
         if (firmware_.OnInterrupt(data, static_cast<std::size_t>(size), SimClock::now())) {
           Reenumerate(changed);
         }
+        OnLampChanged(lamps);
         wake_.notify_all();
         result = size;
       }
@@ -420,6 +524,35 @@ std::vector<std::string> VirtualBox::EventLog() const {
 std::optional<std::uint64_t> VirtualBox::FaultSeed() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return faults_.Seed();
+}
+
+std::uint32_t VirtualBox::ChipInSocket() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return inSocket_;
+}
+
+std::string VirtualBox::ChipContentPath(std::uint32_t number) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!batchChip_ || number == 0 || number > socket_.chips) return {};
+  return BatchChipPath(batchChip_->contentPath, number);
+}
+
+std::vector<std::uint8_t> VirtualBox::ReadChipContent(std::uint32_t number, std::uint64_t address,
+                                                      std::uint64_t length) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!batchChip_ || number == 0 || number > socket_.chips) return {};
+  const std::uint64_t size = batchChip_->size;
+  if (address >= size) return {};
+  length = std::min(length, size - address);
+  const std::string path = BatchChipPath(batchChip_->contentPath, number);
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};  // not made yet: Open would create it
+  ChipStorage storage;
+  std::string error;
+  if (!storage.Open(path, size, ContentFill::Blank, error)) return {};
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(length));
+  if (!storage.Read(address, out.data(), length)) return {};
+  return out;
 }
 
 }  // namespace tarnwick::sim

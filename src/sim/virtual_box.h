@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "protocol/usb_api.h"
@@ -32,7 +33,8 @@ class VirtualBox : public UsbApi {
  public:
   // Opens (or creates) the chip content; nullptr with `error` on failure.
   static std::unique_ptr<VirtualBox> Create(const BoxDescription& description, std::string& error);
-  ~VirtualBox() override = default;
+  // Stops the socket's timer thread, if it runs.
+  ~VirtualBox() override;
 
   // ---- UsbApi ----
   std::vector<UsbDeviceInfo> ScanDevices() override;
@@ -48,9 +50,12 @@ class VirtualBox : public UsbApi {
                      int timeoutMs) override;
   void SetDeviceChangeHandler(std::function<void()> handler) override;
 
-  // ---- Hot plug and the socket; each raises the device-change event ----
+  // ---- Hot plug (raises the device-change event) ----
   void Plug();
   void Unplug();
+  // ---- The socket. The real socket has no sensor, so a chip going in or
+  // out raises no event: the program only sees it in the identification.
+  // Both cancel a removal or insertion the batch ([socket]) had pending.
   bool SwapChip(const ChipDescription& chip, std::string& error);
   void RemoveChip();
 
@@ -73,6 +78,16 @@ class VirtualBox : public UsbApi {
   std::uint8_t FirmwareVersion() const;
   std::vector<std::string> EventLog() const;
   std::optional<std::uint64_t> FaultSeed() const;
+  // The batch chip in the socket, counting from 1; 0 when the socket is empty
+  // or holds a chip put in by SwapChip.
+  std::uint32_t ChipInSocket() const;
+  // The content file of batch chip `number` (1 to [socket] chips); empty for
+  // other numbers or without a [chip].
+  std::string ChipContentPath(std::uint32_t number) const;
+  // Batch chip `number`'s content, read through its file whether or not it
+  // is in the socket; empty when its file does not exist yet.
+  std::vector<std::uint8_t> ReadChipContent(std::uint32_t number, std::uint64_t address,
+                                            std::uint64_t length) const;
 
  private:
   struct HandleState {
@@ -89,6 +104,12 @@ class VirtualBox : public UsbApi {
   // Waits (realistic speed only) until the deadline or a bus change.
   void WaitTimeout(std::unique_lock<std::mutex>& lock, int timeoutMs);
   void RaiseDeviceChange();
+  // Arms the batch removal after the lamp showed an outcome.
+  void OnLampChanged(std::size_t lampsBefore);
+  // The timer thread: takes chips out and puts them in when due.
+  void SocketLoop();
+  void TakeChipOut();
+  void PutChipIn(std::uint32_t number);
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;
@@ -108,6 +129,18 @@ class VirtualBox : public UsbApi {
   std::size_t scanCount_ = 0;
   std::uintptr_t nextHandle_ = 1;
   std::map<std::uintptr_t, HandleState> handles_;
+
+  // The batch in the socket; guarded by mutex_.
+  enum class SocketStep { None, Remove, Insert };
+  std::optional<ChipDescription> batchChip_;  // the [chip] every batch chip copies
+  SocketDescription socket_;
+  std::uint32_t inSocket_ = 0;   // batch number of the chip in the socket, 0: none
+  std::uint32_t lastPutIn_ = 0;  // highest batch number put in so far
+  SocketStep step_ = SocketStep::None;
+  SimClock::time_point stepAt_{};
+  bool stopping_ = false;
+  std::condition_variable socketWake_;
+  std::thread socketThread_;
 
   std::mutex handlerMutex_;
   std::function<void()> handler_;

@@ -121,7 +121,7 @@ TEST(DescriptionTest, ErrorsNameTheLine) {
       {"[box]\ncolour = red\n", "line 2: unknown [box] setting 'colour'"},
       {"present = yes\n", "line 1: a setting before the first [section]"},
       {"[box\n", "line 1: a section header must end with ']'"},
-      {"[socket]\n", "line 1: unknown section [socket]"},
+      {"[sockets]\n", "line 1: unknown section [sockets] (use box, chip, speed, faults or socket)"},
       {"[box]\nadapter\n", "line 2: expected 'key = value'"},
       {"[box]\nadapter =\n", "line 2: 'adapter' has no value"},
       {"\n[chip]\nmodel = XYZ123\n", "line 3: unknown model 'XYZ123'"},
