@@ -65,6 +65,35 @@ inline constexpr int kNoticeGroup = 1172;
 inline constexpr int kQeConfigButton = 1183;
 inline constexpr int kQeCheck = 1189;
 
+// ---- Controls of the batch dialog (dialog 227) -----------------------------
+inline constexpr int kBatchCountEdit = 1098;
+inline constexpr int kBatchFillAddressEdit = 1099;
+inline constexpr int kBatchStartIdEdit = 1100;
+inline constexpr int kBatchModeList = 1117;
+inline constexpr int kBatchFileList = 1119;
+inline constexpr int kBatchAddFilesButton = 1120;
+inline constexpr int kBatchMoveUpButton = 1121;
+inline constexpr int kBatchMoveDownButton = 1122;
+inline constexpr int kBatchDeleteButton = 1123;
+inline constexpr int kBatchIncrementEdit = 1124;
+inline constexpr int kBatchByteOrderList = 1126;
+inline constexpr int kBatchIdLengthList = 1127;
+inline constexpr int kBatchMasterEdit = 1128;
+inline constexpr int kBatchMasterButton = 1129;
+inline constexpr int kBatchStartButton = 1130;
+inline constexpr int kBatchStopButton = 1132;
+inline constexpr int kBatchExitButton = 1133;
+inline constexpr int kBatchSelectAllButton = 1134;
+inline constexpr int kBatchSelectNoneButton = 1135;
+inline constexpr int kBatchAutoStartCheck = 1136;
+// Its labels: numbers of our own, so the captions can be set by id.
+inline constexpr int kBatchFillAddressLabel = 1137;
+inline constexpr int kBatchStartIdLabel = 1138;
+inline constexpr int kBatchIncrementLabel = 1139;
+inline constexpr int kBatchCountLabel = 1140;
+inline constexpr int kBatchIdLengthLabel = 1141;
+inline constexpr int kBatchByteOrderLabel = 1142;
+
 // Pseudo id for the window title (not a control of the template).
 inline constexpr int kWindowTitle = 0;
 

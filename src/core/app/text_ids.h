@@ -340,6 +340,32 @@ inline constexpr int kOffsetStartAddress = 70;
 inline constexpr int kOffsetNote = 71;
 inline constexpr int kOffsetFileLabel = 72;
 
+// Batch dialog; the four mode names follow batch::Mode's order.
+inline constexpr int kBatchTitle = 111;
+inline constexpr int kBatchMasterFile = 112;
+inline constexpr int kBatchFillAddress = 113;
+inline constexpr int kBatchStartId = 114;
+inline constexpr int kBatchIncrement = 115;
+inline constexpr int kBatchCount = 116;
+inline constexpr int kBatchIdLength = 117;
+inline constexpr int kBatchByteOrder = 118;
+inline constexpr int kBatchAddFiles = 119;
+inline constexpr int kBatchMoveUp = 120;
+inline constexpr int kBatchMoveDown = 121;
+inline constexpr int kBatchDelete = 122;
+inline constexpr int kBatchSelectAll = 123;
+inline constexpr int kBatchSelectNone = 124;
+inline constexpr int kBatchStart = 125;
+inline constexpr int kBatchStop = 126;
+inline constexpr int kBatchExit = 127;
+inline constexpr int kBatchAutoStart = 128;
+inline constexpr int kBatchModeRepeat = 129;
+inline constexpr int kBatchModeList = 130;
+inline constexpr int kBatchModeSerial = 131;
+inline constexpr int kBatchModeAppend = 132;
+inline constexpr int kBatchLittleEndian = 133;
+inline constexpr int kBatchBigEndian = 134;
+
 // Buttons the smaller dialogs share.
 inline constexpr int kClose = 76;  // also the offset dialog's Cancel
 inline constexpr int kOk = 77;
@@ -411,6 +437,30 @@ inline constexpr TextId kAll[] = {
     {kOffsetStartAddress, "kOffsetStartAddress"},
     {kOffsetNote, "kOffsetNote"},
     {kOffsetFileLabel, "kOffsetFileLabel"},
+    {kBatchTitle, "kBatchTitle"},
+    {kBatchMasterFile, "kBatchMasterFile"},
+    {kBatchFillAddress, "kBatchFillAddress"},
+    {kBatchStartId, "kBatchStartId"},
+    {kBatchIncrement, "kBatchIncrement"},
+    {kBatchCount, "kBatchCount"},
+    {kBatchIdLength, "kBatchIdLength"},
+    {kBatchByteOrder, "kBatchByteOrder"},
+    {kBatchAddFiles, "kBatchAddFiles"},
+    {kBatchMoveUp, "kBatchMoveUp"},
+    {kBatchMoveDown, "kBatchMoveDown"},
+    {kBatchDelete, "kBatchDelete"},
+    {kBatchSelectAll, "kBatchSelectAll"},
+    {kBatchSelectNone, "kBatchSelectNone"},
+    {kBatchStart, "kBatchStart"},
+    {kBatchStop, "kBatchStop"},
+    {kBatchExit, "kBatchExit"},
+    {kBatchAutoStart, "kBatchAutoStart"},
+    {kBatchModeRepeat, "kBatchModeRepeat"},
+    {kBatchModeList, "kBatchModeList"},
+    {kBatchModeSerial, "kBatchModeSerial"},
+    {kBatchModeAppend, "kBatchModeAppend"},
+    {kBatchLittleEndian, "kBatchLittleEndian"},
+    {kBatchBigEndian, "kBatchBigEndian"},
     {kClose, "kClose"},
     {kOk, "kOk"},
 };

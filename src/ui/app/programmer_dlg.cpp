@@ -44,6 +44,7 @@
 #include "ui/app/text_progress_bar.h"
 #include "ui/buffers/hex_view_panel.h"
 #include "ui/grid/grid_ctrl.h"
+#include "ui/operations/batch_dialog.h"
 #include "ui/operations/offset_dialog.h"
 
 namespace tarnwick {
@@ -100,12 +101,16 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
   RegisterWindowCommands();
   ConnectControls();
   ConnectImage();
+  ConnectBatch();
   GreyUnhandledCommands();
   qApp->installEventFilter(this);
 }
 
 ProgrammerDlg::~ProgrammerDlg() {
   qApp->removeEventFilter(this);
+  // The batch dialog is deleted with the window's children, after the
+  // session has ended the batch thread; until then its reports are dropped.
+  DetachBatchDialog();
   // Nothing reaches the widgets any more; a worker question gets its
   // cancelling answer instead of waiting for a GUI that is going away. Only
   // then may the session wait for the worker to leave.
@@ -317,6 +322,17 @@ void ProgrammerDlg::OpenOffsetDialog(const std::string& path) {
   dialog.exec();
 }
 
+void ProgrammerDlg::ConnectBatch() {
+  batchDialog_ = new BatchDialog(session_->batch(), session_->texts(), this);
+  session_->SetBatchDialogOpener([this] { batchDialog_->Open(); });
+}
+
+void ProgrammerDlg::DetachBatchDialog() {
+  if (batchDialog_ == nullptr) return;
+  batchDialog_->Detach();
+  batchDialog_->hide();
+}
+
 void ProgrammerDlg::ViewModificationLog() {
   const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
   if (action.open)
@@ -376,6 +392,8 @@ void ProgrammerDlg::closeEvent(QCloseEvent* event) {
   if (closing_) return;
   if (!exiting_ && !session_->BeginClose()) return;
   closing_ = true;
+  // The session stops a running batch; the dialog has nothing left to show.
+  DetachBatchDialog();
   // A question or box the worker raises from now on gets its cancelling
   // answer at once: nobody is there to answer it.
   surface_->Shutdown();

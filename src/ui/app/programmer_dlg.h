@@ -24,6 +24,7 @@ class QPlainTextEdit;
 
 namespace tarnwick {
 
+class BatchDialog;
 class HexViewPanel;
 class MainMenu;
 class QtWindowSurface;
@@ -52,6 +53,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   MainMenu& menu() { return *menu_; }
   QWidget* Control(int id) const;
   HexViewPanel& hexPanel() { return *hexPanel_; }
+  BatchDialog& batchDialog() { return *batchDialog_; }
   const DialogUnits& units() const { return units_; }
   bool statusError() const { return statusError_; }
 
@@ -95,6 +97,10 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   // view, the save dialogs, offset programming and the modification log.
   void ConnectImage();
   void OpenOffsetDialog(const std::string& path);
+  // The batch dialog, hidden until the batch button shows it.
+  void ConnectBatch();
+  // The window goes: the batch dialog hides and hears no more reports.
+  void DetachBatchDialog();
   void ViewModificationLog();
 
   // SurfaceView: the widget side of the surface, GUI thread only.
@@ -127,6 +133,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   TextProgressBar* progress_ = nullptr;
   SoundPlayer* sounds_ = nullptr;
   HexViewPanel* hexPanel_ = nullptr;
+  BatchDialog* batchDialog_ = nullptr;  // a child: deleted after the session
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
   bool exiting_ = false;  // the exit item skips the close questions
