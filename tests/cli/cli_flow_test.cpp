@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_fixture.h"
 #include "core/app/settings.h"
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
@@ -23,57 +24,8 @@ namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class CliFlow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const fs::path portable = TARNWICK_PORTABLE_DIR;
-    for (const char* f : {"ftext.ini", "itext.ini", "database.dat"}) {
-      fs::copy_file(portable / f, dir.path() / f);
-    }
-    texts.LoadFtext(dir.file("ftext.ini"));
-    texts.LoadItext(dir.file("itext.ini"));
-  }
-
-  static std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-  }
-
-  CliRun Cli(const std::vector<std::string>& args, const std::string& simulate = "--simulate") {
-    std::string cmd = Quote(std::string(TARNWICK_PORTABLE_DIR) + "/tarnwick-cli");
-    if (!simulate.empty()) cmd += " " + Quote(simulate);
-    cmd += " --base-dir " + Quote(dir.base());
-    for (const std::string& a : args) cmd += " " + Quote(a);
-    cmd += " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " </dev/null";
-    const int raw = std::system(cmd.c_str());
-    CliRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = dir.Read("out.txt");
-    r.err = dir.Read("err.txt");
-    return r;
-  }
-
-  std::string Chip() const { return dir.Read("en25q64.bin"); }
-
-  std::string RandomFile(const std::string& name, std::size_t size, unsigned seed = 7) {
-    std::mt19937 rng(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(rng());
-    dir.Write(name, bytes);
-    return dir.file(name);
-  }
-
-  test::TempDir dir;
-  TextTable texts;
-};
+using test::CliFlow;
+using test::CliRun;
 
 TEST_F(CliFlow, DetectPrintsTheChipTheWayTheLogLineDoes) {
   const CliRun r = Cli({"detect"});

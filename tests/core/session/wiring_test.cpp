@@ -18,14 +18,16 @@ TEST_F(WiringTest, EveryRowOfTheJobTableIsComplete) {
   const JobTable& jobs = session->jobs();
   const std::vector<Job> codes = jobs.Codes();
   const std::set<Job> have(codes.begin(), codes.end());
-  EXPECT_EQ(have,
-            (std::set<Job>{Job::Program, Job::Erase, Job::DetectQuiet, Job::Verify, Job::Read,
-                           Job::AutoProgram, Job::BlankCheck, Job::DetectUser, Job::QuadEnable}));
+  EXPECT_EQ(have, (std::set<Job>{Job::Program, Job::Erase, Job::DetectQuiet, Job::Verify, Job::Read,
+                                 Job::AutoProgram, Job::BlankCheck, Job::DetectUser,
+                                 Job::QuadEnable, Job::BatchStep}));
   for (Job code : codes) {
     const JobRow& row = *jobs.Find(code);
     const int n = JobByte(code);
     const bool detection = code == Job::DetectQuiet || code == Job::DetectUser;
     EXPECT_EQ(row.lamp == LampRule::Neutral, detection) << n;
+    // Only the batch step shows its own lamp: it ends with the next chip in.
+    EXPECT_EQ(row.lamp == LampRule::OwnLamp, code == Job::BatchStep) << n;
     EXPECT_EQ(row.logsFileFirst, code == Job::Program || code == Job::Verify) << n;
     if (row.stopButton == 0) continue;
     EXPECT_TRUE(session->commands().Handles(row.stopButton)) << n;
