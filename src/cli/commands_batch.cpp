@@ -32,6 +32,13 @@ struct BatchArgs {
   std::string report;
 };
 
+// The record names every file so that it can be found again later.
+std::string Absolute(const std::string& path) {
+  std::error_code ec;
+  const fs::path p = fs::absolute(path, ec);
+  return ec ? path : p.lexically_normal().string();
+}
+
 bool ParseNumber(const std::string& text, int base, std::uint64_t max, std::uint64_t& value) {
   std::string digits = text;
   if (base == 16 && (digits.rfind("0x", 0) == 0 || digits.rfind("0X", 0) == 0)) {
@@ -110,9 +117,9 @@ std::string ParseBatchArgs(const std::vector<std::string>& args, BatchArgs& a) {
       }
       if (!modeGiven) return "--mode takes repeat, list, serial or append, not " + value;
     } else if (name == "--master") {
-      a.fields.masterFile = value;
+      a.fields.masterFile = Absolute(value);
     } else if (name == "--file") {
-      a.fields.files.push_back(value);
+      a.fields.files.push_back(Absolute(value));
     } else if (name == "--from") {
       if (!number(10, 1, 1000000)) return "--from takes a list position from 1, not " + value;
       a.from = static_cast<int>(n);
