@@ -190,7 +190,7 @@ std::string ParseBatchArgs(const std::vector<std::string>& args, BatchArgs& a) {
 // Prints a line per chip and remembers what the batch said.
 class CliBatchView : public BatchView {
  public:
-  void ShowRunning(bool /*running*/, batch::Mode /*mode*/) override {}
+  void ShowRunning(bool /*running*/) override {}
   void ShowProgress(std::uint32_t /*count*/, int /*selected*/) override {}
   void ShowFieldProblem(batch::Field field) override {
     std::lock_guard lock(m_);

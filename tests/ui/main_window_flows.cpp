@@ -102,7 +102,7 @@ void MainWindowFlowsTest::closeWhileReadingAsksAndHonoursCancel() {
       30000);
   // A click while the worker is busy is not queued: wait for it to be idle.
   const Worker& worker = w.session().worker();
-  QTRY_VERIFY_WITH_TIMEOUT(worker.Idle() && worker.JobCode() == kJobIdle, 30000);
+  QTRY_VERIFY_WITH_TIMEOUT(worker.AtRest(), 30000);
   QTRY_VERIFY_WITH_TIMEOUT(w.Control(ids::kReadButton)->isEnabled(), 30000);
 
   qobject_cast<QPushButton*>(w.Control(ids::kReadButton))->click();

@@ -64,7 +64,7 @@ inline QPushButton* Button(ProgrammerDlg& w, int id) {
 
 inline bool WorkerIdle(ProgrammerDlg& w) {
   const Worker& k = w.session().worker();
-  return k.Idle() && k.JobCode() == kJobIdle;
+  return k.AtRest();
 }
 
 // Shows the window, runs the rest of the start-up and waits until the quiet

@@ -1,5 +1,7 @@
 #include "core/catalogue/catalogue.h"
 
+#include "core/app/std_file.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -12,10 +14,6 @@ namespace {
 
 // The text the first record's type or maker is compared with.
 const std::string kListSeed = "1";
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 std::size_t FindById(const std::vector<ChipRecord>& records, ChipRecord::Field field,
                      std::uint32_t id, std::vector<std::uint32_t>& out) {
@@ -41,7 +39,7 @@ bool Catalogue::LoadCatalogue(const std::string& path, const CatalogueMessageSin
   // Nothing is ever written; reading is all the loader needs. A directory
   // opens on some systems but is no file to read.
   std::error_code ec;
-  std::unique_ptr<std::FILE, FileCloser> file;
+  StdFile file;
   if (std::filesystem::is_regular_file(path, ec)) file.reset(std::fopen(path.c_str(), "rb"));
   if (!file) {
     // Reported with the texts in use by whoever shows the load's report.

@@ -59,6 +59,8 @@ class Worker {
   // The find job uses the code byte as its control channel while it runs.
   void SetJobCode(std::uint8_t code) { jobCode_.store(code); }
   bool Idle() const;
+  // Waiting with no job asked for: a new request will be picked up.
+  bool AtRest() const { return Idle() && JobCode() == kJobIdle; }
   bool Running() const { return thread_.joinable(); }
   std::atomic<bool>& DeviceChangeFlag() { return deviceChangeFlag_; }
   bool DeviceChangePending() const { return deviceChangeFlag_.load(); }

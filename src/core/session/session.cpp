@@ -69,7 +69,7 @@ BatchChipAccess Session::Impl::BatchAccess() {
 
 bool Session::Impl::StartBatchStep(const std::function<bool()>& wanted,
                                    const std::function<bool()>& taken) {
-  auto idle = [this] { return worker.Idle() && worker.JobCode() == kJobIdle; };
+  auto idle = [this] { return worker.AtRest(); };
   for (;;) {
     while (!idle()) {
       if (!wanted() || ended) return false;
@@ -274,7 +274,7 @@ void Session::Exit() {
 bool Session::RunJobAndWait(Job job) {
   Impl& d = *impl_;
   auto waitIdle = [&d] {
-    while (!(d.worker.Idle() && d.worker.JobCode() == kJobIdle)) SleepMs(1);
+    while (!d.worker.AtRest()) SleepMs(1);
   };
   d.launcher.LogFileFirst(job);
   std::atomic<int>& outcome = d.outcomes[JobByte(job)];

@@ -39,6 +39,7 @@
 #include "ui/app/key_routing.h"
 #include "ui/app/main_menu.h"
 #include "ui/app/message_box.h"
+#include "ui/app/qt_text.h"
 #include "ui/app/qt_window_surface.h"
 #include "ui/app/sound_player.h"
 #include "ui/app/text_progress_bar.h"
@@ -74,8 +75,6 @@ constexpr int kHexAsciiWidth = 132;
 
 // Main-window picture sizes in pixels.
 const QSize kWebIconSize(175, 170);
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 

@@ -4,12 +4,11 @@
 #include <QStringList>
 
 #include "resources/ids.h"
+#include "ui/app/qt_text.h"
 
 namespace tarnwick {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The answer of a box nobody will see: its cancelling button.
 BoxAnswer CancellingAnswer(BoxButtons buttons) {

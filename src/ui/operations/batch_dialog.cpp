@@ -14,6 +14,7 @@
 #include "core/operations/batch/batch_runner.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
+#include "ui/app/qt_text.h"
 #include "ui/operations/batch_dialog_layout.h"
 #include "ui/operations/batch_file_list.h"
 #include "ui/operations/batch_number_field.h"
@@ -21,8 +22,6 @@
 namespace tarnwick {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr const char* kAddFilesFilter = "all files(*.*)|*.*|(*.bin;*.rom)|*.bin;*.rom||";
 constexpr const char* kMasterFilter =
@@ -288,7 +287,7 @@ void BatchDialog::reject() {
 
 // ---- BatchView: the runner's thread ----------------------------------------
 
-void BatchDialog::ShowRunning(bool running, batch::Mode /*mode*/) {
+void BatchDialog::ShowRunning(bool running) {
   poster_.Post([this, running] { ApplyRunning(running); });
 }
 

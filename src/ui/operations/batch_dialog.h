@@ -61,7 +61,7 @@ class BatchDialog : public QDialog, public BatchView {
   void SetMasterFile(const QString& path);
 
   // BatchView: on the runner's thread; each one posts.
-  void ShowRunning(bool running, batch::Mode mode) override;
+  void ShowRunning(bool running) override;
   void ShowProgress(std::uint32_t count, int selected) override;
   void ShowFieldProblem(batch::Field field) override;
   void ShowChipEnded(const BatchChipLine& line) override;

@@ -11,12 +11,11 @@
 #include "core/app/text_table.h"
 #include "core/app/window_services.h"
 #include "core/buffers/offset_load.h"
+#include "ui/app/qt_text.h"
 
 namespace tarnwick {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 enum : int {
   kOk = 1,

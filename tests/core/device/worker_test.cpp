@@ -60,8 +60,7 @@ struct Recorder {
 };
 
 void WaitIdle(Worker& w) {
-  for (int i = 0; i < 5000 && !(w.Idle() && w.JobCode() == kJobIdle); ++i)
-    std::this_thread::sleep_for(1ms);
+  for (int i = 0; i < 5000 && !(w.AtRest()); ++i) std::this_thread::sleep_for(1ms);
   ASSERT_EQ(w.JobCode(), kJobIdle);
 }
 

@@ -66,7 +66,7 @@ void ChipRigTest::Boot(const sim::BoxDescription& description, bool startWorker)
 
 void ChipRigTest::WaitIdle() {
   const Worker& w = rig->worker;
-  WaitUntilIdle([&w] { return w.Idle() && w.JobCode() == kJobIdle; });
+  WaitUntilIdle([&w] { return w.AtRest(); });
 }
 
 void ChipRigTest::Press(int id) {

@@ -39,7 +39,7 @@ class SessionTest : public BoxTest {
   // Waits until the worker waits for its next job.
   void WaitIdle() {
     const Worker& w = session->worker();
-    WaitUntilIdle([&w] { return w.Idle() && w.JobCode() == kJobIdle; });
+    WaitUntilIdle([&w] { return w.AtRest(); });
   }
 
   // A click on a button or menu item, then wait for the job it started.

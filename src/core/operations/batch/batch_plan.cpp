@@ -1,5 +1,7 @@
 #include "core/operations/batch/batch_plan.h"
 
+#include "core/app/std_file.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -14,10 +16,7 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kBlock = 65536;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+using File = StdFile;
 
 bool Exists(const std::string& path) {
   std::error_code ec;

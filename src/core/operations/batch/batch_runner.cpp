@@ -189,14 +189,14 @@ void BatchRunner::StartOnBatchThread(batch::Fields fields) {
   done_ = 0;
   reportFailed_ = false;
   running_ = true;
-  if (view_) view_->ShowRunning(true, plan_.fields().mode);
+  if (view_) view_->ShowRunning(true);
   ShowProgress();
   RequestStep(batch::StepLoad::LoadFile);
 }
 
 void BatchRunner::StopOnBatchThread() {
   running_ = false;
-  if (view_) view_->ShowRunning(false, plan_.fields().mode);
+  if (view_) view_->ShowRunning(false);
 }
 
 void BatchRunner::ShowProgress() {

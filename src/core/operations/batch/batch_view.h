@@ -32,7 +32,7 @@ class BatchView {
   virtual ~BatchView() = default;
   // The batch started (the running state's enabling) or stopped (the
   // mode's own enabling table applies again).
-  virtual void ShowRunning(bool running, batch::Mode mode) = 0;
+  virtual void ShowRunning(bool running) = 0;
   // The count box and the list's selected entry (-1: none) after a start or
   // an advance.
   virtual void ShowProgress(std::uint32_t count, int selected) = 0;

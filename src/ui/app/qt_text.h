@@ -1,0 +1,11 @@
+// The core's UTF-8 texts as Qt strings.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace tarnwick {
+
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace tarnwick
