@@ -11,6 +11,8 @@
 #include "cli/command_table.h"
 #include "cli/terminal_surface.h"
 #include "core/app/settings.h"
+#include "core/app/std_file.h"
+#include "core/buffers/file_image.h"
 #include "core/operations/batch/batch_runner.h"
 #include "core/session/session.h"
 #include "resources/ids.h"
@@ -264,6 +266,21 @@ int Batch(CliContext& c) {
     return kExitUsage;
   }
 
+  // A record that cannot be written is found out before any chip is touched.
+  const std::string report =
+      a.report.empty() ? session.image().baseDir() + kBatchReportName : a.report;
+  {
+    std::error_code ec;
+    const bool existed = fs::exists(report, ec);
+    StdFile probe(std::fopen(report.c_str(), "ab"));
+    if (!probe) {
+      std::fprintf(stderr, "tarnwick-cli: batch: cannot write the production record %s\n",
+                   report.c_str());
+      return kExitFailed;
+    }
+    probe.reset();
+    if (!existed) fs::remove(report, ec);  // the first chip's line creates it
+  }
   BatchRunner& runner = session.batch();
   CliBatchView view;
   runner.SetView(&view);

@@ -126,6 +126,12 @@ TEST_F(CliBatch, WordsThatCannotWorkAreRefusedBeforeAnyChip) {
     const CliRun r = Cli(words, box);
     EXPECT_EQ(r.status, 2) << words.back() << ": " << r.err;
   }
+  // A production record that cannot be written stops the batch before any chip.
+  const CliRun noRecord = Cli({"batch", "--mode", "repeat", "--master", Master(), "--report",
+                               dir.file("no/such/folder/r.csv")},
+                              box);
+  EXPECT_EQ(noRecord.status, 1) << noRecord.err;
+  EXPECT_EQ(noRecord.out.find("chip 1"), std::string::npos) << noRecord.out;
   // A master that is not there is a usage mistake too, and nothing is written.
   const CliRun r = Cli({"batch", "--mode", "repeat", "--master", dir.file("nothing.bin")}, box);
   EXPECT_EQ(r.status, 2) << r.err;

@@ -35,7 +35,7 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       options(std::move(opts)),
       hexView(image, services),
       chip(ctx),
-      batch(ctx, BatchAccess(), baseDir + "batch-report.csv") {
+      batch(ctx, BatchAccess(), baseDir + kBatchReportName) {
   for (auto& o : outcomes) o = -1;
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });

@@ -26,6 +26,9 @@
 
 namespace tarnwick {
 
+// The production record's file in the base directory.
+inline constexpr const char* kBatchReportName = "batch-report.csv";
+
 // What a batch step uses of the chip feature, handed in by the session.
 struct BatchChipAccess {
   // Runs the chosen steps (erase, program, verify) on the chip.
