@@ -94,6 +94,18 @@ inline constexpr int kBatchCountLabel = 1140;
 inline constexpr int kBatchIdLengthLabel = 1141;
 inline constexpr int kBatchByteOrderLabel = 1142;
 
+// ---- Controls of the OTP dialog ----------------------------------------------
+inline constexpr int kOtpFileEdit = 1098;
+inline constexpr int kOtpLogEdit = 1099;
+inline constexpr int kOtpOpenButton = 1110;
+inline constexpr int kOtpProgramButton = 1111;
+inline constexpr int kOtpLockCheck = 1112;
+inline constexpr int kOtpReadButton = 1113;
+inline constexpr int kOtpSaveButton = 1114;
+inline constexpr int kOtpVerifyButton = 1115;
+inline constexpr int kOtpBlankCheckButton = 1116;
+inline constexpr int kOtpDetectButton = 1152;
+
 // Pseudo id for the window title (not a control of the template).
 inline constexpr int kWindowTitle = 0;
 

@@ -155,6 +155,38 @@ inline constexpr int kOffsetCopying = 181;
 inline constexpr int kOffsetBeyondFile = 182;
 inline constexpr int kWorkFileFailed = 183;
 
+// OTP dialog: what the worker writes to its log, and its notices.
+inline constexpr int kOtpDetecting = 130;
+inline constexpr int kOtpSeveralMatches = 131;
+inline constexpr int kOtpFound = 132;
+inline constexpr int kOtpSize = 133;
+inline constexpr int kOtpLocked = 134;
+inline constexpr int kOtpUnlocked = 135;
+inline constexpr int kOtpStatusFailed = 136;
+inline constexpr int kOtpEnterFailed = 137;
+inline constexpr int kOtpNoLockStatus = 138;
+inline constexpr int kOtpMethodFailed = 139;
+inline constexpr int kOtpUnknownChip = 140;
+inline constexpr int kOtpNotBlankAsk = 141;
+inline constexpr int kOtpProgramFailed = 142;
+inline constexpr int kOtpLockDone = 143;
+inline constexpr int kOtpLockFailed = 144;
+inline constexpr int kOtpProgramDone = 145;
+inline constexpr int kOtpVerifyFailed = 147;
+inline constexpr int kOtpFileWord = 148;
+inline constexpr int kOtpChipWord = 149;
+inline constexpr int kOtpBlankFailed = 150;
+inline constexpr int kOtpBlank = 151;
+inline constexpr int kOtpNoProgramFile = 179;
+inline constexpr int kOtpNoVerifyFile = 180;
+inline constexpr int kOtpSaved = 198;
+// Entries the OTP log shares with the main window's operations.
+inline constexpr int kOtpReadFailed = kReadFailed;
+inline constexpr int kOtpReadDone = kReadComplete;
+inline constexpr int kOtpVerifyDone = kVerifyOk;
+// An empty file named in a box: "<path>: " and this.
+inline constexpr int kFileEmpty = kCatalogueEmpty;
+
 inline constexpr TextId kAll[] = {
     {kFileNameHint, "kFileNameHint"},
     {kCatalogueCannotOpen, "kCatalogueCannotOpen"},
@@ -261,6 +293,30 @@ inline constexpr TextId kAll[] = {
     {kOffsetCopying, "kOffsetCopying"},
     {kOffsetBeyondFile, "kOffsetBeyondFile"},
     {kWorkFileFailed, "kWorkFileFailed"},
+    {kOtpDetecting, "kOtpDetecting"},
+    {kOtpSeveralMatches, "kOtpSeveralMatches"},
+    {kOtpFound, "kOtpFound"},
+    {kOtpSize, "kOtpSize"},
+    {kOtpLocked, "kOtpLocked"},
+    {kOtpUnlocked, "kOtpUnlocked"},
+    {kOtpStatusFailed, "kOtpStatusFailed"},
+    {kOtpEnterFailed, "kOtpEnterFailed"},
+    {kOtpNoLockStatus, "kOtpNoLockStatus"},
+    {kOtpMethodFailed, "kOtpMethodFailed"},
+    {kOtpUnknownChip, "kOtpUnknownChip"},
+    {kOtpNotBlankAsk, "kOtpNotBlankAsk"},
+    {kOtpProgramFailed, "kOtpProgramFailed"},
+    {kOtpLockDone, "kOtpLockDone"},
+    {kOtpLockFailed, "kOtpLockFailed"},
+    {kOtpProgramDone, "kOtpProgramDone"},
+    {kOtpVerifyFailed, "kOtpVerifyFailed"},
+    {kOtpFileWord, "kOtpFileWord"},
+    {kOtpChipWord, "kOtpChipWord"},
+    {kOtpBlankFailed, "kOtpBlankFailed"},
+    {kOtpBlank, "kOtpBlank"},
+    {kOtpNoProgramFile, "kOtpNoProgramFile"},
+    {kOtpNoVerifyFile, "kOtpNoVerifyFile"},
+    {kOtpSaved, "kOtpSaved"},
 };
 
 }  // namespace itext
@@ -366,6 +422,18 @@ inline constexpr int kBatchModeAppend = 132;
 inline constexpr int kBatchLittleEndian = 133;
 inline constexpr int kBatchBigEndian = 134;
 
+// OTP dialog; its program and verify buttons and its title share the
+// entries of the menus.
+inline constexpr int kOtpLockCheck = 68;
+inline constexpr int kOtpDetect = 86;
+inline constexpr int kOtpBlankCheck = 87;
+inline constexpr int kOtpRead = 88;
+inline constexpr int kOtpSave = 89;
+inline constexpr int kOtpOpen = 98;
+inline constexpr int kOtpTitle = kMenuOtp;
+inline constexpr int kOtpProgram = kMenuBatchProgram;
+inline constexpr int kOtpVerify = kMenuBatchVerify;
+
 // Buttons the smaller dialogs share.
 inline constexpr int kClose = 76;  // also the offset dialog's Cancel
 inline constexpr int kOk = 77;
@@ -461,6 +529,12 @@ inline constexpr TextId kAll[] = {
     {kBatchModeAppend, "kBatchModeAppend"},
     {kBatchLittleEndian, "kBatchLittleEndian"},
     {kBatchBigEndian, "kBatchBigEndian"},
+    {kOtpLockCheck, "kOtpLockCheck"},
+    {kOtpDetect, "kOtpDetect"},
+    {kOtpBlankCheck, "kOtpBlankCheck"},
+    {kOtpRead, "kOtpRead"},
+    {kOtpSave, "kOtpSave"},
+    {kOtpOpen, "kOtpOpen"},
     {kClose, "kClose"},
     {kOk, "kOk"},
 };

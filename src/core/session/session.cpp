@@ -35,7 +35,8 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       options(std::move(opts)),
       hexView(image, services),
       chip(ctx),
-      batch(ctx, BatchAccess(), baseDir + kBatchReportName) {
+      batch(ctx, BatchAccess(), baseDir + kBatchReportName),
+      otp(ctx, launcher) {
   for (auto& o : outcomes) o = -1;
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });
@@ -54,6 +55,8 @@ void Session::Impl::Wire() {
   buffers::AddImageCommands(commands, image, hexView, surface);
   batch.AddJobs(jobs);
   batch.AddCommands(commands);
+  otp.AddJobs(jobs);
+  otp.AddCommands(commands);
 }
 
 BatchChipAccess Session::Impl::BatchAccess() {
@@ -178,6 +181,11 @@ const DetectionState& Session::detection() const { return impl_->detection; }
 const JobTable& Session::jobs() const { return impl_->jobs; }
 const CommandRouter& Session::commands() const { return impl_->commands; }
 BatchRunner& Session::batch() { return impl_->batch; }
+OtpProgrammer& Session::otp() { return impl_->otp; }
+
+void Session::SetOtpDialogOpener(std::function<void()> open) {
+  impl_->otp.SetDialogOpener(std::move(open));
+}
 
 void Session::SetBatchDialogOpener(std::function<void()> open) {
   impl_->batch.SetDialogOpener(std::move(open));

@@ -24,6 +24,7 @@ class BatchRunner;
 class Catalogue;
 class ChipSelection;
 class JobTable;
+class OtpProgrammer;
 class Worker;
 struct DetectionState;
 namespace buffers {
@@ -65,6 +66,10 @@ class Session {
   BatchRunner& batch();
   // The batch button opens the front end's batch dialog through this.
   void SetBatchDialogOpener(std::function<void()> open);
+  // The OTP feature: its dialog and the command line drive it; the menu
+  // opens the front end's dialog through the opener.
+  OtpProgrammer& otp();
+  void SetOtpDialogOpener(std::function<void()> open);
 
   // A command id from a button, menu item or key (resources/ids.h). False
   // when no feature handles it.

@@ -15,6 +15,7 @@
 #include "core/operations/batch/batch_runner.h"
 #include "core/operations/chip/chip_operations.h"
 #include "core/operations/operation_parts.h"
+#include "core/operations/otp/otp_programmer.h"
 #include "core/session/session.h"
 
 namespace tarnwick {
@@ -41,6 +42,7 @@ struct Session::Impl : OperationParts {
   buffers::HexView hexView;  // GUI thread only
   ChipOperations chip;
   BatchRunner batch;
+  OtpProgrammer otp;
   std::function<void(const std::string&)> openOffsetDialog;
   // The outcome of the last run of each job code: -1 none yet, 0 failed, 1
   // succeeded. Kept per code so a hot-plug detection that slips in after a
