@@ -28,6 +28,9 @@ class TapUsb : public UsbApi {
   using ReadHook = std::function<void(int asked, int got)>;
   // A result that replaces a read before it reaches the box (nothing: go on).
   using ReadOverride = std::function<std::optional<int>(int asked)>;
+  // The same for a frame on the interrupt endpoint: a result replaces the
+  // write and the box never sees the frame.
+  using FrameOverride = std::function<std::optional<int>(const Frame&)>;
 
   explicit TapUsb(UsbApi& inner) : inner_(inner) {}
 
@@ -43,11 +46,23 @@ class TapUsb : public UsbApi {
 
   int InterruptWrite(UsbHandle h, int endpoint, const std::uint8_t* data, int size,
                      int timeoutMs) override {
-    const int r = inner_.InterruptWrite(h, endpoint, data, size, timeoutMs);
     Frame frame(data, data + (size > 0 ? size : 0));
+    FrameOverride override;
+    {
+      std::lock_guard l(m_);
+      override = frameOverride_;
+    }
+    if (override) {
+      if (const std::optional<int> r = override(frame)) return *r;
+    }
+    const int r = inner_.InterruptWrite(h, endpoint, data, size, timeoutMs);
     FrameHook hook;
     {
       std::lock_guard l(m_);
+      if (r >= 0 && (size == static_cast<int>(protocol::kOtpShortFrameSize) ||
+                     size == static_cast<int>(protocol::kOtpLongFrameSize))) {
+        otpFrames_.push_back(frame);
+      }
       if (r >= 0 && size == static_cast<int>(protocol::kCommandFrameSize)) {
         frames_.push_back(frame);
         const std::uint8_t code = frame[protocol::kFrameCommand] & protocol::kCommandMask;
@@ -125,9 +140,14 @@ class TapUsb : public UsbApi {
     std::lock_guard l(m_);
     readOverride_ = std::move(o);
   }
+  void SetFrameOverride(FrameOverride o) {
+    std::lock_guard l(m_);
+    frameOverride_ = std::move(o);
+  }
   void ClearRecords() {
     std::lock_guard l(m_);
     frames_.clear();
+    otpFrames_.clear();
     reads_.clear();
     writes_.clear();
     taken_ = 0;
@@ -136,6 +156,11 @@ class TapUsb : public UsbApi {
   std::vector<Frame> Frames() const {
     std::lock_guard l(m_);
     return frames_;
+  }
+  // The OTP frames (16 and 45 bytes) the box took, in order.
+  std::vector<Frame> OtpFrames() const {
+    std::lock_guard l(m_);
+    return otpFrames_;
   }
   std::vector<std::uint8_t> Commands() const {
     std::lock_guard l(m_);
@@ -162,6 +187,7 @@ class TapUsb : public UsbApi {
   UsbApi& inner_;
   mutable std::mutex m_;
   std::vector<Frame> frames_;
+  std::vector<Frame> otpFrames_;
   std::vector<int> reads_;
   std::vector<int> writes_;
   std::uint64_t taken_ = 0;
@@ -172,6 +198,7 @@ class TapUsb : public UsbApi {
   WriteHook afterWrite_;
   ReadHook afterRead_;
   ReadOverride readOverride_;
+  FrameOverride frameOverride_;
 };
 
 }  // namespace tarnwick::test

@@ -20,11 +20,14 @@ TEST_F(WiringTest, EveryRowOfTheJobTableIsComplete) {
   const std::set<Job> have(codes.begin(), codes.end());
   EXPECT_EQ(have, (std::set<Job>{Job::Program, Job::Erase, Job::DetectQuiet, Job::Verify, Job::Read,
                                  Job::AutoProgram, Job::BlankCheck, Job::DetectUser,
-                                 Job::QuadEnable, Job::BatchStep}));
+                                 Job::QuadEnable, Job::BatchStep, Job::OtpDetect,
+                                 Job::OtpProgram, Job::OtpRead, Job::OtpSave, Job::OtpVerify,
+                                 Job::OtpBlankCheck}));
   for (Job code : codes) {
     const JobRow& row = *jobs.Find(code);
     const int n = JobByte(code);
-    const bool detection = code == Job::DetectQuiet || code == Job::DetectUser;
+    const bool detection =
+        code == Job::DetectQuiet || code == Job::DetectUser || code == Job::OtpDetect;
     EXPECT_EQ(row.lamp == LampRule::Neutral, detection) << n;
     // Only the batch step shows its own lamp: it ends with the next chip in.
     EXPECT_EQ(row.lamp == LampRule::OwnLamp, code == Job::BatchStep) << n;

@@ -284,6 +284,8 @@ bool OtpProgrammer::OtpProgram() {
   const otp::Entry& entry = *match_->entryRow;
   const bool lockStatus = match_->familyRow->HasLockStatus();
   Log("\r\n");
+  // The blank check's reading stops being the area's content now.
+  SetSaveable(0);
   const std::size_t length = std::min<std::size_t>(file->size(), entry.size);
   // Its own buffer: the OTP buffer keeps what the blank check read for "保存".
   std::array<std::uint8_t, otp::kMaxOtpSize> image{};
