@@ -78,6 +78,7 @@ std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& e
     error = "wrong number of arguments for " + o.command;
     return std::nullopt;
   }
+  if (command->checkArgs != nullptr && !command->checkArgs(o.args, error)) return std::nullopt;
   return o;
 }
 

@@ -45,6 +45,9 @@ struct CliCommand {
   // Commands that work with the box start as the window does, with the
   // start-up detection, so the selection follows the chip in the socket.
   bool usesBox = true;
+  // Checks the arguments' words before anything starts (nullptr: the count
+  // is all there is to check); false with the reason in `error`.
+  bool (*checkArgs)(const std::vector<std::string>& args, std::string& error) = nullptr;
 };
 
 // Every command, in the order usage lists them.
@@ -57,5 +60,6 @@ std::span<const CliCommand> CatalogueCommands();
 std::span<const CliCommand> ChipCommands();
 std::span<const CliCommand> SettingsCommands();
 std::span<const CliCommand> BatchCommands();
+std::span<const CliCommand> OtpCommands();
 
 }  // namespace tarnwick::cli

@@ -319,6 +319,8 @@ bool OtpProgrammer::OtpProgram() {
       return Fail(I(itext::kOtpLockFailed));
     }
     LogLine(I(itext::kOtpLockDone));
+    // The closing words go on a line of their own, not onto the lock's.
+    Log("\r\n");
   }
   Log(I(itext::kOtpProgramDone));
   View().Beep(OtpBeep::Information);
