@@ -35,7 +35,7 @@ struct ModelRow {
 constexpr std::uint64_t kMiB = std::uint64_t{1024} * 1024;
 
 // Sizes, pages and OTP areas from the makers' datasheets.
-constexpr std::array<ModelRow, 14> kModels{{
+constexpr std::array<ModelRow, 15> kModels{{
     {"EN25Q64", ChipKind::SpiFlash, 0, 0x00, false, 0x1C3017, 8 * kMiB, 256, 4096, false, 512,
      &kOtpFamilyEon, false},
     {"EN25QH128", ChipKind::SpiFlash, 0, 0x00, false, 0x1C7018, 16 * kMiB, 256, 4096, false, 512,
@@ -48,6 +48,8 @@ constexpr std::array<ModelRow, 14> kModels{{
      &kOtpFamilyWinbond, true},
     {"W25Q256FV", ChipKind::SpiFlash, 0, 0x00, false, 0xEF4019, 32 * kMiB, 256, 4096, false, 768,
      &kOtpFamilyWinbond, true},
+    {"GD25D40", ChipKind::SpiFlash, 0, 0x00, false, 0xC83013, kMiB / 2, 256, 4096, false, 256,
+     &kOtpFamilyEon, false},
     {"GD25Q128C", ChipKind::SpiFlash, 0, 0x00, false, 0xC84018, 16 * kMiB, 256, 4096, false, 1536,
      nullptr, true},
     {"MX25L6405D", ChipKind::SpiFlash, 0, 0x00, false, 0xC22017, 8 * kMiB, 256, 4096, false, 64,
