@@ -121,8 +121,7 @@ int Detect(CliContext& c, OtpProgrammer& otp) {
   const OtpAreaInfo area = otp.LastArea();
   if (area.result != kOtpLocked && area.result != kOtpWritable) return kExitFailed;
   std::printf("OTP area: %u bytes at 0x%04X, %s\n", static_cast<unsigned>(area.size),
-              static_cast<unsigned>(area.start),
-              area.result == kOtpLocked ? "locked" : "writable");
+              static_cast<unsigned>(area.start), area.result == kOtpLocked ? "locked" : "writable");
   return kExitOk;
 }
 

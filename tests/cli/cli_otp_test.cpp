@@ -35,8 +35,7 @@ TEST_F(CliOtp, ProgrammingAShortFileFillsTheAreaAndLogsOnStandardError) {
   EXPECT_EQ(area.substr(100, 156), std::string(156, '\xFF'));
   EXPECT_EQ(area[256], '\0') << "not locked";
   EXPECT_NE(r.err.find(texts.itext(itext::kOtpDetecting)), std::string::npos);
-  EXPECT_NE(r.err.find("........" + texts.itext(itext::kOtpProgramDone) + "\n"),
-            std::string::npos);
+  EXPECT_NE(r.err.find("........" + texts.itext(itext::kOtpProgramDone) + "\n"), std::string::npos);
 }
 
 TEST_F(CliOtp, ALockedAreaRefusesProgrammingAndDetectSaysLocked) {
@@ -82,9 +81,12 @@ TEST_F(CliOtp, ReadSavesTheAreaAndVerifyAndBlankJudgeIt) {
 }
 
 TEST_F(CliOtp, WrongWordsAreRefusedBeforeTheBoxIsTouched) {
-  for (const std::vector<std::string>& words :
-       {std::vector<std::string>{"burn"}, {"read"}, {"verify"}, {"detect", "x.bin"},
-        {"read", "x.bin", "--lock"}, {"program", "f.bin", "--lok"}}) {
+  for (const std::vector<std::string>& words : {std::vector<std::string>{"burn"},
+                                                {"read"},
+                                                {"verify"},
+                                                {"detect", "x.bin"},
+                                                {"read", "x.bin", "--lock"},
+                                                {"program", "f.bin", "--lok"}}) {
     const CliRun r = Otp(words);
     EXPECT_EQ(r.status, 2) << words[0];
     EXPECT_NE(r.err.find("usage:"), std::string::npos);

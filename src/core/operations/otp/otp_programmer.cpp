@@ -151,8 +151,8 @@ int OtpProgrammer::OtpDetect(bool beep) {
 
   if (DetectChip(ctx_, true, false) != kDetectFound) return result(kOtpNotFound);
   View().SetLogText(I(itext::kOtpDetecting));
-  std::string model = LabelWithoutColon(ctx_.F(ftext::kTypeLabel)) + ":" +
-                      ctx_.selection.ModelText();
+  std::string model =
+      LabelWithoutColon(ctx_.F(ftext::kTypeLabel)) + ":" + ctx_.selection.ModelText();
   if (ctx_.detection.severalMatches) model += I(itext::kOtpSeveralMatches);
   LogLine(model);
 
@@ -259,7 +259,8 @@ bool OtpProgrammer::WriteArea(const std::uint8_t* data, std::uint16_t address, s
                               bool dots) {
   for (std::size_t off = 0; off < length; off += otp::kChunk) {
     const std::size_t n = std::min(otp::kChunk, length - off);
-    if (Stopping() || !otp::WriteChunk(ctx_.channel, static_cast<std::uint16_t>(address + off), data + off, n)) {
+    if (Stopping() ||
+        !otp::WriteChunk(ctx_.channel, static_cast<std::uint16_t>(address + off), data + off, n)) {
       return false;
     }
     if (dots) Log(".");
@@ -269,9 +270,8 @@ bool OtpProgrammer::WriteArea(const std::uint8_t* data, std::uint16_t address, s
 
 bool OtpProgrammer::OtpProgram() {
   if (OtpDetect(false) != kOtpWritable) return false;
-  if (!OtpBlankCheck() &&
-      View().Ask(I(itext::kOtpNotBlankAsk), BoxIcon::Warning, BoxButtons::YesNo) !=
-          BoxAnswer::Yes) {
+  if (!OtpBlankCheck() && View().Ask(I(itext::kOtpNotBlankAsk), BoxIcon::Warning,
+                                     BoxButtons::YesNo) != BoxAnswer::Yes) {
     return false;
   }
   OtpDetect(false);

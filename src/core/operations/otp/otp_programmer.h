@@ -86,8 +86,7 @@ class OtpProgrammer {
   // The first `length` bytes of the chosen file, at most the area's size;
   // nothing (and the warning box) when it cannot be read.
   std::optional<std::vector<std::uint8_t>> ReadChosenFile();
-  bool WriteArea(const std::uint8_t* data, std::uint16_t address, std::size_t length,
-                 bool dots);
+  bool WriteArea(const std::uint8_t* data, std::uint16_t address, std::size_t length, bool dots);
   bool RunJob(bool (OtpProgrammer::*operation)());
 
   OperationContext& ctx_;

@@ -31,7 +31,8 @@ constexpr const char* kN11 = "不支持S25FL128P、S25FL129P、";
 constexpr std::array<std::uint16_t, 1> kAlso64 = {64};
 
 // Spansion's areas: the lock bytes of each region are written on their own.
-constexpr std::array<Range, 3> kSpansionRegions = {{{0x100, 0x101}, {0x112, 0x113}, {0x214, 0x215}}};
+constexpr std::array<Range, 3> kSpansionRegions = {
+    {{0x100, 0x101}, {0x112, 0x113}, {0x214, 0x215}}};
 constexpr std::array<Range, 1> kFirst32 = {{{0x00, 0x1F}}};
 
 constexpr std::array<Entry, 19> kFamily0 = {{
@@ -102,7 +103,7 @@ constexpr std::array<Entry, 5> kFamily5 = {{
 }};
 
 constexpr std::array<std::span<const Entry>, 6> kEntries = {kFamily0, kFamily1, kFamily2,
-                                                           kFamily3, kFamily4, kFamily5};
+                                                            kFamily3, kFamily4, kFamily5};
 
 }  // namespace
 

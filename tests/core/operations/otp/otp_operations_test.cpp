@@ -20,7 +20,7 @@ using protocol::OTP_METHOD;
 using protocol::OTP_READ;
 using protocol::OTP_WRITE;
 
-constexpr std::uint32_t kGd25d40 = 0xC83013;  // 256-byte area, family 0
+constexpr std::uint32_t kGd25d40 = 0xC83013;    // 256-byte area, family 0
 constexpr std::uint32_t kS25fl032p = 0x010215;  // 512 bytes from 0x100, family 5
 
 Bytes Blank(std::size_t n) { return Bytes(n, 0xFF); }
@@ -258,8 +258,8 @@ TEST_F(OtpOperations, FilesThatCannotGiveBytesAreRefusedBeforeAnythingIsWritten)
   BootGd25d40();
   const std::string fifo = dir.file("pipe");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& path : {std::string(), dir.file("missing.bin"), fifo,
-                                  File("empty.bin", Bytes{})}) {
+  for (const std::string& path :
+       {std::string(), dir.file("missing.bin"), fifo, File("empty.bin", Bytes{})}) {
     view.Choose(path);
     tap->ClearRecords();
     EXPECT_FALSE(Run(Job::OtpProgram)) << path;

@@ -188,7 +188,8 @@ class OtpRigTest : public ChipRigTest {
   }
   bool EndsWith(const std::string& text) const {
     const std::string log = view.Log();
-    return log.size() >= text.size() && log.compare(log.size() - text.size(), text.size(), text) == 0;
+    return log.size() >= text.size() &&
+           log.compare(log.size() - text.size(), text.size(), text) == 0;
   }
   std::string File(const std::string& name, const Bytes& bytes) {
     dir.Write(name, bytes);
