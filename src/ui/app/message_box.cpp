@@ -38,9 +38,14 @@ QMessageBox::StandardButtons ToQtButtons(BoxButtons buttons) {
   return QMessageBox::Ok;
 }
 
-// What the user meant when the box was closed without a button (Esc, the
-// title-bar close): the box's cancelling button.
-BoxAnswer EscapeAnswer(BoxButtons buttons) {
+}  // namespace
+
+bool BoxLogEnabled() {
+  const char* v = std::getenv("TARNWICK_BOX_LOG");
+  return v != nullptr && std::strcmp(v, "1") == 0;
+}
+
+BoxAnswer CancellingAnswer(BoxButtons buttons) {
   switch (buttons) {
     case BoxButtons::Ok:
       return BoxAnswer::Ok;
@@ -51,13 +56,6 @@ BoxAnswer EscapeAnswer(BoxButtons buttons) {
       return BoxAnswer::Cancel;
   }
   return BoxAnswer::Cancel;
-}
-
-}  // namespace
-
-bool BoxLogEnabled() {
-  const char* v = std::getenv("TARNWICK_BOX_LOG");
-  return v != nullptr && std::strcmp(v, "1") == 0;
 }
 
 BoxAnswer DefaultAnswer(BoxButtons buttons) {
@@ -83,7 +81,7 @@ BoxAnswer RunMessageBox(QWidget* parent, const QString& text, const QString& cap
     case QMessageBox::No:
       return BoxAnswer::No;
     default:
-      return EscapeAnswer(buttons);
+      return CancellingAnswer(buttons);
   }
 }
 

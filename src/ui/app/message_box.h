@@ -20,4 +20,8 @@ BoxAnswer RunMessageBox(QWidget* parent, const QString& text, const QString& cap
 // The answer a box gives when nobody can answer it: the first button.
 BoxAnswer DefaultAnswer(BoxButtons buttons);
 
+// What the user means by closing a box without a button (Esc, the title
+// bar), and what a question nobody will see gets: its cancelling button.
+BoxAnswer CancellingAnswer(BoxButtons buttons);
+
 }  // namespace tarnwick

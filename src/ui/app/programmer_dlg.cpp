@@ -47,6 +47,7 @@
 #include "ui/grid/grid_ctrl.h"
 #include "ui/operations/batch_dialog.h"
 #include "ui/operations/offset_dialog.h"
+#include "ui/operations/otp_dialog.h"
 
 namespace tarnwick {
 
@@ -101,15 +102,18 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
   ConnectControls();
   ConnectImage();
   ConnectBatch();
+  ConnectOtp();
   GreyUnhandledCommands();
   qApp->installEventFilter(this);
 }
 
 ProgrammerDlg::~ProgrammerDlg() {
   qApp->removeEventFilter(this);
-  // The batch dialog is deleted with the window's children, after the
-  // session has ended the batch thread; until then its reports are dropped.
+  // The batch and OTP dialogs are deleted with the window's children, after
+  // the session has ended the batch thread and the worker; until then their
+  // reports are dropped.
   DetachBatchDialog();
+  DetachOtpDialog();
   // Nothing reaches the widgets any more; a worker question gets its
   // cancelling answer instead of waiting for a GUI that is going away. Only
   // then may the session wait for the worker to leave.
@@ -332,6 +336,17 @@ void ProgrammerDlg::DetachBatchDialog() {
   batchDialog_->hide();
 }
 
+void ProgrammerDlg::ConnectOtp() {
+  otpDialog_ = new OtpDialog(session_->otp(), session_->texts(), this);
+  session_->SetOtpDialogOpener([this] { otpDialog_->Open(); });
+}
+
+void ProgrammerDlg::DetachOtpDialog() {
+  if (otpDialog_ == nullptr) return;
+  otpDialog_->Detach();
+  otpDialog_->hide();
+}
+
 void ProgrammerDlg::ViewModificationLog() {
   const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
   if (action.open)
@@ -393,6 +408,8 @@ void ProgrammerDlg::closeEvent(QCloseEvent* event) {
   closing_ = true;
   // The session stops a running batch; the dialog has nothing left to show.
   DetachBatchDialog();
+  // An OTP job ends with the worker; what it still reports goes nowhere.
+  DetachOtpDialog();
   // A question or box the worker raises from now on gets its cancelling
   // answer at once: nobody is there to answer it.
   surface_->Shutdown();

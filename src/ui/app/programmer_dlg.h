@@ -27,6 +27,7 @@ namespace tarnwick {
 class BatchDialog;
 class HexViewPanel;
 class MainMenu;
+class OtpDialog;
 class QtWindowSurface;
 class SoundPlayer;
 class TextProgressBar;
@@ -54,6 +55,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   QWidget* Control(int id) const;
   HexViewPanel& hexPanel() { return *hexPanel_; }
   BatchDialog& batchDialog() { return *batchDialog_; }
+  OtpDialog& otpDialog() { return *otpDialog_; }
   const DialogUnits& units() const { return units_; }
   bool statusError() const { return statusError_; }
 
@@ -101,6 +103,11 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   void ConnectBatch();
   // The window goes: the batch dialog hides and hears no more reports.
   void DetachBatchDialog();
+  // The OTP dialog, hidden until its menu item shows it; the OTP jobs
+  // report to it.
+  void ConnectOtp();
+  // The window goes: the OTP dialog hides, and the jobs report nowhere.
+  void DetachOtpDialog();
   void ViewModificationLog();
 
   // SurfaceView: the widget side of the surface, GUI thread only.
@@ -134,6 +141,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   SoundPlayer* sounds_ = nullptr;
   HexViewPanel* hexPanel_ = nullptr;
   BatchDialog* batchDialog_ = nullptr;  // a child: deleted after the session
+  OtpDialog* otpDialog_ = nullptr;      // likewise
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
   bool exiting_ = false;  // the exit item skips the close questions

@@ -4,25 +4,10 @@
 #include <QStringList>
 
 #include "resources/ids.h"
+#include "ui/app/message_box.h"
 #include "ui/app/qt_text.h"
 
 namespace tarnwick {
-
-namespace {
-
-// The answer of a box nobody will see: its cancelling button.
-BoxAnswer CancellingAnswer(BoxButtons buttons) {
-  switch (buttons) {
-    case BoxButtons::Ok:
-      return BoxAnswer::Ok;
-    case BoxButtons::YesNo:
-      return BoxAnswer::No;
-    default:
-      return BoxAnswer::Cancel;
-  }
-}
-
-}  // namespace
 
 QtWindowSurface::QtWindowSurface(QObject* context, SurfaceView& view)
     : view_(view), poster_(context) {}
