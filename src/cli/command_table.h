@@ -48,6 +48,9 @@ struct CliCommand {
   // Checks the arguments' words before anything starts (nullptr: the count
   // is all there is to check); false with the reason in `error`.
   bool (*checkArgs)(const std::vector<std::string>& args, std::string& error) = nullptr;
+  // When set, decides `usesBox` from the words: a group whose file-only
+  // subcommands must not wait for the box's detection.
+  bool (*usesBoxFor)(const std::vector<std::string>& args) = nullptr;
 };
 
 // Every command, in the order usage lists them.
@@ -61,5 +64,7 @@ std::span<const CliCommand> ChipCommands();
 std::span<const CliCommand> SettingsCommands();
 std::span<const CliCommand> BatchCommands();
 std::span<const CliCommand> OtpCommands();
+std::span<const CliCommand> FirmwareCommands();
+std::span<const CliCommand> FileCommands();
 
 }  // namespace tarnwick::cli

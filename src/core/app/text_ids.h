@@ -150,10 +150,46 @@ inline constexpr int kFileLoaded = 189;
 // Save finds the source changed on disk since it was loaded.
 inline constexpr int kSourceChangedAsk = 206;
 
+// Firmware version and upgrade.
+inline constexpr int kFwFileDamaged = 101;
+inline constexpr int kFwReopenFailed = 102;
+inline constexpr int kFwBootReady = 103;
+inline constexpr int kFwNoHandshake = 104;
+inline constexpr int kFwStartRefused = 105;
+inline constexpr int kFwStartNoAnswer = 106;
+inline constexpr int kFwEraseFailed = 107;
+inline constexpr int kFwWriteFailed = 108;
+inline constexpr int kFwReadBackDiffers = 109;
+inline constexpr int kFwReadBackFailed = 110;
+inline constexpr int kFwNotConfirmed = 111;
+inline constexpr int kFwNoFinishAnswer = 112;
+inline constexpr int kFwUpgradeDone = 113;
+inline constexpr int kFwNoInformation = 124;
+inline constexpr int kFwFileChosen = 152;
+inline constexpr int kFwErasing = 194;
+inline constexpr int kFwFirmwareWord = 195;
+inline constexpr int kFwSerialWord = 196;
+inline constexpr int kFwInformationCaption = 197;
+inline constexpr int kFwChooseFile = 199;
+// The upgrade's progress texts shared with the chip operations.
+inline constexpr int kFwPreparing = kErasing;
+inline constexpr int kFwWriting = kProgramProgress;
+inline constexpr int kFwReadingBack = kVerifyProgress;
+
 // Offset programming's work file.
 inline constexpr int kOffsetCopying = 181;
 inline constexpr int kOffsetBeyondFile = 182;
 inline constexpr int kWorkFileFailed = 183;
+
+// File merge and split.
+inline constexpr int kMergeNoFolder = 153;
+inline constexpr int kMergeNoName = 154;
+inline constexpr int kMergeDone = 155;
+inline constexpr int kMergeCannotCreate = 156;
+inline constexpr int kSplitBadPoints = 157;
+inline constexpr int kSplitCannotCreate = 158;
+inline constexpr int kSplitDone = 159;
+inline constexpr int kSplitNoPoints = 160;
 
 // OTP dialog: what the worker writes to its log, and its notices.
 inline constexpr int kOtpDetecting = 130;
@@ -290,6 +326,26 @@ inline constexpr TextId kAll[] = {
     {kNoLoadWhileBusy, "kNoLoadWhileBusy"},
     {kFileLoaded, "kFileLoaded"},
     {kSourceChangedAsk, "kSourceChangedAsk"},
+    {kFwFileDamaged, "kFwFileDamaged"},
+    {kFwReopenFailed, "kFwReopenFailed"},
+    {kFwBootReady, "kFwBootReady"},
+    {kFwNoHandshake, "kFwNoHandshake"},
+    {kFwStartRefused, "kFwStartRefused"},
+    {kFwStartNoAnswer, "kFwStartNoAnswer"},
+    {kFwEraseFailed, "kFwEraseFailed"},
+    {kFwWriteFailed, "kFwWriteFailed"},
+    {kFwReadBackDiffers, "kFwReadBackDiffers"},
+    {kFwReadBackFailed, "kFwReadBackFailed"},
+    {kFwNotConfirmed, "kFwNotConfirmed"},
+    {kFwNoFinishAnswer, "kFwNoFinishAnswer"},
+    {kFwUpgradeDone, "kFwUpgradeDone"},
+    {kFwNoInformation, "kFwNoInformation"},
+    {kFwFileChosen, "kFwFileChosen"},
+    {kFwErasing, "kFwErasing"},
+    {kFwFirmwareWord, "kFwFirmwareWord"},
+    {kFwSerialWord, "kFwSerialWord"},
+    {kFwInformationCaption, "kFwInformationCaption"},
+    {kFwChooseFile, "kFwChooseFile"},
     {kOffsetCopying, "kOffsetCopying"},
     {kOffsetBeyondFile, "kOffsetBeyondFile"},
     {kWorkFileFailed, "kWorkFileFailed"},
@@ -317,6 +373,14 @@ inline constexpr TextId kAll[] = {
     {kOtpNoProgramFile, "kOtpNoProgramFile"},
     {kOtpNoVerifyFile, "kOtpNoVerifyFile"},
     {kOtpSaved, "kOtpSaved"},
+    {kMergeNoFolder, "kMergeNoFolder"},
+    {kMergeNoName, "kMergeNoName"},
+    {kMergeDone, "kMergeDone"},
+    {kMergeCannotCreate, "kMergeCannotCreate"},
+    {kSplitBadPoints, "kSplitBadPoints"},
+    {kSplitCannotCreate, "kSplitCannotCreate"},
+    {kSplitDone, "kSplitDone"},
+    {kSplitNoPoints, "kSplitNoPoints"},
 };
 
 }  // namespace itext

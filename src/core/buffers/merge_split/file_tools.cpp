@@ -1,0 +1,154 @@
+#include "core/buffers/merge_split/file_tools.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "core/app/text_ids.h"
+#include "core/buffers/posix_file.h"
+
+namespace tarnwick::buffers {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Large pieces: the copy runs at disk speed, whatever the files' size.
+constexpr std::size_t kCopyPiece = std::size_t{1} << 20;
+
+// Copies `length` bytes from `in` at `from` to `out` at `to`; false when a
+// read comes short or a write fails (a full disk).
+bool CopyRange(const PosixFile& in, std::uint64_t from, std::uint64_t length, PosixFile& out,
+               std::uint64_t to, std::vector<std::uint8_t>& piece) {
+  while (length > 0) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, piece.size()));
+    const std::int64_t got = in.ReadAt(from, piece.data(), n);
+    if (got <= 0 || !out.WriteAt(to, piece.data(), static_cast<std::size_t>(got))) return false;
+    from += static_cast<std::uint64_t>(got);
+    to += static_cast<std::uint64_t>(got);
+    length -= static_cast<std::uint64_t>(got);
+  }
+  return true;
+}
+
+FileToolResult Ended(int message, bool done, std::vector<std::string> written = {}) {
+  return FileToolResult{message, done, std::move(written)};
+}
+
+constexpr const char* kFullWidthComma = "\xEF\xBC\x8C";  // "，"
+
+std::string WithPlainCommas(std::string points) {
+  const std::string wide = kFullWidthComma;
+  for (std::size_t at = points.find(wide); at != std::string::npos; at = points.find(wide, at)) {
+    points.replace(at, wide.size(), ",");
+  }
+  return points;
+}
+
+}  // namespace
+
+std::string MergedPath(const std::string& folder, const std::string& name) {
+  std::string path = folder;
+  if (path.empty() || path.back() != '/') path += '/';
+  path += name;
+  if (name.find('.') == std::string::npos) path += ".bin";
+  return path;
+}
+
+FileToolResult MergeFiles(const std::string& folder, const std::string& name,
+                          const std::vector<std::string>& inputs) {
+  if (folder.empty()) return Ended(itext::kMergeNoFolder, false);
+  if (name.empty()) return Ended(itext::kMergeNoName, false);
+  const std::string path = MergedPath(folder, name);
+  // Creating the result truncates it: an input it would name is refused
+  // before its content is lost.
+  for (const std::string& input : inputs) {
+    if (SameFile(input, path)) return Ended(itext::kMergeCannotCreate, false);
+  }
+  PosixFile out;
+  if (!out.Open(path, PosixFile::Mode::CreateReadWrite)) {
+    return Ended(itext::kMergeCannotCreate, false);
+  }
+  std::vector<std::uint8_t> piece(kCopyPiece);
+  std::uint64_t at = 0;
+  for (const std::string& input : inputs) {
+    PosixFile in;
+    if (!in.Open(input, PosixFile::Mode::ReadOnly)) {
+      // What was copied so far stays.
+      return Ended(itext::kCannotOpenFile, false, {path});
+    }
+    const std::int64_t length = in.Length();
+    if (length < 0 || !CopyRange(in, 0, static_cast<std::uint64_t>(length), out, at, piece)) {
+      return Ended(itext::kMergeCannotCreate, false, {path});
+    }
+    at += static_cast<std::uint64_t>(length);
+  }
+  return Ended(itext::kMergeDone, true, {path});
+}
+
+bool SplitPointsValid(const std::string& typed) {
+  const std::string points = WithPlainCommas(typed);
+  if (!points.empty() && points.front() == ',') return false;
+  return std::all_of(points.begin(), points.end(),
+                     [](char c) { return c == ',' || (c >= '0' && c <= '9'); });
+}
+
+std::vector<SplitPart> PlanSplit(const std::string& typed, std::uint64_t length) {
+  const std::string points = WithPlainCommas(typed);
+  std::vector<SplitPart> parts;
+  std::uint64_t previous = 0;
+  std::size_t at = 0;
+  while (at < points.size()) {
+    const std::size_t comma = std::min(points.find(',', at), points.size());
+    const std::string word = points.substr(at, comma - at);
+    // An empty number (a trailing or doubled comma) ends the list, as does
+    // one too large for any file.
+    if (word.empty() || word.size() > 19) break;
+    const std::uint64_t point = std::stoull(word);
+    if (point > length) break;
+    if (point > previous) {
+      parts.push_back({previous, point - previous});
+      previous = point;
+    }
+    at = comma + 1;
+  }
+  parts.push_back({previous, length - previous});
+  return parts;
+}
+
+std::string SplitPartPath(const std::string& source, const SplitPart& part) {
+  const std::size_t slash = source.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::size_t dot = source.find_last_of('.');
+  if (dot == std::string::npos || dot < nameStart) dot = source.size();
+  // The last offset of an empty part is the one before its first, as the
+  // part names have always counted.
+  const long long first = static_cast<long long>(part.first);
+  const long long last = first + static_cast<long long>(part.length) - 1;
+  return source.substr(0, dot) + "_" + std::to_string(first) + "-" + std::to_string(last) +
+         source.substr(dot);
+}
+
+FileToolResult SplitFile(const std::string& source, const std::string& points) {
+  if (source.empty()) return Ended(FileToolResult::kNoMessage, false);
+  if (points.empty()) return Ended(itext::kSplitNoPoints, false);
+  if (!SplitPointsValid(points)) return Ended(itext::kSplitBadPoints, false);
+  PosixFile in;
+  if (!in.Open(source, PosixFile::Mode::ReadOnly)) return Ended(itext::kCannotOpenFile, false);
+  const std::int64_t length = in.Length();
+  if (length < 0) return Ended(itext::kCannotOpenFile, false);
+  std::vector<std::uint8_t> piece(kCopyPiece);
+  std::vector<std::string> written;
+  for (const SplitPart& part : PlanSplit(points, static_cast<std::uint64_t>(length))) {
+    const std::string path = SplitPartPath(source, part);
+    PosixFile out;
+    if (!out.Open(path, PosixFile::Mode::CreateReadWrite) ||
+        !CopyRange(in, part.first, part.length, out, 0, piece)) {
+      // The parts already written stay.
+      return Ended(itext::kSplitCannotCreate, false, std::move(written));
+    }
+    written.push_back(path);
+  }
+  return Ended(itext::kSplitDone, true, std::move(written));
+}
+
+}  // namespace tarnwick::buffers

@@ -1,0 +1,43 @@
+// tarnwick-cli merge and split: the file tools without a box, as a script
+// would call them.
+#include <gtest/gtest.h>
+
+#include "cli/cli_fixture.h"
+#include "core/app/text_ids.h"
+
+namespace tarnwick::test {
+namespace {
+
+class CliFiles : public CliFlow {};
+
+TEST_F(CliFiles, MergeWritesOutWithBinAddedAndPrintsItsPath) {
+  dir.Write("a.bin", std::string("abc"));
+  dir.Write("b.bin", std::string("12345"));
+  const CliRun r = Cli({"merge", dir.file("out"), dir.file("a.bin"), dir.file("b.bin")}, "");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, dir.file("out.bin") + "\n");
+  EXPECT_NE(r.err.find(texts.itext(itext::kMergeDone)), std::string::npos);
+  EXPECT_EQ(dir.Read("out.bin"), "abc12345");
+
+  const CliRun missing = Cli({"merge", dir.file("o2"), dir.file("a.bin"), dir.file("nope")}, "");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find(texts.itext(itext::kCannotOpenFile)), std::string::npos);
+  EXPECT_EQ(dir.Read("o2.bin"), "abc");  // what was copied stays
+}
+
+TEST_F(CliFiles, SplitCutsAtThePointsAndRefusesBadOnes) {
+  const std::string source = RandomFile("fw.bin", 4096);
+  const CliRun r = Cli({"split", source, "2048,1024,3000"}, "");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, dir.file("fw_0-2047.bin") + "\n" + dir.file("fw_2048-2999.bin") + "\n" +
+                       dir.file("fw_3000-4095.bin") + "\n");
+  const std::string all = dir.Read("fw.bin");
+  EXPECT_EQ(dir.Read("fw_2048-2999.bin"), all.substr(2048, 952));
+
+  const CliRun bad = Cli({"split", source, "10;20"}, "");
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find(texts.itext(itext::kSplitBadPoints)), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarnwick::test
