@@ -181,6 +181,13 @@ inline constexpr int kOffsetCopying = 181;
 inline constexpr int kOffsetBeyondFile = 182;
 inline constexpr int kWorkFileFailed = 183;
 
+// Chip fill.
+inline constexpr int kFillNoSector = 96;
+inline constexpr int kFillFailed = 97;
+inline constexpr int kFillBeyondChip = 98;
+inline constexpr int kFilling = 99;
+inline constexpr int kFillDone = 100;
+
 // File merge and split.
 inline constexpr int kMergeNoFolder = 153;
 inline constexpr int kMergeNoName = 154;
@@ -381,6 +388,11 @@ inline constexpr TextId kAll[] = {
     {kSplitCannotCreate, "kSplitCannotCreate"},
     {kSplitDone, "kSplitDone"},
     {kSplitNoPoints, "kSplitNoPoints"},
+    {kFillNoSector, "kFillNoSector"},
+    {kFillFailed, "kFillFailed"},
+    {kFillBeyondChip, "kFillBeyondChip"},
+    {kFilling, "kFilling"},
+    {kFillDone, "kFillDone"},
 };
 
 }  // namespace itext

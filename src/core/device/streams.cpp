@@ -161,7 +161,11 @@ StreamResult WriteSector(CommandChannel& channel, StreamSource& unit, std::uint6
   }
   std::uint8_t answer = 0;
   r.usbResult = channel.link().ReadAnswer(&answer, 1, stream::kSectorEndAnswerTimeoutMs);
-  if (r.usbResult < 1) r.status = StreamStatus::UsbError;
+  if (r.usbResult < 1) {
+    r.status = StreamStatus::UsbError;
+  } else if (answer != protocol::kProgramEndDone) {
+    r.status = StreamStatus::SinkError;  // the box did not write the sector back
+  }
   return r;
 }
 

@@ -89,7 +89,8 @@ StreamResult ReadSector(CommandChannel& channel, std::uint32_t address, std::uin
                         const DataSink& onData);
 // Chip fill, writing side: the merged unit to endpoint 1 in pieces of at most
 // 4096 bytes (60000 ms), then CMD_PROGRAM_END without new payload (the frame
-// still carries the sector address) and one answer byte (60000 ms).
+// still carries the sector address) and one answer byte (60000 ms), which
+// must say the sector was written.
 StreamResult WriteSector(CommandChannel& channel, StreamSource& unit, std::uint64_t unitSize);
 
 // Firmware image after BOOT_WRITE_BEGIN: pieces of 64 bytes with 2000 ms; a

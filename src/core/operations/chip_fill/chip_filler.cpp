@@ -1,0 +1,205 @@
+#include "core/operations/chip_fill/chip_filler.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "core/app/std_file.h"
+#include "core/app/text_ids.h"
+#include "core/buffers/posix_file.h"
+#include "core/catalogue/chip_selection.h"
+#include "core/device/streams.h"
+#include "core/operations/chip/detection.h"
+#include "protocol/protocol.h"
+#include "resources/ids.h"
+
+namespace tarnwick {
+
+// Where the filled positions take their units from: the fill value, or in
+// file mode the file's units in order, the last one repeated once the file
+// has ended (the fill value before the first).
+class FillSource {
+ public:
+  FillSource(const chip_fill::FillUnit& value, buffers::PosixFile* file)
+      : unit_(value), file_(file) {}
+
+  // The byte for the next filled position.
+  std::uint8_t Next() {
+    if (inUnit_ == 0 && file_ != nullptr && !ended_) TakeUnit();
+    const std::uint8_t b = unit_.bytes[inUnit_];
+    inUnit_ = (inUnit_ + 1) % unit_.size;
+    return b;
+  }
+
+ private:
+  void TakeUnit() {
+    if (at_ + unit_.size > filled_) {
+      // Refill, keeping a part of a unit at the buffer's end.
+      const std::size_t keep = filled_ - at_;
+      std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(at_),
+                buffer_.begin() + static_cast<std::ptrdiff_t>(filled_), buffer_.begin());
+      const std::int64_t got = file_->ReadAt(offset_, buffer_.data() + keep, buffer_.size() - keep);
+      offset_ += got > 0 ? static_cast<std::uint64_t>(got) : 0;
+      filled_ = keep + (got > 0 ? static_cast<std::size_t>(got) : 0);
+      at_ = 0;
+      if (filled_ < unit_.size) {
+        ended_ = true;  // the last unit taken goes on
+        return;
+      }
+    }
+    for (std::size_t i = 0; i < unit_.size; ++i) unit_.bytes[i] = buffer_[at_ + i];
+    at_ += unit_.size;
+  }
+
+  chip_fill::FillUnit unit_;
+  buffers::PosixFile* file_;
+  std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(64 * 1024);
+  std::size_t filled_ = 0;
+  std::size_t at_ = 0;
+  std::uint64_t offset_ = 0;
+  std::size_t inUnit_ = 0;
+  bool ended_ = false;
+};
+
+namespace {
+
+class SilentFillView : public ChipFillView {
+ public:
+  void ShowFillStatus(const std::string&) override {}
+  void EnableCancel(bool) override {}
+};
+
+}  // namespace
+
+ChipFiller::ChipFiller(OperationContext& ctx, JobLauncher& launcher, std::string baseDir)
+    : ctx_(ctx), launcher_(launcher), workPath_(std::move(baseDir) + "del.f") {}
+
+void ChipFiller::AddJobs(JobTable& jobs) {
+  jobs.Add({Job::ChipFill, [this] { return FillChip(); }});
+}
+
+void ChipFiller::AddCommands(CommandRouter& router) {
+  router.Register(ids::kChipFill, [this] {
+    if (openDialog_) openDialog_();
+  });
+}
+
+void ChipFiller::SetRequest(ChipFillRequest request) {
+  std::lock_guard lock(requestMutex_);
+  request_ = std::move(request);
+}
+
+void ChipFiller::Request(ChipFillRequest request) {
+  SetRequest(std::move(request));
+  launcher_.Launch(Job::ChipFill);
+}
+
+void ChipFiller::Status(const std::string& text) {
+  ChipFillView* view = view_.load();
+  if (view != nullptr) view->ShowFillStatus(text);
+}
+
+bool ChipFiller::Refuse(int dialogText) {
+  Status(ctx_.I(dialogText));
+  ctx_.ui.ShowStatus(ctx_.I(itext::kFillFailed), true, true);
+  outcome_ = dialogText;
+  return false;
+}
+
+bool ChipFiller::FillChip() {
+  std::optional<ChipFillRequest> request;
+  {
+    std::lock_guard lock(requestMutex_);
+    request = std::exchange(request_, std::nullopt);
+  }
+  if (ctx_.detection.refusal) {
+    ctx_.ui.ShowStatus(ctx_.I(itext::kBoxRefused), true, true);
+    outcome_ = itext::kBoxRefused;
+    return false;
+  }
+  auto unitOfFrame = [this] {
+    const auto& f = ctx_.frame.bytes;
+    return chip_fill::UnitSize(f[protocol::kFrameSectorCode], f[protocol::kFramePageCode],
+                               (f[protocol::kFrameCommand] & protocol::kWordOrganisedBit) != 0);
+  };
+  if (!unitOfFrame()) return Refuse(itext::kFillNoSector);
+  // Nothing asked, or nothing to write: a fill that writes nothing is not done.
+  if (!request || request->length == 0) return Refuse(itext::kFillFailed);
+  const bool word = (ctx_.frame.bytes[protocol::kFrameCommand] & protocol::kWordOrganisedBit) != 0;
+  std::optional<chip_fill::FillUnit> value = chip_fill::ParseFillValue(request->value, word);
+  if (!value) {
+    if (!request->fileMode) return Refuse(itext::kFillFailed);
+    value = chip_fill::ParseFillValue(word ? "FFFF" : "FF", word);
+  }
+  if (!AutoIdentify(ctx_)) {
+    if (!ctx_.detection.selectionChanged) Status(ctx_.I(itext::kFillFailed));
+    outcome_ = itext::kFillFailed;
+    return false;
+  }
+  // The identification may have rebuilt the frame.
+  const std::optional<std::uint64_t> unit = unitOfFrame();
+  if (!unit) return Refuse(itext::kFillNoSector);
+  const std::uint64_t scale = word ? 2 : 1;
+  const std::uint64_t start = request->start * scale;
+  const std::uint64_t end = start + request->length * scale;
+  if (end > ctx_.selection.ChipSize() || end < start) return Refuse(itext::kFillBeyondChip);
+
+  Status(ctx_.I(itext::kFilling));
+  ChipFillView* view = view_.load();
+  if (view != nullptr) view->EnableCancel(false);
+  buffers::PosixFile file;
+  if (request->fileMode && !file.Open(request->file, buffers::PosixFile::Mode::ReadOnly)) {
+    if (view != nullptr) view->EnableCancel(true);
+    Status(ctx_.I(itext::kCannotOpenFile));
+    ctx_.ui.ShowStatus(ctx_.I(itext::kCannotOpenFile), true, true);
+    outcome_ = itext::kCannotOpenFile;
+    return false;
+  }
+  FillSource source(*value, request->fileMode ? &file : nullptr);
+  const chip_fill::Passes passes = chip_fill::PassesFor(start, end, *unit);
+  bool ok = true;
+  for (std::uint64_t n = 0; n < passes.count && ok; ++n) {
+    if (ctx_.detection.stopRequested) {
+      ok = false;  // the window is closing
+      break;
+    }
+    ok = Pass(passes.first + n * *unit, *unit, start, end, *value, source);
+    Status(chip_fill::ProgressText(ctx_.I(itext::kFilling), n + 1));
+  }
+  const int outcome = ok ? itext::kFillDone : itext::kUsbError;
+  Status(ctx_.I(outcome));
+  ctx_.ui.ShowStatus(ctx_.I(outcome), !ok, !ok);
+  if (view != nullptr) view->EnableCancel(true);
+  outcome_ = outcome;
+  return ok;
+}
+
+bool ChipFiller::Pass(std::uint64_t address, std::uint64_t unit, std::uint64_t start,
+                      std::uint64_t end, const chip_fill::FillUnit&, FillSource& source) {
+  StdFile work(std::fopen(workPath_.c_str(), "w+b"));
+  if (!work) return false;
+  bool written = true;
+  std::vector<std::uint8_t> merged;
+  const StreamResult read =
+      ReadSector(ctx_.channel, static_cast<std::uint32_t>(address), unit,
+                 [&](std::uint64_t offset, const std::uint8_t* data, std::size_t n) {
+                   merged.assign(data, data + n);
+                   for (std::size_t i = 0; i < n; ++i) {
+                     const std::uint64_t p = address + offset + i;
+                     if (p >= start && p < end) merged[i] = source.Next();
+                   }
+                   written = std::fwrite(merged.data(), 1, n, work.get()) == n;
+                   return written;
+                 });
+  bool ok = read.ok() && written && std::fflush(work.get()) == 0;
+  if (ok) {
+    std::rewind(work.get());
+    FileSource sector(work.get());
+    ok = WriteSector(ctx_.channel, sector, unit).ok();
+  }
+  work.reset();
+  std::remove(workPath_.c_str());
+  return ok;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,41 @@
+// The arithmetic of a chip fill, as pure functions: the unit the box
+// rewrites in one pass, the fill value's bytes, the passes over a range and
+// the dots of the progress text.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarnwick::chip_fill {
+
+// The bytes one pass reads and writes back: 2^(k+10) for sector code k, the
+// page (2^page code, 256 for 0xFF; doubled for 16-bit chips) for code 0.
+// Nothing for code 0xFF, or a unit no box can buffer.
+std::optional<std::uint64_t> UnitSize(std::uint8_t sectorCode, std::uint8_t pageCode,
+                                      bool wordOrganised);
+
+// One fill unit: a byte (the last two hex digits count), or for 16-bit chips
+// a word from the last four hex digits, most significant byte first. Nothing
+// for an empty text or one with a character that is not a hex digit.
+struct FillUnit {
+  std::array<std::uint8_t, 2> bytes{};
+  std::size_t size = 1;
+};
+std::optional<FillUnit> ParseFillValue(const std::string& text, bool wordOrganised);
+
+// The unit-aligned addresses the passes start at: from `start` aligned down
+// to `end` aligned up.
+struct Passes {
+  std::uint64_t first = 0;
+  std::uint64_t count = 0;
+};
+Passes PassesFor(std::uint64_t start, std::uint64_t end, std::uint64_t unit);
+
+// The dialog's progress text after `passes` passes: the base text and a dot
+// for every second pass, starting again at the base once it grows beyond 16
+// characters.
+std::string ProgressText(const std::string& base, std::uint64_t passes);
+
+}  // namespace tarnwick::chip_fill
