@@ -104,7 +104,9 @@ int main(int argc, char** argv) {
   session.Start();
   if (o.noDetect) surface.SetMenuChecked(ids::kAutoDetectSetting, false);
 
-  if (command->usesBox) {
+  const bool usesBox =
+      command->usesBoxFor != nullptr ? command->usesBoxFor(o.args) : command->usesBox;
+  if (usesBox) {
     if (o.noDetect) {
       // Without the identification the catalogue's first record would be
       // used for whatever sits in the socket.
@@ -117,7 +119,7 @@ int main(int argc, char** argv) {
     }
   }
   if (!o.chip.empty()) {
-    const int status = cli::SelectNamedChip(session, o.chip, !o.noDetect && command->usesBox);
+    const int status = cli::SelectNamedChip(session, o.chip, !o.noDetect && usesBox);
     if (status != cli::kExitOk) return status;
   }
 

@@ -61,6 +61,7 @@ void BootLoader::OnFrame(std::uint8_t code, std::uint8_t value, std::vector<std:
     case BOOT_FINISH:
       taking_ = false;
       accepted_ = CheckImage(value);
+      if (accepted_) finishValue_ = value;
       answer = {accepted_ ? kBootFinishAccepted : kBootFinishRejected};
       break;
     case BOOT_RESTART:
@@ -87,6 +88,15 @@ int BootLoader::OnImagePiece(const std::uint8_t* data, int size) {
   return size;
 }
 
+std::vector<std::uint8_t> BootLoader::PlainImage() const {
+  std::vector<std::uint8_t> image(flash_.begin(),
+                                  flash_.begin() + static_cast<std::ptrdiff_t>(imageLength_));
+  for (std::size_t i = 0; i < image.size(); ++i) {
+    image[i] ^= kFirmwareScramble[i % kFirmwareScramble.size()];
+  }
+  return image;
+}
+
 bool BootLoader::CheckImage(std::uint8_t finishValue) const {
   const std::size_t len = imageLength_;
   if (len < 4) return false;
@@ -97,7 +107,8 @@ bool BootLoader::CheckImage(std::uint8_t finishValue) const {
   for (std::size_t i = 0; i + 3 < len; ++i) sum += plain(i);
   const std::uint32_t stored = static_cast<std::uint32_t>(plain(len - 3)) << 16 |
                                static_cast<std::uint32_t>(plain(len - 2)) << 8 | plain(len - 1);
-  return sum == stored && plain(len - 4) == finishValue;
+  // Three check bytes hold the sum's low 24 bits.
+  return (sum & 0xFFFFFFu) == stored && plain(len - 4) == finishValue;
 }
 
 }  // namespace tarnwick::sim

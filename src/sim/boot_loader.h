@@ -30,6 +30,10 @@ class BootLoader {
   bool Accepted() const { return accepted_; }
   bool FirmwareDamaged() const { return damaged_ && !accepted_; }
   std::size_t ImageLength() const { return imageLength_; }
+  // The image as the program's file held it (the transfer scrambling undone).
+  std::vector<std::uint8_t> PlainImage() const;
+  // The value BOOT_FINISH carried when the image was accepted.
+  std::uint8_t FinishValue() const { return finishValue_; }
   const std::vector<std::uint8_t>& Flash() const { return flash_; }
 
  private:
@@ -43,6 +47,7 @@ class BootLoader {
   std::size_t writePos_ = 0;
   std::size_t imageLength_ = 0;
   std::size_t readPos_ = 0;
+  std::uint8_t finishValue_ = 0;
 };
 
 }  // namespace tarnwick::sim

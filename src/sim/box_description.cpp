@@ -12,6 +12,7 @@ BoxDescription DefaultBoxDescription(const std::string& contentDir) {
   if (dir.back() != '/') dir += '/';
   box.chip->contentPath = dir + "en25q64.bin";
   box.chip->fill = ContentFill::Pattern;
+  box.firmwarePath = dir + "virtual-box.fw";
   return box;
 }
 

@@ -86,6 +86,9 @@ struct BoxDescription {
   std::uint32_t serial = 0x012345;
   bool adapterFitted = false;
   bool bootLoader = false;  // starts in the firmware-upgrade mode
+  // Where the box keeps the last image it accepted, unscrambled (empty: not
+  // kept). An image found there at start gives the firmware version byte.
+  std::string firmwarePath;
   std::optional<ChipDescription> chip;
   SpeedKind speed = SpeedKind::Instant;
   FaultPlan faults;
@@ -93,11 +96,13 @@ struct BoxDescription {
 };
 
 // The box the program sees with --simulate and no file: an EN25Q64 with a
-// recognisable pattern, its content kept in `contentDir`.
+// recognisable pattern, its content and its accepted firmware image
+// ("virtual-box.fw") kept in `contentDir`.
 BoxDescription DefaultBoxDescription(const std::string& contentDir);
 
 // Reads a description file; relative content paths are taken from the file's
-// folder. On failure the error names the line.
+// folder, and the accepted firmware image is kept in "<path>.fw". On failure
+// the error names the line.
 std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::string& error);
 std::optional<BoxDescription> ParseBoxDescription(const std::string& text,
                                                   const std::string& baseDir, std::string& error);

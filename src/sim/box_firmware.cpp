@@ -1,17 +1,31 @@
 #include "sim/box_firmware.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 namespace tarnwick::sim {
 
 using namespace protocol;
 
 namespace {
-constexpr std::uint8_t kFreshFirmwareVersion = 0x23;  // after an upgrade of a blank box
+
+// The version byte of an image file kept by an earlier run: the byte that
+// BOOT_FINISH carried, 4 bytes before its end.
+std::optional<std::uint8_t> KeptVersion(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(in), {}};
+  if (image.size() < 4) return std::nullopt;
+  return image[image.size() - 4];
 }
 
+}  // namespace
+
 bool BoxFirmware::Init(const BoxDescription& description, std::string& error) {
-  firmwareVersion_ = description.firmwareVersion;
+  firmwarePath_ = description.firmwarePath;
+  firmwareVersion_ = KeptVersion(firmwarePath_).value_or(description.firmwareVersion);
   serial_ = description.serial & 0xFFFFFF;
   adapterFitted_ = description.adapterFitted;
   stuckInBootLoader_ = description.bootLoader;
@@ -116,17 +130,25 @@ void BoxFirmware::OnBootFrame(const std::uint8_t* f, SimClock::time_point now, b
   bool restart = false;
   bootLoader_.OnFrame(f[1], f[2], answer, restart);
   if (!answer.empty()) Answer(std::move(answer), now);
+  if (f[1] == BOOT_FINISH && bootLoader_.Accepted()) AdoptImage();
   if (!restart) return;
-  if (bootLoader_.Accepted()) {
-    stuckInBootLoader_ = false;
-    if (firmwareVersion_ == kFirmwareInvalid) firmwareVersion_ = kFreshFirmwareVersion;
-    events_.push_back("new firmware accepted, " + std::to_string(bootLoader_.ImageLength()) +
-                      " bytes");
-  }
   bootMode_ = stuckInBootLoader_ || bootLoader_.FirmwareDamaged();
   if (bootMode_) bootLoader_.Begin();
   output_.clear();
   reenumerate = true;
+}
+
+void BoxFirmware::AdoptImage() {
+  stuckInBootLoader_ = false;
+  firmwareVersion_ = bootLoader_.FinishValue();
+  events_.push_back("new firmware accepted, " + std::to_string(bootLoader_.ImageLength()) +
+                    " bytes");
+  if (firmwarePath_.empty()) return;
+  const std::vector<std::uint8_t> image = bootLoader_.PlainImage();
+  std::ofstream out(firmwarePath_, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(image.data()),
+            static_cast<std::streamsize>(image.size()));
+  if (!out) events_.push_back("firmware file " + firmwarePath_ + " could not be written");
 }
 
 int BoxFirmware::OnBulkOut(const std::uint8_t* data, int size, SimClock::time_point,

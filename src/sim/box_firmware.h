@@ -81,12 +81,15 @@ class BoxFirmware {
   bool Talks(const AccessMode& mode) const { return chip_ && chip_->Talks(mode); }
   std::uint64_t UnitSize(const std::uint8_t* f) const;
   void WriteSector(SimClock::time_point now);
+  // An accepted image becomes the box's firmware: its version and its file.
+  void AdoptImage();
 
   std::optional<VirtualChip> chip_;
   BootLoader bootLoader_;
   SpeedModel speed_;
   std::uint8_t firmwareVersion_ = 0x23;
   std::uint32_t serial_ = 0;
+  std::string firmwarePath_;
   bool adapterFitted_ = false;
   bool bootMode_ = false;
   bool stuckInBootLoader_ = false;

@@ -526,7 +526,11 @@ std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::s
   const std::size_t slash = path.rfind('/');
   const std::string dir = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
   auto box = ParseBoxDescription(text.str(), dir, error);
-  if (!box) error = path + ": " + error;
+  if (!box) {
+    error = path + ": " + error;
+  } else {
+    box->firmwarePath = path + ".fw";
+  }
   return box;
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 
 #include "box_driver.h"
 #include "sim/chip_models.h"
@@ -158,6 +159,49 @@ TEST_F(BootLoaderTest, RefusingBoxFromItsDescription) {
   driver.Send(CMD_FW_VERSION);
   int rc = 0;
   EXPECT_TRUE(driver.Read(1, &rc).empty());
+}
+
+TEST_F(BootLoaderTest, AnAcceptedImageIsKeptAndItsFinishByteBecomesTheVersion) {
+  BoxDescription d;
+  d.chip = SmallFlash(dir_, "flash");
+  d.firmwarePath = dir_.file("box.fw");
+  box_ = MakeBox(d);
+  driver_ = std::make_unique<BoxDriver>(*box_);
+  EnterBoot();
+  std::vector<std::uint8_t> file = FirmwareFile(2000);
+  file[file.size() - 4] = 0x34;  // the image's last byte, sent with BOOT_FINISH
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i + 3 < file.size(); ++i) sum += file[i];
+  file[file.size() - 3] = static_cast<std::uint8_t>(sum >> 16);
+  file[file.size() - 2] = static_cast<std::uint8_t>(sum >> 8);
+  file[file.size() - 1] = static_cast<std::uint8_t>(sum);
+  ASSERT_EQ(Upgrade(file), kBootFinishAccepted);
+  driver_->SendBoot(BOOT_RESTART);
+  ASSERT_TRUE(driver_->Connect());
+  driver_->Send(CMD_FW_VERSION);
+  EXPECT_EQ(driver_->Read(1), std::vector<std::uint8_t>{0x34});
+  const std::string kept = dir_.Read("box.fw");
+  EXPECT_EQ(kept, std::string(file.begin(), file.end()));
+
+  // A box made again from the same description still runs that image.
+  auto again = MakeBox(d);
+  BoxDriver second(*again);
+  second.Send(CMD_FW_VERSION);
+  EXPECT_EQ(second.Read(1), std::vector<std::uint8_t>{0x34});
+}
+
+TEST_F(BootLoaderTest, ARejectedImageLeavesTheKeptImageAndVersionAlone) {
+  BoxDescription d;
+  d.chip = SmallFlash(dir_, "flash");
+  d.firmwarePath = dir_.file("box.fw");
+  box_ = MakeBox(d);
+  driver_ = std::make_unique<BoxDriver>(*box_);
+  EnterBoot();
+  std::vector<std::uint8_t> file = FirmwareFile(100);
+  file[10] ^= 1;
+  EXPECT_EQ(Upgrade(file), kBootFinishRejected);
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("box.fw")));
+  EXPECT_EQ(box_->FirmwareVersion(), d.firmwareVersion);
 }
 
 class OtpTest : public ::testing::Test {

@@ -36,7 +36,8 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       hexView(image, services),
       chip(ctx),
       batch(ctx, BatchAccess(), baseDir + kBatchReportName),
-      otp(ctx, launcher) {
+      otp(ctx, launcher),
+      firmware(ctx, launcher) {
   for (auto& o : outcomes) o = -1;
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });
@@ -57,6 +58,8 @@ void Session::Impl::Wire() {
   batch.AddCommands(commands);
   otp.AddJobs(jobs);
   otp.AddCommands(commands);
+  firmware.AddJobs(jobs);
+  firmware.AddCommands(commands);
 }
 
 BatchChipAccess Session::Impl::BatchAccess() {
@@ -185,6 +188,12 @@ OtpProgrammer& Session::otp() { return impl_->otp; }
 
 void Session::SetOtpDialogOpener(std::function<void()> open) {
   impl_->otp.SetDialogOpener(std::move(open));
+}
+
+FirmwareUpdater& Session::firmware() { return impl_->firmware; }
+
+void Session::SetFirmwareDialogOpener(std::function<void()> open) {
+  impl_->firmware.SetDialogOpener(std::move(open));
 }
 
 void Session::SetBatchDialogOpener(std::function<void()> open) {

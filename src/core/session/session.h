@@ -25,6 +25,7 @@ class Catalogue;
 class ChipSelection;
 class JobTable;
 class OtpProgrammer;
+class FirmwareUpdater;
 class Worker;
 struct DetectionState;
 namespace buffers {
@@ -70,6 +71,10 @@ class Session {
   // opens the front end's dialog through the opener.
   OtpProgrammer& otp();
   void SetOtpDialogOpener(std::function<void()> open);
+  // The firmware feature: the version menu runs its job; the upgrade menu
+  // opens the front end's dialog through the opener.
+  FirmwareUpdater& firmware();
+  void SetFirmwareDialogOpener(std::function<void()> open);
 
   // A command id from a button, menu item or key (resources/ids.h). False
   // when no feature handles it.

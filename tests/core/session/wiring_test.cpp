@@ -21,7 +21,8 @@ TEST_F(WiringTest, EveryRowOfTheJobTableIsComplete) {
   EXPECT_EQ(have, (std::set<Job>{Job::Program, Job::Erase, Job::DetectQuiet, Job::Verify, Job::Read,
                                  Job::AutoProgram, Job::BlankCheck, Job::DetectUser,
                                  Job::QuadEnable, Job::BatchStep, Job::OtpDetect, Job::OtpProgram,
-                                 Job::OtpRead, Job::OtpSave, Job::OtpVerify, Job::OtpBlankCheck}));
+                                 Job::OtpRead, Job::OtpSave, Job::OtpVerify, Job::OtpBlankCheck,
+                                 Job::FirmwareVersion, Job::FirmwareUpgrade}));
   for (Job code : codes) {
     const JobRow& row = *jobs.Find(code);
     const int n = JobByte(code);

@@ -1,0 +1,186 @@
+// firmware version|upgrade FILE.tfw|pack IMAGE OUT.tfw|check FILE.tfw: the
+// box's own firmware. version and upgrade talk to the box; pack and check
+// only work on files, so they start without the box's detection.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli/command_table.h"
+#include "cli/target_file.h"
+#include "cli/terminal_surface.h"
+#include "core/app/text_ids.h"
+#include "core/operations/firmware/firmware_image.h"
+#include "core/operations/firmware/firmware_updater.h"
+#include "core/session/session.h"
+
+namespace tarnwick::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The upgrade dialog on a terminal: the bar through the terminal's progress
+// lines, the boxes as its notices, the file from the command's words.
+class TerminalFirmwareView : public FirmwareView {
+ public:
+  TerminalFirmwareView(TerminalSurface& surface, std::string file)
+      : surface_(surface), file_(std::move(file)) {}
+
+  void SetProgress(int position, const std::string& text) override {
+    // The dialog's bar without text starts a step: nothing to print, but the
+    // step's first line must not be taken for a repeat of the last one.
+    if (text.empty()) {
+      surface_.ShowProgress(true);
+    } else {
+      surface_.SetProgress(position, text);
+    }
+  }
+  void ShowRunning(bool running) override { surface_.ShowProgress(running); }
+  void ShowBox(const std::string& text, BoxIcon icon) override {
+    surface_.Ask(text, "firmware", icon, BoxButtons::Ok);
+  }
+  void Beep() override {}
+  std::string ChosenFile() override { return file_; }
+
+ private:
+  TerminalSurface& surface_;
+  std::string file_;
+};
+
+std::string Absolute(const std::string& path) {
+  std::error_code ec;
+  const fs::path p = fs::absolute(path, ec);
+  return ec ? path : p.string();
+}
+
+bool ReadAll(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), {});
+  return !in.bad();
+}
+
+bool CheckWords(const std::vector<std::string>& args, std::string& error) {
+  const std::string action = args.empty() ? "" : args[0];
+  std::size_t files = 0;
+  if (action == "version") {
+    files = 0;
+  } else if (action == "upgrade" || action == "check") {
+    files = 1;
+  } else if (action == "pack") {
+    files = 2;
+  } else {
+    error = "firmware needs version, upgrade FILE.tfw, pack IMAGE OUT.tfw or check FILE.tfw";
+    return false;
+  }
+  if (args.size() != files + 1) {
+    error = "firmware " + action +
+            (files == 0   ? " takes no FILE"
+             : files == 1 ? " needs one FILE"
+                          : " needs IMAGE and OUT.tfw");
+    return false;
+  }
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i].empty() || args[i][0] == '-') {
+      error = "firmware " + action + ": unexpected " + args[i];
+      return false;
+    }
+  }
+  return true;
+}
+
+bool NeedsBox(const std::vector<std::string>& args) {
+  return !args.empty() && (args[0] == "version" || args[0] == "upgrade");
+}
+
+int Version(CliContext& c) {
+  const bool shown = c.session.RunJobAndWait(Job::FirmwareVersion);
+  const FirmwareInfo info = c.session.firmware().LastInfo();
+  if (!shown || !info.serial) return kExitFailed;
+  const TextTable& texts = c.session.services().texts();
+  std::printf("%s: %s\n", texts.itext(itext::kFwSerialWord).c_str(),
+              firmware::SerialText(*info.serial).c_str());
+  if (info.version) {
+    std::printf("%s: %s\n", texts.itext(itext::kFwFirmwareWord).c_str(),
+                firmware::VersionText(*info.version).c_str());
+  }
+  return kExitOk;
+}
+
+int Upgrade(CliContext& c, const std::string& file) {
+  TerminalFirmwareView view(c.surface, Absolute(file));
+  FirmwareUpdater& updater = c.session.firmware();
+  updater.SetView(&view);
+  const bool ran = c.session.RunJobAndWait(Job::FirmwareUpgrade);
+  updater.SetView(nullptr);
+  return ran && updater.LastUpgradeAccepted() ? kExitOk : kExitFailed;
+}
+
+int Pack(CliContext& c, const std::string& imagePath, const std::string& outPath) {
+  std::vector<std::uint8_t> image;
+  if (!ReadAll(imagePath, image)) {
+    std::fprintf(stderr, "tarnwick-cli: cannot read %s\n", imagePath.c_str());
+    return kExitFailed;
+  }
+  if (image.empty()) {
+    std::fprintf(stderr, "tarnwick-cli: %s is empty\n", imagePath.c_str());
+    return kExitFailed;
+  }
+  const std::string out = Absolute(outPath);
+  std::error_code ec;
+  if (fs::exists(out, ec) && fs::equivalent(out, Absolute(imagePath), ec)) {
+    std::fprintf(stderr, "tarnwick-cli: OUT.tfw must not be the IMAGE itself\n");
+    return kExitFailed;
+  }
+  if (const std::string why = TargetProblem(c, out); !why.empty()) {
+    std::fprintf(stderr, "tarnwick-cli: cannot write %s: %s\n", out.c_str(), why.c_str());
+    return kExitFailed;
+  }
+  const std::vector<std::uint8_t> packed = firmware::Pack(image);
+  std::ofstream f(out, std::ios::binary | std::ios::trunc);
+  f.write(reinterpret_cast<const char*>(packed.data()),
+          static_cast<std::streamsize>(packed.size()));
+  f.close();
+  if (!f) {
+    std::fprintf(stderr, "tarnwick-cli: cannot write %s\n", out.c_str());
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int Check(CliContext& c, const std::string& path) {
+  std::vector<std::uint8_t> file;
+  if (ReadAll(path, file) && firmware::SumMatches(file)) {
+    std::printf("%s: sum correct\n", path.c_str());
+    return kExitOk;
+  }
+  std::printf("%s: %s\n", path.c_str(),
+              c.session.services().texts().itext(itext::kFwFileDamaged).c_str());
+  return kExitFailed;
+}
+
+int Firmware(CliContext& c) {
+  const std::vector<std::string>& args = c.options.args;
+  const std::string& action = args[0];
+  if (action == "version") return Version(c);
+  if (action == "upgrade") return Upgrade(c, args[1]);
+  if (action == "pack") return Pack(c, args[1], args[2]);
+  return Check(c, args[1]);
+}
+
+constexpr CliCommand kCommands[] = {
+    {"firmware", "version|upgrade FILE.tfw|pack IMAGE OUT.tfw|check FILE.tfw", 1, 3,
+     "the box's firmware: show its serial number and version, upgrade it from FILE.tfw, make "
+     "OUT.tfw from a raw IMAGE, or check a .tfw file's sum",
+     Firmware, true, CheckWords, NeedsBox},
+};
+
+}  // namespace
+
+std::span<const CliCommand> FirmwareCommands() { return kCommands; }
+
+}  // namespace tarnwick::cli
