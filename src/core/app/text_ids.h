@@ -188,6 +188,10 @@ inline constexpr int kFillBeyondChip = 98;
 inline constexpr int kFilling = 99;
 inline constexpr int kFillDone = 100;
 
+// Find in the file image.
+inline constexpr int kFindEmpty = 168;
+inline constexpr int kFindNotHex = 169;
+
 // File merge and split.
 inline constexpr int kMergeNoFolder = 153;
 inline constexpr int kMergeNoName = 154;
@@ -388,6 +392,8 @@ inline constexpr TextId kAll[] = {
     {kSplitCannotCreate, "kSplitCannotCreate"},
     {kSplitDone, "kSplitDone"},
     {kSplitNoPoints, "kSplitNoPoints"},
+    {kFindEmpty, "kFindEmpty"},
+    {kFindNotHex, "kFindNotHex"},
     {kFillNoSector, "kFillNoSector"},
     {kFillFailed, "kFillFailed"},
     {kFillBeyondChip, "kFillBeyondChip"},
