@@ -29,13 +29,13 @@ class TerminalFirmwareView : public FirmwareView {
       : surface_(surface), file_(std::move(file)) {}
 
   void SetProgress(int position, const std::string& text) override {
-    // The dialog's bar without text starts a step: nothing to print, but the
-    // step's first line must not be taken for a repeat of the last one.
-    if (text.empty()) {
-      surface_.ShowProgress(true);
-    } else {
-      surface_.SetProgress(position, text);
-    }
+    // The dialog's bar without text starts a step: nothing to print. A new
+    // step's lines must not be taken for repeats of the last step's.
+    if (text.empty()) return;
+    const std::string label = text.substr(0, text.find_last_not_of("0123456789%") + 1);
+    if (label != label_) surface_.ShowProgress(true);
+    label_ = label;
+    surface_.SetProgress(position, text);
   }
   void ShowRunning(bool running) override { surface_.ShowProgress(running); }
   void ShowBox(const std::string& text, BoxIcon icon) override {
@@ -47,6 +47,7 @@ class TerminalFirmwareView : public FirmwareView {
  private:
   TerminalSurface& surface_;
   std::string file_;
+  std::string label_;  // the progress text without its percentage (worker only)
 };
 
 std::string Absolute(const std::string& path) {

@@ -259,6 +259,23 @@ TEST_F(FirmwareUpgrade, ABoxAlreadyInItsBootLoaderStartsAtTheHandshake) {
   EXPECT_NE(surface.Boxes().back().text.find("VA.A"), std::string::npos);
 }
 
+TEST_F(FirmwareUpgrade, TheVersionMenuAsksTheBoxAndTheUpgradeMenuOnlyOpensTheDialog) {
+  BootBox(DefaultBox(), true);
+  int opened = 0;
+  updater->SetDialogOpener([&opened] { ++opened; });
+  tap->ClearRecords();
+  Press(ids::kFirmwareUpgrade);
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(CountOf(tap->Commands(), CMD_ENTER_BOOT), 0);
+  Press(ids::kFirmwareVersion);
+  EXPECT_EQ(CountOf(tap->Commands(), CMD_FW_VERSION), 1);
+  EXPECT_EQ(CountOf(tap->Commands(), CMD_SERIAL), 1);
+  ASSERT_FALSE(surface.Boxes().empty());
+  EXPECT_NE(surface.Boxes().back().text.find(":074565\r\n"), std::string::npos);
+  EXPECT_NE(surface.Boxes().back().text.find("V3.3"), std::string::npos);
+  EXPECT_EQ(box->Lamp(), kLampSucceeded);
+}
+
 TEST_F(FirmwareUpgrade, ABoxWithoutValidFirmwareGivesNoInformation) {
   sim::BoxDescription d = DefaultBox();
   d.firmwareVersion = 0xFF;
@@ -267,6 +284,7 @@ TEST_F(FirmwareUpgrade, ABoxWithoutValidFirmwareGivesNoInformation) {
   ASSERT_FALSE(surface.Boxes().empty());
   EXPECT_EQ(surface.Boxes().back().text, I(itext::kFwNoInformation));
   EXPECT_EQ(updater->LastInfo().serial, std::nullopt);
+  EXPECT_EQ(box->Lamp(), kLampFailed);
 }
 
 TEST_F(FirmwareUpgrade, NoHandshakeAfterTwentyHellosEndsWithItsWarning) {
