@@ -188,6 +188,14 @@ inline constexpr int kFillBeyondChip = 98;
 inline constexpr int kFilling = 99;
 inline constexpr int kFillDone = 100;
 
+// File fill (and the other buffer tools' empty fields).
+inline constexpr int kEnterAddress = 162;
+inline constexpr int kEnterLength = 163;
+inline constexpr int kEnterData = 164;
+inline constexpr int kFileFillNeedsEditMode = 165;
+inline constexpr int kFileFilling = 166;
+inline constexpr int kFileFillDone = 167;
+
 // Find in the file image.
 inline constexpr int kFindEmpty = 168;
 inline constexpr int kFindNotHex = 169;
@@ -394,6 +402,12 @@ inline constexpr TextId kAll[] = {
     {kSplitNoPoints, "kSplitNoPoints"},
     {kFindEmpty, "kFindEmpty"},
     {kFindNotHex, "kFindNotHex"},
+    {kEnterAddress, "kEnterAddress"},
+    {kEnterLength, "kEnterLength"},
+    {kEnterData, "kEnterData"},
+    {kFileFillNeedsEditMode, "kFileFillNeedsEditMode"},
+    {kFileFilling, "kFileFilling"},
+    {kFileFillDone, "kFileFillDone"},
     {kFillNoSector, "kFillNoSector"},
     {kFillFailed, "kFillFailed"},
     {kFillBeyondChip, "kFillBeyondChip"},

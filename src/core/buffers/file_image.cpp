@@ -234,12 +234,16 @@ bool FileImage::ReadPage(std::uint64_t offset, std::uint8_t* image, std::uint8_t
 }
 
 bool FileImage::WriteByte(std::uint64_t offset, std::uint8_t value) {
+  return FillRange(offset, 1, value);
+}
+
+bool FileImage::FillRange(std::uint64_t offset, std::uint64_t length, std::uint8_t value) {
   bool ok = true;
   {
     std::lock_guard lock(m_);
     if (!s_.loaded) return false;
     if (offset > s_.size) {
-      // Editing past the end: the gap reads as erased flash.
+      // Writing past the end: the gap reads as erased flash.
       const std::vector<std::uint8_t> ff(kSaveAsBlock, 0xFF);
       for (std::uint64_t o = s_.size; ok && o < offset;) {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(ff.size(), offset - o));
@@ -251,12 +255,26 @@ bool FileImage::WriteByte(std::uint64_t offset, std::uint8_t value) {
         }
       }
     }
-    if (ok) {
-      std::uint8_t old = 0;
-      const bool appended = offset >= s_.size;
-      if (!appended) ok = s_.workingCopy.ReadAt(offset, &old, 1) == 1;
-      ok = ok && s_.workingCopy.WriteAt(offset, &value, 1);
-      if (ok) s_.fileSum = s_.fileSum + value - old;
+    const std::vector<std::uint8_t> block(
+        static_cast<std::size_t>(std::min<std::uint64_t>(length, kLoadBlock)), value);
+    std::vector<std::uint8_t> old(block.size());
+    for (std::uint64_t o = offset; ok && o < offset + length;) {
+      const auto n =
+          static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), offset + length - o));
+      // The bytes written over leave the sum; the sum never needs a pass
+      // over the whole image.
+      const auto kept =
+          static_cast<std::size_t>(o < s_.size ? std::min<std::uint64_t>(n, s_.size - o) : 0);
+      if (kept > 0) {
+        ok = s_.workingCopy.ReadAt(o, old.data(), kept) == static_cast<std::int64_t>(kept);
+        for (std::size_t i = 0; ok && i < kept; ++i) s_.fileSum -= old[i];
+      }
+      ok = ok && s_.workingCopy.WriteAt(o, block.data(), n);
+      if (ok) {
+        s_.fileSum += static_cast<std::uint64_t>(value) * n;
+        o += n;
+        s_.size = std::max(s_.size, o);
+      }
     }
     const std::int64_t len = s_.workingCopy.Length();
     if (len >= 0) s_.size = static_cast<std::uint64_t>(len);

@@ -118,6 +118,9 @@ class FileImage {
   // Writes one byte; an offset past the end first fills the gap with 0xFF.
   // Updates the sums, the size, the checksum fields and the title.
   bool WriteByte(std::uint64_t offset, std::uint8_t value);
+  // Writes `length` bytes of `value` from `offset` in 8192-byte blocks, the
+  // same way (a gap before it reads 0xFF). Length 0 writes only the gap.
+  bool FillRange(std::uint64_t offset, std::uint64_t length, std::uint8_t value);
 
  private:
   struct State {
