@@ -66,5 +66,6 @@ std::span<const CliCommand> BatchCommands();
 std::span<const CliCommand> OtpCommands();
 std::span<const CliCommand> FirmwareCommands();
 std::span<const CliCommand> FileCommands();
+std::span<const CliCommand> FillCommands();
 
 }  // namespace tarnwick::cli

@@ -37,7 +37,8 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       chip(ctx),
       batch(ctx, BatchAccess(), baseDir + kBatchReportName),
       otp(ctx, launcher),
-      firmware(ctx, launcher) {
+      firmware(ctx, launcher),
+      chipFill(ctx, launcher, baseDir) {
   for (auto& o : outcomes) o = -1;
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });
@@ -60,6 +61,8 @@ void Session::Impl::Wire() {
   otp.AddCommands(commands);
   firmware.AddJobs(jobs);
   firmware.AddCommands(commands);
+  chipFill.AddJobs(jobs);
+  chipFill.AddCommands(commands);
 }
 
 BatchChipAccess Session::Impl::BatchAccess() {
@@ -191,6 +194,11 @@ void Session::SetOtpDialogOpener(std::function<void()> open) {
 }
 
 FirmwareUpdater& Session::firmware() { return impl_->firmware; }
+ChipFiller& Session::chipFill() { return impl_->chipFill; }
+
+void Session::SetChipFillDialogOpener(std::function<void()> open) {
+  impl_->chipFill.SetDialogOpener(std::move(open));
+}
 
 void Session::SetFirmwareDialogOpener(std::function<void()> open) {
   impl_->firmware.SetDialogOpener(std::move(open));

@@ -25,6 +25,7 @@ class Catalogue;
 class ChipSelection;
 class JobTable;
 class OtpProgrammer;
+class ChipFiller;
 class FirmwareUpdater;
 class Worker;
 struct DetectionState;
@@ -75,6 +76,10 @@ class Session {
   // opens the front end's dialog through the opener.
   FirmwareUpdater& firmware();
   void SetFirmwareDialogOpener(std::function<void()> open);
+  // Chip fill: its dialog and the command line hand it a request; the menu
+  // opens the front end's dialog through the opener.
+  ChipFiller& chipFill();
+  void SetChipFillDialogOpener(std::function<void()> open);
 
   // A command id from a button, menu item or key (resources/ids.h). False
   // when no feature handles it.

@@ -14,6 +14,7 @@
 #include "core/buffers/hex_view.h"
 #include "core/operations/batch/batch_runner.h"
 #include "core/operations/chip/chip_operations.h"
+#include "core/operations/chip_fill/chip_filler.h"
 #include "core/operations/firmware/firmware_updater.h"
 #include "core/operations/operation_parts.h"
 #include "core/operations/otp/otp_programmer.h"
@@ -45,6 +46,7 @@ struct Session::Impl : OperationParts {
   BatchRunner batch;
   OtpProgrammer otp;
   FirmwareUpdater firmware;
+  ChipFiller chipFill;
   std::function<void(const std::string&)> openOffsetDialog;
   // The outcome of the last run of each job code: -1 none yet, 0 failed, 1
   // succeeded. Kept per code so a hot-plug detection that slips in after a

@@ -22,7 +22,7 @@ TEST_F(WiringTest, EveryRowOfTheJobTableIsComplete) {
                                  Job::AutoProgram, Job::BlankCheck, Job::DetectUser,
                                  Job::QuadEnable, Job::BatchStep, Job::OtpDetect, Job::OtpProgram,
                                  Job::OtpRead, Job::OtpSave, Job::OtpVerify, Job::OtpBlankCheck,
-                                 Job::FirmwareVersion, Job::FirmwareUpgrade}));
+                                 Job::FirmwareVersion, Job::FirmwareUpgrade, Job::ChipFill}));
   for (Job code : codes) {
     const JobRow& row = *jobs.Find(code);
     const int n = JobByte(code);

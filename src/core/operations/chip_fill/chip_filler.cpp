@@ -123,9 +123,17 @@ bool ChipFiller::FillChip() {
                                (f[protocol::kFrameCommand] & protocol::kWordOrganisedBit) != 0);
   };
   if (!unitOfFrame()) return Refuse(itext::kFillNoSector);
+  const bool word = (ctx_.frame.bytes[protocol::kFrameCommand] & protocol::kWordOrganisedBit) != 0;
+  if (request && request->fileMode && request->length == 0) {
+    // File mode without a length: exactly the file's units.
+    buffers::PosixFile probe;
+    if (probe.Open(request->file, buffers::PosixFile::Mode::ReadOnly) && probe.Length() > 0) {
+      const auto bytes = static_cast<std::uint64_t>(probe.Length());
+      request->length = word ? (bytes + 1) / 2 : bytes;
+    }
+  }
   // Nothing asked, or nothing to write: a fill that writes nothing is not done.
   if (!request || request->length == 0) return Refuse(itext::kFillFailed);
-  const bool word = (ctx_.frame.bytes[protocol::kFrameCommand] & protocol::kWordOrganisedBit) != 0;
   std::optional<chip_fill::FillUnit> value = chip_fill::ParseFillValue(request->value, word);
   if (!value) {
     if (!request->fileMode) return Refuse(itext::kFillFailed);

@@ -23,8 +23,8 @@ namespace tarnwick {
 // The dialog's fields. For 16-bit chips start and length count words.
 struct ChipFillRequest {
   std::uint64_t start = 0;
-  std::uint64_t length = 0;
-  std::string value;  // hex: a byte, or a word for 16-bit chips
+  std::uint64_t length = 0;  // file mode: 0 takes the whole file
+  std::string value;         // hex: a byte, or a word for 16-bit chips
   bool fileMode = false;
   std::string file;  // file mode: its units are written instead
 };
