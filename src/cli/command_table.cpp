@@ -13,7 +13,7 @@ std::span<const CliCommand> Commands() {
     std::vector<CliCommand> v;
     for (auto group :
          {DetectCommands(), CatalogueCommands(), ChipCommands(), BatchCommands(), OtpCommands(),
-          FillCommands(), FileCommands(), FirmwareCommands(), SettingsCommands()}) {
+          FillCommands(), PeekCommands(), FileCommands(), FirmwareCommands(), SettingsCommands()}) {
       v.insert(v.end(), group.begin(), group.end());
     }
     v.push_back(kHelp);

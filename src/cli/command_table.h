@@ -67,5 +67,6 @@ std::span<const CliCommand> OtpCommands();
 std::span<const CliCommand> FirmwareCommands();
 std::span<const CliCommand> FileCommands();
 std::span<const CliCommand> FillCommands();
+std::span<const CliCommand> PeekCommands();
 
 }  // namespace tarnwick::cli

@@ -32,15 +32,31 @@ TEST_F(CliFill, AFileIsWrittenWholeFromTheAddress) {
 }
 
 TEST_F(CliFill, WrongWordsAndARangeBeyondTheChipFail) {
-  for (const std::vector<std::string>& words :
-       {std::vector<std::string>{"fill", "10", "x", "AB"}, {"fill", "G0", "1", "AB"},
-        {"fill", "10", "1", "ABCDE"}, {"fill", "10", "--file"}}) {
+  for (const std::vector<std::string>& words : {std::vector<std::string>{"fill", "10", "x", "AB"},
+                                                {"fill", "G0", "1", "AB"},
+                                                {"fill", "10", "1", "ABCDE"},
+                                                {"fill", "10", "--file"}}) {
     EXPECT_EQ(Cli(words).status, 2) << words[1];
   }
   const CliRun beyond = Cli({"fill", "7FFFF8", "16", "00"});  // the chip is 8 MiB
   EXPECT_EQ(beyond.status, 1);
   EXPECT_NE(beyond.err.find(texts.itext(itext::kFillFailed)), std::string::npos);
   EXPECT_EQ(Cli({"fill", "10", "--file", dir.file("missing.bin")}).status, 1);
+}
+
+}  // namespace
+}  // namespace tarnwick::test
+
+namespace tarnwick::test {
+namespace {
+
+TEST_F(CliFill, PeekShowsWhatAFillWrote) {
+  ASSERT_EQ(Cli({"fill", "20", "2", "C3"}).status, 0);
+  const CliRun r = Cli({"peek", "21"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "C3\n");
+  EXPECT_EQ(Cli({"peek", "800000"}).status, 1);  // past the 8 MiB chip
+  EXPECT_EQ(Cli({"peek", "xyz"}).status, 2);
 }
 
 }  // namespace

@@ -196,6 +196,16 @@ inline constexpr int kFileFillNeedsEditMode = 165;
 inline constexpr int kFileFilling = 166;
 inline constexpr int kFileFillDone = 167;
 
+// Data view.
+inline constexpr int kDataViewNoAddress = 171;
+inline constexpr int kFileValueRead = 172;
+inline constexpr int kOutOfRange = 173;
+inline constexpr int kNotAvailable = 174;
+inline constexpr int kChipValueRead = 175;
+inline constexpr int kBeyondFileEnd = 176;
+inline constexpr int kBeyondChipSize = 177;
+inline constexpr int kDataViewDone = 178;
+
 // Find in the file image.
 inline constexpr int kFindEmpty = 168;
 inline constexpr int kFindNotHex = 169;
@@ -402,6 +412,14 @@ inline constexpr TextId kAll[] = {
     {kSplitNoPoints, "kSplitNoPoints"},
     {kFindEmpty, "kFindEmpty"},
     {kFindNotHex, "kFindNotHex"},
+    {kDataViewNoAddress, "kDataViewNoAddress"},
+    {kFileValueRead, "kFileValueRead"},
+    {kOutOfRange, "kOutOfRange"},
+    {kNotAvailable, "kNotAvailable"},
+    {kChipValueRead, "kChipValueRead"},
+    {kBeyondFileEnd, "kBeyondFileEnd"},
+    {kBeyondChipSize, "kBeyondChipSize"},
+    {kDataViewDone, "kDataViewDone"},
     {kEnterAddress, "kEnterAddress"},
     {kEnterLength, "kEnterLength"},
     {kEnterData, "kEnterData"},

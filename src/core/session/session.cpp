@@ -11,6 +11,7 @@
 #include "core/operations/chip/chip_jobs.h"
 #include "core/operations/chip/detection.h"
 #include "core/operations/command_sets.h"
+#include "core/operations/data_view/data_view.h"
 #include "core/operations/op_support.h"
 #include "core/session/session_impl.h"
 #include "protocol/protocol.h"
@@ -195,6 +196,12 @@ void Session::SetOtpDialogOpener(std::function<void()> open) {
 
 FirmwareUpdater& Session::firmware() { return impl_->firmware; }
 ChipFiller& Session::chipFill() { return impl_->chipFill; }
+
+DataViewResult Session::ViewData(const std::string& addressText) {
+  Impl& d = *impl_;
+  while (d.worker.Running() && !d.worker.AtRest()) SleepMs(1);
+  return tarnwick::ViewData(d.ctx, addressText);
+}
 
 void Session::SetChipFillDialogOpener(std::function<void()> open) {
   impl_->chipFill.SetDialogOpener(std::move(open));

@@ -26,6 +26,7 @@ class ChipSelection;
 class JobTable;
 class OtpProgrammer;
 class ChipFiller;
+struct DataViewResult;
 class FirmwareUpdater;
 class Worker;
 struct DetectionState;
@@ -80,6 +81,9 @@ class Session {
   // opens the front end's dialog through the opener.
   ChipFiller& chipFill();
   void SetChipFillDialogOpener(std::function<void()> open);
+  // The data view at a hex address: the file's and the chip's value. It
+  // talks to the box itself, so it waits until the worker is idle.
+  DataViewResult ViewData(const std::string& addressText);
 
   // A command id from a button, menu item or key (resources/ids.h). False
   // when no feature handles it.
