@@ -11,9 +11,9 @@ constexpr CliCommand kHelp = {"help", "", 0, 0, "show this text", nullptr, false
 std::span<const CliCommand> Commands() {
   static const std::vector<CliCommand> all = [] {
     std::vector<CliCommand> v;
-    for (auto group :
-         {DetectCommands(), CatalogueCommands(), ChipCommands(), BatchCommands(), OtpCommands(),
-          FillCommands(), PeekCommands(), FileCommands(), FirmwareCommands(), SettingsCommands()}) {
+    for (auto group : {DetectCommands(), CatalogueCommands(), ChipCommands(), BatchCommands(),
+                       OtpCommands(), FillCommands(), PeekCommands(), FindCommands(),
+                       FileCommands(), FirmwareCommands(), SettingsCommands()}) {
       v.insert(v.end(), group.begin(), group.end());
     }
     v.push_back(kHelp);

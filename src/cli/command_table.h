@@ -68,5 +68,6 @@ std::span<const CliCommand> FirmwareCommands();
 std::span<const CliCommand> FileCommands();
 std::span<const CliCommand> FillCommands();
 std::span<const CliCommand> PeekCommands();
+std::span<const CliCommand> FindCommands();
 
 }  // namespace tarnwick::cli

@@ -41,3 +41,20 @@ TEST_F(CliFiles, SplitCutsAtThePointsAndRefusesBadOnes) {
 
 }  // namespace
 }  // namespace tarnwick::test
+
+namespace tarnwick::test {
+namespace {
+
+TEST_F(CliFiles, FindPrintsEveryHitAndSaysWhenThereIsNone) {
+  dir.Write("s.bin", std::string("\xAA\xAA\xAA\xAB..ab..ab"));
+  CliRun r = Cli({"find", "aaaaab", dir.file("s.bin")}, "--simulate");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "00000001\n");
+  r = Cli({"find", "ab", dir.file("s.bin"), "--text"}, "--simulate");
+  EXPECT_EQ(r.out, "00000006\n0000000A\n");
+  EXPECT_EQ(Cli({"find", "1234", dir.file("s.bin")}, "--simulate").status, 1);
+  EXPECT_EQ(Cli({"find", "A B", dir.file("s.bin")}, "--simulate").status, 2);
+}
+
+}  // namespace
+}  // namespace tarnwick::test

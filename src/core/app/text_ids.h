@@ -209,6 +209,9 @@ inline constexpr int kDataViewDone = 178;
 // Find in the file image.
 inline constexpr int kFindEmpty = 168;
 inline constexpr int kFindNotHex = 169;
+inline constexpr int kFindNext = 170;
+inline constexpr int kFindFinished = 89;
+inline constexpr int kFindNothing = 90;
 
 // File merge and split.
 inline constexpr int kMergeNoFolder = 153;
@@ -412,6 +415,9 @@ inline constexpr TextId kAll[] = {
     {kSplitNoPoints, "kSplitNoPoints"},
     {kFindEmpty, "kFindEmpty"},
     {kFindNotHex, "kFindNotHex"},
+    {kFindNext, "kFindNext"},
+    {kFindFinished, "kFindFinished"},
+    {kFindNothing, "kFindNothing"},
     {kDataViewNoAddress, "kDataViewNoAddress"},
     {kFileValueRead, "kFileValueRead"},
     {kOutOfRange, "kOutOfRange"},

@@ -39,7 +39,8 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       batch(ctx, BatchAccess(), baseDir + kBatchReportName),
       otp(ctx, launcher),
       firmware(ctx, launcher),
-      chipFill(ctx, launcher, baseDir) {
+      chipFill(ctx, launcher, baseDir),
+      finder(ctx, worker, launcher) {
   for (auto& o : outcomes) o = -1;
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });
@@ -64,6 +65,8 @@ void Session::Impl::Wire() {
   firmware.AddCommands(commands);
   chipFill.AddJobs(jobs);
   chipFill.AddCommands(commands);
+  finder.AddJobs(jobs);
+  finder.AddCommands(commands);
 }
 
 BatchChipAccess Session::Impl::BatchAccess() {
@@ -196,6 +199,11 @@ void Session::SetOtpDialogOpener(std::function<void()> open) {
 
 FirmwareUpdater& Session::firmware() { return impl_->firmware; }
 ChipFiller& Session::chipFill() { return impl_->chipFill; }
+ImageFinder& Session::finder() { return impl_->finder; }
+
+void Session::SetFindDialogOpener(std::function<void()> open) {
+  impl_->finder.SetDialogOpener(std::move(open));
+}
 
 DataViewResult Session::ViewData(const std::string& addressText) {
   Impl& d = *impl_;

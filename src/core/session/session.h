@@ -26,6 +26,7 @@ class ChipSelection;
 class JobTable;
 class OtpProgrammer;
 class ChipFiller;
+class ImageFinder;
 struct DataViewResult;
 class FirmwareUpdater;
 class Worker;
@@ -81,6 +82,9 @@ class Session {
   // opens the front end's dialog through the opener.
   ChipFiller& chipFill();
   void SetChipFillDialogOpener(std::function<void()> open);
+  // Find in the file image (job 24): its dialog and the command line.
+  ImageFinder& finder();
+  void SetFindDialogOpener(std::function<void()> open);
   // The data view at a hex address: the file's and the chip's value. It
   // talks to the box itself, so it waits until the worker is idle.
   DataViewResult ViewData(const std::string& addressText);

@@ -15,6 +15,7 @@
 #include "core/operations/batch/batch_runner.h"
 #include "core/operations/chip/chip_operations.h"
 #include "core/operations/chip_fill/chip_filler.h"
+#include "core/operations/find/image_finder.h"
 #include "core/operations/firmware/firmware_updater.h"
 #include "core/operations/operation_parts.h"
 #include "core/operations/otp/otp_programmer.h"
@@ -47,6 +48,7 @@ struct Session::Impl : OperationParts {
   OtpProgrammer otp;
   FirmwareUpdater firmware;
   ChipFiller chipFill;
+  ImageFinder finder;
   std::function<void(const std::string&)> openOffsetDialog;
   // The outcome of the last run of each job code: -1 none yet, 0 failed, 1
   // succeeded. Kept per code so a hot-plug detection that slips in after a

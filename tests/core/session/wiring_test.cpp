@@ -22,7 +22,8 @@ TEST_F(WiringTest, EveryRowOfTheJobTableIsComplete) {
                                  Job::AutoProgram, Job::BlankCheck, Job::DetectUser,
                                  Job::QuadEnable, Job::BatchStep, Job::OtpDetect, Job::OtpProgram,
                                  Job::OtpRead, Job::OtpSave, Job::OtpVerify, Job::OtpBlankCheck,
-                                 Job::FirmwareVersion, Job::FirmwareUpgrade, Job::ChipFill}));
+                                 Job::FirmwareVersion, Job::FirmwareUpgrade, Job::ChipFill,
+                                 Job::Find}));
   for (Job code : codes) {
     const JobRow& row = *jobs.Find(code);
     const int n = JobByte(code);

@@ -1,0 +1,78 @@
+#include "core/operations/find/image_finder.h"
+
+#include "core/app/text_ids.h"
+#include "core/buffers/file_image.h"
+#include "core/buffers/posix_file.h"
+#include "core/buffers/tools/pattern_search.h"
+#include "core/operations/op_support.h"
+#include "resources/ids.h"
+
+namespace tarnwick {
+
+ImageFinder::ImageFinder(OperationContext& ctx, Worker& worker, JobLauncher& launcher)
+    : ctx_(ctx), worker_(worker), launcher_(launcher) {}
+
+void ImageFinder::AddJobs(JobTable& jobs) {
+  jobs.Add({Job::Find, [this] { return Find(); }});
+}
+
+void ImageFinder::AddCommands(CommandRouter& router) {
+  router.Register(ids::kFind, [this] {
+    if (openDialog_) openDialog_();
+  });
+}
+
+void ImageFinder::SetPattern(std::vector<std::uint8_t> pattern) {
+  std::lock_guard lock(patternMutex_);
+  pattern_ = std::move(pattern);
+}
+
+void ImageFinder::Start() { launcher_.Launch(Job::Find); }
+
+void ImageFinder::Continue() {
+  if (WaitingAtHit()) worker_.SetJobCode(kFindContinue);
+}
+
+void ImageFinder::Abandon() {
+  if (WaitingAtHit()) worker_.SetJobCode(kFindAbandon);
+}
+
+bool ImageFinder::WaitingAtHit() const {
+  return worker_.JobCode() == kFindWaiting && !worker_.Idle();
+}
+
+bool ImageFinder::Find() {
+  hits_ = 0;
+  std::vector<std::uint8_t> pattern;
+  {
+    std::lock_guard lock(patternMutex_);
+    pattern = pattern_;
+  }
+  buffers::PosixFile file;
+  if (!ctx_.image.loaded() ||
+      !file.Open(ctx_.image.workingCopyPath(), buffers::PosixFile::Mode::ReadOnly)) {
+    ctx_.ui.Box(ctx_.I(itext::kNoFileLoaded), BoxIcon::Warning);
+    return false;
+  }
+  if (pattern.empty()) return false;
+  buffers::PatternSearch search(file, pattern);
+  while (const std::optional<std::uint64_t> hit = search.Next()) {
+    ++hits_;
+    // Wait first, then show: an answer given at once is not overwritten.
+    worker_.SetJobCode(kFindWaiting);
+    if (FindView* view = view_.load()) view->ShowHit(*hit, pattern.size());
+    for (;;) {
+      const std::uint8_t code = worker_.JobCode();
+      if (code == kFindContinue) break;
+      // Abandoned, or a device change took the byte over: the search ends.
+      if (code != kFindWaiting || ctx_.detection.stopRequested) return true;
+      SleepMs(15);
+    }
+  }
+  const int shown = hits_.load();
+  if (FindView* view = view_.load()) view->SearchEnded(shown);
+  ctx_.ui.Box(ctx_.I(shown > 0 ? itext::kFindFinished : itext::kFindNothing), BoxIcon::Information);
+  return shown > 0;
+}
+
+}  // namespace tarnwick

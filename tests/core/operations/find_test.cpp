@@ -1,0 +1,106 @@
+// Find in the file image (job 24): the job waits at each hit until the
+// dialog answers through the job-code byte, and says at the end what it
+// found.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <thread>
+
+#include "core/app/text_ids.h"
+#include "core/operations/find/image_finder.h"
+#include "core/operations/operation_rig.h"
+
+namespace tarnwick::test {
+namespace {
+
+class RecordingFindView : public FindView {
+ public:
+  void ShowHit(std::uint64_t offset, std::size_t) override {
+    std::lock_guard l(m);
+    hits.push_back(offset);
+  }
+  void SearchEnded(int n) override {
+    std::lock_guard l(m);
+    ended = n;
+  }
+  std::size_t Count() {
+    std::lock_guard l(m);
+    return hits.size();
+  }
+  std::mutex m;
+  std::vector<std::uint64_t> hits;
+  int ended = -1;
+};
+
+class FindTest : public ChipRigTest {
+ protected:
+  void SetUp() override {
+    ChipRigTest::SetUp();
+    Boot(DefaultBox());
+    finder = std::make_unique<ImageFinder>(rig->ctx, rig->worker, rig->launcher);
+    finder->AddJobs(rig->jobs);
+    finder->SetView(&view);
+  }
+  void TearDown() override {
+    finder->SetView(nullptr);
+    ChipRigTest::TearDown();
+  }
+  // Starts the search and waits until it stands at hit number `n`.
+  void WaitAtHit(std::size_t n) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!(finder->WaitingAtHit() && view.Count() == n)) {
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  RecordingFindView view;
+  std::unique_ptr<ImageFinder> finder;
+};
+
+TEST_F(FindTest, TheSearchWaitsAtEachHitAndGoesOnWhenTold) {
+  Bytes data(3 << 20, 0x00);  // three reads' worth
+  for (std::uint64_t at : {5u, (1u << 20) - 2, 2u << 20}) {
+    data[at] = 0x12;
+    data[at + 1] = 0x34;
+    data[at + 2] = 0x56;
+  }
+  LoadFile("image.bin", data);
+  finder->SetPattern({0x12, 0x34, 0x56});
+  rig->worker.Start(Job::Find);
+  WaitAtHit(1);
+  finder->Continue();
+  WaitAtHit(2);
+  finder->Continue();
+  WaitAtHit(3);
+  finder->Continue();
+  WaitIdle();
+  EXPECT_EQ(view.hits, (std::vector<std::uint64_t>{5, (1u << 20) - 2, 2u << 20}));
+  EXPECT_EQ(view.ended, 3);
+  ASSERT_FALSE(surface.Boxes().empty());
+  EXPECT_EQ(surface.Boxes().back().text, I(itext::kFindFinished));
+  EXPECT_EQ(rig->worker.JobCode(), kJobIdle);
+}
+
+TEST_F(FindTest, AbandoningEndsTheSearchAtOnceAndNothingFoundIsSaid) {
+  LoadFile("image.bin", Bytes{0xAA, 0xAA, 0xAA, 0xAB, 0xAA, 0xAB});
+  finder->SetPattern({0xAA, 0xAB});
+  rig->worker.Start(Job::Find);
+  WaitAtHit(1);
+  finder->Abandon();
+  WaitIdle();
+  EXPECT_EQ(view.hits, std::vector<std::uint64_t>{2});
+  EXPECT_EQ(view.ended, -1);  // no end report after an abandon
+
+  finder->SetPattern({0x01});
+  EXPECT_FALSE(Run(Job::Find));
+  EXPECT_EQ(surface.Boxes().back().text, I(itext::kFindNothing));
+}
+
+TEST_F(FindTest, NoImageIsAWarning) {
+  finder->SetPattern({0x01});
+  EXPECT_FALSE(Run(Job::Find));
+  EXPECT_EQ(surface.Boxes().back().text, I(itext::kNoFileLoaded));
+}
+
+}  // namespace
+}  // namespace tarnwick::test
