@@ -37,9 +37,9 @@ void ImageFinder::Abandon() {
   if (WaitingAtHit()) worker_.SetJobCode(kFindAbandon);
 }
 
-bool ImageFinder::WaitingAtHit() const {
-  return worker_.JobCode() == kFindWaiting && !worker_.Idle();
-}
+// No job has code 0: the byte reads 0 only while a search waits at a hit
+// (the worker's own thread may ask too, from the view's report).
+bool ImageFinder::WaitingAtHit() const { return worker_.JobCode() == kFindWaiting; }
 
 bool ImageFinder::Find() {
   hits_ = 0;
