@@ -330,24 +330,39 @@ bool OtpProgrammer::OtpProgram() {
 
 // ---- OtpRead, OtpSave ------------------------------------------------------------
 
-bool OtpProgrammer::OtpRead() {
-  if (!DetectAndEnter()) return false;
+bool OtpProgrammer::ReadArea(std::size_t length, const std::string& usbFailure,
+                             const ByteCheck& check) {
   const otp::Entry& entry = *match_->entryRow;
   Log("\r\n");
   SetSaveable(0);
-  for (std::size_t off = 0; off < entry.size; off += otp::kChunk) {
-    const std::size_t n = std::min<std::size_t>(otp::kChunk, entry.size - off);
-    if (Stopping() || !otp::ReadChunk(ctx_.channel, static_cast<std::uint16_t>(entry.start + off),
-                                      buffer_.data() + off, n)) {
-      return Fail(I(itext::kOtpReadFailed));
+  for (std::size_t off = 0; off < length; off += otp::kChunk) {
+    const std::size_t n = std::min(otp::kChunk, length - off);
+    std::uint8_t* chip = buffer_.data() + off;
+    const auto address = static_cast<std::uint16_t>(entry.start + off);
+    if (Stopping() || !otp::ReadChunk(ctx_.channel, address, chip, n)) return Fail(usbFailure);
+    for (std::size_t i = 0; check && i < n; ++i) {
+      if (const std::optional<std::string> wrong = check(address + i, off + i, chip[i])) {
+        return Fail(*wrong);
+      }
     }
     Log(".");
   }
-  SetSaveable(entry.size);
-  LogLine(I(itext::kOtpReadDone));
+  return true;
+}
+
+bool OtpProgrammer::Succeed(std::size_t saveable, const std::string& line) {
+  SetSaveable(saveable);
+  LogLine(line);
   View().Beep(OtpBeep::Information);
   Leave();
   return true;
+}
+
+bool OtpProgrammer::OtpRead() {
+  if (!DetectAndEnter()) return false;
+  const std::size_t size = match_->entryRow->size;
+  if (!ReadArea(size, I(itext::kOtpReadFailed), {})) return false;
+  return Succeed(size, I(itext::kOtpReadDone));
 }
 
 bool OtpProgrammer::OtpSave() {
@@ -385,58 +400,30 @@ bool OtpProgrammer::OtpVerify() {
   const std::optional<std::vector<std::uint8_t>> file = ReadChosenFile();
   if (!file) return false;
   if (!DetectAndEnter()) return false;
-  const otp::Entry& entry = *match_->entryRow;
-  Log("\r\n");
-  SetSaveable(0);
-  const std::size_t length = std::min<std::size_t>(file->size(), entry.size);
-  for (std::size_t off = 0; off < length; off += otp::kChunk) {
-    const std::size_t n = std::min(otp::kChunk, length - off);
-    std::uint8_t* chip = buffer_.data() + off;
-    if (Stopping() ||
-        !otp::ReadChunk(ctx_.channel, static_cast<std::uint16_t>(entry.start + off), chip, n)) {
-      return Fail(I(itext::kOtpVerifyFailed) + kUsbError);
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-      if (chip[i] != (*file)[off + i]) {
-        return Fail(I(itext::kOtpVerifyFailed) +
-                    otp::MismatchText(entry.start + off + i, (*file)[off + i],
-                                      I(itext::kOtpFileWord), chip[i], I(itext::kOtpChipWord)));
-      }
-    }
-    Log(".");
-  }
+  const std::size_t length = std::min<std::size_t>(file->size(), match_->entryRow->size);
+  const std::string failed = I(itext::kOtpVerifyFailed);
+  const bool same = ReadArea(
+      length, failed + kUsbError,
+      [&](std::uint32_t address, std::size_t at, std::uint8_t chip) -> std::optional<std::string> {
+        if (chip == (*file)[at]) return std::nullopt;
+        return failed + otp::MismatchText(address, (*file)[at], I(itext::kOtpFileWord), chip,
+                                          I(itext::kOtpChipWord));
+      });
   // What was compared is what "保存" saves.
-  SetSaveable(length);
-  LogLine(I(itext::kOtpVerifyDone));
-  View().Beep(OtpBeep::Information);
-  Leave();
-  return true;
+  return same && Succeed(length, I(itext::kOtpVerifyDone));
 }
 
 bool OtpProgrammer::OtpBlankCheck() {
   if (!DetectAndEnter()) return false;
-  const otp::Entry& entry = *match_->entryRow;
-  Log("\r\n");
-  SetSaveable(0);
-  for (std::size_t off = 0; off < entry.size; off += otp::kChunk) {
-    const std::size_t n = std::min<std::size_t>(otp::kChunk, entry.size - off);
-    std::uint8_t* chip = buffer_.data() + off;
-    if (Stopping() ||
-        !otp::ReadChunk(ctx_.channel, static_cast<std::uint16_t>(entry.start + off), chip, n)) {
-      return Fail(I(itext::kOtpBlankFailed) + kUsbError);
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-      if (chip[i] != 0xFF) {
-        return Fail(I(itext::kOtpBlankFailed) + otp::NotBlankText(entry.start + off + i, chip[i]));
-      }
-    }
-    Log(".");
-  }
-  SetSaveable(entry.size);
-  LogLine(I(itext::kOtpBlank));
-  View().Beep(OtpBeep::Information);
-  Leave();
-  return true;
+  const std::size_t size = match_->entryRow->size;
+  const std::string failed = I(itext::kOtpBlankFailed);
+  const bool blank = ReadArea(
+      size, failed + kUsbError,
+      [&](std::uint32_t address, std::size_t, std::uint8_t chip) -> std::optional<std::string> {
+        if (chip == 0xFF) return std::nullopt;
+        return failed + otp::NotBlankText(address, chip);
+      });
+  return blank && Succeed(size, I(itext::kOtpBlank));
 }
 
 }  // namespace tarnwick

@@ -88,6 +88,13 @@ class OtpProgrammer {
   std::optional<std::vector<std::uint8_t>> ReadChosenFile();
   bool WriteArea(const std::uint8_t* data, std::uint16_t address, std::size_t length, bool dots);
   bool RunJob(bool (OtpProgrammer::*operation)());
+  // Reads the first `length` bytes of the area into the OTP buffer, a dot a
+  // chunk; `check` (address, offset, chip byte) may name a byte that fails.
+  using ByteCheck =
+      std::function<std::optional<std::string>(std::uint32_t, std::size_t, std::uint8_t)>;
+  bool ReadArea(std::size_t length, const std::string& usbFailure, const ByteCheck& check);
+  // The success tail: what "保存" saves, the line, the beep, OTP_EXIT.
+  bool Succeed(std::size_t saveable, const std::string& line);
 
   OperationContext& ctx_;
   JobLauncher& launcher_;
