@@ -18,11 +18,25 @@ TEST_F(WiringTest, EveryRowOfTheJobTableIsComplete) {
   const JobTable& jobs = session->jobs();
   const std::vector<Job> codes = jobs.Codes();
   const std::set<Job> have(codes.begin(), codes.end());
-  EXPECT_EQ(have, (std::set<Job>{Job::Program, Job::Erase, Job::DetectQuiet, Job::Verify, Job::Read,
-                                 Job::AutoProgram, Job::BlankCheck, Job::DetectUser,
-                                 Job::QuadEnable, Job::BatchStep, Job::OtpDetect, Job::OtpProgram,
-                                 Job::OtpRead, Job::OtpSave, Job::OtpVerify, Job::OtpBlankCheck,
-                                 Job::FirmwareVersion, Job::FirmwareUpgrade, Job::ChipFill,
+  EXPECT_EQ(have, (std::set<Job>{Job::Program,
+                                 Job::Erase,
+                                 Job::DetectQuiet,
+                                 Job::Verify,
+                                 Job::Read,
+                                 Job::AutoProgram,
+                                 Job::BlankCheck,
+                                 Job::DetectUser,
+                                 Job::QuadEnable,
+                                 Job::BatchStep,
+                                 Job::OtpDetect,
+                                 Job::OtpProgram,
+                                 Job::OtpRead,
+                                 Job::OtpSave,
+                                 Job::OtpVerify,
+                                 Job::OtpBlankCheck,
+                                 Job::FirmwareVersion,
+                                 Job::FirmwareUpgrade,
+                                 Job::ChipFill,
                                  Job::Find}));
   for (Job code : codes) {
     const JobRow& row = *jobs.Find(code);
