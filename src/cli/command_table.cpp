@@ -5,7 +5,8 @@
 namespace tarnwick::cli {
 
 namespace {
-constexpr CliCommand kHelp = {"help", "", 0, 0, "show this text", nullptr, false};
+constexpr CliCommand kHelp = {
+    "help", "", 0, 0, "show this text", nullptr, CliCommand::Needs::Nothing};
 }  // namespace
 
 std::span<const CliCommand> Commands() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 // --chip names a chip the identification in the socket does not match.
 inline constexpr int kExitNotACandidate = 5;
+// The chip in the socket matched no catalogue record (an unknown ID, or an
+// answer that gives only its family) and --chip did not name it.
+inline constexpr int kExitChipNotNamed = 6;
 
 // What a handler works with.
 struct CliContext {
@@ -44,11 +48,16 @@ struct CliCommand {
   int (*run)(CliContext& context);
   // Commands that work with the box start as the window does, with the
   // start-up detection, so the selection follows the chip in the socket.
-  bool usesBox = true;
+  // Commands that work on the chip's content also need that detection to
+  // have found its catalogue record (or --chip to name it): the window would
+  // go on with whatever record is selected, which here is the catalogue's
+  // first one and not the chip in the socket.
+  enum class Needs : std::uint8_t { Nothing, Box, CatalogueChip };
+  Needs needs = Needs::Box;
   // Checks the arguments' words before anything starts (nullptr: the count
   // is all there is to check); false with the reason in `error`.
   bool (*checkArgs)(const std::vector<std::string>& args, std::string& error) = nullptr;
-  // When set, decides `usesBox` from the words: a group whose file-only
+  // When set, decides from the words whether the box is used: a group whose file-only
   // subcommands must not wait for the box's detection.
   bool (*usesBoxFor)(const std::vector<std::string>& args) = nullptr;
 };

@@ -31,7 +31,7 @@ int ListChips(CliContext& c) {
 
 constexpr CliCommand kCommands[] = {
     {"chips", "[TYPE [MAKER]]", 0, 2, "list the catalogue's types, makers or models", ListChips,
-     false},
+     CliCommand::Needs::Nothing},
 };
 
 }  // namespace

@@ -89,13 +89,15 @@ int Auto(CliContext& c) {
   return LoadThenRun(c, Job::AutoProgram);
 }
 
+constexpr auto kChip = CliCommand::Needs::CatalogueChip;
+
 constexpr CliCommand kCommands[] = {
-    {"read", "FILE", 1, 1, "read the chip into FILE", Read},
-    {"erase", "", 0, 0, "erase the chip", Erase},
-    {"blank", "", 0, 0, "check that the chip is blank", Blank},
-    {"program", "FILE", 1, 1, "program FILE into the chip", Program},
-    {"verify", "FILE", 1, 1, "compare the chip with FILE", Verify},
-    {"auto", "FILE", 1, 1, "erase, program and verify FILE", Auto},
+    {"read", "FILE", 1, 1, "read the chip into FILE", Read, kChip},
+    {"erase", "", 0, 0, "erase the chip", Erase, kChip},
+    {"blank", "", 0, 0, "check that the chip is blank", Blank, kChip},
+    {"program", "FILE", 1, 1, "program FILE into the chip", Program, kChip},
+    {"verify", "FILE", 1, 1, "compare the chip with FILE", Verify, kChip},
+    {"auto", "FILE", 1, 1, "erase, program and verify FILE", Auto, kChip},
 };
 
 }  // namespace

@@ -42,9 +42,11 @@ int Split(CliContext& c) {
 
 constexpr CliCommand kCommands[] = {
     {"merge", "OUT IN...", 2, 100000,
-     "join the IN files end to end into OUT (\".bin\" added when OUT has no '.')", Merge, false},
+     "join the IN files end to end into OUT (\".bin\" added when OUT has no '.')", Merge,
+     CliCommand::Needs::Nothing},
     {"split", "FILE POINTS", 2, 2,
-     "cut FILE at the byte offsets POINTS (\"1024,2048\") into FILE_0-1023.bin, ...", Split, false},
+     "cut FILE at the byte offsets POINTS (\"1024,2048\") into FILE_0-1023.bin, ...", Split,
+     CliCommand::Needs::Nothing},
 };
 
 }  // namespace

@@ -57,7 +57,7 @@ int Fill(CliContext& c) {
 constexpr CliCommand kCommands[] = {
     {"fill", "ADDR LENGTH VALUE | ADDR --file FILE", 3, 3,
      "write VALUE (hex) LENGTH times from ADDR (hex) straight into the chip, or FILE's bytes", Fill,
-     true, CheckWords},
+     CliCommand::Needs::CatalogueChip, CheckWords},
 };
 
 }  // namespace

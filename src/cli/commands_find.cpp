@@ -55,7 +55,7 @@ int Find(CliContext& c) {
 constexpr CliCommand kCommands[] = {
     {"find", "PATTERN FILE [--text]", 2, 3,
      "print the offset of every hit of PATTERN (hex digits, or text with --text) in FILE", Find,
-     false, CheckWords},
+     CliCommand::Needs::Nothing, CheckWords},
 };
 
 }  // namespace

@@ -177,7 +177,7 @@ constexpr CliCommand kCommands[] = {
     {"firmware", "version|upgrade FILE.tfw|pack IMAGE OUT.tfw|check FILE.tfw", 1, 3,
      "the box's firmware: show its serial number and version, upgrade it from FILE.tfw, make "
      "OUT.tfw from a raw IMAGE, or check a .tfw file's sum",
-     Firmware, true, CheckWords, NeedsBox},
+     Firmware, CliCommand::Needs::Box, CheckWords, NeedsBox},
 };
 
 }  // namespace

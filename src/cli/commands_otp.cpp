@@ -188,7 +188,7 @@ constexpr CliCommand kCommands[] = {
     {"otp", "detect|blank|read FILE|verify FILE|program FILE [--lock]", 1, 3,
      "the chip's OTP area: find it, check it is blank, read it into FILE, compare it with "
      "FILE, or program FILE into it (--lock locks it for ever afterwards)",
-     Otp, true, CheckWords},
+     Otp, CliCommand::Needs::CatalogueChip, CheckWords},
 };
 
 }  // namespace

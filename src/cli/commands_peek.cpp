@@ -31,7 +31,7 @@ int Peek(CliContext& c) {
 
 constexpr CliCommand kCommands[] = {
     {"peek", "ADDR", 1, 1, "print the chip's value at ADDR (hex), as the data view shows it", Peek,
-     true, CheckWords},
+     CliCommand::Needs::CatalogueChip, CheckWords},
 };
 
 }  // namespace

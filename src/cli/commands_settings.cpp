@@ -31,7 +31,8 @@ int ShowSettings(CliContext& c) {
 }
 
 constexpr CliCommand kCommands[] = {
-    {"settings", "", 0, 0, "show the five settings as read from hven2.dll", ShowSettings, false},
+    {"settings", "", 0, 0, "show the five settings as read from hven2.dll", ShowSettings,
+     CliCommand::Needs::Nothing},
 };
 
 }  // namespace

@@ -104,8 +104,9 @@ int main(int argc, char** argv) {
   session.Start();
   if (o.noDetect) surface.SetMenuChecked(ids::kAutoDetectSetting, false);
 
-  const bool usesBox =
-      command->usesBoxFor != nullptr ? command->usesBoxFor(o.args) : command->usesBox;
+  using Needs = cli::CliCommand::Needs;
+  const bool usesBox = command->usesBoxFor != nullptr ? command->usesBoxFor(o.args)
+                                                      : command->needs != Needs::Nothing;
   if (usesBox) {
     if (o.noDetect) {
       // Without the identification the catalogue's first record would be
@@ -116,6 +117,16 @@ int main(int argc, char** argv) {
       }
     } else {
       session.RunJobAndWait(Job::DetectQuiet);
+      // The box answered, but with nothing the catalogue knows: the selected
+      // record is not the chip in the socket, and its size would be wrong.
+      // (With no record at all the operations refuse by themselves.)
+      if (command->needs == Needs::CatalogueChip && o.chip.empty() &&
+          session.LastDetectResult() == 0 && session.selection().SelectedRecord() != kNoRecord) {
+        std::fprintf(stderr,
+                     "tarnwick-cli: the chip in the socket matches no catalogue record; name it "
+                     "with --chip TYPE/MAKER/MODEL (see: tarnwick-cli chips)\n");
+        return cli::kExitChipNotNamed;
+      }
     }
   }
   if (!o.chip.empty()) {

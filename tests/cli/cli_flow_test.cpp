@@ -151,6 +151,35 @@ TEST_F(CliFlow, NoDetectNeedsAChipAndAChipMustMatchTheSocket) {
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
+// The window goes on with whatever record is selected; the command line has
+// nothing selected but the catalogue's first record, so a chip the catalogue
+// does not know must be named.
+TEST_F(CliFlow, AChipTheCatalogueDoesNotKnowMustBeNamed) {
+  dir.Write("eeprom.box", "[chip]\nmodel = 24C256\ncontent = eeprom.bin\n");
+  const std::string eeprom = "--simulate=" + dir.file("eeprom.box");
+  CliRun r = Cli({"read", dir.file("e.bin")}, eeprom);
+  EXPECT_EQ(r.status, 6) << r.err;
+  EXPECT_NE(r.err.find("--chip"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir.file("e.bin"))) << "not 128 bytes of a 32 KiB chip";
+  r = Cli({"--chip", "24 EEPROM/ATMEL/AT24C256", "read", dir.file("e.bin")}, eeprom);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(fs::file_size(dir.file("e.bin")), 32768u);
+
+  dir.Write("unknown.box",
+            "[chip]\nmodel = mystery\nkind = spi_flash\nclass = 0\nid = ABCDEF\nsize = 1M\n"
+            "page = 256\nsector = 4K\ncontent = unknown.bin\nfill = pattern\n");
+  const std::string unknown = "--simulate=" + dir.file("unknown.box");
+  ASSERT_EQ(Cli({"detect"}, unknown).status, 2);
+  const std::string before = dir.Read("unknown.bin");
+  for (const std::vector<std::string>& words :
+       {std::vector<std::string>{"erase"}, {"fill", "0", "16", "AB"}, {"blank"}}) {
+    r = Cli(words, unknown);
+    EXPECT_EQ(r.status, 6) << words[0] << ": " << r.err;
+  }
+  EXPECT_TRUE(dir.Read("unknown.bin") == before) << "the chip was not touched";
+  EXPECT_EQ(Cli({"firmware", "version"}, unknown).status, 0) << "the box alone needs no record";
+}
+
 TEST_F(CliFlow, ReadRefusesTargetsThatCannotHoldTheChip) {
   ASSERT_EQ(Cli({"detect"}).status, 0);
   fs::create_directory(dir.path() / "adir");
