@@ -85,11 +85,67 @@ def chip_line(model, page, sector, capacity, main_addr, second_addr, main_id, se
     return "@" + "".join(f + ":" for f in fields) + op
 
 
+# Corrections to rows of the chip tables, which stay copied in unchanged.
+# W77Q16JW: its source gives it W77Q32JW's identification EF8A16 with half that
+# size; detection would then offer the 2 MiB record first for a 4 MiB W77Q32JW.
+# Its own family (W77Q32JW 8A16, W77Q64JW 8A17, W77Q128JW 8A18) puts a 2 MiB
+# part at capacity byte 15.
+CORRECTIONS = {("Winbond", "W77Q16JW"): {"id24_hex": "EF8A15"}}
+
+
+def size_from_id(id24):
+    """The size the capacity byte (the ID's last byte) gives under the JEDEC
+    habit, or None when the byte follows no known scheme: 0x10-0x1F is 2^n
+    bytes, 0x20-0x22 continue at 2^26 (Micron, ST), 0x30-0x3F are Macronix's
+    2^(n-0x20). Several makers (Atmel, SST, PMC, Spansion...) code it
+    otherwise; the catalogue test lists those records."""
+    code = int(id24, 16) & 0xFF
+    if 0x10 <= code <= 0x1F:
+        return 1 << code
+    if 0x20 <= code <= 0x22:
+        return 1 << (code - 0x20 + 26)
+    if 0x30 <= code <= 0x3F:
+        return 1 << (code - 0x20)
+    return None
+
+
+def is_vendor_fork(row):
+    notes = row["notes"]
+    return "vendor-fork" in notes or "patch set" in notes
+
+
+def linux_rows(known):
+    """The kernel-table rows that go in, and a count of the ones left out by
+    reason. A row that differs from a model we have only by a revision
+    letter is that chip again; a row from a vendor's fork of the kernel goes
+    in only when its size agrees with its ID's capacity byte."""
+    with open(os.path.join(SOURCE, "spi_nor_linux.csv"), newline="") as f:
+        rows = list(csv.DictReader(f))
+    taken, left = [], {"revision letter": 0, "vendor fork, size disagrees": 0, "already there": 0}
+    for r in rows:
+        if r["differs_only_by_trailing_letters_from"]:
+            left["revision letter"] += 1
+        elif is_vendor_fork(r) and size_from_id(r["id24_hex"]) != int(r["size_bytes"]):
+            left["vendor fork, size disagrees"] += 1
+        elif (r["maker"].upper(), r["model"].upper()) in known:
+            left["already there"] += 1
+        else:
+            taken.append(r)
+    return taken, left, len(rows)
+
+
 def flash_lines():
     rows = []
     for name in ("spi_nor.csv", "spi_nor_added.csv"):
         with open(os.path.join(SOURCE, name), newline="") as f:
             rows.extend(csv.DictReader(f))
+    for r in rows:
+        r.update(CORRECTIONS.get((r["maker"], r["model"]), {}))
+    known = {(r["maker"].upper(), r["model"].upper()) for r in rows}
+    linux, left, nlinux = linux_rows(known)
+    rows.extend(linux)
+    print("spi_nor_linux.csv: %d of %d rows taken; left out: %s" %
+          (len(linux), nlinux, ", ".join("%s %d" % kv for kv in left.items())))
     by_maker = {}
     for r in rows:
         by_maker.setdefault(maker_text(r["maker"]), []).append(r)

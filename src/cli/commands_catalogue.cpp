@@ -1,5 +1,9 @@
-// chips: the catalogue's types, makers or models.
+// chips: the catalogue's types, makers or models, or the records that share
+// an identification.
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,18 +14,66 @@
 namespace tarnwick::cli {
 namespace {
 
+bool IsIdText(const std::string& s) {
+  if (s.empty() || s.size() > 6) return false;
+  for (char ch : s) {
+    if (std::isxdigit(static_cast<unsigned char>(ch)) == 0) return false;
+  }
+  return true;
+}
+
+bool CheckWords(const std::vector<std::string>& a, std::string& error) {
+  if (!a.empty() && a[0] == "--id") {
+    if (a.size() != 2 || !IsIdText(a[1])) {
+      error = "chips --id takes one identification of up to six hex digits, e.g. EF4018";
+      return false;
+    }
+  } else if (!a.empty() && a[0].rfind("--", 0) == 0) {
+    error = "unknown option " + a[0] + " for chips";
+    return false;
+  }
+  return true;
+}
+
+// Every record whose main or second identification is `id`: what detection
+// chooses among when it says that several chips match.
+void ListById(const Catalogue& cat, std::uint32_t id, std::vector<std::string>& out) {
+  std::vector<std::uint32_t> found;
+  cat.FindByMainId(id, found);
+  cat.FindBySecondId(id, found);
+  std::set<std::uint32_t> seen;
+  for (std::uint32_t i : found) {
+    const ChipRecord* r = cat.Record(i);
+    if (r == nullptr || !seen.insert(i).second) continue;
+    out.push_back(r->type() + "/" + r->maker() + "/" + r->model() + "  " + r->capacity());
+  }
+}
+
+void PrintCounts(const Catalogue& cat) {
+  std::set<std::string> makers, types;
+  for (const ChipRecord& r : cat.Records()) {
+    makers.insert(r.maker());
+    types.insert(r.type());
+  }
+  std::fprintf(stderr, "catalogue: %u records, %zu makers, %zu types\n", cat.Count(), makers.size(),
+               types.size());
+}
+
 int ListChips(CliContext& c) {
   const Catalogue& cat = c.session.catalogue();
   const std::vector<std::string>& args = c.options.args;
   std::vector<std::string> out;
   if (args.empty()) {
     cat.ListTypes(out);
+  } else if (args[0] == "--id") {
+    ListById(cat, static_cast<std::uint32_t>(std::strtoul(args[1].c_str(), nullptr, 16)), out);
   } else if (args.size() == 1) {
     cat.ListMakers(args[0], out);
   } else {
     cat.ListModels(args[0], args[1], out);
   }
   for (const std::string& s : out) std::printf("%s\n", s.c_str());
+  PrintCounts(cat);
   if (out.empty()) {
     std::fprintf(stderr, "error: nothing in the catalogue matches\n");
     return kExitFailed;
@@ -30,8 +82,9 @@ int ListChips(CliContext& c) {
 }
 
 constexpr CliCommand kCommands[] = {
-    {"chips", "[TYPE [MAKER]]", 0, 2, "list the catalogue's types, makers or models", ListChips,
-     CliCommand::Needs::Nothing},
+    {"chips", "[TYPE [MAKER]] | --id HEX", 0, 2,
+     "list the catalogue's types, makers or models, or every chip whose ID is HEX", ListChips,
+     CliCommand::Needs::Nothing, CheckWords},
 };
 
 }  // namespace
