@@ -56,9 +56,10 @@ TEST_F(CliFlow, ChipsByIdListsEveryRecordThatSharesIt) {
   r = Cli({"--chip", "25 SPI FLASH/WINBOND/W25Q128FV", "--no-detect", "chips", "--id", "EF4018"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Cli({"chips", "--id", "ABCDEF"}).status, 1);
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"chips", "--id"}, {"chips", "--id", "EF40189"},
-        {"chips", "--id", "XYZ"}, {"chips", "--ids", "EF4018"}}) {
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"chips", "--id"},
+                                              {"chips", "--id", "EF40189"},
+                                              {"chips", "--id", "XYZ"},
+                                              {"chips", "--ids", "EF4018"}}) {
     EXPECT_EQ(Cli(bad).status, 2) << bad.back();
   }
 }
