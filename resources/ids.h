@@ -106,6 +106,31 @@ inline constexpr int kOtpVerifyButton = 1115;
 inline constexpr int kOtpBlankCheckButton = 1116;
 inline constexpr int kOtpDetectButton = 1152;
 
+// ---- Controls of the buffer tools' dialogs ---------------------------------
+inline constexpr int kGoToDialog = 196;
+inline constexpr int kGoToAddressEdit = 1065;
+inline constexpr int kGoToOkButton = 1064;
+inline constexpr int kDataViewDialog = 162;
+inline constexpr int kDataViewAddressEdit = 1041;
+inline constexpr int kDataViewFileValue = 1042;
+inline constexpr int kDataViewChipValue = 1043;
+inline constexpr int kDataViewState = 1044;
+inline constexpr int kDataViewOkButton = 1045;
+inline constexpr int kFileFillDialog = 163;
+inline constexpr int kFileFillAddressEdit = 1036;
+inline constexpr int kFileFillLengthEdit = 1037;
+inline constexpr int kFileFillDataEdit = 1038;
+inline constexpr int kFileFillOkButton = 1039;
+inline constexpr int kFileFillState = 1040;
+inline constexpr int kFileFillFromEndCheck = 1063;
+inline constexpr int kFindDialog = 212;
+inline constexpr int kFindHexRadio = 1074;
+inline constexpr int kFindTextRadio = 1075;
+inline constexpr int kFindPatternEdit = 1076;
+// What every dialog's OK and cancel buttons are called when the template
+// gives them no number of their own.
+inline constexpr int kDialogOk = 1;
+inline constexpr int kDialogCancel = 2;
 // Pseudo id for the window title (not a control of the template).
 inline constexpr int kWindowTitle = 0;
 

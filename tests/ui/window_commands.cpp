@@ -53,6 +53,9 @@ void WindowCommandsTest::unhandledCommandsAreListedAndStayGrey() {
         ids::kAutoDetectSetting, ids::kBatchEraseSetting}) {
     QVERIFY2(!listed.contains(id), qPrintable(QString::number(id)));
   }
+  // The buffer tools open their dialogs.
+  for (int id : {ids::kGoToAddress, ids::kDataView, ids::kFileFill, ids::kFind})
+    QVERIFY2(!listed.contains(id), qPrintable(QString::number(id)));
 }
 
 void WindowCommandsTest::handledCommandsReachTheirHandler() {

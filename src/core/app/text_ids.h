@@ -213,6 +213,9 @@ inline constexpr int kFindNext = 170;
 inline constexpr int kFindFinished = 89;
 inline constexpr int kFindNothing = 90;
 
+// Go to address.
+inline constexpr int kGoToNoAddress = 187;
+
 // File merge and split.
 inline constexpr int kMergeNoFolder = 153;
 inline constexpr int kMergeNoName = 154;
@@ -437,6 +440,7 @@ inline constexpr TextId kAll[] = {
     {kFillBeyondChip, "kFillBeyondChip"},
     {kFilling, "kFilling"},
     {kFillDone, "kFillDone"},
+    {kGoToNoAddress, "kGoToNoAddress"},
 };
 
 }  // namespace itext
@@ -554,6 +558,23 @@ inline constexpr int kOtpTitle = kMenuOtp;
 inline constexpr int kOtpProgram = kMenuBatchProgram;
 inline constexpr int kOtpVerify = kMenuBatchVerify;
 
+// The buffer tools' dialogs: go to, data view, file fill, find. The
+// address, length, data and state labels are shared with chip fill.
+inline constexpr int kGoToTitle = 110;
+inline constexpr int kAddressHexLabel = 97;
+inline constexpr int kLengthDecLabel = 103;
+inline constexpr int kDataHexLabel = 104;
+inline constexpr int kStateLabel = 96;
+inline constexpr int kDataViewTitle = kMenuDataView;
+inline constexpr int kDataViewAddressLabel = 93;
+inline constexpr int kDataViewFileValue = 94;
+inline constexpr int kDataViewChipValue = 95;
+inline constexpr int kFileFillTitle = 106;
+inline constexpr int kFileFillFromEnd = 107;
+inline constexpr int kFindTitle = 90;
+inline constexpr int kFindHexMode = 108;
+inline constexpr int kFindTextMode = 109;
+
 // Buttons the smaller dialogs share.
 inline constexpr int kClose = 76;  // also the offset dialog's Cancel
 inline constexpr int kOk = 77;
@@ -655,6 +676,19 @@ inline constexpr TextId kAll[] = {
     {kOtpRead, "kOtpRead"},
     {kOtpSave, "kOtpSave"},
     {kOtpOpen, "kOtpOpen"},
+    {kGoToTitle, "kGoToTitle"},
+    {kAddressHexLabel, "kAddressHexLabel"},
+    {kLengthDecLabel, "kLengthDecLabel"},
+    {kDataHexLabel, "kDataHexLabel"},
+    {kStateLabel, "kStateLabel"},
+    {kDataViewAddressLabel, "kDataViewAddressLabel"},
+    {kDataViewFileValue, "kDataViewFileValue"},
+    {kDataViewChipValue, "kDataViewChipValue"},
+    {kFileFillTitle, "kFileFillTitle"},
+    {kFileFillFromEnd, "kFileFillFromEnd"},
+    {kFindTitle, "kFindTitle"},
+    {kFindHexMode, "kFindHexMode"},
+    {kFindTextMode, "kFindTextMode"},
     {kClose, "kClose"},
     {kOk, "kOk"},
 };

@@ -465,4 +465,18 @@ void HexView::MarkSearchHit(int row, int column) {
   ++revision_;
 }
 
+bool HexView::ShowSearchHit(std::uint64_t offset, std::size_t length) {
+  if (!ShowAddress(offset)) return false;
+  int row = focusRow_;
+  int column = focusColumn_;
+  for (std::size_t i = 0; i < length && row <= kPageRows; ++i) {
+    MarkSearchHit(row, column);
+    if (++column > kBytesPerRow) {
+      column = 1;
+      ++row;
+    }
+  }
+  return true;
+}
+
 }  // namespace tarnwick::buffers

@@ -94,6 +94,10 @@ class HexView {
 
   // Find marks a hit; the next refresh gives the cell its own class again.
   void MarkSearchHit(int row, int column);
+  // Find's hit of `length` bytes at `offset`: the view shows it and marks
+  // its cells from the focus cell on, row after row, as far as the page
+  // goes. False when the image has no such byte.
+  bool ShowSearchHit(std::uint64_t offset, std::size_t length);
 
   // ---- State for the grid glue ----
   const std::string& CellText(int row, int column) const { return texts_[row][column]; }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_geometry.h"
 #include "resources/ids.h"
 
@@ -161,6 +162,11 @@ void ChipSelection::OnModelChanged(int index) {
 QeMethodBytes ChipSelection::QeMethod() const {
   const std::uint16_t v = qeMethod_.load();
   return {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v & 0xFF)};
+}
+
+bool ChipSelection::WordOrganised() const {
+  const ChipRecord* record = HasRecord() ? catalogue_.Record(SelectedRecord()) : nullptr;
+  return record != nullptr && IsWordOrganised(record->capacity());
 }
 
 std::string ChipSelection::CapacityText() const {

@@ -71,6 +71,8 @@ class ChipSelection {
   QeMethodBytes QeMethod() const;
   bool QeControlsShown() const { return qeShown_.load(); }
   std::string CapacityText() const;
+  // The selected chip counts its addresses in 16-bit words.
+  bool WordOrganised() const;
 
   // The lists as the window shows them.
   std::vector<std::string> Types() const;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "core/app/settings_report.h"
 #include "core/app/text_ids.h"
@@ -207,8 +208,43 @@ void Session::SetFindDialogOpener(std::function<void()> open) {
 
 DataViewResult Session::ViewData(const std::string& addressText) {
   Impl& d = *impl_;
-  while (d.worker.Running() && !d.worker.AtRest()) SleepMs(1);
+  while (d.worker.Running() && !d.worker.AtRest()) {
+    // A worker that left never rests again: an ending session reads nothing.
+    if (d.ended || d.worker.Finished()) return DataViewResult{};
+    SleepMs(1);
+  }
+  if (d.ended) return DataViewResult{};
   return tarnwick::ViewData(d.ctx, addressText);
+}
+
+bool Session::StartViewData(const std::string& addressText,
+                            std::function<void(const DataViewResult&)> done) {
+  Impl& d = *impl_;
+  if (d.ended || d.dataViewRunning.load()) return false;
+  d.JoinDataView();  // the last one has ended: this returns at once
+  {
+    std::lock_guard lock(d.dataViewMutex);
+    d.dataViewRunning = true;
+  }
+  d.dataViewThread = std::thread([this, addressText, done = std::move(done)] {
+    const DataViewResult r = ViewData(addressText);
+    bool deferred = false;
+    {
+      // Done before the report: what the report sets off may start the next.
+      std::lock_guard lock(impl_->dataViewMutex);
+      impl_->dataViewRunning = false;
+      deferred = std::exchange(impl_->deviceChangeDeferred, false);
+    }
+    if (deferred) impl_->worker.DeviceChanged();
+    if (done) done(r);
+  });
+  return true;
+}
+
+bool Session::ViewDataRunning() const { return impl_->dataViewRunning.load(); }
+
+void Session::Impl::JoinDataView() {
+  if (dataViewThread.joinable()) dataViewThread.join();
 }
 
 void Session::SetChipFillDialogOpener(std::function<void()> open) {
@@ -263,7 +299,16 @@ void Session::OnFileDropped(const std::string& path) {
   d.HandleLoad(d.image.OnFileDropped(path));
 }
 
-void Session::OnDeviceChange() { impl_->worker.DeviceChanged(); }
+void Session::OnDeviceChange() {
+  {
+    std::lock_guard lock(impl_->dataViewMutex);
+    if (impl_->dataViewRunning.load()) {
+      impl_->deviceChangeDeferred = true;
+      return;
+    }
+  }
+  impl_->worker.DeviceChanged();
+}
 
 bool Session::BeginClose() {
   Impl& d = *impl_;
@@ -273,12 +318,15 @@ bool Session::BeginClose() {
   return true;
 }
 
-bool Session::WorkerGone() const { return impl_->worker.Finished(); }
+bool Session::WorkerGone() const {
+  return impl_->worker.Finished() && !impl_->dataViewRunning.load();
+}
 
 void Session::FinishClose() {
   Impl& d = *impl_;
   if (d.closed) return;
   d.closed = true;
+  d.JoinDataView();
   // The worker has left: releasing the device now never pulls the handle
   // from under a transfer.
   d.worker.Exit();
@@ -308,6 +356,7 @@ void Session::BeginExit() {
 void Session::Exit() {
   BeginExit();
   impl_->worker.Exit();
+  impl_->JoinDataView();
   impl_->batch.Shutdown();
 }
 

@@ -88,6 +88,12 @@ class Session {
   // The data view at a hex address: the file's and the chip's value. It
   // talks to the box itself, so it waits until the worker is idle.
   DataViewResult ViewData(const std::string& addressText);
+  // The same on a thread of its own, for a front end whose thread must not
+  // wait: `done` gets the result on that thread. False (and nothing runs)
+  // while an earlier one still runs or the session is ending.
+  bool StartViewData(const std::string& addressText,
+                     std::function<void(const DataViewResult&)> done);
+  bool ViewDataRunning() const;
 
   // A command id from a button, menu item or key (resources/ids.h). False
   // when no feature handles it.
@@ -109,6 +115,7 @@ class Session {
   // and asks the worker to leave. Once WorkerGone(), FinishClose releases the
   // link, closes the working copy and removes the temporary files.
   bool BeginClose();
+  // True once the worker and a data view started from the window have left.
   bool WorkerGone() const;
   void FinishClose();
   // The whole close sequence for callers that may wait (command line, tests).

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "core/buffers/hex_view.h"
@@ -59,6 +60,14 @@ struct Session::Impl : OperationParts {
   bool started = false;
   std::atomic<bool> ended{false};  // the worker was asked to leave (the batch thread reads it)
   bool closed = false;             // the close sequence released the link and files
+  // A data view the window started; it talks to the box while the worker rests.
+  // A hot-plug notice meanwhile waits for its end: the detection it starts
+  // would talk to the box at the same time.
+  std::thread dataViewThread;
+  std::atomic<bool> dataViewRunning{false};
+  std::mutex dataViewMutex;
+  bool deviceChangeDeferred = false;  // under dataViewMutex
+  void JoinDataView();
 };
 
 }  // namespace tarnwick

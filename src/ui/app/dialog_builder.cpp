@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <algorithm>
 #include <vector>
@@ -156,6 +157,9 @@ QWidget* DialogBuilder::Make(const ControlSpec& spec, QWidget* parent) const {
     }
     case ControlKind::CheckBox:
       w = new QCheckBox(caption, parent);
+      break;
+    case ControlKind::RadioButton:
+      w = new QRadioButton(caption, parent);
       break;
     case ControlKind::ProgressBar:
       w = new TextProgressBar(parent);

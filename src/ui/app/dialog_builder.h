@@ -36,6 +36,7 @@ enum class ControlKind {
   ReadOnlyEdit,  // single line, read-only
   HiddenEdit,    // centred, frameless, starts hidden (an in-place editor)
   IconButton,    // flat button showing an icon
+  RadioButton,   // the radio buttons of one dialog form one group
 };
 
 // A caption that comes from the template alone.

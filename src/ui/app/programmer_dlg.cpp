@@ -43,6 +43,7 @@
 #include "ui/app/qt_window_surface.h"
 #include "ui/app/sound_player.h"
 #include "ui/app/text_progress_bar.h"
+#include "ui/buffers/buffer_tool_dialogs.h"
 #include "ui/buffers/hex_view_panel.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/operations/batch_dialog.h"
@@ -103,6 +104,8 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
   ConnectImage();
   ConnectBatch();
   ConnectOtp();
+  bufferTools_ = new BufferToolDialogs(*session_, *hexPanel_, this);
+  bufferTools_->Register(windowCommands_);
   GreyUnhandledCommands();
   qApp->installEventFilter(this);
 }
@@ -114,6 +117,7 @@ ProgrammerDlg::~ProgrammerDlg() {
   // reports are dropped.
   DetachBatchDialog();
   DetachOtpDialog();
+  bufferTools_->Detach();
   // Nothing reaches the widgets any more; a worker question gets its
   // cancelling answer instead of waiting for a GUI that is going away. Only
   // then may the session wait for the worker to leave.
@@ -410,6 +414,9 @@ void ProgrammerDlg::closeEvent(QCloseEvent* event) {
   DetachBatchDialog();
   // An OTP job ends with the worker; what it still reports goes nowhere.
   DetachOtpDialog();
+  // A search waiting at a hit is abandoned; a data view still running is
+  // waited for below, like the worker.
+  bufferTools_->Detach();
   // A question or box the worker raises from now on gets its cancelling
   // answer at once: nobody is there to answer it.
   surface_->Shutdown();

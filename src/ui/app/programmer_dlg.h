@@ -25,6 +25,7 @@ class QPlainTextEdit;
 namespace tarnwick {
 
 class BatchDialog;
+class BufferToolDialogs;
 class HexViewPanel;
 class MainMenu;
 class OtpDialog;
@@ -56,6 +57,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   HexViewPanel& hexPanel() { return *hexPanel_; }
   BatchDialog& batchDialog() { return *batchDialog_; }
   OtpDialog& otpDialog() { return *otpDialog_; }
+  BufferToolDialogs& bufferTools() { return *bufferTools_; }
   const DialogUnits& units() const { return units_; }
   bool statusError() const { return statusError_; }
 
@@ -142,6 +144,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   HexViewPanel* hexPanel_ = nullptr;
   BatchDialog* batchDialog_ = nullptr;  // a child: deleted after the session
   OtpDialog* otpDialog_ = nullptr;      // likewise
+  // Go to, data view, file fill and find: children, like the two above.
+  BufferToolDialogs* bufferTools_ = nullptr;
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
   bool exiting_ = false;  // the exit item skips the close questions

@@ -247,4 +247,10 @@ bool HexViewPanel::ShowAddress(std::uint64_t address) {
   return shown;
 }
 
+bool HexViewPanel::ShowSearchHit(std::uint64_t offset, std::size_t length) {
+  const bool shown = model_.ShowSearchHit(offset, length);
+  Show();
+  return shown;
+}
+
 }  // namespace tarnwick

@@ -37,13 +37,16 @@ class HexViewPanel : public QObject {
   void Wheel(int delta);
   // Go to address; true when shown.
   bool ShowAddress(std::uint64_t address);
+  // Find's hit: shown with its cells in the search-hit colours.
+  bool ShowSearchHit(std::uint64_t offset, std::size_t length);
+  // Shows what the model holds after a call made on it directly.
+  void Show();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void SetupGrid();
-  void Show();
   void PlaceEditor();
   void OnCellClicked(int row, int column, const QPoint& pos);
   void OnScrollAction(int action);
