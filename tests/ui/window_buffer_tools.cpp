@@ -5,10 +5,12 @@
 // window closes while a search waits at a hit or a data view waits for the
 // worker.
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 
 #include "core/app/text_ids.h"
@@ -56,6 +58,15 @@ bool LoadBytes(WindowHarness& h, const QByteArray& data) {
   const bool ok = h.window().session().LoadUserFile(file.toStdString());
   h.Settle();
   return ok;
+}
+
+// With TARNWICK_SHOT_DIR set (a run on a real display), the whole screen
+// goes into that folder as `name`.
+void Screenshot(const char* name) {
+  const QString dir = qEnvironmentVariable("TARNWICK_SHOT_DIR");
+  if (dir.isEmpty()) return;
+  QTest::qWait(300);
+  QGuiApplication::primaryScreen()->grabWindow(0).save(dir + '/' + name);
 }
 
 CellId Focus(ProgrammerDlg& w) { return Grid(w)->GetFocusCell(); }
@@ -149,6 +160,7 @@ void WindowBufferToolsTest::fileFillChangesTheHexViewOnlyInEditMode() {
   for (int c : {1, 2}) QCOMPARE(CellText(w, 8, c), QStringLiteral("AB"));
   QCOMPARE(CellText(w, 8, 3), QStringLiteral("FF"));
   QVERIFY(boxes.texts().empty());
+  Screenshot("file-fill-dialog.png");
 
   // From the end: the address follows the image and cannot be typed over.
   auto* fromEnd = Get<QCheckBox>(d, ids::kFileFillFromEndCheck);
@@ -200,6 +212,7 @@ void WindowBufferToolsTest::findMarksAHitAndFindNextMovesOn() {
     QCOMPARE(Fore(w, 5, c), GridRgb(255, 255, 255));
   }
   QVERIFY(Back(w, 5, 5) != GridRgb(0, 0, 255));
+  Screenshot("find-dialog.png");
 
   // Find next: the second hit straddles two rows.
   Click(d, ids::kDialogOk);
