@@ -6,10 +6,11 @@
 # qt6-translations-l10n carries Qt's own translations (qtbase_zh_CN.qm), which the
 # window loads for its standard buttons and dialogs under the Chinese texts.
 # libcurl4-openssl-dev comes back with the update check, its first user.
+# python3-aiosmtpd is the real SMTP server the mail client is tested against.
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config libgtest-dev
       qt6-base-dev qt6-svg-dev qt6-multimedia-dev qt6-translations-l10n libusb-dev libudev-dev
-      xvfb xauth "$@")
+      xvfb xauth python3-aiosmtpd "$@")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
