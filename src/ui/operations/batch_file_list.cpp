@@ -65,6 +65,7 @@ QStringList BatchFileList::Paths() const {
 
 std::vector<std::string> BatchFileList::PathsForBatch() const {
   std::vector<std::string> out;
+  out.reserve(static_cast<std::size_t>(count()));
   for (int r = 0; r < count(); ++r) out.push_back(item(r)->text().toStdString());
   return out;
 }

@@ -106,6 +106,7 @@ bool CopyPadded(const std::string& destination, const std::string& source,
 
 std::vector<std::uint8_t> IdBytes(std::uint32_t id, int length, ByteOrder order) {
   std::vector<std::uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(std::max(length, 0)));
   for (int i = 0; i < length; ++i) bytes.push_back(static_cast<std::uint8_t>(id >> (8 * i)));
   if (order == ByteOrder::Big) std::reverse(bytes.begin(), bytes.end());
   return bytes;

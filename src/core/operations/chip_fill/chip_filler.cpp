@@ -53,7 +53,7 @@ class FillSource {
 
   chip_fill::FillUnit unit_;
   buffers::PosixFile* file_;
-  std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(64 * 1024);
+  std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(std::size_t{64} * 1024);
   std::size_t filled_ = 0;
   std::size_t at_ = 0;
   std::uint64_t offset_ = 0;
