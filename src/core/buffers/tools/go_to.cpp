@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/app/hex_text.h"
 #include "core/app/text_ids.h"
 #include "core/app/window_services.h"
 #include "core/buffers/hex_view.h"
@@ -12,20 +13,6 @@ namespace {
 
 constexpr std::size_t kMostDigits = 8;
 
-std::optional<std::uint64_t> ParseHex(const std::string& text) {
-  if (text.empty() || text.size() > kMostDigits) return std::nullopt;
-  std::uint64_t v = 0;
-  for (char c : text) {
-    int d = -1;
-    if (c >= '0' && c <= '9') d = c - '0';
-    if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    if (d < 0) return std::nullopt;
-    v = v << 4 | static_cast<std::uint64_t>(d);
-  }
-  return v;
-}
-
 }  // namespace
 
 GoToResult GoToAddress(HexView& view, WindowServices& services, const std::string& addressText,
@@ -33,7 +20,7 @@ GoToResult GoToAddress(HexView& view, WindowServices& services, const std::strin
   GoToResult r;
   if (addressText.empty()) {
     r.problem = itext::kGoToNoAddress;
-  } else if (const std::optional<std::uint64_t> address = ParseHex(addressText)) {
+  } else if (const std::optional<std::uint64_t> address = ParseHexText(addressText, kMostDigits)) {
     r.shown = view.ShowAddress(*address * (wordChip ? 2 : 1));
     return r;
   } else {

@@ -1,5 +1,6 @@
 #include "core/operations/data_view/data_view.h"
 
+#include "core/app/hex_text.h"
 #include "core/app/text_format.h"
 #include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
@@ -10,20 +11,6 @@
 
 namespace tarnwick {
 namespace {
-
-std::optional<std::uint64_t> ParseHex(const std::string& text) {
-  if (text.empty() || text.size() > 8) return std::nullopt;
-  std::uint64_t v = 0;
-  for (char c : text) {
-    int d = -1;
-    if (c >= '0' && c <= '9') d = c - '0';
-    if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    if (d < 0) return std::nullopt;
-    v = v << 4 | static_cast<std::uint64_t>(d);
-  }
-  return v;
-}
 
 std::string Value(const std::uint8_t* bytes, bool word) {
   std::string s = ZeroFilled("%2X", bytes[0]);
@@ -39,7 +26,7 @@ DataViewResult ViewData(OperationContext& ctx, const std::string& addressText) {
     r.problem = itext::kDataViewNoAddress;
     return r;
   }
-  const std::optional<std::uint64_t> typed = ParseHex(addressText);
+  const std::optional<std::uint64_t> typed = ParseHexText(addressText);
   if (!typed) {
     r.problem = itext::kCharacterNotAllowed;
     return r;
