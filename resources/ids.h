@@ -127,6 +127,47 @@ inline constexpr int kFindDialog = 212;
 inline constexpr int kFindHexRadio = 1074;
 inline constexpr int kFindTextRadio = 1075;
 inline constexpr int kFindPatternEdit = 1076;
+// ---- Controls of the firmware upgrade dialog ------------------------------
+inline constexpr int kFwFileEdit = 1067;
+inline constexpr int kFwOpenButton = 1068;
+inline constexpr int kFwProgress = 1069;
+inline constexpr int kFwUpgradeButton = 1070;
+inline constexpr int kFwFileLabel = 1173;
+
+// ---- Controls of the merge (223) and split (224) dialogs --------------------
+inline constexpr int kMergeDialog = 223;
+inline constexpr int kMergeNameEdit = 1098;
+inline constexpr int kMergeAddButton = 1103;
+inline constexpr int kMergeFileList = 1104;
+inline constexpr int kMergeFolderButton = 1105;
+inline constexpr int kMergeDeleteButton = 1106;
+inline constexpr int kMergeFolderEdit = 1107;
+inline constexpr int kSplitDialog = 224;
+inline constexpr int kSplitSourceEdit = 1098;
+inline constexpr int kSplitOpenButton = 1108;
+inline constexpr int kSplitPointsEdit = 1109;
+// Its texts: numbers of our own, so the captions can be set by id.
+inline constexpr int kSplitPointsLabel = 1196;
+inline constexpr int kSplitExample = 1197;
+
+// ---- Controls of the chip fill dialog (dialog 167) --------------------------
+inline constexpr int kChipFillDialog = 167;
+inline constexpr int kChipFillOkButton = 1048;
+inline constexpr int kChipFillAddressEdit = 1050;
+inline constexpr int kChipFillLengthEdit = 1051;
+inline constexpr int kChipFillByteEdit = 1052;
+inline constexpr int kChipFillState = 1053;
+inline constexpr int kChipFillWordEdit = 1054;
+inline constexpr int kChipFillFileEdit = 1098;
+inline constexpr int kChipFillFileModeCheck = 1188;
+// Its browse button and labels: numbers of our own.
+inline constexpr int kChipFillBrowseButton = 1190;
+inline constexpr int kChipFillAddressLabel = 1191;
+inline constexpr int kChipFillLengthLabel = 1192;
+inline constexpr int kChipFillDataLabel = 1193;
+inline constexpr int kChipFillNote = 1194;
+inline constexpr int kChipFillStateLabel = 1195;
+
 // What every dialog's OK and cancel buttons are called when the template
 // gives them no number of their own.
 inline constexpr int kDialogOk = 1;

@@ -575,6 +575,22 @@ inline constexpr int kFindTitle = 90;
 inline constexpr int kFindHexMode = 108;
 inline constexpr int kFindTextMode = 109;
 
+// Firmware upgrade dialog; its "打开" is the OTP dialog's.
+inline constexpr int kFwTitle = 64;
+inline constexpr int kFwFileLabel = 65;
+inline constexpr int kFwUpgrade = 74;
+inline constexpr int kFwOpen = kOtpOpen;
+
+// File merge and split dialogs; their titles are the menu items'.
+inline constexpr int kMergeTitle = kMenuMerge;
+inline constexpr int kMergeFolder = 99;
+inline constexpr int kMergeAdd = 100;
+inline constexpr int kMergeDelete = 101;
+inline constexpr int kSplitTitle = kMenuSplit;
+inline constexpr int kSplitOpen = kOtpOpen;
+inline constexpr int kSplitPoints = 66;
+inline constexpr int kSplitExample = 67;
+
 // Buttons the smaller dialogs share.
 inline constexpr int kClose = 76;  // also the offset dialog's Cancel
 inline constexpr int kOk = 77;
@@ -689,6 +705,14 @@ inline constexpr TextId kAll[] = {
     {kFindTitle, "kFindTitle"},
     {kFindHexMode, "kFindHexMode"},
     {kFindTextMode, "kFindTextMode"},
+    {kFwTitle, "kFwTitle"},
+    {kFwFileLabel, "kFwFileLabel"},
+    {kFwUpgrade, "kFwUpgrade"},
+    {kMergeFolder, "kMergeFolder"},
+    {kMergeAdd, "kMergeAdd"},
+    {kMergeDelete, "kMergeDelete"},
+    {kSplitPoints, "kSplitPoints"},
+    {kSplitExample, "kSplitExample"},
     {kClose, "kClose"},
     {kOk, "kOk"},
 };

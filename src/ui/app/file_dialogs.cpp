@@ -30,4 +30,24 @@ QString ChooseFileToOpen(QWidget* parent, const char* filter) {
   return QFileDialog::getOpenFileName(parent, QString(), QString(), QtFilterFromPairs(filter));
 }
 
+QStringList ChooseFilesToOpen(QWidget* parent, const char* filter) {
+  QFileDialog chooser(parent, QString(), QString(), QtFilterFromPairs(filter));
+  chooser.setObjectName(QStringLiteral("filesChooser"));
+  chooser.setAcceptMode(QFileDialog::AcceptOpen);
+  chooser.setFileMode(QFileDialog::ExistingFiles);
+  chooser.setDefaultSuffix(QStringLiteral("bin"));
+  if (chooser.exec() != QDialog::Accepted) return {};
+  return chooser.selectedFiles();
+}
+
+QString ChooseFolder(QWidget* parent, const QString& title) {
+  QFileDialog chooser(parent, title);
+  chooser.setObjectName(QStringLiteral("folderChooser"));
+  chooser.setFileMode(QFileDialog::Directory);
+  chooser.setOption(QFileDialog::ShowDirsOnly);
+  if (chooser.exec() != QDialog::Accepted) return {};
+  const QStringList chosen = chooser.selectedFiles();
+  return chosen.isEmpty() ? QString() : chosen.front();
+}
+
 }  // namespace tarnwick

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -18,5 +19,12 @@ QString QtFilterFromPairs(const char* filter);
 
 // Open dialog for one existing file; empty when cancelled.
 QString ChooseFileToOpen(QWidget* parent, const char* filter);
+
+// Open dialog for several existing files at once; empty when cancelled.
+QStringList ChooseFilesToOpen(QWidget* parent, const char* filter);
+
+// Folder chooser with `title` and an edit box for the path; empty when
+// cancelled.
+QString ChooseFolder(QWidget* parent, const QString& title);
 
 }  // namespace tarnwick

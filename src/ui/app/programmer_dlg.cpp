@@ -47,6 +47,7 @@
 #include "ui/buffers/hex_view_panel.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/operations/batch_dialog.h"
+#include "ui/operations/firmware_dialog.h"
 #include "ui/operations/offset_dialog.h"
 #include "ui/operations/otp_dialog.h"
 
@@ -106,6 +107,7 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
   ConnectOtp();
   bufferTools_ = new BufferToolDialogs(*session_, *hexPanel_, this);
   bufferTools_->Register(windowCommands_);
+  ConnectFirmware();
   GreyUnhandledCommands();
   qApp->installEventFilter(this);
 }
@@ -118,6 +120,7 @@ ProgrammerDlg::~ProgrammerDlg() {
   DetachBatchDialog();
   DetachOtpDialog();
   bufferTools_->Detach();
+  DetachFirmwareDialog();
   // Nothing reaches the widgets any more; a worker question gets its
   // cancelling answer instead of waiting for a GUI that is going away. Only
   // then may the session wait for the worker to leave.
@@ -351,6 +354,15 @@ void ProgrammerDlg::DetachOtpDialog() {
   otpDialog_->hide();
 }
 
+void ProgrammerDlg::ConnectFirmware() {
+  firmwareDialog_ = new FirmwareDialog(session_->firmware(), session_->texts(), this);
+  session_->SetFirmwareDialogOpener([this] { firmwareDialog_->ShowFromMenu(); });
+}
+
+void ProgrammerDlg::DetachFirmwareDialog() {
+  if (firmwareDialog_ != nullptr) firmwareDialog_->Detach();
+}
+
 void ProgrammerDlg::ViewModificationLog() {
   const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
   if (action.open)
@@ -417,6 +429,8 @@ void ProgrammerDlg::closeEvent(QCloseEvent* event) {
   // A search waiting at a hit is abandoned; a data view still running is
   // waited for below, like the worker.
   bufferTools_->Detach();
+  // An upgrade stops with the worker; its dialog goes now, running or not.
+  DetachFirmwareDialog();
   // A question or box the worker raises from now on gets its cancelling
   // answer at once: nobody is there to answer it.
   surface_->Shutdown();

@@ -26,6 +26,7 @@ namespace tarnwick {
 
 class BatchDialog;
 class BufferToolDialogs;
+class FirmwareDialog;
 class HexViewPanel;
 class MainMenu;
 class OtpDialog;
@@ -58,6 +59,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   BatchDialog& batchDialog() { return *batchDialog_; }
   OtpDialog& otpDialog() { return *otpDialog_; }
   BufferToolDialogs& bufferTools() { return *bufferTools_; }
+  FirmwareDialog& firmwareDialog() { return *firmwareDialog_; }
   const DialogUnits& units() const { return units_; }
   bool statusError() const { return statusError_; }
 
@@ -110,6 +112,9 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   void ConnectOtp();
   // The window goes: the OTP dialog hides, and the jobs report nowhere.
   void DetachOtpDialog();
+  // The firmware upgrade dialog, hidden until its menu item shows it.
+  void ConnectFirmware();
+  void DetachFirmwareDialog();
   void ViewModificationLog();
 
   // SurfaceView: the widget side of the surface, GUI thread only.
@@ -146,6 +151,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   OtpDialog* otpDialog_ = nullptr;      // likewise
   // Go to, data view, file fill and find: children, like the two above.
   BufferToolDialogs* bufferTools_ = nullptr;
+  // Likewise.
+  FirmwareDialog* firmwareDialog_ = nullptr;
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
   bool exiting_ = false;  // the exit item skips the close questions
