@@ -334,7 +334,7 @@ void ProgrammerDlg::OpenOffsetDialog(const std::string& path) {
 
 void ProgrammerDlg::ConnectBatch() {
   batchDialog_ = new BatchDialog(session_->batch(), session_->texts(), this);
-  session_->SetBatchDialogOpener([this] { batchDialog_->Open(); });
+  session_->SetBatchDialogOpener([this] { batchDialog_->ShowFromMenu(); });
 }
 
 void ProgrammerDlg::DetachBatchDialog() {
@@ -345,7 +345,7 @@ void ProgrammerDlg::DetachBatchDialog() {
 
 void ProgrammerDlg::ConnectOtp() {
   otpDialog_ = new OtpDialog(session_->otp(), session_->texts(), this);
-  session_->SetOtpDialogOpener([this] { otpDialog_->Open(); });
+  session_->SetOtpDialogOpener([this] { otpDialog_->ShowFromMenu(); });
 }
 
 void ProgrammerDlg::DetachOtpDialog() {

@@ -19,10 +19,10 @@ BufferToolDialogs::BufferToolDialogs(Session& session, HexViewPanel& panel, QWid
       find_(new FindDialog(session, panel, window)) {}
 
 void BufferToolDialogs::Register(CommandRouter& windowCommands) {
-  windowCommands.Register(ids::kGoToAddress, [this] { goTo_->Open(); });
-  windowCommands.Register(ids::kDataView, [this] { dataView_->Open(); });
-  windowCommands.Register(ids::kFileFill, [this] { fileFill_->Open(); });
-  session_.SetFindDialogOpener([this] { find_->Open(); });
+  windowCommands.Register(ids::kGoToAddress, [this] { goTo_->ShowFromMenu(); });
+  windowCommands.Register(ids::kDataView, [this] { dataView_->ShowFromMenu(); });
+  windowCommands.Register(ids::kFileFill, [this] { fileFill_->ShowFromMenu(); });
+  session_.SetFindDialogOpener([this] { find_->ShowFromMenu(); });
 }
 
 void BufferToolDialogs::Detach() {

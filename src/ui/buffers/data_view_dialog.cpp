@@ -84,7 +84,7 @@ DataViewDialog::~DataViewDialog() { Detach(); }
 
 void DataViewDialog::Detach() { poster_.Shutdown(); }
 
-void DataViewDialog::Open() {
+void DataViewDialog::ShowFromMenu() {
   address_->setText(QStringLiteral("0"));
   for (QLabel* l : {fileValue_, chipValue_, state_}) l->setText(QString::fromLatin1(kNothingYet));
   open();

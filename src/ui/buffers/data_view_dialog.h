@@ -28,7 +28,7 @@ class DataViewDialog : public QDialog {
   ~DataViewDialog() override;
 
   // The menu item: shows the dialog (modal to the window).
-  void Open();
+  void ShowFromMenu();
   // No result reaches the dialog from now on. Safe to call twice.
   void Detach();
   QWidget* Control(int id) const { return builder_.Control(id); }

@@ -85,7 +85,7 @@ FileFillDialog::FileFillDialog(Session& session, HexViewPanel& panel, QWidget* p
           &QDialog::reject);
 }
 
-void FileFillDialog::Open() {
+void FileFillDialog::ShowFromMenu() {
   // Each opening starts from the template's fields.
   {
     const QSignalBlocker block(fromEnd_);

@@ -23,7 +23,7 @@ class FileFillDialog : public QDialog {
   FileFillDialog(Session& session, HexViewPanel& panel, QWidget* parent);
 
   // The menu item: shows the dialog (modal to the window).
-  void Open();
+  void ShowFromMenu();
   QWidget* Control(int id) const { return builder_.Control(id); }
   // OK: true when the fill was done.
   bool FillClicked();

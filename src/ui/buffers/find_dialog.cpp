@@ -79,7 +79,7 @@ void FindDialog::Detach() {
   finder_.Abandon();
 }
 
-void FindDialog::Open() {
+void FindDialog::ShowFromMenu() {
   if (detached_) return;
   ok_->setText(okCaption_);
   findNext_ = false;

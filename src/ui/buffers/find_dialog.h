@@ -32,7 +32,7 @@ class FindDialog : public QDialog, public FindView {
   ~FindDialog() override;
 
   // The menu item: shows the dialog (modal to the window).
-  void Open();
+  void ShowFromMenu();
   // No report reaches the dialog from now on, and a search waiting at a hit
   // is abandoned. Safe to call twice.
   void Detach();

@@ -47,7 +47,7 @@ GoToDialog::GoToDialog(Session& session, HexViewPanel& panel, QWidget* parent)
           &QDialog::hide);
 }
 
-void GoToDialog::Open() {
+void GoToDialog::ShowFromMenu() {
   show();
   raise();
   activateWindow();

@@ -21,7 +21,7 @@ class GoToDialog : public QDialog {
   GoToDialog(Session& session, HexViewPanel& panel, QWidget* parent);
 
   // The menu item: shows the dialog, or brings it to the front.
-  void Open();
+  void ShowFromMenu();
   QWidget* Control(int id) const { return builder_.Control(id); }
   // OK: true when the hex view moved.
   bool GoClicked();

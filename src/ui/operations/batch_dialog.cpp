@@ -133,7 +133,7 @@ void BatchDialog::ConnectControls() {
   connect(autoStart_, &QCheckBox::toggled, this, [this](bool on) { runner_.SetAutoStart(on); });
 }
 
-void BatchDialog::Open() {
+void BatchDialog::ShowFromMenu() {
   show();
   raise();
   activateWindow();

@@ -38,7 +38,7 @@ class BatchDialog : public QDialog, public BatchView {
   ~BatchDialog() override;
 
   // The batch button: shows the dialog, or brings it to the front.
-  void Open();
+  void ShowFromMenu();
   // No report of the runner reaches the dialog from now on (any thread may
   // still call the view; the calls are dropped). Safe to call twice.
   void Detach();

@@ -90,7 +90,7 @@ void OtpDialog::ConnectControls() {
   connect(button(ids::kOtpOpenButton), &QPushButton::clicked, this, &OtpDialog::OpenClicked);
 }
 
-void OtpDialog::Open() {
+void OtpDialog::ShowFromMenu() {
   show();
   raise();
   activateWindow();

@@ -39,7 +39,7 @@ class OtpDialog : public QDialog, public OtpView {
   ~OtpDialog() override;
 
   // The menu item: shows the dialog, or brings it to the front.
-  void Open();
+  void ShowFromMenu();
   // No report reaches the dialog from now on, and a box or chooser a job
   // waits on closes. Safe to call twice.
   void Detach();
