@@ -171,6 +171,7 @@ inline constexpr int kFwFirmwareWord = 195;
 inline constexpr int kFwSerialWord = 196;
 inline constexpr int kFwInformationCaption = 197;
 inline constexpr int kFwChooseFile = 199;
+inline constexpr int kChooseFile = kFwChooseFile;  // chip fill's file mode too
 // The upgrade's progress texts shared with the chip operations.
 inline constexpr int kFwPreparing = kErasing;
 inline constexpr int kFwWriting = kProgramProgress;
@@ -571,6 +572,10 @@ inline constexpr int kDataViewFileValue = 94;
 inline constexpr int kDataViewChipValue = 95;
 inline constexpr int kFileFillTitle = 106;
 inline constexpr int kFileFillFromEnd = 107;
+inline constexpr int kChipFillTitle = 102;
+inline constexpr int kChipFillNote = 105;
+inline constexpr int kChipFillFileMode = 135;
+inline constexpr int kChipFillBrowse = kOtpOpen;
 inline constexpr int kFindTitle = 90;
 inline constexpr int kFindHexMode = 108;
 inline constexpr int kFindTextMode = 109;
@@ -702,6 +707,9 @@ inline constexpr TextId kAll[] = {
     {kDataViewChipValue, "kDataViewChipValue"},
     {kFileFillTitle, "kFileFillTitle"},
     {kFileFillFromEnd, "kFileFillFromEnd"},
+    {kChipFillTitle, "kChipFillTitle"},
+    {kChipFillNote, "kChipFillNote"},
+    {kChipFillFileMode, "kChipFillFileMode"},
     {kFindTitle, "kFindTitle"},
     {kFindHexMode, "kFindHexMode"},
     {kFindTextMode, "kFindTextMode"},

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -183,6 +184,13 @@ QWidget* DialogBuilder::Make(const ControlSpec& spec, QWidget* parent) const {
     case ControlKind::HiddenEdit:
       w = MakeEdit(spec.kind, caption, parent);
       break;
+    case ControlKind::ListBox: {
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      list->setSortingEnabled(false);
+      w = list;
+      break;
+    }
     case ControlKind::IconButton: {
       auto* button = new QPushButton(parent);
       button->setAutoDefault(false);

@@ -37,6 +37,7 @@ enum class ControlKind {
   HiddenEdit,    // centred, frameless, starts hidden (an in-place editor)
   IconButton,    // flat button showing an icon
   RadioButton,   // the radio buttons of one dialog form one group
+  ListBox,       // a list of lines in the order added, several may be selected
 };
 
 // A caption that comes from the template alone.

@@ -47,6 +47,7 @@
 #include "ui/buffers/hex_view_panel.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/operations/batch_dialog.h"
+#include "ui/operations/chip_fill_dialog.h"
 #include "ui/operations/firmware_dialog.h"
 #include "ui/operations/offset_dialog.h"
 #include "ui/operations/otp_dialog.h"
@@ -108,6 +109,7 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
   bufferTools_ = new BufferToolDialogs(*session_, *hexPanel_, this);
   bufferTools_->Register(windowCommands_);
   ConnectFirmware();
+  ConnectChipFill();
   GreyUnhandledCommands();
   qApp->installEventFilter(this);
 }
@@ -121,6 +123,7 @@ ProgrammerDlg::~ProgrammerDlg() {
   DetachOtpDialog();
   bufferTools_->Detach();
   DetachFirmwareDialog();
+  DetachChipFillDialog();
   // Nothing reaches the widgets any more; a worker question gets its
   // cancelling answer instead of waiting for a GUI that is going away. Only
   // then may the session wait for the worker to leave.
@@ -363,6 +366,15 @@ void ProgrammerDlg::DetachFirmwareDialog() {
   if (firmwareDialog_ != nullptr) firmwareDialog_->Detach();
 }
 
+void ProgrammerDlg::ConnectChipFill() {
+  chipFillDialog_ = new ChipFillDialog(*session_, this);
+  session_->SetChipFillDialogOpener([this] { chipFillDialog_->ShowFromMenu(); });
+}
+
+void ProgrammerDlg::DetachChipFillDialog() {
+  if (chipFillDialog_ != nullptr) chipFillDialog_->Detach();
+}
+
 void ProgrammerDlg::ViewModificationLog() {
   const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
   if (action.open)
@@ -431,6 +443,8 @@ void ProgrammerDlg::closeEvent(QCloseEvent* event) {
   bufferTools_->Detach();
   // An upgrade stops with the worker; its dialog goes now, running or not.
   DetachFirmwareDialog();
+  // A fill stops with the worker; what it still reports goes nowhere.
+  DetachChipFillDialog();
   // A question or box the worker raises from now on gets its cancelling
   // answer at once: nobody is there to answer it.
   surface_->Shutdown();

@@ -26,6 +26,7 @@ namespace tarnwick {
 
 class BatchDialog;
 class BufferToolDialogs;
+class ChipFillDialog;
 class FirmwareDialog;
 class HexViewPanel;
 class MainMenu;
@@ -60,6 +61,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   OtpDialog& otpDialog() { return *otpDialog_; }
   BufferToolDialogs& bufferTools() { return *bufferTools_; }
   FirmwareDialog& firmwareDialog() { return *firmwareDialog_; }
+  ChipFillDialog& chipFillDialog() { return *chipFillDialog_; }
   const DialogUnits& units() const { return units_; }
   bool statusError() const { return statusError_; }
 
@@ -115,6 +117,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   // The firmware upgrade dialog, hidden until its menu item shows it.
   void ConnectFirmware();
   void DetachFirmwareDialog();
+  void ConnectChipFill();
+  void DetachChipFillDialog();
   void ViewModificationLog();
 
   // SurfaceView: the widget side of the surface, GUI thread only.
@@ -153,6 +157,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   BufferToolDialogs* bufferTools_ = nullptr;
   // Likewise.
   FirmwareDialog* firmwareDialog_ = nullptr;
+  ChipFillDialog* chipFillDialog_ = nullptr;
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
   bool exiting_ = false;  // the exit item skips the close questions

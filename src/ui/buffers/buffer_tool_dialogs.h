@@ -1,6 +1,6 @@
-// The buffer tools' dialogs of the main window: go to, data view, file fill
-// and find. Made once, hidden until their menu items open them; the window
-// detaches them when it goes, before the session ends.
+// The buffer tools' dialogs of the main window: go to, data view, file fill,
+// find, and the file merge and split utilities. Made once, hidden until their menu items open them;
+// the window detaches them when it goes, before the session ends.
 #pragma once
 
 #include <QObject>
@@ -13,6 +13,8 @@ class FileFillDialog;
 class FindDialog;
 class GoToDialog;
 class HexViewPanel;
+class MergeDialog;
+class SplitDialog;
 class Session;
 
 class BufferToolDialogs : public QObject {
@@ -31,6 +33,8 @@ class BufferToolDialogs : public QObject {
   DataViewDialog& dataView() { return *dataView_; }
   FileFillDialog& fileFill() { return *fileFill_; }
   FindDialog& find() { return *find_; }
+  MergeDialog& merge() { return *merge_; }
+  SplitDialog& split() { return *split_; }
 
  private:
   Session& session_;
@@ -38,6 +42,8 @@ class BufferToolDialogs : public QObject {
   DataViewDialog* dataView_;
   FileFillDialog* fileFill_;
   FindDialog* find_;
+  MergeDialog* merge_;
+  SplitDialog* split_;
 };
 
 }  // namespace tarnwick

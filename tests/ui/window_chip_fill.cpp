@@ -1,0 +1,199 @@
+// Chip fill in the whole window against the virtual box: the dialog opens
+// from its menu item, refuses incomplete fields, writes exactly the range
+// (a value, or a file's bytes in file mode) with Cancel disabled while the
+// passes run, and the main window still closes in the middle of a fill.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <vector>
+
+#include "core/app/text_ids.h"
+#include "core/operations/chip_fill/chip_filler.h"
+#include "ui/app/main_menu.h"
+#include "ui/operations/chip_fill_dialog.h"
+#include "window_flow_support.h"
+
+using namespace tarnwick;
+using namespace tarnwick::test;
+
+namespace {
+
+template <typename W>
+W* Get(ChipFillDialog& d, int id) {
+  return qobject_cast<W*>(d.Control(id));
+}
+QLineEdit* Edit(ChipFillDialog& d, int id) { return Get<QLineEdit>(d, id); }
+void Set(ChipFillDialog& d, int id, const QString& text) { Edit(d, id)->setText(text); }
+QString State(ChipFillDialog& d) { return Get<QLabel>(d, ids::kChipFillState)->text(); }
+
+bool OpenChipFill(WindowHarness& h) {
+  if (!ShowAndStart(h)) return false;
+  h.window().menu().Action(ids::kChipFill)->trigger();
+  return QTest::qWaitFor([&] { return h.window().chipFillDialog().isVisible(); }, kLongWaitMs);
+}
+
+// Presses OK and waits until the fill has ended and Cancel is back.
+bool FillAndWait(ProgrammerDlg& w, ChipFillDialog& d) {
+  if (!d.OkClicked()) return false;
+  return WaitForJob(w, [&] {
+    return Get<QPushButton>(d, ids::kDialogCancel)->isEnabled() &&
+           w.session().chipFill().LastOutcome() != 0;
+  });
+}
+
+}  // namespace
+
+class WindowChipFillTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void aValueFillsExactlyTheRangeWithCancelOffMeanwhile();
+  void incompleteFieldsAreRefusedWithTheirText();
+  void fileModeWritesTheFilesBytes();
+  void theMainWindowClosesDuringAFill();
+};
+
+void WindowChipFillTest::aValueFillsExactlyTheRangeWithCancelOffMeanwhile() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(OpenChipFill(h));
+  ProgrammerDlg& w = h.window();
+  ChipFillDialog& d = w.chipFillDialog();
+  QCOMPARE(d.windowTitle(), Ftext(w, ftext::kChipFillTitle));
+  // The default chip counts in bytes: the byte box, not the word box.
+  QVERIFY(Edit(d, ids::kChipFillByteEdit)->isVisible());
+  QVERIFY(!Edit(d, ids::kChipFillWordEdit)->isVisible());
+  QVERIFY(!Edit(d, ids::kChipFillFileEdit)->isEnabled());
+  const std::vector<std::uint8_t> before = h.box().ReadContent(0x1000, 0x1000);
+
+  Set(d, ids::kChipFillAddressEdit, "1010");
+  Set(d, ids::kChipFillLengthEdit, "16");
+  Set(d, ids::kChipFillByteEdit, "AB");
+  std::vector<bool> cancelWhileShown;
+  connect(&d, &ChipFillDialog::stateShown, &d, [&] {
+    cancelWhileShown.push_back(Get<QPushButton>(d, ids::kDialogCancel)->isEnabled());
+  });
+  QSignalSpy states(&d, &ChipFillDialog::stateShown);
+  QVERIFY(FillAndWait(w, d));
+
+  QCOMPARE(State(d), Itext(w, itext::kFillDone));
+  QCOMPARE(StatusText(w), Itext(w, itext::kFillDone));
+  QVERIFY(boxes.texts().empty());
+  // Every text after the first came with Cancel disabled, the last one too.
+  QVERIFY(states.size() >= 2);
+  QCOMPARE(states.front().front().toString(), Itext(w, itext::kFilling));
+  for (std::size_t i = 1; i < cancelWhileShown.size(); ++i) QVERIFY(!cancelWhileShown[i]);
+
+  const std::vector<std::uint8_t> after = h.box().ReadContent(0x1000, 0x1000);
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    const bool inRange = i >= 0x10 && i < 0x20;
+    QCOMPARE(after[i], inRange ? std::uint8_t{0xAB} : before[i]);
+  }
+  // Done: the dialog closes again.
+  QVERIFY(d.close());
+}
+
+void WindowChipFillTest::incompleteFieldsAreRefusedWithTheirText() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(OpenChipFill(h));
+  ProgrammerDlg& w = h.window();
+  ChipFillDialog& d = w.chipFillDialog();
+  const std::vector<std::uint8_t> before = h.box().ReadContent(0, 64);
+
+  struct Case {
+    const char* address;
+    const char* length;
+    const char* data;
+    int text;
+  };
+  for (const Case& c : {Case{"", "1", "FF", itext::kEnterAddress},
+                        Case{"0", "", "FF", itext::kEnterLength},
+                        Case{"0", "1", "", itext::kEnterData}}) {
+    Set(d, ids::kChipFillAddressEdit, c.address);
+    Set(d, ids::kChipFillLengthEdit, c.length);
+    Set(d, ids::kChipFillByteEdit, c.data);
+    QVERIFY(!d.OkClicked());
+    QCOMPARE(State(d), Itext(w, c.text));
+    QCOMPARE(boxes.texts().back(), Itext(w, c.text));
+  }
+  // File mode without a file; the value and the length are off then.
+  Get<QCheckBox>(d, ids::kChipFillFileModeCheck)->setChecked(true);
+  QVERIFY(!Edit(d, ids::kChipFillByteEdit)->isEnabled());
+  QVERIFY(!Edit(d, ids::kChipFillLengthEdit)->isEnabled());
+  QVERIFY(Get<QPushButton>(d, ids::kChipFillBrowseButton)->isEnabled());
+  QVERIFY(!d.OkClicked());
+  QCOMPARE(boxes.texts().back(), Itext(w, itext::kChooseFile));
+  QCOMPARE(boxes.texts().size(), std::size_t{4});
+
+  // A letter past F never reaches the address.
+  Edit(d, ids::kChipFillAddressEdit)->clear();
+  Edit(d, ids::kChipFillAddressEdit)->setFocus();
+  QTest::keyClicks(Edit(d, ids::kChipFillAddressEdit), "1z");
+  QTRY_COMPARE(boxes.texts().size(), std::size_t{5});
+  QCOMPARE(boxes.texts().back(), Itext(w, itext::kCharacterNotAllowed));
+  QCOMPARE(Edit(d, ids::kChipFillAddressEdit)->text(), QStringLiteral("1"));
+
+  h.Settle(50);
+  QVERIFY(WorkerIdle(w));
+  QCOMPARE(h.box().ReadContent(0, 64), before);
+}
+
+void WindowChipFillTest::fileModeWritesTheFilesBytes() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(OpenChipFill(h));
+  ProgrammerDlg& w = h.window();
+  ChipFillDialog& d = w.chipFillDialog();
+  const QString path = h.base() + "five.bin";
+  const QByteArray five = QByteArrayLiteral("\x01\x02\x03\x04\x05");
+  QVERIFY(WriteAll(path, five));
+  const std::vector<std::uint8_t> before = h.box().ReadContent(0x2000, 16);
+
+  Get<QCheckBox>(d, ids::kChipFillFileModeCheck)->setChecked(true);
+  {
+    ModalScript script;
+    script.ChooseFile(path);
+    Get<QPushButton>(d, ids::kChipFillBrowseButton)->click();
+    QVERIFY(script.Done());
+  }
+  QCOMPARE(Edit(d, ids::kChipFillFileEdit)->text(), path);
+  QCOMPARE(Edit(d, ids::kChipFillLengthEdit)->text(), QStringLiteral("5"));
+  Set(d, ids::kChipFillAddressEdit, "2004");
+  QVERIFY(FillAndWait(w, d));
+  QCOMPARE(State(d), Itext(w, itext::kFillDone));
+
+  std::vector<std::uint8_t> expected = before;
+  for (int i = 0; i < five.size(); ++i) expected[std::size_t(4 + i)] = std::uint8_t(five[i]);
+  QCOMPARE(h.box().ReadContent(0x2000, 16), expected);
+  QVERIFY(boxes.texts().empty());
+}
+
+void WindowChipFillTest::theMainWindowClosesDuringAFill() {
+  WindowHarness h({}, sim::SpeedKind::Realistic);
+  QVERIFY(OpenChipFill(h));
+  ProgrammerDlg& w = h.window();
+  ChipFillDialog& d = w.chipFillDialog();
+  // 256 sectors of 4 KiB: long enough to be in the middle of it.
+  Set(d, ids::kChipFillAddressEdit, "0");
+  Set(d, ids::kChipFillLengthEdit, "1048576");
+  Set(d, ids::kChipFillByteEdit, "5A");
+  QVERIFY(d.OkClicked());
+  QTRY_VERIFY_WITH_TIMEOUT(d.running(), 20000);
+  // Running: the dialog does not close by itself.
+  QVERIFY(!d.close());
+  QVERIFY(d.isVisible());
+
+  w.close();
+  // A hang guard, not a speed goal.
+  QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 30000);
+  QVERIFY(w.session().WorkerGone());
+  QVERIFY(!d.isVisible());
+  h.Reset();
+}
+
+QTEST_MAIN(WindowChipFillTest)
+#include "window_chip_fill.moc"
