@@ -110,9 +110,9 @@ void WindowChipFillTest::incompleteFieldsAreRefusedWithTheirText() {
     const char* data;
     int text;
   };
-  for (const Case& c : {Case{"", "1", "FF", itext::kEnterAddress},
-                        Case{"0", "", "FF", itext::kEnterLength},
-                        Case{"0", "1", "", itext::kEnterData}}) {
+  for (const Case& c :
+       {Case{"", "1", "FF", itext::kEnterAddress}, Case{"0", "", "FF", itext::kEnterLength},
+        Case{"0", "1", "", itext::kEnterData}}) {
     Set(d, ids::kChipFillAddressEdit, c.address);
     Set(d, ids::kChipFillLengthEdit, c.length);
     Set(d, ids::kChipFillByteEdit, c.data);

@@ -165,29 +165,29 @@ TEST_F(ShippedCatalogue, FlashSizesAgreeWithTheirIdentificationsCapacityByte) {
   // Makers and families that code the capacity otherwise, and two parts that
   // answer for one die of several.
   const std::set<std::string> exceptions{
-      "A25L05PT", "A25L10PT", "A25L16PT", "A25L20PT",  // AMIC: 4-byte answer
-      "AT25DF011", "AT25DF021", "AT25DF021A", "AT25DF041A", "AT25DF081", "AT25DF081A",
-      "AT25DF161", "AT25DF321", "AT25DF321A", "AT25DF641", "AT25DF641A", "AT25DL081",
-      "AT25DL161", "AT25DQ161", "AT25DQ321", "AT25F512B", "AT25FF321A", "AT25FS010",
-      "AT25FS040", "AT25SF041", "AT25SF081", "AT25SF128A", "AT25SF161", "AT25SF321",
-      "AT26DF041", "AT26DF081A", "AT26DF161", "AT26DF161A", "AT26DF321",
+      "A25L05PT",     "A25L10PT",     "A25L16PT",    "A25L20PT",  // AMIC: 4-byte answer
+      "AT25DF011",    "AT25DF021",    "AT25DF021A",  "AT25DF041A",  "AT25DF081",    "AT25DF081A",
+      "AT25DF161",    "AT25DF321",    "AT25DF321A",  "AT25DF641",   "AT25DF641A",   "AT25DL081",
+      "AT25DL161",    "AT25DQ161",    "AT25DQ321",   "AT25F512B",   "AT25FF321A",   "AT25FS010",
+      "AT25FS040",    "AT25SF041",    "AT25SF081",   "AT25SF128A",  "AT25SF161",    "AT25SF321",
+      "AT26DF041",    "AT26DF081A",   "AT26DF161",   "AT26DF161A",  "AT26DF321",
       "AT26F004",  // Atmel: a density code in the device byte
-      "25F016S33B8", "25F160S33B8", "25F320S33B8", "25F640S33B8",  // Intel
-      "IS25CD512", "IS25LQ016", "IS25WQ040",                       // ISSI, PMC-style
-      "MX25V4035", "MX25V8035",                                    // Macronix 0x5x
-      "Pm25LD010", "Pm25LD010C", "Pm25LD020", "Pm25LD020C", "Pm25LD040", "Pm25LD040C",
-      "Pm25LD256C", "Pm25LD512", "Pm25LD512C", "Pm25LQ016", "Pm25LQ020", "Pm25LQ032C",
-      "Pm25LQ040", "Pm25LQ080", "Pm25LV010A", "Pm25LV016B", "Pm25LV020", "Pm25LV040",
+      "25F016S33B8",  "25F160S33B8",  "25F320S33B8", "25F640S33B8",  // Intel
+      "IS25CD512",    "IS25LQ016",    "IS25WQ040",                   // ISSI, PMC-style
+      "MX25V4035",    "MX25V8035",                                   // Macronix 0x5x
+      "Pm25LD010",    "Pm25LD010C",   "Pm25LD020",   "Pm25LD020C",  "Pm25LD040",    "Pm25LD040C",
+      "Pm25LD256C",   "Pm25LD512",    "Pm25LD512C",  "Pm25LQ016",   "Pm25LQ020",    "Pm25LQ032C",
+      "Pm25LQ040",    "Pm25LQ080",    "Pm25LV010A",  "Pm25LV016B",  "Pm25LV020",    "Pm25LV040",
       "Pm25LV080B",                  // PMC: 7F 9D xx
-      "LE25FW203A", "LE25FW403A",    // Sanyo
-      "S25FL004A", "S25FL008A", "S25FL016A", "S25FL032A", "S25FL032P", "S25FL064A",
-      "S25FL064P", "S25SL004A", "S25SL008A", "S25SL016A", "S25SL032A",
+      "LE25FW203A",   "LE25FW403A",  // Sanyo
+      "S25FL004A",    "S25FL008A",    "S25FL016A",   "S25FL032A",   "S25FL032P",    "S25FL064A",
+      "S25FL064P",    "S25SL004A",    "S25SL008A",   "S25SL016A",   "S25SL032A",
       "S25SL064A",  // Spansion before the S25FL-S
-      "SST25VF016B", "SST25VF020B", "SST25VF032B", "SST25VF040B", "SST25VF064C",
-      "SST25VF080B", "SST25WF010", "SST25WF020", "SST25WF040", "SST25WF080", "SST25WF512",
-      "SST26VF016", "SST26VF016B", "SST26VF016BA", "SST26VF032", "SST26VF032B",
-      "SST26VF032BA", "SST26VF064B", "SST26VF064BA", "SST26WF016B",  // SST
-      "W25M512JV",  // two 256-Mbit dies, each answering for itself
+      "SST25VF016B",  "SST25VF020B",  "SST25VF032B", "SST25VF040B", "SST25VF064C",  "SST25VF080B",
+      "SST25WF010",   "SST25WF020",   "SST25WF040",  "SST25WF080",  "SST25WF512",   "SST26VF016",
+      "SST26VF016B",  "SST26VF016BA", "SST26VF032",  "SST26VF032B", "SST26VF032BA", "SST26VF064B",
+      "SST26VF064BA", "SST26WF016B",  // SST
+      "W25M512JV",                    // two 256-Mbit dies, each answering for itself
   };
   std::size_t checked = 0;
   std::set<std::string> exceptionsSeen;
