@@ -259,7 +259,17 @@ inline constexpr int kOtpVerifyDone = kVerifyOk;
 // An empty file named in a box: "<path>: " and this.
 inline constexpr int kFileEmpty = kCatalogueEmpty;
 
+// The feedback mail.
+inline constexpr int kFeedbackNoContent = 184;
+inline constexpr int kFeedbackNotGiven = 185;
+inline constexpr int kFeedbackNotPrepared = 186;
+inline constexpr int kFeedbackSent = 200;
+
 inline constexpr TextId kAll[] = {
+    {kFeedbackNoContent, "kFeedbackNoContent"},
+    {kFeedbackNotGiven, "kFeedbackNotGiven"},
+    {kFeedbackNotPrepared, "kFeedbackNotPrepared"},
+    {kFeedbackSent, "kFeedbackSent"},
     {kFileNameHint, "kFileNameHint"},
     {kCatalogueCannotOpen, "kCatalogueCannotOpen"},
     {kWarningCaption, "kWarningCaption"},
@@ -600,7 +610,23 @@ inline constexpr int kSplitExample = 67;
 inline constexpr int kClose = 76;  // also the offset dialog's Cancel
 inline constexpr int kOk = 77;
 
+// The feedback dialog and the about box.
+inline constexpr int kFeedbackTitle = 78;
+inline constexpr int kFeedbackSubject = 79;
+inline constexpr int kFeedbackContent = 80;
+inline constexpr int kFeedbackContact = 81;
+inline constexpr int kFeedbackNote = 82;
+inline constexpr int kFeedbackSubmit = 75;
+inline constexpr int kAboutTitle = 61;
+
 inline constexpr TextId kAll[] = {
+    {kFeedbackTitle, "kFeedbackTitle"},
+    {kFeedbackSubject, "kFeedbackSubject"},
+    {kFeedbackContent, "kFeedbackContent"},
+    {kFeedbackContact, "kFeedbackContact"},
+    {kFeedbackNote, "kFeedbackNote"},
+    {kFeedbackSubmit, "kFeedbackSubmit"},
+    {kAboutTitle, "kAboutTitle"},
     {kMenuFile, "kMenuFile"},
     {kMenuOpenFile, "kMenuOpenFile"},
     {kMenuSaveFile, "kMenuSaveFile"},

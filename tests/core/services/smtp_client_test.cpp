@@ -2,45 +2,26 @@
 // by the test), with AUTH LOGIN allowed without TLS.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
 
 #include "core/services/smtp/base64.h"
 #include "core/services/smtp/smtp_client.h"
-#include "support/temp_dir.h"
+#include "support/smtp_test_server.h"
 
 namespace tarnwick::smtp {
 namespace {
 
-constexpr const char* kLogin = "sender@example.org";
-constexpr const char* kPassword = "s3cret-Pass";
+constexpr const char* kLogin = test::SmtpTestServer::kLogin;
+constexpr const char* kPassword = test::SmtpTestServer::kPassword;
 
 class SmtpFlow : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string cmd = std::string("/usr/bin/python3 ") +
-                            TARNWICK_SOURCE_DIR "/tests/support" + "/smtp_test_server.py '" +
-                            dir.path().string() + "' " + kLogin + " " + kPassword + " > '" +
-                            dir.file("port") + "'";
-    server_ = ::popen(cmd.c_str(), "w");
-    ASSERT_NE(server_, nullptr);
-    for (int i = 0; i < 200 && port_ == 0; ++i) {
-      ::usleep(25000);
-      const std::string text = dir.Read("port");
-      if (!text.empty() && text.back() == '\n') port_ = static_cast<std::uint16_t>(std::stoi(text));
-    }
-    ASSERT_NE(port_, 0) << "the SMTP test server did not start (python3-aiosmtpd installed?)";
-  }
-  void TearDown() override {
-    if (server_ != nullptr) ::pclose(server_);
+    ASSERT_NE(server.port(), 0) << "the SMTP test server did not start (python3-aiosmtpd installed?)";
   }
 
   void Configure(SmtpClient& c, const char* password = kPassword) {
-    c.SetSmtpServer("127.0.0.1", port_);
+    c.SetSmtpServer("127.0.0.1", server.port());
     c.SetLogin(kLogin);
     c.SetPassword(password);
     c.SetSenderName("Tarnwick 问题反馈");
@@ -50,14 +31,10 @@ class SmtpFlow : public ::testing::Test {
     c.SetTimeout(5000);
   }
 
-  std::string Mail(int n = 1) { return dir.Read("mail-" + std::to_string(n) + ".eml"); }
-  bool MailArrived(int n = 1) {
-    return std::filesystem::exists(dir.file("mail-" + std::to_string(n) + ".eml"));
-  }
+  std::string Mail(int n = 1) { return server.Mail(n); }
+  bool MailArrived(int n = 1) { return server.MailArrived(n); }
 
-  test::TempDir dir;
-  FILE* server_ = nullptr;
-  std::uint16_t port_ = 0;
+  test::SmtpTestServer server;
 };
 
 TEST_F(SmtpFlow, TheMailArrivesWithItsHeaderLinesInOrderAndTheBodyAsGiven) {
@@ -97,7 +74,7 @@ TEST_F(SmtpFlow, TheMailArrivesWithItsHeaderLinesInOrderAndTheBodyAsGiven) {
   EXPECT_EQ(same, want.size()) << "differs at " << same << ": got ..."
                                << got.substr(same > 20 ? same - 20 : 0, 60);
   EXPECT_EQ(got.size(), want.size());
-  EXPECT_EQ(dir.Read("mail-1.env"), "from sender@example.org\nto support@example.org\n");
+  EXPECT_EQ(server.Envelope(1), "from sender@example.org\nto support@example.org\n");
 }
 
 TEST_F(SmtpFlow, NoSubjectGivesTheTwoBlankLineAndStillSends) {
@@ -147,19 +124,12 @@ TEST_F(SmtpFlow, ServerRefusalsEndTheDialogueWithTheirErrors) {
 }
 
 TEST(SmtpClientAlone, UnreachableOrUnsetServersAndMissingFieldsFailCleanly) {
-  // A port nobody listens on: bind one, then close it.
-  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  socklen_t len = sizeof a;
-  ::getsockname(probe, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(probe);
+  const std::uint16_t unused = test::UnusedLocalPort();
+  ASSERT_NE(unused, 0);
   for (const std::string& server : {std::string("127.0.0.1"), std::string(""),
                                     std::string("no-such-host.invalid"), std::string("1.2.3")}) {
     SmtpClient c;
-    c.SetSmtpServer(server, ntohs(a.sin_port));
+    c.SetSmtpServer(server, unused);
     c.SetTimeout(3000);
     c.AddRecipient("x@example.org");
     EXPECT_FALSE(c.Send()) << server;

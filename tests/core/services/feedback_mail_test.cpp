@@ -1,0 +1,105 @@
+// The feedback mail as the dialog and the command line send it, against a
+// real SMTP server on 127.0.0.1: what arrives, and what the technician is
+// told for each outcome.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/app/text_ids.h"
+#include "core/app/text_table.h"
+#include "core/services/smtp/feedback_mail.h"
+#include "core/services/smtp/smtp_errors.h"
+#include "support/smtp_test_server.h"
+
+namespace tarnwick {
+namespace {
+
+class FeedbackFlow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(texts.LoadFtext(TARNWICK_SOURCE_DIR "/resources/lang/en/ftext.ini"));
+    ASSERT_TRUE(texts.LoadItext(TARNWICK_SOURCE_DIR "/resources/lang/en/itext.ini"));
+    ASSERT_NE(server.port(), 0) << "the SMTP test server did not start";
+    mail.server = "127.0.0.1";
+    mail.port = server.port();
+    mail.login = test::SmtpTestServer::kLogin;
+    mail.password = test::SmtpTestServer::kPassword;
+    mail.support = "support@example.org";
+    mail.xMailer = "TWK";
+  }
+
+  FeedbackMessage Submit(const FeedbackFields& typed) {
+    const FeedbackFields completed =
+        CompleteFeedback(typed, texts.itext(itext::kFeedbackNotGiven));
+    return FeedbackMessageFor(SendFeedback(mail, completed, 5000), texts);
+  }
+  std::string Body(int n = 1) const {
+    const std::string m = server.Mail(n);
+    const std::size_t end = m.find("\r\n\r\n");
+    return end == std::string::npos ? std::string() : m.substr(end + 4);
+  }
+
+  TextTable texts;
+  test::SmtpTestServer server;
+  ServicesConfig::Mail mail;
+};
+
+TEST_F(FeedbackFlow, TheThreeTextsArriveAsOneMailToTheSupportMailbox) {
+  const FeedbackMessage m = Submit({"erase fails", "It stops at 50%.\r\nEvery time.", "ann@x.org"});
+  EXPECT_EQ(m.text, texts.itext(itext::kFeedbackSent));
+  EXPECT_EQ(m.caption, texts.itext(itext::kNoticeCaption));
+  EXPECT_EQ(m.icon, BoxIcon::Information);
+  const std::string got = server.Mail();
+  EXPECT_NE(got.find("\r\nFrom: Tarnwick 问题反馈 <sender@example.org>\r\n"), std::string::npos)
+      << got;
+  EXPECT_NE(got.find("\r\nReply-To: sender@example.org\r\n"), std::string::npos);
+  EXPECT_NE(got.find("\r\nTo: <support@example.org>\r\n"), std::string::npos);
+  EXPECT_NE(got.find("\r\nSubject: Tarnwick 反馈主题:erase fails\r\n"), std::string::npos);
+  EXPECT_NE(got.find("\r\nX-Priority: 3 (Normal)\r\n"), std::string::npos);
+  EXPECT_EQ(Body(),
+            "Tarnwick:\r\nIt stops at 50%.\r\nEvery time.\r\n"
+            "------------------联系方式-------------------\r\nann@x.org\r\n\r\n");
+  EXPECT_EQ(server.Envelope(), "from sender@example.org\nto support@example.org\n");
+}
+
+TEST_F(FeedbackFlow, AnEmptySubjectOrContactIsSentAsNotGivenAnEmptyContentNotAtAll) {
+  const std::string notGiven = texts.itext(itext::kFeedbackNotGiven);
+  EXPECT_EQ(Submit({"", "report", ""}).text, texts.itext(itext::kFeedbackSent));
+  EXPECT_NE(server.Mail().find("\r\nSubject: Tarnwick 反馈主题:" + notGiven + "\r\n"),
+            std::string::npos);
+  EXPECT_EQ(Body().substr(Body().size() - notGiven.size() - 4), notGiven + "\r\n\r\n");
+
+  const FeedbackMessage empty = Submit({"subject", "", "me"});
+  EXPECT_EQ(empty.text, texts.itext(itext::kFeedbackNoContent));
+  EXPECT_EQ(empty.caption, texts.itext(itext::kNoticeCaption));
+  EXPECT_FALSE(server.MailArrived(2));
+}
+
+TEST_F(FeedbackFlow, ServerAndAccountFailuresShowErrorColonAndTheClientsText) {
+  const std::string error = texts.itext(itext::kError);
+  mail.password = "wrong";
+  FeedbackMessage m = Submit({"s", "c", "me"});
+  EXPECT_EQ(m.text, error + ":Bad login or password.");
+  EXPECT_EQ(m.caption, error);
+  EXPECT_EQ(m.icon, BoxIcon::Warning);
+
+  mail.password = test::SmtpTestServer::kPassword;
+  mail.support = "refused@example.org";
+  const FeedbackOutcome refused =
+      SendFeedback(mail, CompleteFeedback({"s", "c", "me"}, "-"), 5000);
+  EXPECT_EQ(refused.status, FeedbackStatus::Failed);
+  EXPECT_EQ(refused.error, smtp::kCommandRcptTo);
+
+  // Nothing configured, or a port nobody listens on.
+  for (const std::uint16_t port : {std::uint16_t{25}, test::UnusedLocalPort()}) {
+    ServicesConfig::Mail unset;
+    unset.port = port;
+    if (port != 25) unset.server = "127.0.0.1";
+    EXPECT_EQ(FeedbackMessageFor(SendFeedback(unset, {"s", "c", "me"}, 3000), texts).text,
+              error + ":Invalid winsock2 socket.");
+  }
+  EXPECT_FALSE(server.MailArrived(1));
+}
+
+}  // namespace
+}  // namespace tarnwick
