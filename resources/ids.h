@@ -175,6 +175,24 @@ inline constexpr int kDialogCancel = 2;
 // Pseudo id for the window title (not a control of the template).
 inline constexpr int kWindowTitle = 0;
 
+// ---- Controls of the feedback dialog (dialog 214) ----------------------------
+inline constexpr int kFeedbackDialog = 214;
+inline constexpr int kFeedbackSubjectEdit = 1083;
+inline constexpr int kFeedbackContentEdit = 1085;
+inline constexpr int kFeedbackContactEdit = 1087;
+inline constexpr int kFeedbackSubjectLabel = 1156;
+inline constexpr int kFeedbackContentLabel = 1157;
+inline constexpr int kFeedbackContactLabel = 1158;
+inline constexpr int kFeedbackSubmitButton = 1159;
+inline constexpr int kFeedbackNote = 1160;
+
+// ---- Controls of the about box (dialog 100) ---------------------------------
+// The web and contact links, and the program and maker lines: numbers of our own.
+inline constexpr int kAboutWebLink = 1198;
+inline constexpr int kAboutContactLink = 1199;
+inline constexpr int kAboutProgramLine = 1200;
+inline constexpr int kAboutMakerLine = 1201;
+
 // ---- Menu commands (menu 154) ----------------------------------------------
 inline constexpr int kExitCommand = 1;         // "退出程序(&X)": IDOK, no close sequence
 inline constexpr int kOpenFile = kBrowseButton; // "打开文件(&O)"

@@ -182,6 +182,7 @@ Session::~Session() {
 }
 
 TextTable& Session::texts() { return impl_->texts; }
+const std::string& Session::baseDir() const { return impl_->options.baseDir; }
 WindowServices& Session::services() { return impl_->services; }
 const Catalogue& Session::catalogue() const { return impl_->catalogue; }
 ChipSelection& Session::selection() { return impl_->selection; }

@@ -56,6 +56,8 @@ class Session {
 
   // The parts, for the front ends.
   TextTable& texts();
+  // Where the settings, the log and services.ini live (trailing '/').
+  const std::string& baseDir() const;
   WindowServices& services();
   const Catalogue& catalogue() const;
   ChipSelection& selection();

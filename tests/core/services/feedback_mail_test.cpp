@@ -29,8 +29,7 @@ class FeedbackFlow : public ::testing::Test {
   }
 
   FeedbackMessage Submit(const FeedbackFields& typed) {
-    const FeedbackFields completed =
-        CompleteFeedback(typed, texts.itext(itext::kFeedbackNotGiven));
+    const FeedbackFields completed = CompleteFeedback(typed, texts.itext(itext::kFeedbackNotGiven));
     return FeedbackMessageFor(SendFeedback(mail, completed, 5000), texts);
   }
   std::string Body(int n = 1) const {
@@ -85,8 +84,7 @@ TEST_F(FeedbackFlow, ServerAndAccountFailuresShowErrorColonAndTheClientsText) {
 
   mail.password = test::SmtpTestServer::kPassword;
   mail.support = "refused@example.org";
-  const FeedbackOutcome refused =
-      SendFeedback(mail, CompleteFeedback({"s", "c", "me"}, "-"), 5000);
+  const FeedbackOutcome refused = SendFeedback(mail, CompleteFeedback({"s", "c", "me"}, "-"), 5000);
   EXPECT_EQ(refused.status, FeedbackStatus::Failed);
   EXPECT_EQ(refused.error, smtp::kCommandRcptTo);
 

@@ -17,7 +17,8 @@ constexpr const char* kPassword = test::SmtpTestServer::kPassword;
 class SmtpFlow : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(server.port(), 0) << "the SMTP test server did not start (python3-aiosmtpd installed?)";
+    ASSERT_NE(server.port(), 0)
+        << "the SMTP test server did not start (python3-aiosmtpd installed?)";
   }
 
   void Configure(SmtpClient& c, const char* password = kPassword) {
