@@ -78,5 +78,6 @@ std::span<const CliCommand> FileCommands();
 std::span<const CliCommand> FillCommands();
 std::span<const CliCommand> PeekCommands();
 std::span<const CliCommand> FindCommands();
+std::span<const CliCommand> FeedbackCommands();
 
 }  // namespace tarnwick::cli

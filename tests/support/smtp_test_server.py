@@ -1,16 +1,13 @@
-#!/ usr / bin / python3
-""
-        "A real SMTP server on 127.0.0.1 for the mail tests (Debian's aiosmtpd).
+#!/usr/bin/python3
+"""A real SMTP server on 127.0.0.1 for the mail tests (Debian's aiosmtpd).
 
-        usage : smtp_test_server.py OUT_DIR LOGIN PASSWORD
+usage: smtp_test_server.py OUT_DIR LOGIN PASSWORD
 
-                    AUTH LOGIN is offered without TLS and accepts only LOGIN /
-        PASSWORD(535 otherwise)
-            .A recipient whose local part is "refused" gets
-        550. Every mail taken is written to OUT_DIR
-        / mail
-    - N.eml(the DATA bytes as received) with its envelope in OUT_DIR / mail
-    - N.env.The port is printed on the first line of standard output once the server listens; it runs until its standard input
+AUTH LOGIN is offered without TLS and accepts only LOGIN/PASSWORD (535
+otherwise). A recipient whose local part is "refused" gets 550. Every mail
+taken is written to OUT_DIR/mail-N.eml (the DATA bytes as received) with its
+envelope in OUT_DIR/mail-N.env. The port is printed on the first line of
+standard output once the server listens; it runs until its standard input
 closes.
 """
 import socket

@@ -19,6 +19,7 @@
 #include "ui/app/elided_label.h"
 #include "ui/app/text_progress_bar.h"
 #include "ui/grid/grid_ctrl.h"
+#include "ui/services/hyperlink.h"
 
 namespace tarnwick {
 
@@ -183,6 +184,10 @@ QWidget* DialogBuilder::Make(const ControlSpec& spec, QWidget* parent) const {
     case ControlKind::ReadOnlyEdit:
     case ControlKind::HiddenEdit:
       w = MakeEdit(spec.kind, caption, parent);
+      break;
+    case ControlKind::Link:
+      w = new HyperLink(parent);
+      static_cast<HyperLink*>(w)->setText(caption);
       break;
     case ControlKind::ListBox: {
       auto* list = new QListWidget(parent);

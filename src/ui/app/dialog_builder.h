@@ -38,6 +38,7 @@ enum class ControlKind {
   IconButton,    // flat button showing an icon
   RadioButton,   // the radio buttons of one dialog form one group
   ListBox,       // a list of lines in the order added, several may be selected
+  Link,          // a HyperLink: its caption is the text, Attach() once the url is set
 };
 
 // A caption that comes from the template alone.

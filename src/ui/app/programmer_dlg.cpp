@@ -33,6 +33,7 @@
 #include "core/buffers/file_image.h"
 #include "core/buffers/hex_view.h"
 #include "core/buffers/modification_log.h"
+#include "core/services/links/link_errors.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/app/icons.h"
@@ -51,6 +52,8 @@
 #include "ui/operations/firmware_dialog.h"
 #include "ui/operations/offset_dialog.h"
 #include "ui/operations/otp_dialog.h"
+#include "ui/services/link_opener.h"
+#include "ui/services/service_dialogs.h"
 
 namespace tarnwick {
 
@@ -110,6 +113,8 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
   bufferTools_->Register(windowCommands_);
   ConnectFirmware();
   ConnectChipFill();
+  serviceDialogs_ = new ServiceDialogs(*session_, this);
+  serviceDialogs_->Register(windowCommands_);
   GreyUnhandledCommands();
   qApp->installEventFilter(this);
 }
@@ -124,6 +129,7 @@ ProgrammerDlg::~ProgrammerDlg() {
   bufferTools_->Detach();
   DetachFirmwareDialog();
   DetachChipFillDialog();
+  serviceDialogs_->Detach();
   // Nothing reaches the widgets any more; a worker question gets its
   // cancelling answer instead of waiting for a GUI that is going away. Only
   // then may the session wait for the worker to leave.
@@ -377,8 +383,13 @@ void ProgrammerDlg::DetachChipFillDialog() {
 
 void ProgrammerDlg::ViewModificationLog() {
   const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
-  if (action.open)
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(action.path)));
+  if (!action.open) return;
+  // Nothing on this desktop opens the log: told as a missing file would be.
+  if (!links::Opened(OpenLinkTarget(QString::fromStdString(action.path)))) {
+    const TextTable& t = session_->texts();
+    RunMessageBox(this, Q(t.itext(itext::kFileNotFound)), Q(t.itext(itext::kNoticeCaption)),
+                  BoxIcon::Warning, BoxButtons::Ok);
+  }
 }
 
 bool ProgrammerDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -445,6 +456,8 @@ void ProgrammerDlg::closeEvent(QCloseEvent* event) {
   DetachFirmwareDialog();
   // A fill stops with the worker; what it still reports goes nowhere.
   DetachChipFillDialog();
+  // A mail on its way goes on alone; its outcome is dropped.
+  serviceDialogs_->Detach();
   // A question or box the worker raises from now on gets its cancelling
   // answer at once: nobody is there to answer it.
   surface_->Shutdown();

@@ -27,6 +27,7 @@ namespace tarnwick {
 class BatchDialog;
 class BufferToolDialogs;
 class ChipFillDialog;
+class ServiceDialogs;
 class FirmwareDialog;
 class HexViewPanel;
 class MainMenu;
@@ -62,6 +63,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   BufferToolDialogs& bufferTools() { return *bufferTools_; }
   FirmwareDialog& firmwareDialog() { return *firmwareDialog_; }
   ChipFillDialog& chipFillDialog() { return *chipFillDialog_; }
+  ServiceDialogs& serviceDialogs() { return *serviceDialogs_; }
   const DialogUnits& units() const { return units_; }
   bool statusError() const { return statusError_; }
 
@@ -158,6 +160,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   // Likewise.
   FirmwareDialog* firmwareDialog_ = nullptr;
   ChipFillDialog* chipFillDialog_ = nullptr;
+  ServiceDialogs* serviceDialogs_ = nullptr;
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
   bool exiting_ = false;  // the exit item skips the close questions

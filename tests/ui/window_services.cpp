@@ -1,0 +1,232 @@
+// The Help menu's services in the whole window: quick feedback mails a real
+// SMTP server on 127.0.0.1 while the window goes on answering, the about box
+// shows the links of services.ini, a link underlines and colours itself as
+// the mouse and the opener say, and the manual opens or is missed with its
+// text.
+#include <QDir>
+#include <QEnterEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include "core/app/text_ids.h"
+#include "core/services/links/link_errors.h"
+#include "support/smtp_test_server.h"
+#include "ui/app/main_menu.h"
+#include "ui/services/about_dialog.h"
+#include "ui/services/feedback_dialog.h"
+#include "ui/services/hyperlink.h"
+#include "ui/services/link_opener.h"
+#include "ui/services/service_dialogs.h"
+#include "window_flow_support.h"
+
+using namespace tarnwick;
+using namespace tarnwick::test;
+
+namespace {
+
+template <typename W, typename D>
+W* Get(D& d, int id) {
+  return qobject_cast<W*>(d.Control(id));
+}
+
+// The desktop's opener for one test: records what it was given and answers
+// `opens`; the registered browser is looked for in an empty tree.
+class ScriptedOpener {
+ public:
+  explicit ScriptedOpener(bool opens) {
+    for (const char* v : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"})
+      qputenv(v, empty_.path().toLocal8Bit());
+    SetDesktopOpener([this, opens](const QUrl& url) {
+      urls.push_back(url);
+      return opens;
+    });
+  }
+  ~ScriptedOpener() { SetDesktopOpener({}); }
+  std::vector<QUrl> urls;
+
+ private:
+  QTemporaryDir empty_;
+};
+
+void Hover(QWidget& w) {
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QApplication::sendEvent(&w, &enter);
+}
+void Leave(QWidget& w) {
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&w, &leave);
+}
+
+}  // namespace
+
+class WindowServicesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void feedbackIsMailedBesideTheWindowWithItsOutcomeInABox();
+  void theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined();
+  void aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened();
+  void theManualOpensOrItsAbsenceIsTold();
+};
+
+void WindowServicesTest::feedbackIsMailedBesideTheWindowWithItsOutcomeInABox() {
+  SmtpTestServer server;
+  QVERIFY(server.port() != 0);
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(WriteAll(h.base() + "services.ini",
+                   QStringLiteral("[mail]\nserver = 127.0.0.1\nport = %1\nlogin = %2\npassword = "
+                                  "%3\nsupport = support@example.org\nx_mailer = TWK\n")
+                       .arg(server.port())
+                       .arg(SmtpTestServer::kLogin, SmtpTestServer::kPassword)
+                       .toUtf8()));
+  QVERIFY(ShowAndStart(h));
+  ProgrammerDlg& w = h.window();
+  FeedbackDialog& d = w.serviceDialogs().feedback();
+  w.menu().Action(ids::kFeedback)->trigger();
+  QTRY_VERIFY(d.isVisible());
+  QCOMPARE(d.windowTitle(), Ftext(w, ftext::kFeedbackTitle));
+  QCOMPARE(Get<QPushButton>(d, ids::kFeedbackSubmitButton)->text(),
+           Ftext(w, ftext::kFeedbackSubmit));
+
+  // Nothing written: nothing is sent.
+  QVERIFY(!d.SubmitClicked());
+  QCOMPARE(boxes.texts().back(), Itext(w, itext::kFeedbackNoContent));
+
+  Get<QLineEdit>(d, ids::kFeedbackSubjectEdit)->setText("blank check");
+  auto* content = Get<QPlainTextEdit>(d, ids::kFeedbackContentEdit);
+  content->setFocus();
+  QTest::keyClicks(content, "first line");
+  QTest::keyClick(content, Qt::Key_Return);  // a new line, not the submit button
+  QTest::keyClicks(content, "second line");
+  QVERIFY(d.isVisible());
+  QSignalSpy outcome(&d, &FeedbackDialog::outcomeShown);
+  QVERIFY(d.SubmitClicked());
+  // Sending: the button is off and the window is not held up meanwhile.
+  QVERIFY(d.sending());
+  QVERIFY(!Get<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
+  QVERIFY(outcome.isEmpty());
+  QTRY_COMPARE_WITH_TIMEOUT(outcome.size(), 1, 20000);
+  QCOMPARE(outcome.front().front().toString(), Itext(w, itext::kFeedbackSent));
+  QTRY_COMPARE(boxes.texts().back(), Itext(w, itext::kFeedbackSent));
+  QVERIFY(Get<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
+  QVERIFY(d.isVisible());  // only cancel closes it
+
+  const std::string mail = server.Mail();
+  QVERIFY(mail.find("\r\nSubject: Tarnwick 反馈主题:blank check\r\n") != std::string::npos);
+  const std::string notGiven = w.session().texts().itext(itext::kFeedbackNotGiven);
+  QVERIFY(mail.find("Tarnwick:\r\nfirst line\nsecond line\r\n-") != std::string::npos);
+  QVERIFY(mail.find("-\r\n" + notGiven) != std::string::npos);
+}
+
+void WindowServicesTest::theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(WriteAll(h.base() + "services.ini",
+                   "[links]\nweb = http://www.example.org/\ncontact = contact@example.org\n"));
+  QVERIFY(ShowAndStart(h));
+  ProgrammerDlg& w = h.window();
+  AboutDialog& d = w.serviceDialogs().about();
+  w.menu().Action(ids::kAboutCommand)->trigger();
+  QTRY_VERIFY(d.isVisible());
+  QVERIFY(d.isModal());
+  QCOMPARE(d.windowTitle(), Ftext(w, ftext::kAboutTitle));
+  QCOMPARE(d.webLink().text(), QStringLiteral("http://www.example.org/"));
+  QCOMPARE(d.webLink().url(), QStringLiteral("http://www.example.org/"));
+  QCOMPARE(d.contactLink().text(), QStringLiteral("Contact Us"));
+  QCOMPARE(d.contactLink().url(), QStringLiteral("mailto:contact@example.org"));
+  QCOMPARE(d.contactLink().toolTip(), QStringLiteral("mailto:contact@example.org"));
+  for (HyperLink* link : {&d.webLink(), &d.contactLink()}) {
+    QVERIFY(link->Underlined());
+    Hover(*link);
+    Leave(*link);
+    QVERIFY(link->Underlined());
+  }
+
+  // The web picture opens the same site.
+  ScriptedOpener opener(true);
+  Get<QPushButton>(d, ids::kDialogOk)->click();
+  QVERIFY(!d.isVisible());
+  w.SendCommand(ids::kWebPicture);
+  QCOMPARE(opener.urls.size(), std::size_t{1});
+  QCOMPARE(opener.urls.front(), QUrl("http://www.example.org/"));
+  QVERIFY(boxes.texts().empty());
+}
+
+void WindowServicesTest::aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened() {
+  BoxWatcher boxes;
+  QWidget page;
+  auto* link = new HyperLink(&page);
+  link->setText("http://a.example/");
+  link->Attach();  // no url given: the text is the url
+  page.show();
+  QCOMPARE(link->url(), QStringLiteral("http://a.example/"));
+  QCOMPARE(link->underline(), int(HyperLink::kHoverOnly));
+  QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+  QVERIFY(!link->Underlined());
+  QCOMPARE(link->TextColour(), HyperLink::kLinkColour);
+  Hover(*link);
+  QVERIFY(link->Underlined());
+  QCOMPARE(link->TextColour(), HyperLink::kHoverColour);
+  Leave(*link);
+  QVERIFY(!link->Underlined());
+  link->SetUnderline(HyperLink::kNever);
+  Hover(*link);
+  QVERIFY(!link->Underlined());
+  Leave(*link);
+
+  {
+    // Nothing opens it, and no browser is registered: the box, still unvisited.
+    ScriptedOpener opener(false);
+    QSignalSpy clicked(link, &HyperLink::clicked);
+    QTest::mouseClick(link, Qt::LeftButton);
+    QCOMPARE(clicked.size(), 1);
+    QCOMPARE(clicked.front().front().toInt(), links::kNoAssociation);
+    QTRY_COMPARE(boxes.texts().size(), std::size_t{1});
+    QCOMPARE(boxes.texts().back(),
+             QString::fromStdString(links::LinkFailureText(links::kNoAssociation)));
+    QVERIFY(!link->visited());
+    QCOMPARE(link->TextColour(), HyperLink::kLinkColour);
+  }
+  ScriptedOpener opener(true);
+  QTest::mouseClick(link, Qt::LeftButton);
+  QCOMPARE(opener.urls.front(), QUrl("http://a.example/"));
+  QVERIFY(link->visited());
+  QCOMPARE(link->TextColour(), HyperLink::kVisitedColour);
+
+  // An empty text shows the url.
+  auto* bare = new HyperLink(&page);
+  bare->SetURL("mailto:x@example.org");
+  bare->Attach();
+  QCOMPARE(bare->text(), QStringLiteral("mailto:x@example.org"));
+  QVERIFY(bare->width() > 0);
+}
+
+void WindowServicesTest::theManualOpensOrItsAbsenceIsTold() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(ShowAndStart(h));
+  ProgrammerDlg& w = h.window();
+  ScriptedOpener opener(true);
+  QTemporaryDir programDir;
+  w.serviceDialogs().SetProgramDir(programDir.path());
+  w.menu().Action(ids::kHelp)->trigger();
+  QTRY_COMPARE(boxes.texts().size(), std::size_t{1});
+  QCOMPARE(boxes.texts().back(), Itext(w, itext::kFileNotFound));
+  QCOMPARE(boxes.captions().back(), Itext(w, itext::kNoticeCaption));
+  QVERIFY(opener.urls.empty());
+
+  const QString manual = programDir.path() + "/" + kManualFile;
+  QVERIFY(WriteAll(manual, "<html><body>Tarnwick</body></html>"));
+  w.menu().Action(ids::kHelp)->trigger();
+  QCOMPARE(opener.urls.size(), std::size_t{1});
+  QCOMPARE(opener.urls.front(), QUrl::fromLocalFile(manual));
+  QCOMPARE(boxes.texts().size(), std::size_t{1});
+}
+
+QTEST_MAIN(WindowServicesTest)
+#include "window_services.moc"
