@@ -32,12 +32,14 @@ TEST(PortableManual, TheManualAndEveryPictureItShowsAreInThePortableFolder) {
     const std::string ref = (*it)[1].str();
     ++pictures;
     // Relative to the page, inside the portable folder.
-    const bool relative = !ref.empty() && ref.front() != '/' && ref.find("://") == std::string::npos &&
+    const bool relative = !ref.empty() && ref.front() != '/' &&
+                          ref.find("://") == std::string::npos &&
                           ref.find("..") == std::string::npos;
     if (!relative || !fs::is_regular_file(portable / ref)) missing.push_back(ref);
   }
   EXPECT_GT(pictures, 0) << "the manual shows no picture";
-  EXPECT_TRUE(missing.empty()) << "pictures not beside the manual: " << ::testing::PrintToString(missing);
+  EXPECT_TRUE(missing.empty()) << "pictures not beside the manual: "
+                               << ::testing::PrintToString(missing);
 }
 
 }  // namespace
