@@ -52,6 +52,11 @@ std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& e
     } else if (a == "--help" || a == "-h") {
       o.command = "help";
       return o;
+    } else if (a == "--man") {
+      // Not in the usage: the build makes the manual page with it.
+      o.command = "help";
+      o.man = true;
+      return o;
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;
       return std::nullopt;

@@ -15,6 +15,7 @@ struct CliOptions {
   std::string lang;          // a set of lang/ in the program's folder; empty: the base directory's
   bool noDetect = false;
   bool yes = false;
+  bool man = false;  // --man: the manual page in roff instead of the usage
   std::string command;
   std::vector<std::string> args;
 };

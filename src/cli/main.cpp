@@ -7,11 +7,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <variant>
 
 #include "cli/chip_choice.h"
 #include "cli/cli_options.h"
 #include "cli/command_table.h"
+#include "cli/man_page.h"
 #include "cli/terminal_surface.h"
+#include "core/app/base_directory.h"
 #include "core/app/text_languages.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_selection.h"
@@ -29,11 +32,6 @@ std::string ExecutableDir() {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   return ec ? std::string(".") : exe.parent_path().string();
-}
-
-std::string WithSlash(std::string dir) {
-  if (dir.empty() || dir.back() != '/') dir += '/';
-  return dir;
 }
 
 // The box the command talks to: the virtual one with --simulate, else USB.
@@ -67,18 +65,21 @@ int main(int argc, char** argv) {
   const cli::CliOptions& o = *parsed;
   const cli::CliCommand* command = cli::FindCommand(o.command);
   if (command->run == nullptr) {
-    std::printf("%s", cli::UsageText().c_str());
+    std::printf("%s", (o.man ? cli::ManPageText() : cli::UsageText()).c_str());
     return cli::kExitOk;
   }
-  const std::string baseDir = WithSlash(o.baseDir.empty() ? ExecutableDir() : o.baseDir);
-  std::error_code ec;
-  if (!fs::is_directory(baseDir, ec)) {
-    std::fprintf(stderr, "tarnwick-cli: base directory %s does not exist\n", baseDir.c_str());
+  const std::variant<BaseDirectory, BaseDirectoryError> chosen =
+      ChooseBaseDirectory(BaseDirectoryInputsFromEnvironment(ExecutableDir(), o.baseDir, o.lang));
+  if (const auto* failed = std::get_if<BaseDirectoryError>(&chosen)) {
+    std::fprintf(stderr, "tarnwick-cli: %s\n", BaseDirectoryErrorMessage(*failed).c_str());
     return cli::kExitUsage;
   }
+  const BaseDirectory& where = std::get<BaseDirectory>(chosen);
+  const std::string& baseDir = where.baseDir;
+  std::error_code ec;
   std::string textDir;
   if (!o.lang.empty()) {
-    textDir = TextLanguageDir(WithSlash(ExecutableDir()), o.lang);
+    textDir = TextLanguageDir(where.dataDir, o.lang);
     for (const char* name : {"ftext.ini", "itext.ini"}) {
       if (!fs::is_regular_file(textDir + name, ec)) {
         std::fprintf(stderr, "tarnwick-cli: --lang %s: text table %s%s is missing\n",

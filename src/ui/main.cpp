@@ -1,10 +1,11 @@
 // The `tarnwick` program: one window, one instance at a time.
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <variant>
 
+#include "core/app/base_directory.h"
 #include "core/app/text_languages.h"
 #include "ui/app/app_options.h"
 #include "ui/app/box_factory.h"
@@ -44,11 +45,22 @@ int main(int argc, char* argv[]) {
                  AppUsageText().toLocal8Bit().constData());
     return 2;
   }
-  const QString programDir = WithTrailingSlash(QApplication::applicationDirPath());
+  const std::variant<BaseDirectory, BaseDirectoryError> chosen =
+      ChooseBaseDirectory(BaseDirectoryInputsFromEnvironment(
+          QApplication::applicationDirPath().toStdString(), options.baseDir.toStdString(),
+          options.lang.toStdString()));
+  if (const auto* failed = std::get_if<BaseDirectoryError>(&chosen)) {
+    std::fprintf(stderr, "tarnwick: %s\n", BaseDirectoryErrorMessage(*failed).c_str());
+    return 2;
+  }
+  const QString baseDir = QString::fromStdString(std::get<BaseDirectory>(chosen).baseDir);
+  // The text sets and the other read-only data: the program's folder when
+  // portable, the installed share folder otherwise.
+  const QString dataDir = QString::fromStdString(std::get<BaseDirectory>(chosen).dataDir);
   QString textDir;
   if (!options.lang.isEmpty()) {
     textDir = QString::fromStdString(
-        TextLanguageDir(programDir.toStdString(), options.lang.toStdString()));
+        TextLanguageDir(dataDir.toStdString(), options.lang.toStdString()));
     for (const char* name : {"ftext.ini", "itext.ini"}) {
       if (!QFileInfo(textDir + QLatin1String(name)).isFile()) {
         std::fprintf(stderr, "tarnwick: --lang %s: text table %s%s is missing\n",
@@ -59,19 +71,12 @@ int main(int argc, char* argv[]) {
     }
   }
 
-  SingleInstance instance;
+  // One window per base directory: two folders may run side by side.
+  SingleInstance instance(baseDir);
   if (!instance.Acquire()) {
     RunMessageBox(nullptr, QString::fromUtf8(kAlreadyRunningText),
                   QString::fromUtf8(kAlreadyRunningCaption), BoxIcon::Warning, BoxButtons::Ok);
     return 0;
-  }
-
-  const QString baseDir = WithTrailingSlash(
-      options.baseDir.isEmpty() ? QApplication::applicationDirPath() : options.baseDir);
-  if (!QDir(baseDir).exists()) {
-    std::fprintf(stderr, "tarnwick: base directory %s does not exist\n",
-                 baseDir.toLocal8Bit().constData());
-    return 2;
   }
   ApplySkin(app, baseDir);
 
@@ -84,7 +89,7 @@ int main(int argc, char* argv[]) {
 
   ProgrammerDlg window({baseDir.toStdString(), true, textDir.toStdString()}, *box);
   // Qt's own buttons and dialogs speak the language of the tables in use.
-  if (UsesChineseTexts(options.lang, window.session().texts(), programDir)) {
+  if (UsesChineseTexts(options.lang, window.session().texts(), dataDir)) {
     InstallQtChinese(app);
   }
   window.show();

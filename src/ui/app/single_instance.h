@@ -14,7 +14,8 @@ inline constexpr const char* kAlreadyRunningCaption = "提示";
 
 class SingleInstance {
  public:
-  // `directory` empty: the user's runtime directory, else the temp directory.
+  // `directory`: the base directory the instance works in (empty: the
+  // user's runtime directory, else the temp directory).
   explicit SingleInstance(const QString& directory = QString());
   // True when this process now holds the lock.
   bool Acquire();

@@ -1,0 +1,91 @@
+#include "cli/man_page.h"
+
+#include <string>
+
+#include "cli/command_table.h"
+#include "core/app/text_languages.h"
+#include "version.h"
+
+namespace tarnwick::cli {
+
+namespace {
+
+struct OptionRow {
+  const char* words;
+  const char* help;
+};
+
+constexpr OptionRow kOptions[] = {
+    {"--simulate[=FILE]",
+     "talk to the virtual programmer box instead of the USB one; FILE describes the box "
+     "(its chip and its answers)"},
+    {"--base-dir DIR", "keep settings, log and the virtual chip's content in DIR"},
+    {"--chip TYPE/MAKER/MODEL", "work with this catalogue record"},
+    {"--lang LANG", "read the texts from the text set LANG"},
+    {"--no-detect", "skip the identification of the chip in the socket (needs --chip)"},
+    {"--yes, -y", "answer yes to every question"},
+    {"--help, -h", "show the usage"},
+};
+
+}  // namespace
+
+std::string RoffEscape(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\\') {
+      out += "\\e";
+    } else if (c == '-') {
+      out += "\\-";
+    } else if ((c == '.' || c == '\'') && (i == 0 || text[i - 1] == '\n')) {
+      out += "\\&";
+      out += c;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string ManPageText() {
+  std::string t;
+  t += ".TH TARNWICK\\-CLI 1 \"\" \"Tarnwick " + std::string(kProgramVersion) +
+       "\" \"User Commands\"\n";
+  t += ".SH NAME\ntarnwick\\-cli \\- drive the serial memory chip programmer box from a shell\n";
+  t += ".SH SYNOPSIS\n.B tarnwick\\-cli\n";
+  t += "[\\fIOPTIONS\\fR] \\fICOMMAND\\fR [\\fIARGS\\fR]\n";
+  t += ".SH DESCRIPTION\n";
+  t += "The command line front end of Tarnwick: it detects, reads, programs, verifies and "
+       "erases the chip in the programmer box's socket, as the window does. Status lines go "
+       "to standard error, results to standard output.\n";
+  t += ".SH OPTIONS\n";
+  for (const OptionRow& row : kOptions) {
+    t += ".TP\n.B " + RoffEscape(row.words) + "\n" + RoffEscape(row.help) + "\n";
+  }
+  t += "Text sets: " + RoffEscape(TextLanguageList()) + ".\n";
+  t += ".SH COMMANDS\n";
+  for (const CliCommand& c : Commands()) {
+    t += ".TP\n.B " + RoffEscape(c.name);
+    if (*c.arguments != '\0') t += "\n.I " + RoffEscape(c.arguments);
+    t += "\n" + RoffEscape(c.help) + "\n";
+  }
+  t += ".SH FILES\n";
+  t += ".TP\n.I $XDG_DATA_HOME/tarnwick/\n";
+  t += "The base directory of an installed program (normally \\fI~/.local/share/tarnwick/\\fR): "
+       "settings, log.txt, text tables and the virtual chip's content. It is filled from "
+       "\\fI/usr/share/tarnwick/\\fR on the first start; files already there are kept.\n";
+  t += ".TP\n.I <program folder>/\n";
+  t += "A folder holding the program beside a writable database.dat is its own base "
+       "directory (the portable form).\n";
+  t += ".SH EXIT STATUS\n";
+  t += std::to_string(kExitOk) + " when the work was done and checked, " +
+       std::to_string(kExitFailed) + " when it failed, " + std::to_string(kExitUsage) +
+       " for a wrong command line, " + std::to_string(kExitNotACandidate) +
+       " when \\-\\-chip names a chip the socket's identification does not match, " +
+       std::to_string(kExitChipNotNamed) +
+       " when the chip in the socket matches no catalogue record and \\-\\-chip does not "
+       "name it.\n";
+  return t;
+}
+
+}  // namespace tarnwick::cli
