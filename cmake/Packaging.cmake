@@ -63,6 +63,15 @@ if(TARGET tarnwick-cli)
   install(FILES ${man}.gz DESTINATION share/man/man1)
 endif()
 
+if(TARGET tarnwick)
+  set(man ${CMAKE_BINARY_DIR}/tarnwick.1)
+  add_custom_command(OUTPUT ${man} ${man}.gz
+    COMMAND sh ${PK}/man_from_usage.sh $<TARGET_FILE:tarnwick> ${PROJECT_VERSION} ${man}
+    DEPENDS tarnwick ${PK}/man_from_usage.sh VERBATIM)
+  list(APPEND generated ${man} ${man}.gz)
+  install(FILES ${man}.gz DESTINATION share/man/man1)
+endif()
+
 # ---- Debian documentation -------------------------------------------------
 configure_file(${PK}/debian/changelog.in ${GEN}/changelog.Debian @ONLY)
 add_custom_command(OUTPUT ${GEN}/changelog.Debian.gz
@@ -81,11 +90,12 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "control program for a USB serial memory c
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The synopsis line comes from the summary above.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "control program for a USB serial memory chip programmer\n"
     "Tarnwick drives the USB programmer box for serial memory chips (SPI\n"
     "flash, I2C and Microwire EEPROMs): it identifies the chip in the socket,\n"
     "reads, programs, verifies and erases it, and edits its content in a hex\n"
@@ -93,6 +103,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "box (--simulate) lets both run without the hardware.")
 string(REPLACE ";" "" CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded as plugins, so the libraries' own dependencies do not name them: the
+# SVG icons' image format.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PK}/debian/postinst ${PK}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)

@@ -65,8 +65,8 @@ std::string ManPageText() {
   t += "Text sets: " + RoffEscape(TextLanguageList()) + ".\n";
   t += ".SH COMMANDS\n";
   for (const CliCommand& c : Commands()) {
-    t += ".TP\n.B " + RoffEscape(c.name);
-    if (*c.arguments != '\0') t += "\n.I " + RoffEscape(c.arguments);
+    t += ".TP\n\\fB" + RoffEscape(c.name) + "\\fR";
+    if (*c.arguments != '\0') t += " \\fI" + RoffEscape(c.arguments) + "\\fR";
     t += "\n" + RoffEscape(c.help) + "\n";
   }
   t += ".SH FILES\n";

@@ -61,7 +61,8 @@ QString AppUsageText() {
   return QStringLiteral(
       "usage: tarnwick [--base-dir DIR] [--simulate[=FILE]] [--lang en|zh_CN]\n"
       "  --base-dir DIR     keep settings, catalogue and log in DIR (default: the program's "
-      "folder)\n"
+      "folder,\n"
+      "                     or ~/.local/share/tarnwick when installed)\n"
       "  --simulate[=FILE]  drive the virtual programmer box (FILE: its description)\n"
       "  --lang LANG        read the texts from lang/LANG/ in the program's folder\n"
       "  --help             print this text\n");
