@@ -5,7 +5,7 @@ SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-normal test-sanitizers tidy format-check clean
+.PHONY: all deps configure build run package test test-normal test-sanitizers tidy format-check clean
 
 all: build
 
@@ -25,6 +25,11 @@ run: build
 	  echo "Start it from a desktop session, or in a virtual one: xvfb-run -a make run"; \
 	  exit 1; fi
 	@$(BUILD)/portable/tarnwick --simulate
+
+# The Debian package, build/tarnwick_<version>_<arch>.deb (install it with
+# sudo apt install ./build/tarnwick_*.deb).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 # The normal suite of the normal build: the fast, plain failures come first.
 test-normal: build

@@ -59,8 +59,8 @@ int main(int argc, char* argv[]) {
   const QString dataDir = QString::fromStdString(std::get<BaseDirectory>(chosen).dataDir);
   QString textDir;
   if (!options.lang.isEmpty()) {
-    textDir = QString::fromStdString(
-        TextLanguageDir(dataDir.toStdString(), options.lang.toStdString()));
+    textDir =
+        QString::fromStdString(TextLanguageDir(dataDir.toStdString(), options.lang.toStdString()));
     for (const char* name : {"ftext.ini", "itext.ini"}) {
       if (!QFileInfo(textDir + QLatin1String(name)).isFile()) {
         std::fprintf(stderr, "tarnwick: --lang %s: text table %s%s is missing\n",

@@ -103,8 +103,9 @@ std::string BaseDirectoryErrorMessage(const BaseDirectoryError& error) {
              " beside the program nor the folder " + error.path;
       break;
     case BaseDirectoryError::Kind::NoHome:
-      text = "no folder for the user's files: neither XDG_DATA_HOME nor HOME is set "
-             "(give one with --base-dir)";
+      text =
+          "no folder for the user's files: neither XDG_DATA_HOME nor HOME is set "
+          "(give one with --base-dir)";
       break;
     case BaseDirectoryError::Kind::CannotCreate:
       text = "cannot create the folder " + error.path;
@@ -118,8 +119,8 @@ std::string BaseDirectoryErrorMessage(const BaseDirectoryError& error) {
 }
 
 BaseDirectoryInputs BaseDirectoryInputsFromEnvironment(std::string executableDir,
-                                                      std::string baseDirOption,
-                                                      std::string lang) {
+                                                       std::string baseDirOption,
+                                                       std::string lang) {
   auto env = [](const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? std::string(value) : std::string();
@@ -129,8 +130,9 @@ BaseDirectoryInputs BaseDirectoryInputsFromEnvironment(std::string executableDir
     locale = env(name);
     if (!locale.empty()) break;
   }
-  return {std::move(executableDir), std::move(baseDirOption), env("XDG_DATA_HOME"), env("HOME"),
-          locale, std::move(lang)};
+  return {
+      std::move(executableDir), std::move(baseDirOption), env("XDG_DATA_HOME"), env("HOME"), locale,
+      std::move(lang)};
 }
 
 std::string SeedLanguage(const std::string& lang, const std::string& locale) {
@@ -138,8 +140,7 @@ std::string SeedLanguage(const std::string& lang, const std::string& locale) {
   return locale.rfind("zh", 0) == 0 ? std::string("zh_CN") : std::string("en");
 }
 
-std::variant<BaseDirectory, BaseDirectoryError> ChooseBaseDirectory(
-    const BaseDirectoryInputs& in) {
+std::variant<BaseDirectory, BaseDirectoryError> ChooseBaseDirectory(const BaseDirectoryInputs& in) {
   const std::string exeDir = WithSlash(in.executableDir);
   std::error_code ec;
   const bool portable = IsPortable(exeDir);
@@ -150,8 +151,8 @@ std::variant<BaseDirectory, BaseDirectoryError> ChooseBaseDirectory(
 
   if (!in.baseDirOption.empty()) {
     if (!fs::is_directory(in.baseDirOption, ec)) {
-      return BaseDirectoryError{BaseDirectoryError::Kind::BaseDirMissing,
-                                WithSlash(in.baseDirOption), {}};
+      return BaseDirectoryError{
+          BaseDirectoryError::Kind::BaseDirMissing, WithSlash(in.baseDirOption), {}};
     }
     return BaseDirectory{WithSlash(in.baseDirOption), dataDir, portable, 0};
   }

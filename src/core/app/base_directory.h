@@ -47,8 +47,7 @@ std::string BaseDirectoryErrorMessage(const BaseDirectoryError& error);
 
 // The inputs from this process's environment.
 BaseDirectoryInputs BaseDirectoryInputsFromEnvironment(std::string executableDir,
-                                                      std::string baseDirOption,
-                                                      std::string lang);
+                                                       std::string baseDirOption, std::string lang);
 
 // The text set for the per-user folder: --lang when given, else zh_CN for a
 // zh_* locale, else en.

@@ -157,8 +157,8 @@ TEST(BaseDirectory, BaseDirOptionOverridesWithoutSeedingAndMustExist) {
   in.baseDirOption = own.file("missing");
   const BaseDirectoryError e = Failed(in);
   EXPECT_EQ(e.kind, BaseDirectoryError::Kind::BaseDirMissing);
-  EXPECT_EQ(BaseDirectoryErrorMessage(e), "base directory " + own.file("missing") +
-                                              "/ does not exist");
+  EXPECT_EQ(BaseDirectoryErrorMessage(e),
+            "base directory " + own.file("missing") + "/ does not exist");
 }
 
 TEST(BaseDirectory, NoDataAndNoHomeAreErrorsThatNameTheCause) {
