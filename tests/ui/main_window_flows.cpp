@@ -28,7 +28,7 @@ class MainWindowFlowsTest : public QObject {
   void questionsAfterShutdownGetTheirCancellingAnswer();
   void closeWhileReadingAsksAndHonoursCancel();
   void exitItemClosesWithoutQuestions();
-  void secondInstanceSaysSoAndLeavesTheFirstAlone();
+  void secondWindowOnTheSameBaseDirectorySaysSoWhileAnotherBaseDirectoryRuns();
 };
 
 void MainWindowFlowsTest::workerQuestionKeepsTheGuiRunning() {
@@ -139,7 +139,7 @@ void MainWindowFlowsTest::exitItemClosesWithoutQuestions() {
   h.Reset();
 }
 
-void MainWindowFlowsTest::secondInstanceSaysSoAndLeavesTheFirstAlone() {
+void MainWindowFlowsTest::secondWindowOnTheSameBaseDirectorySaysSoWhileAnotherBaseDirectoryRuns() {
   const QString program = QStringLiteral(TARNWICK_PORTABLE_DIR "/tarnwick");
   QVERIFY2(QFile::exists(program), "build the tarnwick target first");
   QTemporaryDir runtime, base1, base2;
@@ -148,25 +148,37 @@ void MainWindowFlowsTest::secondInstanceSaysSoAndLeavesTheFirstAlone() {
   env.insert("XDG_RUNTIME_DIR", runtime.path());
   env.insert("TARNWICK_BOX_LOG", "1");
 
+  // The lock belongs to the base directory the window works in.
   QProcess first;
   first.setProcessEnvironment(env);
   first.start(program, {"--base-dir", base1.path(), "--simulate"});
   QVERIFY(first.waitForStarted());
-  const QString lock = runtime.path() + "/Tarnwick.exe.lock";
+  const QString lock = base1.path() + "/Tarnwick.exe.lock";
   QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 20000);
 
   QProcess second;
   second.setProcessEnvironment(env);
-  second.start(program, {"--base-dir", base2.path(), "--simulate"});
+  second.start(program, {"--base-dir", base1.path(), "--simulate"});
   QVERIFY(second.waitForFinished(30000));
   const QString err = QString::fromUtf8(second.readAllStandardError());
   QVERIFY2(err.contains(QStringLiteral("BOX [提示] Tarnwick.exe is already exist！    ")),
            qPrintable(err));
-  // The second one never got as far as a window: no log in its base folder.
-  QVERIFY(!QFile::exists(base2.path() + "/log.txt"));
   QCOMPARE(first.state(), QProcess::Running);
   QVERIFY(QFile::exists(lock));
 
+  // Another base directory runs side by side with the first.
+  QProcess other;
+  other.setProcessEnvironment(env);
+  other.start(program, {"--base-dir", base2.path(), "--simulate"});
+  QVERIFY(other.waitForStarted());
+  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(base2.path() + "/Tarnwick.exe.lock"), 20000);
+  QTest::qWait(500);
+  QCOMPARE(other.state(), QProcess::Running);
+  QVERIFY(!QString::fromUtf8(other.readAllStandardError()).contains(QStringLiteral("already")));
+  QCOMPARE(first.state(), QProcess::Running);
+
+  other.kill();
+  other.waitForFinished(10000);
   first.kill();
   first.waitForFinished(10000);
 }
