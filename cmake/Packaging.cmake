@@ -19,8 +19,11 @@ endforeach()
 set(P ${TARNWICK_PORTABLE_DIR})
 install(FILES ${P}/database.dat DESTINATION ${TARNWICK_SHARE})
 install(DIRECTORY ${P}/lang ${P}/sound ${P}/CODE DESTINATION ${TARNWICK_SHARE})
-# The manual and the services example, when the build lays them there.
+# The manual with its pictures, and the services example.
 install(FILES ${P}/Tarnwick.html ${P}/services.ini.example DESTINATION ${TARNWICK_SHARE} OPTIONAL)
+if(TARNWICK_MANUAL_IMAGES)
+  install(DIRECTORY ${P}/manual DESTINATION ${TARNWICK_SHARE})
+endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/resources/help)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/help/ DESTINATION ${TARNWICK_SHARE})
 endif()

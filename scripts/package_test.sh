@@ -34,6 +34,14 @@ for f in ./usr/bin/tarnwick ./usr/bin/tarnwick-cli ./usr/share/tarnwick/database
   dpkg-deb --contents "$deb" | awk '{print $6}' | grep -qx -- "$f" || fail "the package lacks $f"
 done
 
+# What the build lays into the portable folder beside the data goes along.
+for f in Tarnwick.html services.ini.example; do
+  if [ -f "$build/portable/$f" ]; then
+    dpkg-deb --contents "$deb" | awk '{print $6}' | grep -qx -- "./usr/share/tarnwick/$f" \
+      || fail "the package lacks ./usr/share/tarnwick/$f"
+  fi
+done
+
 echo "== lintian"
 lintian --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1 || true
 grep -v 'running with root privileges' "$work/lintian.txt" || true
