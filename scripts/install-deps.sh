@@ -11,6 +11,7 @@
 # check the Debian package, its desktop entry and its metainfo.
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config libgtest-dev
+      libcurl4-openssl-dev
       qt6-base-dev qt6-svg-dev qt6-multimedia-dev qt6-translations-l10n libusb-dev libudev-dev
       xvfb xauth python3-aiosmtpd librsvg2-bin lintian desktop-file-utils appstream "$@")
 missing=()

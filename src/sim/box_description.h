@@ -83,6 +83,7 @@ struct SocketDescription {
 struct BoxDescription {
   bool present = true;
   std::uint8_t firmwareVersion = 0x23;  // 0xFF: no valid firmware
+  bool firmwareSilent = false;          // CMD_FW_VERSION gets no answer
   std::uint32_t serial = 0x012345;
   bool adapterFitted = false;
   bool bootLoader = false;  // starts in the firmware-upgrade mode

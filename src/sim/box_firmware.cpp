@@ -26,6 +26,7 @@ std::optional<std::uint8_t> KeptVersion(const std::string& path) {
 bool BoxFirmware::Init(const BoxDescription& description, std::string& error) {
   firmwarePath_ = description.firmwarePath;
   firmwareVersion_ = KeptVersion(firmwarePath_).value_or(description.firmwareVersion);
+  firmwareSilent_ = description.firmwareSilent;
   serial_ = description.serial & 0xFFFFFF;
   adapterFitted_ = description.adapterFitted;
   stuckInBootLoader_ = description.bootLoader;

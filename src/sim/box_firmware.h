@@ -88,6 +88,7 @@ class BoxFirmware {
   BootLoader bootLoader_;
   SpeedModel speed_;
   std::uint8_t firmwareVersion_ = 0x23;
+  bool firmwareSilent_ = false;
   std::uint32_t serial_ = 0;
   std::string firmwarePath_;
   bool adapterFitted_ = false;

@@ -171,7 +171,7 @@ void BoxFirmware::OnCommandFrame(const std::uint8_t* f, SimClock::time_point now
       break;
     }
     case CMD_FW_VERSION:
-      Answer({firmwareVersion_}, now);
+      if (!firmwareSilent_) Answer({firmwareVersion_}, now);
       break;
     case CMD_SECTOR_READ: {
       EndOperation();

@@ -218,7 +218,11 @@ class Parser {
     if (e.key == "adapter") return ParseBool(e.value, box_.adapterFitted) || Bad(e, "yes or no");
     if (e.key == "boot_loader") return ParseBool(e.value, box_.bootLoader) || Bad(e, "yes or no");
     if (e.key == "firmware") {
-      if (!ParseNumber(e.value, 0xFF, n)) return Bad(e, "a byte (e.g. 0x23)");
+      if (e.value == "silent") {
+        box_.firmwareSilent = true;
+        return true;
+      }
+      if (!ParseNumber(e.value, 0xFF, n)) return Bad(e, "a byte (e.g. 0x23) or silent");
       box_.firmwareVersion = static_cast<std::uint8_t>(n);
       return true;
     }
