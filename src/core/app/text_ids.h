@@ -172,6 +172,18 @@ inline constexpr int kFwSerialWord = 196;
 inline constexpr int kFwInformationCaption = 197;
 inline constexpr int kFwChooseFile = 199;
 inline constexpr int kChooseFile = kFwChooseFile;  // chip fill's file mode too
+
+// The update check and its version dialog.
+inline constexpr int kVersionSoftwareRow = 120;
+inline constexpr int kVersionFirmwareRow = 121;
+inline constexpr int kVersionCurrentColumn = 122;
+inline constexpr int kVersionLatestColumn = 123;
+inline constexpr int kNewerProgram = 125;
+inline constexpr int kProgramCurrent = 126;
+inline constexpr int kNewerFirmware = 127;
+inline constexpr int kFirmwareCurrent = 128;
+inline constexpr int kUpdateCheckFailed = 129;
+inline constexpr int kVersionVerdictColumn = 201;
 // The upgrade's progress texts shared with the chip operations.
 inline constexpr int kFwPreparing = kErasing;
 inline constexpr int kFwWriting = kProgramProgress;
@@ -392,6 +404,16 @@ inline constexpr TextId kAll[] = {
     {kFwSerialWord, "kFwSerialWord"},
     {kFwInformationCaption, "kFwInformationCaption"},
     {kFwChooseFile, "kFwChooseFile"},
+    {kVersionSoftwareRow, "kVersionSoftwareRow"},
+    {kVersionFirmwareRow, "kVersionFirmwareRow"},
+    {kVersionCurrentColumn, "kVersionCurrentColumn"},
+    {kVersionLatestColumn, "kVersionLatestColumn"},
+    {kNewerProgram, "kNewerProgram"},
+    {kProgramCurrent, "kProgramCurrent"},
+    {kNewerFirmware, "kNewerFirmware"},
+    {kFirmwareCurrent, "kFirmwareCurrent"},
+    {kUpdateCheckFailed, "kUpdateCheckFailed"},
+    {kVersionVerdictColumn, "kVersionVerdictColumn"},
     {kOffsetCopying, "kOffsetCopying"},
     {kOffsetBeyondFile, "kOffsetBeyondFile"},
     {kWorkFileFailed, "kWorkFileFailed"},
