@@ -1,5 +1,7 @@
 #include "core/device/worker.h"
 
+#include <utility>
+
 #include "protocol/protocol.h"
 
 namespace tarnwick {
@@ -9,7 +11,7 @@ Worker::Worker(const JobTable& jobs, WorkerHooks hooks) : jobs_(jobs), hooks_(st
 Worker::~Worker() { Exit(); }
 
 void Worker::Start(Job firstJob) {
-  if (thread_.joinable()) return;
+  if (thread_.joinable() || linkHeld_.load()) return;
   jobCode_.store(JobByte(firstJob));
   exitRequest_.store(false);
   loopEnded_.store(false);
@@ -18,6 +20,7 @@ void Worker::Start(Job firstJob) {
 
 void Worker::StartJob(Job job) {
   std::lock_guard lock(mutex_);
+  if (linkHeld_.load()) return;  // the link is lent: dropped, as while a job runs
   jobCode_.store(JobByte(job));
   if (waiting_) {
     waiting_ = false;
@@ -27,6 +30,10 @@ void Worker::StartJob(Job job) {
 
 void Worker::DeviceChanged() {
   std::lock_guard lock(mutex_);
+  if (linkHeld_.load()) {
+    heldDeviceChange_ = true;  // the detection waits for the link
+    return;
+  }
   deviceChangeCount_.fetch_add(1);
   jobCode_.store(JobByte(Job::DetectQuiet));
   deviceChangeFlag_.store(true);
@@ -34,6 +41,25 @@ void Worker::DeviceChanged() {
     waiting_ = false;
     wake_.notify_one();
   }
+}
+
+bool Worker::TryHoldLink() {
+  std::lock_guard lock(mutex_);
+  if (linkHeld_.load()) return false;
+  const bool resting = waiting_ && jobCode_.load() == kJobIdle;
+  if (thread_.joinable() && !resting) return false;
+  linkHeld_.store(true);
+  return true;
+}
+
+void Worker::ReleaseLink() {
+  bool deviceChange = false;
+  {
+    std::lock_guard lock(mutex_);
+    linkHeld_.store(false);
+    deviceChange = std::exchange(heldDeviceChange_, false);
+  }
+  if (deviceChange) DeviceChanged();
 }
 
 void Worker::RequestExit() {

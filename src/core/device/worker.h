@@ -71,6 +71,14 @@ class Worker {
   // without a row.
   static std::uint8_t EndLamp(const JobRow* row, bool outcome);
 
+  // Lends the link of a resting worker (or of one not started) to another
+  // thread: false while a job runs or is asked for, or another hold is out.
+  // While held, job requests are dropped (as while a job runs) and a device
+  // change is kept until ReleaseLink, which hands it to the worker.
+  bool TryHoldLink();
+  void ReleaseLink();
+  bool LinkHeld() const { return linkHeld_.load(); }
+
   // One pass of the loop's bookkeeping after a job; exposed for tests of the
   // device-change folding rule. Returns true when the job must run again.
   bool FoldDeviceChanges();
@@ -90,6 +98,8 @@ class Worker {
   std::atomic<std::thread::id> workerId_{};
   std::atomic<bool> deviceChangeFlag_{false};
   std::atomic<int> deviceChangeCount_{0};
+  std::atomic<bool> linkHeld_{false};
+  bool heldDeviceChange_ = false;  // under mutex_
 };
 
 }  // namespace tarnwick

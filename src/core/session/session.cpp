@@ -25,9 +25,13 @@ namespace fs = std::filesystem;
 Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
     : OperationParts(
           opts.baseDir, s, u,
-          WorkerHooks{[this](std::uint8_t) { image.SetBusy(true); },
+          WorkerHooks{[this](std::uint8_t) {
+                        image.SetBusy(true);
+                        updateCheck.JobStarted();
+                      },
                       [this](std::uint8_t code, bool outcome) {
                         image.SetBusy(false);
+                        updateCheck.JobEnded();
                         surface.HexViewChanged();
                         outcomes[code] = outcome ? 1 : 0;
                       },
@@ -41,7 +45,8 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
       otp(ctx, launcher),
       firmware(ctx, launcher),
       chipFill(ctx, launcher, baseDir),
-      finder(ctx, worker, launcher) {
+      finder(ctx, worker, launcher),
+      updateCheck(worker, link, channel, surface, baseDir) {
   for (auto& o : outcomes) o = -1;
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });
@@ -68,6 +73,7 @@ void Session::Impl::Wire() {
   chipFill.AddCommands(commands);
   finder.AddJobs(jobs);
   finder.AddCommands(commands);
+  updateCheck.AddCommands(commands);
 }
 
 BatchChipAccess Session::Impl::BatchAccess() {
@@ -209,13 +215,20 @@ void Session::SetFindDialogOpener(std::function<void()> open) {
 
 DataViewResult Session::ViewData(const std::string& addressText) {
   Impl& d = *impl_;
-  while (d.worker.Running() && !d.worker.AtRest()) {
+  // The link is borrowed from the resting worker, so neither a job nor the
+  // update check talks to the box meanwhile.
+  while (!d.worker.TryHoldLink()) {
     // A worker that left never rests again: an ending session reads nothing.
     if (d.ended || d.worker.Finished()) return DataViewResult{};
     SleepMs(1);
   }
-  if (d.ended) return DataViewResult{};
-  return tarnwick::ViewData(d.ctx, addressText);
+  if (d.ended) {
+    d.worker.ReleaseLink();
+    return DataViewResult{};
+  }
+  DataViewResult r = tarnwick::ViewData(d.ctx, addressText);
+  d.worker.ReleaseLink();
+  return r;
 }
 
 bool Session::StartViewData(const std::string& addressText,
@@ -247,6 +260,8 @@ bool Session::ViewDataRunning() const { return impl_->dataViewRunning.load(); }
 void Session::Impl::JoinDataView() {
   if (dataViewThread.joinable()) dataViewThread.join();
 }
+
+update::UpdateChecker& Session::updateCheck() { return impl_->updateCheck; }
 
 void Session::SetChipFillDialogOpener(std::function<void()> open) {
   impl_->chipFill.SetDialogOpener(std::move(open));
@@ -320,7 +335,8 @@ bool Session::BeginClose() {
 }
 
 bool Session::WorkerGone() const {
-  return impl_->worker.Finished() && !impl_->dataViewRunning.load();
+  return impl_->worker.Finished() && !impl_->dataViewRunning.load() &&
+         !impl_->updateCheck.UsingLink();
 }
 
 void Session::FinishClose() {
@@ -349,6 +365,7 @@ bool Session::CloseRequested() {
 void Session::BeginExit() {
   Impl& d = *impl_;
   d.ended = true;
+  d.updateCheck.End();
   d.batch.Stop();
   d.chip.CancelAll();
   d.worker.RequestExit();

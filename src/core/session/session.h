@@ -31,6 +31,9 @@ struct DataViewResult;
 class FirmwareUpdater;
 class Worker;
 struct DetectionState;
+namespace update {
+class UpdateChecker;
+}  // namespace update
 namespace buffers {
 class FileImage;
 class HexView;
@@ -96,6 +99,9 @@ class Session {
   bool StartViewData(const std::string& addressText,
                      std::function<void(const DataViewResult&)> done);
   bool ViewDataRunning() const;
+  // The update check: the menu item runs the front end's opener (set with
+  // SetOpener), which starts the check on its own thread.
+  update::UpdateChecker& updateCheck();
 
   // A command id from a button, menu item or key (resources/ids.h). False
   // when no feature handles it.

@@ -20,6 +20,7 @@
 #include "core/operations/firmware/firmware_updater.h"
 #include "core/operations/operation_parts.h"
 #include "core/operations/otp/otp_programmer.h"
+#include "core/services/update/update_checker.h"
 #include "core/session/session.h"
 
 namespace tarnwick {
@@ -50,6 +51,7 @@ struct Session::Impl : OperationParts {
   FirmwareUpdater firmware;
   ChipFiller chipFill;
   ImageFinder finder;
+  update::UpdateChecker updateCheck;
   std::function<void(const std::string&)> openOffsetDialog;
   // The outcome of the last run of each job code: -1 none yet, 0 failed, 1
   // succeeded. Kept per code so a hot-plug detection that slips in after a
