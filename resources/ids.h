@@ -168,6 +168,11 @@ inline constexpr int kChipFillDataLabel = 1193;
 inline constexpr int kChipFillNote = 1194;
 inline constexpr int kChipFillStateLabel = 1195;
 
+// ---- Controls of the version dialog (dialog 215) ----------------------------
+inline constexpr int kVersionDialog = 215;
+inline constexpr int kVersionList = 1187;
+inline constexpr int kVersionWebLink = 1088;
+
 // What every dialog's OK and cancel buttons are called when the template
 // gives them no number of their own.
 inline constexpr int kDialogOk = 1;

@@ -79,5 +79,6 @@ std::span<const CliCommand> FillCommands();
 std::span<const CliCommand> PeekCommands();
 std::span<const CliCommand> FindCommands();
 std::span<const CliCommand> FeedbackCommands();
+std::span<const CliCommand> UpdateCommands();
 
 }  // namespace tarnwick::cli

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTreeWidget>
 #include <algorithm>
 #include <vector>
 
@@ -193,6 +194,15 @@ QWidget* DialogBuilder::Make(const ControlSpec& spec, QWidget* parent) const {
       auto* list = new QListWidget(parent);
       list->setSelectionMode(QAbstractItemView::ExtendedSelection);
       list->setSortingEnabled(false);
+      w = list;
+      break;
+    }
+    case ControlKind::ReportList: {
+      auto* list = new QTreeWidget(parent);
+      list->setRootIsDecorated(false);
+      list->setItemsExpandable(false);
+      list->setSelectionBehavior(QAbstractItemView::SelectRows);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
       w = list;
       break;
     }

@@ -39,6 +39,7 @@ enum class ControlKind {
   RadioButton,   // the radio buttons of one dialog form one group
   ListBox,       // a list of lines in the order added, several may be selected
   Link,          // a HyperLink: its caption is the text, Attach() once the url is set
+  ReportList,    // a list control in report view (QTreeWidget without branches)
 };
 
 // A caption that comes from the template alone.

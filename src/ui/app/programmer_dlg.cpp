@@ -54,6 +54,9 @@
 #include "ui/operations/otp_dialog.h"
 #include "ui/services/link_opener.h"
 #include "ui/services/service_dialogs.h"
+#include "ui/services/version_dialog.h"
+#include "core/services/update/update_checker.h"
+#include "ui/app/gui_poster.h"
 
 namespace tarnwick {
 
@@ -115,6 +118,7 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
   ConnectChipFill();
   serviceDialogs_ = new ServiceDialogs(*session_, this);
   serviceDialogs_->Register(windowCommands_);
+  ConnectUpdateCheck();
   GreyUnhandledCommands();
   qApp->installEventFilter(this);
 }
@@ -130,6 +134,7 @@ ProgrammerDlg::~ProgrammerDlg() {
   DetachFirmwareDialog();
   DetachChipFillDialog();
   serviceDialogs_->Detach();
+  if (updatePoster_) updatePoster_->Shutdown();
   // Nothing reaches the widgets any more; a worker question gets its
   // cancelling answer instead of waiting for a GUI that is going away. Only
   // then may the session wait for the worker to leave.
@@ -379,6 +384,25 @@ void ProgrammerDlg::ConnectChipFill() {
 
 void ProgrammerDlg::DetachChipFillDialog() {
   if (chipFillDialog_ != nullptr) chipFillDialog_->Detach();
+}
+
+void ProgrammerDlg::ConnectUpdateCheck() {
+  updatePoster_ = std::make_unique<GuiPoster>(this);
+  session_->updateCheck().SetOpener([this] { StartUpdateCheck(); });
+}
+
+void ProgrammerDlg::StartUpdateCheck() {
+  // The check runs beside the window; its result is shown on this thread.
+  // Refused while a job runs or a check is under way (the item is grey then).
+  GuiPoster* poster = updatePoster_.get();
+  session_->updateCheck().Start([this, poster](const update::UpdateCheckResult& result) {
+    poster->Post([this, result] {
+      if (closing_ || closed_) return;
+      versionDialog_ =
+          ShowUpdateCheckResult(result, session_->texts(), options_.baseDir, this);
+      emit updateCheckShown();
+    });
+  });
 }
 
 void ProgrammerDlg::ViewModificationLog() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <map>
 #include <memory>
@@ -29,12 +30,14 @@ class BufferToolDialogs;
 class ChipFillDialog;
 class ServiceDialogs;
 class FirmwareDialog;
+class GuiPoster;
 class HexViewPanel;
 class MainMenu;
 class OtpDialog;
 class QtWindowSurface;
 class SoundPlayer;
 class TextProgressBar;
+class VersionDlg;
 
 class ProgrammerDlg : public QMainWindow, public SurfaceView {
   Q_OBJECT
@@ -64,6 +67,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   FirmwareDialog& firmwareDialog() { return *firmwareDialog_; }
   ChipFillDialog& chipFillDialog() { return *chipFillDialog_; }
   ServiceDialogs& serviceDialogs() { return *serviceDialogs_; }
+  // The version dialog of the last update check while it is open, else nullptr.
+  VersionDlg* versionDialog() const { return versionDialog_; }
   const DialogUnits& units() const { return units_; }
   bool statusError() const { return statusError_; }
 
@@ -82,6 +87,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   void commandSent(int id);
   // Enter was pressed in the window: the hex view commits its cell edit.
   void commitCellEditRequested();
+  // An update check ended and its dialog or messages were shown.
+  void updateCheckShown();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,6 +128,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   void DetachFirmwareDialog();
   void ConnectChipFill();
   void DetachChipFillDialog();
+  void ConnectUpdateCheck();
+  void StartUpdateCheck();
   void ViewModificationLog();
 
   // SurfaceView: the widget side of the surface, GUI thread only.
@@ -161,11 +170,14 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   FirmwareDialog* firmwareDialog_ = nullptr;
   ChipFillDialog* chipFillDialog_ = nullptr;
   ServiceDialogs* serviceDialogs_ = nullptr;
+  QPointer<VersionDlg> versionDialog_;
   std::unique_ptr<MainMenu> menu_;
   bool statusError_ = false;
   bool exiting_ = false;  // the exit item skips the close questions
   bool closing_ = false;  // the close began; waiting for the worker to leave
   bool closed_ = false;   // the close sequence has run
+  // The update check's result comes through this; it outlives the session.
+  std::unique_ptr<GuiPoster> updatePoster_;
   // Declared last: the session reports into the surface until it is gone.
   std::unique_ptr<QtWindowSurface> surface_;
   std::unique_ptr<Session> session_;
