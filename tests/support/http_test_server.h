@@ -40,7 +40,8 @@ class HttpTestServer {
   std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
   void Serve(const std::vector<unsigned char>& body, int status = 200) const {
     std::ofstream(dir_ / "body", std::ios::binary)
-        .write(reinterpret_cast<const char*>(body.data()), static_cast<std::streamsize>(body.size()));
+        .write(reinterpret_cast<const char*>(body.data()),
+               static_cast<std::streamsize>(body.size()));
     std::ofstream(dir_ / "status") << status << "\n";
   }
 

@@ -30,7 +30,8 @@ class WindowUpdateCheckTest : public QObject {
 namespace {
 
 struct Served {
-  explicit Served(WindowHarness& h) : server(std::filesystem::path(h.base().toStdString()) / "http") {}
+  explicit Served(WindowHarness& h)
+      : server(std::filesystem::path(h.base().toStdString()) / "http") {}
   HttpTestServer server;
 };
 

@@ -34,8 +34,10 @@
 #include "core/buffers/hex_view.h"
 #include "core/buffers/modification_log.h"
 #include "core/services/links/link_errors.h"
+#include "core/services/update/update_checker.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
+#include "ui/app/gui_poster.h"
 #include "ui/app/icons.h"
 #include "ui/app/key_routing.h"
 #include "ui/app/main_menu.h"
@@ -55,8 +57,6 @@
 #include "ui/services/link_opener.h"
 #include "ui/services/service_dialogs.h"
 #include "ui/services/version_dialog.h"
-#include "core/services/update/update_checker.h"
-#include "ui/app/gui_poster.h"
 
 namespace tarnwick {
 
@@ -398,8 +398,7 @@ void ProgrammerDlg::StartUpdateCheck() {
   session_->updateCheck().Start([this, poster](const update::UpdateCheckResult& result) {
     poster->Post([this, result] {
       if (closing_ || closed_) return;
-      versionDialog_ =
-          ShowUpdateCheckResult(result, session_->texts(), options_.baseDir, this);
+      versionDialog_ = ShowUpdateCheckResult(result, session_->texts(), options_.baseDir, this);
       emit updateCheckShown();
     });
   });

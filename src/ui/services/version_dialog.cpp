@@ -48,8 +48,7 @@ VersionDlg::VersionDlg(const update::VersionRows& rows, const TextTable& texts,
   link->SetURL(webAddress);
   link->SetUnderline(HyperLink::kAlways);
   link->Attach();
-  connect(builder_.Get<QPushButton>(ids::kDialogOk), &QPushButton::clicked, this,
-          &QDialog::accept);
+  connect(builder_.Get<QPushButton>(ids::kDialogOk), &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void VersionDlg::FillList(const update::VersionRows& rows, const TextTable& texts) {

@@ -47,8 +47,8 @@ class UpdateCheckTest : public SessionTest {
   }
 
   void UseHost(const std::string& host) {
-    std::ofstream(dir.file("services.ini")) << "[update]\nhost=" << host
-                                             << "\n[links]\nweb=http://example.org/\n";
+    std::ofstream(dir.file("services.ini"))
+        << "[update]\nhost=" << host << "\n[links]\nweb=http://example.org/\n";
   }
 
   // A session on a box answering `firmware` to the version query.
@@ -73,15 +73,15 @@ class UpdateCheckTest : public SessionTest {
 TEST(HttpStatus, EveryClassAndCodeGivesItsMessageUnlessAccepted) {
   using update::CheckHttpStatus;
   const std::pair<unsigned, const char*> refused[] = {
-      {0, "未知错误:#0"},          {199, "未知错误:#199"},       {600, "未知错误:#600"},
-      {200, "获取成功:#200"},      {299, "获取成功:#299"},       {302, "信息代码:#302"},
-      {400, "请求无法解析:#400"},  {404, "请求地址不存在:#404"}, {405, "服务器不支持:#405"},
-      {418, "请求错误:#418"},      {500, "未知服务器错误:#500"}, {503, "服务器容量不足:#503"},
-      {502, "服务器错误:#502"},    {599, "服务器错误:#599"}};
+      {0, "未知错误:#0"},         {199, "未知错误:#199"},       {600, "未知错误:#600"},
+      {200, "获取成功:#200"},     {299, "获取成功:#299"},       {302, "信息代码:#302"},
+      {400, "请求无法解析:#400"}, {404, "请求地址不存在:#404"}, {405, "服务器不支持:#405"},
+      {418, "请求错误:#418"},     {500, "未知服务器错误:#500"}, {503, "服务器容量不足:#503"},
+      {502, "服务器错误:#502"},   {599, "服务器错误:#599"}};
   for (const auto& [status, text] : refused) {
     // Only the 3xx class accepted: every other code is refused with its text.
-    const unsigned accepted = (status >= 300 && status < 400) ? update::kAccept2xx
-                                                               : update::kAccept3xx;
+    const unsigned accepted =
+        (status >= 300 && status < 400) ? update::kAccept2xx : update::kAccept3xx;
     const update::HttpStatusResult r = CheckHttpStatus(status, accepted);
     EXPECT_FALSE(r.accepted) << status;
     EXPECT_EQ(r.message, text) << status;
@@ -191,7 +191,8 @@ TEST_F(UpdateCheckTest, TheCheckRunsBesideTheCallerAndGreysItsItemMeanwhile) {
   EXPECT_FALSE(surface.Enabled(ids::kCheckUpdate));
   // A second check while the first runs is refused.
   EXPECT_FALSE(session->updateCheck().Start({}));
-  for (int i = 0; i < 10000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int i = 0; i < 10000 && !done; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_TRUE(done.load());
   EXPECT_NE(where, std::this_thread::get_id());
   EXPECT_EQ(Rows(got).firmwareCurrent, "2.5");
@@ -213,7 +214,8 @@ TEST_F(UpdateCheckTest, ASessionEndsAtOnceWhileTheServerNeverAnswers) {
   BootWith(0x15);
   UseHost("127.0.0.1:" + std::to_string(ntohs(a.sin_port)));
   auto reported = std::make_shared<std::atomic<bool>>(false);
-  ASSERT_TRUE(session->updateCheck().Start([reported](const UpdateCheckResult&) { *reported = true; }));
+  ASSERT_TRUE(
+      session->updateCheck().Start([reported](const UpdateCheckResult&) { *reported = true; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   const auto start = std::chrono::steady_clock::now();
   session->Exit();

@@ -20,8 +20,7 @@ UpdateCheckResult RunUpdateCheck(const std::string& host, const FirmwareQuery& q
     return result;
   }
   UrlReader reader(options.timeouts, options.cancel);
-  if (!reader.Open(DocumentUrl(host), kTransferBinary, kAccept2xx) ||
-      reader.GetFile() == nullptr) {
+  if (!reader.Open(DocumentUrl(host), kTransferBinary, kAccept2xx) || reader.GetFile() == nullptr) {
     const UrlError& e = reader.error();
     UpdateFailure f;
     if (options.cancel != nullptr && options.cancel->load()) {
@@ -52,9 +51,9 @@ VersionRows MakeVersionRows(const UpdateCheckResult& result, const TextTable& te
   rows.firmwareVerdict = kNullText;
   if (result.deviceByte) {
     rows.firmwareCurrent = DeviceFirmwareText(*result.deviceByte);
-    rows.firmwareVerdict = texts.itext(NewerFirmware(*result.deviceByte, result.record)
-                                           ? itext::kNewerFirmware
-                                           : itext::kFirmwareCurrent);
+    rows.firmwareVerdict =
+        texts.itext(NewerFirmware(*result.deviceByte, result.record) ? itext::kNewerFirmware
+                                                                     : itext::kFirmwareCurrent);
   }
   return rows;
 }

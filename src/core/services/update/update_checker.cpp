@@ -52,7 +52,6 @@ std::string ConfiguredHost(const std::string& baseDir, std::string& problem) {
   return LoadServicesConfig(baseDir + kServicesFileName, problem).update.host;
 }
 
-
 }  // namespace
 
 UpdateChecker::UpdateChecker(Worker& worker, DeviceLink& link, CommandChannel& channel,
@@ -108,8 +107,9 @@ bool UpdateChecker::Start(Done done) {
     if (!problem.empty()) {
       result.failure = UpdateFailure{UpdateFailure::Kind::NoHost, problem};
     } else {
-      result = RunUpdateCheck(host, [&shared] { return shared->QueryBox(); },
-                              UpdateCheckOptions{timeouts, &shared->cancel});
+      result = RunUpdateCheck(
+          host, [&shared] { return shared->QueryBox(); },
+          UpdateCheckOptions{timeouts, &shared->cancel});
     }
     std::lock_guard lock(shared->m);
     // Not running before the report: what the report sets off may start the next.
@@ -129,8 +129,9 @@ UpdateCheckResult UpdateChecker::RunAndWait() {
     result.failure = UpdateFailure{UpdateFailure::Kind::NoHost, problem};
     return result;
   }
-  return RunUpdateCheck(host, [this] { return shared_->QueryBox(); },
-                        UpdateCheckOptions{timeouts_, &shared_->cancel});
+  return RunUpdateCheck(
+      host, [this] { return shared_->QueryBox(); },
+      UpdateCheckOptions{timeouts_, &shared_->cancel});
 }
 
 }  // namespace tarnwick::update
