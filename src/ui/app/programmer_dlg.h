@@ -18,6 +18,7 @@
 #include "ui/app/dialog_builder.h"
 #include "ui/app/main_window_layout.h"
 #include "ui/app/surface_view.h"
+#include "ui/services/version_dialog.h"
 
 class QComboBox;
 class QLabel;
@@ -37,7 +38,6 @@ class OtpDialog;
 class QtWindowSurface;
 class SoundPlayer;
 class TextProgressBar;
-class VersionDlg;
 
 class ProgrammerDlg : public QMainWindow, public SurfaceView {
   Q_OBJECT
