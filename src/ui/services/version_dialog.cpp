@@ -58,6 +58,7 @@ void VersionDlg::FillList(const update::VersionRows& rows, const TextTable& text
                                Q(texts.itext(itext::kVersionVerdictColumn))};
   list_->setColumnCount(static_cast<int>(headers.size()));
   list_->setHeaderLabels(headers);
+  list_->header()->setStretchLastSection(false);  // the verdict keeps its width
   for (int c = 0; c < list_->columnCount(); ++c) {
     list_->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
     list_->headerItem()->setTextAlignment(c, Qt::AlignCenter);
