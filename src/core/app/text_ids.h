@@ -264,6 +264,8 @@ inline constexpr int kOtpBlank = 151;
 inline constexpr int kOtpNoProgramFile = 179;
 inline constexpr int kOtpNoVerifyFile = 180;
 inline constexpr int kOtpSaved = 198;
+inline constexpr int kOtpFileLargerAsk = 207;
+inline constexpr int kOtpLockBytesLeft = 208;
 // Entries the OTP log shares with the main window's operations.
 inline constexpr int kOtpReadFailed = kReadFailed;
 inline constexpr int kOtpReadDone = kReadComplete;
@@ -441,6 +443,8 @@ inline constexpr TextId kAll[] = {
     {kOtpNoProgramFile, "kOtpNoProgramFile"},
     {kOtpNoVerifyFile, "kOtpNoVerifyFile"},
     {kOtpSaved, "kOtpSaved"},
+    {kOtpFileLargerAsk, "kOtpFileLargerAsk"},
+    {kOtpLockBytesLeft, "kOtpLockBytesLeft"},
     {kMergeNoFolder, "kMergeNoFolder"},
     {kMergeNoName, "kMergeNoName"},
     {kMergeDone, "kMergeDone"},

@@ -12,7 +12,7 @@ namespace tarnwick {
 class TextTable {
  public:
   static constexpr int kFtextCount = 137;
-  static constexpr int kItextCount = 207;
+  static constexpr int kItextCount = 209;
 
   TextTable();
 
