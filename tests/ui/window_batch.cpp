@@ -23,7 +23,7 @@ namespace {
 
 template <typename W>
 W* Get(BatchDialog& d, int id) {
-  return qobject_cast<W*>(d.Control(id));
+  return DialogControl<W>(d, id);
 }
 QLineEdit* Edit(BatchDialog& d, int id) { return Get<QLineEdit>(d, id); }
 QComboBox* Combo(BatchDialog& d, int id) { return Get<QComboBox>(d, id); }

@@ -19,11 +19,6 @@ using namespace tarnwick::test;
 
 namespace {
 
-template <typename W, typename D>
-W* Get(D& d, int id) {
-  return qobject_cast<W*>(d.Control(id));
-}
-
 template <typename D>
 bool Open(ProgrammerDlg& w, int menuId, D& d) {
   w.menu().Action(menuId)->trigger();
@@ -35,7 +30,7 @@ template <typename D>
 bool ChooseThrough(D& d, int button, const QString& path) {
   ModalScript script;
   script.ChooseFile(path);
-  Get<QPushButton>(d, button)->click();
+  DialogControl<QPushButton>(d, button)->click();
   return script.Done();
 }
 
@@ -58,34 +53,34 @@ void WindowFileToolsTest::mergeJoinsTheListedFilesInTheChosenFolder() {
   QVERIFY(Open(w, ids::kMergeFiles, d));
   QVERIFY(d.isModal());
   QCOMPARE(d.windowTitle(), Ftext(w, ftext::kMergeTitle));
-  QCOMPARE(Get<QLineEdit>(d, ids::kMergeNameEdit)->text(), QStringLiteral("Cmbin.bin"));
+  QCOMPARE(DialogControl<QLineEdit>(d, ids::kMergeNameEdit)->text(), QStringLiteral("Cmbin.bin"));
 
   QVERIFY(WriteAll(h.base() + "a.bin", "abc"));
   QVERIFY(WriteAll(h.base() + "b.bin", "12345"));
   QVERIFY(WriteAll(h.base() + "c.bin", "zz"));
   for (const char* name : {"a.bin", "c.bin", "b.bin"})
     QVERIFY(ChooseThrough(d, ids::kMergeAddButton, h.base() + name));
-  auto* list = Get<QListWidget>(d, ids::kMergeFileList);
+  auto* list = DialogControl<QListWidget>(d, ids::kMergeFileList);
   QCOMPARE(list->count(), 3);
   // The middle one goes again.
   list->item(1)->setSelected(true);
-  Get<QPushButton>(d, ids::kMergeDeleteButton)->click();
+  DialogControl<QPushButton>(d, ids::kMergeDeleteButton)->click();
   QCOMPARE(list->count(), 2);
 
   const QString out = h.base() + "out/";
   QVERIFY(QDir().mkpath(out));
   QVERIFY(ChooseThrough(d, ids::kMergeFolderButton, out));
-  QCOMPARE(QDir(Get<QLineEdit>(d, ids::kMergeFolderEdit)->text()), QDir(out));
-  Get<QLineEdit>(d, ids::kMergeNameEdit)->setText("joined");
+  QCOMPARE(QDir(DialogControl<QLineEdit>(d, ids::kMergeFolderEdit)->text()), QDir(out));
+  DialogControl<QLineEdit>(d, ids::kMergeNameEdit)->setText("joined");
   QVERIFY(d.MergeClicked());
   QCOMPARE(ReadAll(out + "joined.bin"), QByteArray("abc12345"));
   QCOMPARE(boxes.texts().back(), Itext(w, itext::kMergeDone));
 
   // No name: nothing is written.
-  Get<QLineEdit>(d, ids::kMergeNameEdit)->clear();
+  DialogControl<QLineEdit>(d, ids::kMergeNameEdit)->clear();
   QVERIFY(!d.MergeClicked());
   QCOMPARE(boxes.texts().back(), Itext(w, itext::kMergeNoName));
-  Get<QPushButton>(d, ids::kDialogCancel)->click();
+  DialogControl<QPushButton>(d, ids::kDialogCancel)->click();
   QVERIFY(!d.isVisible());
 }
 
@@ -101,15 +96,15 @@ void WindowFileToolsTest::splitCutsAtThePointsBesideTheSource() {
   const QString source = h.base() + "fw.bin";
   QVERIFY(WriteAll(source, content));
   QVERIFY(ChooseThrough(d, ids::kSplitOpenButton, source));
-  QCOMPARE(Get<QLineEdit>(d, ids::kSplitSourceEdit)->text(), source);
+  QCOMPARE(DialogControl<QLineEdit>(d, ids::kSplitSourceEdit)->text(), source);
 
   // A letter in the points: refused before anything is written.
-  Get<QLineEdit>(d, ids::kSplitPointsEdit)->setText("10x");
+  DialogControl<QLineEdit>(d, ids::kSplitPointsEdit)->setText("10x");
   QVERIFY(!d.SplitClicked());
   QCOMPARE(boxes.texts().back(), Itext(w, itext::kSplitBadPoints));
 
   // A full-width comma counts as a comma.
-  Get<QLineEdit>(d, ids::kSplitPointsEdit)->setText(QStringLiteral("1024，2048"));
+  DialogControl<QLineEdit>(d, ids::kSplitPointsEdit)->setText(QStringLiteral("1024，2048"));
   QVERIFY(d.SplitClicked());
   QCOMPARE(boxes.texts().back(), Itext(w, itext::kSplitDone));
   QCOMPARE(ReadAll(h.base() + "fw_0-1023.bin"), content.mid(0, 1024));

@@ -62,6 +62,12 @@ inline QPushButton* Button(ProgrammerDlg& w, int id) {
   return qobject_cast<QPushButton*>(w.Control(id));
 }
 
+// A dialog's control by its id, as the dialog's builder made it.
+template <typename W, typename D>
+W* DialogControl(D& dialog, int id) {
+  return qobject_cast<W*>(dialog.Control(id));
+}
+
 inline bool WorkerIdle(ProgrammerDlg& w) {
   const Worker& k = w.session().worker();
   return k.AtRest();

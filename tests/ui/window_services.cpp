@@ -28,11 +28,6 @@ using namespace tarnwick::test;
 
 namespace {
 
-template <typename W, typename D>
-W* Get(D& d, int id) {
-  return qobject_cast<W*>(d.Control(id));
-}
-
 // The desktop's opener for one test: records what it was given and answers
 // `opens`; the registered browser is looked for in an empty tree.
 class ScriptedOpener {
@@ -90,15 +85,15 @@ void WindowServicesTest::feedbackIsMailedBesideTheWindowWithItsOutcomeInABox() {
   w.menu().Action(ids::kFeedback)->trigger();
   QTRY_VERIFY(d.isVisible());
   QCOMPARE(d.windowTitle(), Ftext(w, ftext::kFeedbackTitle));
-  QCOMPARE(Get<QPushButton>(d, ids::kFeedbackSubmitButton)->text(),
+  QCOMPARE(DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->text(),
            Ftext(w, ftext::kFeedbackSubmit));
 
   // Nothing written: nothing is sent.
   QVERIFY(!d.SubmitClicked());
   QCOMPARE(boxes.texts().back(), Itext(w, itext::kFeedbackNoContent));
 
-  Get<QLineEdit>(d, ids::kFeedbackSubjectEdit)->setText("blank check");
-  auto* content = Get<QPlainTextEdit>(d, ids::kFeedbackContentEdit);
+  DialogControl<QLineEdit>(d, ids::kFeedbackSubjectEdit)->setText("blank check");
+  auto* content = DialogControl<QPlainTextEdit>(d, ids::kFeedbackContentEdit);
   content->setFocus();
   QTest::keyClicks(content, "first line");
   QTest::keyClick(content, Qt::Key_Return);  // a new line, not the submit button
@@ -108,12 +103,12 @@ void WindowServicesTest::feedbackIsMailedBesideTheWindowWithItsOutcomeInABox() {
   QVERIFY(d.SubmitClicked());
   // Sending: the button is off and the window is not held up meanwhile.
   QVERIFY(d.sending());
-  QVERIFY(!Get<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
+  QVERIFY(!DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
   QVERIFY(outcome.isEmpty());
   QTRY_COMPARE_WITH_TIMEOUT(outcome.size(), 1, 20000);
   QCOMPARE(outcome.front().front().toString(), Itext(w, itext::kFeedbackSent));
   QTRY_COMPARE(boxes.texts().back(), Itext(w, itext::kFeedbackSent));
-  QVERIFY(Get<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
+  QVERIFY(DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
   QVERIFY(d.isVisible());  // only cancel closes it
 
   const std::string mail = server.Mail();
@@ -149,7 +144,7 @@ void WindowServicesTest::theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined() {
 
   // The web picture opens the same site.
   ScriptedOpener opener(true);
-  Get<QPushButton>(d, ids::kDialogOk)->click();
+  DialogControl<QPushButton>(d, ids::kDialogOk)->click();
   QVERIFY(!d.isVisible());
   w.SendCommand(ids::kWebPicture);
   QCOMPARE(opener.urls.size(), std::size_t{1});

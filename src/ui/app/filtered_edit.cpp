@@ -21,8 +21,7 @@ void AttachFieldFilter(QLineEdit* edit, FieldChars chars, int maxLength, const T
       edit->setCursorPosition(f.caret);
     }
     if (f.refused) {
-      RunMessageBox(edit->window(), Q(texts.itext(itext::kCharacterNotAllowed)),
-                    Q(texts.itext(itext::kNoticeCaption)), BoxIcon::Warning, BoxButtons::Ok);
+      ShowNoticeBox(edit->window(), texts, itext::kCharacterNotAllowed);
       edit->setFocus();
       edit->setCursorPosition(f.caret);
     }

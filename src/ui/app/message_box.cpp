@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/app/text_ids.h"
+#include "core/app/text_table.h"
+#include "ui/app/qt_text.h"
+
 namespace tarnwick {
 
 namespace {
@@ -83,6 +87,11 @@ BoxAnswer RunMessageBox(QWidget* parent, const QString& text, const QString& cap
     default:
       return CancellingAnswer(buttons);
   }
+}
+
+void ShowNoticeBox(QWidget* parent, const TextTable& texts, int number, BoxIcon icon) {
+  RunMessageBox(parent, Q(texts.itext(number)), Q(texts.itext(itext::kNoticeCaption)), icon,
+                BoxButtons::Ok);
 }
 
 }  // namespace tarnwick

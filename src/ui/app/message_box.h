@@ -11,11 +11,18 @@ class QWidget;
 
 namespace tarnwick {
 
+class TextTable;
+
 bool BoxLogEnabled();
 
 // Runs a modal box on the GUI thread; `parent` may be null (no owner window).
 BoxAnswer RunMessageBox(QWidget* parent, const QString& text, const QString& caption, BoxIcon icon,
                         BoxButtons buttons);
+
+// The program's notice: itext `number` in an OK box with the notice caption
+// (itext 9), as the dialogs and the window tell a refusal or an outcome.
+void ShowNoticeBox(QWidget* parent, const TextTable& texts, int number,
+                   BoxIcon icon = BoxIcon::Warning);
 
 // The answer a box gives when nobody can answer it: the first button.
 BoxAnswer DefaultAnswer(BoxButtons buttons);

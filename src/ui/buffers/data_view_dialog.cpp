@@ -92,10 +92,7 @@ void DataViewDialog::ShowFromMenu() {
   address_->selectAll();
 }
 
-void DataViewDialog::Warn(int text) {
-  RunMessageBox(this, Q(session_.texts().itext(text)),
-                Q(session_.texts().itext(itext::kNoticeCaption)), BoxIcon::Warning, BoxButtons::Ok);
-}
+void DataViewDialog::Warn(int text) { ShowNoticeBox(this, session_.texts(), text); }
 
 bool DataViewDialog::ViewClicked() {
   if (busy_) return false;

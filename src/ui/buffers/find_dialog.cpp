@@ -101,10 +101,7 @@ std::string FindDialog::TypedKey() const {
   return (hexMode_->isChecked() ? "h:" : "t:") + pattern_->text().toStdString();
 }
 
-void FindDialog::Warn(int text) {
-  RunMessageBox(this, Q(session_.texts().itext(text)),
-                Q(session_.texts().itext(itext::kNoticeCaption)), BoxIcon::Warning, BoxButtons::Ok);
-}
+void FindDialog::Warn(int text) { ShowNoticeBox(this, session_.texts(), text); }
 
 bool FindDialog::StartSearch() {
   const buffers::SearchPattern p =

@@ -13,7 +13,7 @@
 #include "core/buffers/merge_split/file_tools.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
-#include "ui/buffers/file_tool_box.h"
+#include "ui/app/message_box.h"
 
 namespace tarnwick {
 
@@ -92,7 +92,7 @@ bool MergeDialog::MergeClicked() {
   const buffers::FileToolResult r =
       buffers::MergeFiles(folder_->text().toStdString(), name_->text().toStdString(), inputs);
   if (r.message != buffers::FileToolResult::kNoMessage)
-    ShowFileToolMessage(this, texts_, r.message);
+    ShowNoticeBox(this, texts_, r.message, BoxIcon::Information);
   return r.done;
 }
 

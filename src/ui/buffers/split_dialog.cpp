@@ -10,7 +10,7 @@
 #include "core/buffers/merge_split/file_tools.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
-#include "ui/buffers/file_tool_box.h"
+#include "ui/app/message_box.h"
 
 namespace tarnwick {
 
@@ -70,7 +70,7 @@ bool SplitDialog::SplitClicked() {
   const buffers::FileToolResult r =
       buffers::SplitFile(source_->text().toStdString(), points_->text().toStdString());
   if (r.message != buffers::FileToolResult::kNoMessage)
-    ShowFileToolMessage(this, texts_, r.message);
+    ShowNoticeBox(this, texts_, r.message, BoxIcon::Information);
   return r.done;
 }
 

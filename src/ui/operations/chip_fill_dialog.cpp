@@ -150,8 +150,7 @@ void ChipFillDialog::BrowseClicked() {
 void ChipFillDialog::Refuse(int text) {
   const TextTable& t = session_.texts();
   state_->setText(Q(t.itext(text)));
-  RunMessageBox(this, Q(t.itext(text)), Q(t.itext(itext::kNoticeCaption)), BoxIcon::Warning,
-                BoxButtons::Ok);
+  ShowNoticeBox(this, t, text);
 }
 
 bool ChipFillDialog::OkClicked() {

@@ -56,11 +56,8 @@ bool ServiceDialogs::OpenManual() {
   const QString path = ManualPath(programDir_);
   const int result = QFileInfo::exists(path) ? OpenLinkTarget(path) : links::kFileNotFound;
   // Only a missing file is told; other failures go unreported.
-  if (result == links::kFileNotFound) {
-    const TextTable& t = session_.texts();
-    RunMessageBox(window_, Q(t.itext(itext::kFileNotFound)), Q(t.itext(itext::kNoticeCaption)),
-                  BoxIcon::Warning, BoxButtons::Ok);
-  }
+  if (result == links::kFileNotFound)
+    ShowNoticeBox(window_, session_.texts(), itext::kFileNotFound);
   return links::Opened(result);
 }
 
