@@ -1,10 +1,12 @@
 // batch: a series of chips, each erased, programmed and verified as the
 // batch dialog does it with auto start, one line per chip on standard output.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <system_error>
 
@@ -13,7 +15,9 @@
 #include "core/app/settings.h"
 #include "core/app/std_file.h"
 #include "core/buffers/file_image.h"
+#include "core/operations/batch/batch_record.h"
 #include "core/operations/batch/batch_runner.h"
+#include "core/operations/batch/batch_texts.h"
 #include "core/session/session.h"
 #include "resources/ids.h"
 
@@ -32,7 +36,12 @@ struct BatchArgs {
   std::optional<BatchSteps> steps;
   std::optional<int> chips;
   std::string report;
+  bool allowRepeatId = false;
+  int waitTimeout = 0;  // seconds; 0: wait until interrupted
 };
+
+// The longest --wait-timeout: a day.
+constexpr std::uint64_t kMaxWaitTimeoutS = 86400;
 
 // The record names every file so that it can be found again later.
 std::string Absolute(const std::string& path) {
@@ -95,6 +104,10 @@ std::string ParseBatchArgs(const std::vector<std::string>& args, BatchArgs& a) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string name = args[i];
     std::string value;
+    if (name == "--allow-repeat-id") {
+      a.allowRepeatId = true;
+      continue;
+    }
     if (const std::size_t eq = name.find('=');
         name.rfind("--", 0) == 0 && eq != std::string::npos) {
       value = name.substr(eq + 1);
@@ -155,6 +168,12 @@ std::string ParseBatchArgs(const std::vector<std::string>& args, BatchArgs& a) {
     } else if (name == "--chips") {
       if (!number(10, 1, 1000000000)) return "--chips takes a number of chips from 1, not " + value;
       a.chips = static_cast<int>(n);
+    } else if (name == "--wait-timeout") {
+      if (!number(10, 1, kMaxWaitTimeoutS)) {
+        return "--wait-timeout takes seconds from 1 to " + std::to_string(kMaxWaitTimeoutS) +
+               ", not " + value;
+      }
+      a.waitTimeout = static_cast<int>(n);
     } else if (name == "--report") {
       if (value.empty()) return "--report needs a file";
       a.report = value;
@@ -223,18 +242,33 @@ class CliBatchView : public BatchView {
   batch::Field problem_ = batch::Field::None;
 };
 
-const char* FieldText(batch::Field field) {
-  switch (field) {
-    case batch::Field::MasterFile:
-      return "the master file is missing or not a file";
-    case batch::Field::FileList:
-      return "the file list is empty";
-    case batch::Field::Increment:
-      return "the increment must be at least 1";
-    case batch::Field::None:
-      break;
+// The serial numbers a batch of `chips` chips (1 when not given) would
+// write: refused before any chip when one would not fit, or when the
+// production record has one as done for the same master. The message, or "".
+std::string SeriesProblem(const BatchArgs& a, const std::string& report) {
+  if (a.fields.mode != batch::Mode::Serial) return {};
+  batch::Fields f = a.fields;
+  // The first ID as the batch takes it: the count, or the start ID above it.
+  if (batch::Plan::CheckFields(f) == batch::Field::MasterFile) return {};
+  const std::uint32_t first = std::max(f.count, f.startId);
+  const std::uint64_t chips = a.chips ? static_cast<std::uint64_t>(*a.chips) : 1;
+  if (!batch::SeriesFits(first, f.increment, chips, f.idLength)) {
+    const std::uint64_t last = std::uint64_t{first} + (chips - 1) * f.increment;
+    return "the IDs " + std::to_string(first) + " to " + std::to_string(last) + " do not fit in " +
+           std::to_string(f.idLength) + (f.idLength == 1 ? " byte" : " bytes") + " (largest " +
+           std::to_string(batch::MaxId(f.idLength)) + "); an ID is never cut or wrapped round";
   }
-  return "";
+  if (a.allowRepeatId) return {};
+  const std::set<std::uint32_t> done =
+      batch::RecordedIds(report, batch::DescribeMaster(f.masterFile, f.fillAddress, f.idLength));
+  for (std::uint32_t id : done) {
+    if (id < first || (id - first) % f.increment != 0 || (id - first) / f.increment >= chips) {
+      continue;
+    }
+    return "ID " + std::to_string(id) + " is already in " + report +
+           " as programmed from this master file; --allow-repeat-id programs it again";
+  }
+  return {};
 }
 
 int Batch(CliContext& c) {
@@ -281,11 +315,17 @@ int Batch(CliContext& c) {
     probe.reset();
     if (!existed) fs::remove(report, ec);  // the first chip's line creates it
   }
+  if (const std::string problem = SeriesProblem(a, report); !problem.empty()) {
+    std::fprintf(stderr, "tarnwick-cli: batch: %s\n", problem.c_str());
+    return kExitUsage;
+  }
   BatchRunner& runner = session.batch();
   CliBatchView view;
   runner.SetView(&view);
   if (!a.report.empty()) runner.SetReportPath(a.report);
   runner.SetStepsOverride(a.steps);
+  runner.SetAllowRepeatId(a.allowRepeatId);
+  runner.SetWaitTimeout(a.waitTimeout);
   a.fields.autoStart = true;
 
   gInterrupted = 0;
@@ -309,7 +349,7 @@ int Batch(CliContext& c) {
   const int done = runner.ChipsDone();
   if (started == 0) {
     if (const batch::Field p = view.problem(); p != batch::Field::None) {
-      std::fprintf(stderr, "tarnwick-cli: batch: %s\n", FieldText(p));
+      std::fprintf(stderr, "tarnwick-cli: batch: %s\n", batch::FieldProblemText(p));
       return kExitUsage;
     }
     std::fprintf(stderr,
@@ -319,6 +359,19 @@ int Batch(CliContext& c) {
   std::fprintf(stderr, "batch: %d of %d chips done, count %u\n", done, started, runner.Count());
   if (runner.ReportFailed()) {
     std::fprintf(stderr, "tarnwick-cli: batch: the production record could not be written\n");
+    return kExitFailed;
+  }
+  // Stopped before a chip whose ID was refused: the same mistake as before
+  // the first chip.
+  if (const batch::Field p = view.problem(); p != batch::Field::None) {
+    std::fprintf(stderr, "tarnwick-cli: batch: %s %u: %s\n",
+                 p == batch::Field::IdTooLarge ? "the ID after" : "ID", runner.Count(),
+                 batch::FieldProblemText(p));
+    return kExitUsage;
+  }
+  if (const BatchWaitEnd end = runner.WaitEnd(); end != BatchWaitEnd::None) {
+    std::fprintf(stderr, "tarnwick-cli: batch: %s\n",
+                 batch::WaitEndText(end, a.waitTimeout).c_str());
     return kExitFailed;
   }
   if (done != started) return kExitFailed;
@@ -333,7 +386,8 @@ constexpr CliCommand kCommands[] = {
     {"batch", "--mode repeat|list|serial|append [OPTIONS]", 2, 1000,
      "program a series of chips (options: --master FILE, --file FILE..., --from N, "
      "--fill-address HEX, --start-id N, --id-bytes 1|2|4, --byte-order little|big, "
-     "--increment N, --count N, --steps erase,program,verify, --chips N, --report FILE)",
+     "--increment N, --count N, --steps erase,program,verify, --chips N, --report FILE, "
+     "--wait-timeout SECONDS, --allow-repeat-id)",
      Batch},
 };
 

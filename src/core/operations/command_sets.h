@@ -39,6 +39,14 @@ inline constexpr std::array kVerifyButtons = {
     ids::kReadButton,  ids::kAutoProgramButton, ids::kDetectButton,    ids::kProgramButton,
     ids::kEraseButton, ids::kBrowseButton,      ids::kBlankCheckButton};
 
+// What a batch greys in the main window from its start until its last step
+// has left the worker, the wait for the next chip included: every other
+// operation needs the worker the batch holds, and a file opened now would go
+// into the next chip. The box menus (kBoxMenus) go with them.
+inline constexpr std::array kBatchButtons = {
+    ids::kAutoProgramButton, ids::kEraseButton,      ids::kProgramButton, ids::kVerifyButton,
+    ids::kReadButton,        ids::kBlankCheckButton, ids::kDetectButton,  ids::kBrowseButton};
+
 // The image commands a transfer greys: what would change or move the file
 // image under it.
 inline constexpr std::array kImageEditing = {ids::kFileFill, ids::kGoToAddress};

@@ -112,6 +112,18 @@ std::vector<std::uint8_t> IdBytes(std::uint32_t id, int length, ByteOrder order)
   return bytes;
 }
 
+std::uint32_t MaxId(int length) {
+  return length >= 4 ? 0xFFFFFFFFu : (std::uint32_t{1} << (8 * std::max(length, 0))) - 1;
+}
+
+bool SeriesFits(std::uint32_t first, std::uint32_t increment, std::uint64_t chips, int length) {
+  if (chips == 0) return true;
+  // At most 2^32 chips times an increment below 2^32: no 64-bit overflow.
+  const std::uint64_t last =
+      std::uint64_t{first} + (std::min<std::uint64_t>(chips, 1ull << 32) - 1) * increment;
+  return last <= MaxId(length);
+}
+
 bool WriteId(const std::string& file, std::uint32_t address, std::uint32_t id, int length,
              ByteOrder order) {
   File f(std::fopen(file.c_str(), "r+b"));
@@ -132,6 +144,8 @@ Field Plan::CheckFields(Fields& f) {
   if (f.mode == Mode::Serial) {
     if (f.increment == 0) return Field::Increment;
     if (f.count < f.startId) f.count = f.startId;
+    if (f.idLength != 1 && f.idLength != 2) f.idLength = 4;
+    if (f.count > MaxId(f.idLength)) return Field::IdTooLarge;
   }
   return Field::None;
 }
@@ -140,6 +154,7 @@ bool Plan::Start(Fields fields) {
   fields_ = std::move(fields);
   if (fields_.idLength != 1 && fields_.idLength != 2) fields_.idLength = 4;
   currentFile_.clear();
+  idsUsedUp_ = false;
   switch (fields_.mode) {
     case Mode::Repeat:
       currentFile_ = fields_.masterFile;
@@ -188,6 +203,12 @@ bool Plan::Advance() {
       ++fields_.count;
       return true;
     case Mode::Serial:
+      // An ID is never cut to the length nor wrapped round to 0: either would
+      // give a serial number that another chip already carries.
+      if (!SeriesFits(fields_.count, fields_.increment, 2, fields_.idLength)) {
+        idsUsedUp_ = true;
+        return false;
+      }
       fields_.count += fields_.increment;
       currentId_ = fields_.count;
       return WriteId(currentFile_, fields_.fillAddress, fields_.count, fields_.idLength,

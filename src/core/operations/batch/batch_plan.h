@@ -25,6 +25,9 @@ inline constexpr int kResultNoFile = 1;
 inline constexpr int kResultRefused = 16;
 inline constexpr int kResultStepFailed = 32;
 inline constexpr int kResultNewChip = 64;
+// The wait for the next chip ended without one: it timed out, or the box
+// left, stopped answering or refused (never a chip's result).
+inline constexpr int kResultWaitEnded = 128;
 
 // How a step request gets its data.
 enum class StepLoad : int {
@@ -46,8 +49,10 @@ struct Fields {
   bool autoStart = true;
 };
 
-// The field a failed start check points at.
-enum class Field { None, MasterFile, FileList, Increment };
+// What a failed start check points at. The last two are the serial
+// number's: an ID that does not fit the ID length (or the 32-bit count), and
+// an ID the production record already has as programmed from this master.
+enum class Field { None, MasterFile, FileList, Increment, IdTooLarge, IdRecorded };
 
 // Which controls a mode enables (the count box is always enabled).
 struct Enabling {
@@ -66,8 +71,13 @@ std::string UniqueName(const std::string& base);
 // `sizeNeeded` bytes. False when either file cannot be opened or written.
 bool CopyPadded(const std::string& destination, const std::string& source,
                 std::uint64_t sizeNeeded);
-// The low `length` bytes of `id` in the given order (IDs are cut to length).
+// The low `length` bytes of `id` in the given order.
 std::vector<std::uint8_t> IdBytes(std::uint32_t id, int length, ByteOrder order);
+// The largest ID `length` bytes hold (255, 65535, 4294967295).
+std::uint32_t MaxId(int length);
+// The IDs first, first + increment, ... (`chips` of them) all fit in
+// `length` bytes, the 32-bit count not wrapping on the way.
+bool SeriesFits(std::uint32_t first, std::uint32_t increment, std::uint64_t chips, int length);
 // Writes IdBytes at `address` of an existing file.
 bool WriteId(const std::string& file, std::uint32_t address, std::uint32_t id, int length,
              ByteOrder order);
@@ -76,15 +86,18 @@ bool WriteId(const std::string& file, std::uint32_t address, std::uint32_t id, i
 class Plan {
  public:
   // Checks the fields for their mode; Field::None when a start may go on.
-  // Mode Serial also takes the start ID as count when the count is below it.
+  // Mode Serial also takes the start ID as count when the count is below it,
+  // and refuses a first ID that does not fit the ID length.
   static Field CheckFields(Fields& fields);
 
   // Takes checked fields and builds the first chip's data. False when a
   // temporary file could not be made (the batch stays idle).
   bool Start(Fields fields);
   // After a finished chip: counts it and moves to the next chip's data.
-  // False when the list has ended (the batch stops).
+  // False when the list has ended or, in mode Serial, the next ID would not
+  // fit (idsUsedUp(); the count keeps the last ID): the batch stops.
   bool Advance();
+  bool idsUsedUp() const { return idsUsedUp_; }
 
   const Fields& fields() const { return fields_; }
   // The count box edited while the batch runs.
@@ -103,6 +116,7 @@ class Plan {
   Fields fields_;
   std::string currentFile_;
   std::uint32_t currentId_ = 0;
+  bool idsUsedUp_ = false;
 };
 
 }  // namespace tarnwick::batch

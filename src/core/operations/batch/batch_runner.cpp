@@ -1,5 +1,8 @@
 #include "core/operations/batch/batch_runner.h"
 
+#include "core/operations/batch/batch_record.h"
+#include "core/operations/batch/batch_texts.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -10,6 +13,7 @@
 #include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
 #include "core/buffers/image_texts.h"
+#include "core/operations/command_sets.h"
 #include "core/operations/op_support.h"
 #include "protocol/protocol.h"
 #include "resources/ids.h"
@@ -19,6 +23,11 @@ namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The wait for the next chip: the pause between two looks at the socket, and
+// how many looks in a row without an answer mean the box stopped answering.
+constexpr int kLookPauseMs = 10;
+constexpr int kSilentLooksToGiveUp = 3;
 
 std::string LocalTimeStamp() {
   const std::time_t now = std::time(nullptr);
@@ -42,33 +51,7 @@ std::string StepsText(const BatchSteps& s) {
   return text;
 }
 
-// A CSV field: quoted when it holds a separator, a quote or a line end.
-std::string CsvField(const std::string& value) {
-  if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
-  std::string quoted = "\"";
-  for (char c : value) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
 }  // namespace
-
-const char* BatchResultText(int result) {
-  switch (result) {
-    case batch::kResultDone:
-      return "done";
-    case batch::kResultNoFile:
-      return "no file";
-    case batch::kResultRefused:
-      return "refused";
-    case batch::kResultStepFailed:
-      return "step failed";
-    default:
-      return "new chip";
-  }
-}
 
 BatchRunner::BatchRunner(OperationContext& ctx, BatchChipAccess chip, std::string reportPath)
     : ctx_(ctx), chip_(std::move(chip)), reportPath_(std::move(reportPath)) {
@@ -89,7 +72,9 @@ void BatchRunner::Shutdown() {
 }
 
 void BatchRunner::AddJobs(JobTable& jobs) {
-  jobs.Add({Job::BatchStep, [this] { return Step(); }, LampRule::OwnLamp});
+  // A chip of the series is being written: the close asks first.
+  jobs.Add({Job::BatchStep, [this] { return Step(); }, LampRule::OwnLamp, 0, 0, nullptr, false,
+            CloseRule{itext::kCloseWhileProgramming}});
 }
 
 void BatchRunner::AddCommands(CommandRouter& router) {
@@ -113,6 +98,10 @@ void BatchRunner::SetReportPath(std::string path) {
 
 void BatchRunner::SetStepsOverride(std::optional<BatchSteps> steps) {
   Post([this, steps] { stepsOverride_ = steps; });
+}
+
+void BatchRunner::SetAllowRepeatId(bool allow) {
+  Post([this, allow] { allowRepeatId_ = allow; });
 }
 
 void BatchRunner::Start(batch::Fields fields) {
@@ -150,13 +139,14 @@ void BatchRunner::WaitUntilIdle(const std::function<bool()>& interrupted) {
 
 // ---- The batch thread ----------------------------------------------------
 
-void BatchRunner::Post(std::function<void()> task) {
+bool BatchRunner::Post(std::function<void()> task) {
   {
     std::lock_guard lock(mutex_);
-    if (exit_) return;
+    if (exit_) return false;
     tasks_.push_back(std::move(task));
   }
   wake_.notify_all();
+  return true;
 }
 
 void BatchRunner::Loop() {
@@ -177,26 +167,78 @@ void BatchRunner::Loop() {
 
 void BatchRunner::StartOnBatchThread(batch::Fields fields) {
   if (running_) return;
+  if (stepBusy_) {
+    // The chip of the batch just stopped is still in work: its result
+    // belongs to that batch. This start goes on once the step has ended.
+    waitingStart_ = std::move(fields);
+    return;
+  }
   const batch::Field problem = batch::Plan::CheckFields(fields);
   if (problem != batch::Field::None) {
     if (view_) view_->ShowFieldProblem(problem);
     return;
   }
+  // The first ID is looked up before its data file is made.
+  recordedIds_.clear();
+  if (fields.mode == batch::Mode::Serial && !allowRepeatId_) {
+    recordedIds_ = batch::RecordedIds(
+        reportPath_, batch::DescribeMaster(fields.masterFile, fields.fillAddress, fields.idLength));
+    if (recordedIds_.count(fields.count) != 0) {
+      if (view_) view_->ShowFieldProblem(batch::Field::IdRecorded);
+      return;
+    }
+  }
   // A temporary file that cannot be made leaves the batch idle.
   if (!plan_.Start(std::move(fields))) return;
+  ++generation_;
   // A new batch counts its chips from one.
   started_ = 0;
   done_ = 0;
   reportFailed_ = false;
-  running_ = true;
-  if (view_) view_->ShowRunning(true);
+  waitEnd_ = BatchWaitEnd::None;
   ShowProgress();
+  running_ = true;
+  viewRunning_ = true;
+  DisableAll(ctx_, command_sets::kBatchButtons);
+  DisableAll(ctx_, command_sets::kBoxMenus);
+  if (view_) view_->ShowRunning(true);
   RequestStep(batch::StepLoad::LoadFile);
+}
+
+bool BatchRunner::IdAllowed() {
+  if (plan_.fields().mode != batch::Mode::Serial || allowRepeatId_) return true;
+  if (recordedIds_.count(plan_.currentId()) == 0) return true;
+  if (view_) view_->ShowFieldProblem(batch::Field::IdRecorded);
+  StopOnBatchThread();
+  return false;
 }
 
 void BatchRunner::StopOnBatchThread() {
   running_ = false;
+  // A stop means no batch at all, also not one that waited to start.
+  waitingStart_.reset();
+  EndIfIdle();
+}
+
+void BatchRunner::EndIfIdle() {
+  if (running_ || stepBusy_ || !viewRunning_) return;
+  viewRunning_ = false;
+  EnableAll(ctx_, command_sets::kBatchButtons);
+  EnableAll(ctx_, command_sets::kBoxMenus);
   if (view_) view_->ShowRunning(false);
+}
+
+void BatchRunner::OnStepLeft() {
+  stepBusy_ = false;
+  wake_.notify_all();
+  if (waitingStart_) {
+    EndIfIdle();
+    batch::Fields fields = std::move(*waitingStart_);
+    waitingStart_.reset();
+    StartOnBatchThread(std::move(fields));
+    return;
+  }
+  EndIfIdle();
 }
 
 void BatchRunner::ShowProgress() {
@@ -206,10 +248,14 @@ void BatchRunner::ShowProgress() {
 
 void BatchRunner::RequestStep(batch::StepLoad load) {
   StepRequest request;
+  request.generation = generation_;
   request.load = load;
   request.file = plan_.currentFile();
   request.mode = plan_.fields().mode;
   if (request.mode == batch::Mode::Serial) request.id = plan_.currentId();
+  if (request.mode == batch::Mode::Serial || request.mode == batch::Mode::Append) {
+    request.fillAddress = plan_.fields().fillAddress;
+  }
   request.steps = stepsOverride_;
   {
     std::lock_guard lock(stepMutex_);
@@ -234,7 +280,8 @@ void BatchRunner::RequestStep(batch::StepLoad load) {
 }
 
 void BatchRunner::OnResult(const StepResult& result) {
-  if (result.code != batch::kResultNewChip) {
+  const bool ours = result.request.generation == generation_;
+  if (result.code != batch::kResultNewChip && result.code != batch::kResultWaitEnded) {
     // Every chip a step ran on goes into the record, also one that ended
     // after a stop.
     BatchChipLine line;
@@ -247,19 +294,33 @@ void BatchRunner::OnResult(const StepResult& result) {
     line.steps = result.steps;
     line.result = result.code;
     line.seconds = result.seconds;
-    if (result.code == batch::kResultDone) ++done_;
+    if (result.code == batch::kResultDone) {
+      ++done_;
+      if (line.id) recordedIds_.insert(*line.id);
+    }
     WriteReportLine(line);
     if (view_) view_->ShowChipEnded(line);
   }
-  if (!running_) return;
+  if (!ours) return;
   switch (result.code) {
     case batch::kResultDone: {
+      // The chip is done even when the batch was stopped meanwhile: the
+      // plan moves on, so the next start does not give its ID again.
       const bool more = plan_.Advance();
       ShowProgress();
-      if (!more || !plan_.fields().autoStart) StopOnBatchThread();
+      if (!running_) break;
+      if (plan_.idsUsedUp()) {
+        if (view_) view_->ShowFieldProblem(batch::Field::IdTooLarge);
+        StopOnBatchThread();
+      } else if (!more || !plan_.fields().autoStart) {
+        StopOnBatchThread();
+      } else {
+        IdAllowed();
+      }
       break;
     }
     case batch::kResultNewChip: {
+      if (!running_) break;
       if (!plan_.fields().autoStart) {
         StopOnBatchThread();
         break;
@@ -269,9 +330,14 @@ void BatchRunner::OnResult(const StepResult& result) {
         std::unique_lock lock(mutex_);
         wake_.wait_for(lock, std::chrono::milliseconds(200), [this] { return exit_ || !running_; });
       }
-      if (running_) RequestStep(plan_.NextChipLoad());
+      // The count may have been edited meanwhile.
+      if (running_ && IdAllowed()) RequestStep(plan_.NextChipLoad());
       break;
     }
+    case batch::kResultWaitEnded:
+      waitEnd_ = result.waitEnd;
+      StopOnBatchThread();
+      break;
     default:
       StopOnBatchThread();
       break;
@@ -279,23 +345,7 @@ void BatchRunner::OnResult(const StepResult& result) {
 }
 
 void BatchRunner::WriteReportLine(const BatchChipLine& line) {
-  std::error_code ec;
-  const bool fresh = !fs::exists(reportPath_, ec) || fs::file_size(reportPath_, ec) == 0;
-  std::FILE* f = std::fopen(reportPath_.c_str(), "ab");
-  if (!f) {
-    reportFailed_ = true;
-    return;
-  }
-  std::string text;
-  if (fresh) text += "chip,time,mode,file,id,checksum,steps,result,seconds\n";
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.1f", line.seconds);
-  text += std::to_string(line.chip) + "," + line.time + "," + batch::ModeName(line.mode) + "," +
-          CsvField(line.file) + "," + (line.id ? std::to_string(*line.id) : std::string()) + "," +
-          line.checksum + "," + line.steps + "," + BatchResultText(line.result) + "," + seconds +
-          "\n";
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  if (std::fclose(f) != 0 || !ok) reportFailed_ = true;
+  if (!batch::AppendRecordLine(reportPath_, line)) reportFailed_ = true;
 }
 
 // ---- The worker ----------------------------------------------------------
@@ -310,8 +360,11 @@ bool BatchRunner::Step() {
   struct Leave {
     BatchRunner& r;
     ~Leave() {
-      r.stepBusy_ = false;
-      r.wake_.notify_all();
+      // After the step's result, so the batch thread sees that first.
+      if (!r.Post([&r = r] { r.OnStepLeft(); })) {
+        r.stepBusy_ = false;
+        r.wake_.notify_all();
+      }
     }
   } leave{*this};
 
@@ -332,14 +385,16 @@ bool BatchRunner::Step() {
   const BatchSteps steps = ChosenSteps(*taken);
   result.steps = StepsText(steps);
   auto post = [&](int code) {
-    if (code != batch::kResultDone && code != batch::kResultNewChip) {
+    if (code != batch::kResultDone && code != batch::kResultNewChip &&
+        code != batch::kResultWaitEnded) {
       SetLamp(protocol::kLampFailed);
     }
     result.code = code;
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    if (code != batch::kResultNewChip && ctx_.image.loaded()) {
-      result.checksum = buffers::FormatChecksum(ctx_.image.fileSum());
+    if (code == batch::kResultDone || code == batch::kResultNoFile ||
+        code == batch::kResultRefused || code == batch::kResultStepFailed) {
+      if (ctx_.image.loaded()) result.checksum = buffers::FormatChecksum(ctx_.image.fileSum());
     }
     Post([this, r = result] { OnResult(r); });
   };
@@ -369,6 +424,12 @@ bool BatchRunner::Step() {
     post(batch::kResultStepFailed);
     return false;
   }
+  // Marked before the lamp tells the technician to take the chip out.
+  const std::optional<batch::ChipMark> mark =
+      batch::MarkChip(ctx_, batch::MarkAddresses(ctx_, taken->fillAddress));
+  // The steps gave their buttons back; the batch holds the worker on.
+  DisableAll(ctx_, command_sets::kBatchButtons);
+  DisableAll(ctx_, command_sets::kBoxMenus);
   std::string text = ctx_.I(itext::kAutoDone);
   if (steps.erase) text += ctx_.I(itext::kAutoErased);
   if (steps.program) text += ctx_.I(itext::kAutoProgrammed);
@@ -378,9 +439,15 @@ bool BatchRunner::Step() {
   ui.PlaySoundIfOn("sound/finishsound.wav");
   // The lamp tells the technician the chip may come out.
   SetLamp(protocol::kLampSucceeded);
-  if (running_ && WaitNextChip()) {
+  if (!running_) return true;
+  BatchWaitEnd end = BatchWaitEnd::None;
+  if (WaitNextChip(mark, end)) {
     SetLamp(protocol::kLampNeutral);  // the new chip has no outcome yet
     post(batch::kResultNewChip);
+  } else if (end != BatchWaitEnd::None) {
+    ShowWaitEnd(end);
+    result.waitEnd = end;
+    post(batch::kResultWaitEnded);
   }
   return true;
 }
@@ -389,19 +456,76 @@ void BatchRunner::SetLamp(std::uint8_t value) {
   Send(ctx_, protocol::CMD_STATUS_LAMP, 100, &value, 1);
 }
 
-bool BatchRunner::WaitNextChip() {
-  auto chipIn = [this] { return chip_.identifyQuietly() >= 0; };
-  while (running_ && chipIn()) {
+void BatchRunner::ShowWaitEnd(BatchWaitEnd end) {
+  switch (end) {
+    case BatchWaitEnd::TimedOut:
+      ctx_.ui.ShowStatus(batch::NoNewChipText(waitTimeoutS_.load()), true, true);
+      break;
+    case BatchWaitEnd::BoxGone:
+      ctx_.ui.ShowStatus(ctx_.I(itext::kBoxNotFound), true, true);
+      break;
+    case BatchWaitEnd::BoxNotAnswering:
+      ctx_.ui.ShowStatus(ctx_.I(itext::kBoxNotAnswering), true, true);
+      break;
+    case BatchWaitEnd::BoxRefused:
+      ctx_.detection.refusal = true;
+      ctx_.ui.ShowStatus(ctx_.I(itext::kBoxRefused), true, true);
+      break;
+    case BatchWaitEnd::None:
+      break;
   }
-  if (!running_) return false;
-  SleepMs(10);
-  if (!running_) return false;
-  chipIn();
-  int inARow = 0;
+}
+
+bool BatchRunner::WaitNextChip(const std::optional<batch::ChipMark>& mark, BatchWaitEnd& end) {
+  using Clock = std::chrono::steady_clock;
+  // One line for the whole wait, however long it takes.
+  ctx_.ui.ShowStatus(batch::kWaitingText);
+  const int timeoutS = waitTimeoutS_.load();
+  const auto deadline = Clock::now() + std::chrono::seconds(timeoutS);
+  // Without a mark the chip just done cannot be told from a new one: the
+  // socket has to be seen empty first.
+  const batch::ChipMark unmarked{};
+  bool sawEmpty = !mark;
+  int silentLooks = 0;
+  std::optional<std::uint32_t> lastNew;  // the ID of the last look at a new chip
   while (running_) {
-    inARow = chipIn() ? inARow + 1 : 0;
-    if (inARow >= 2) return true;
-    SleepMs(10);
+    std::uint32_t id = 0;
+    const batch::SocketState state = batch::LookAtSocket(ctx_, mark ? *mark : unmarked, id);
+    bool isNew = false;
+    switch (state) {
+      case batch::SocketState::NoBox:
+        end = BatchWaitEnd::BoxGone;
+        return false;
+      case batch::SocketState::BoxRefused:
+        end = BatchWaitEnd::BoxRefused;
+        return false;
+      case batch::SocketState::NoAnswer:
+        // A single lost answer is not yet a box that stopped answering.
+        if (++silentLooks >= kSilentLooksToGiveUp) {
+          end = BatchWaitEnd::BoxNotAnswering;
+          return false;
+        }
+        break;
+      case batch::SocketState::Empty:
+        sawEmpty = true;
+        break;
+      case batch::SocketState::SameChip:
+        isNew = sawEmpty;
+        break;
+      case batch::SocketState::OtherChip:
+        isNew = mark.has_value() || sawEmpty;
+        break;
+    }
+    if (state != batch::SocketState::NoAnswer) silentLooks = 0;
+    // A new chip counts once it answers the same twice in a row: it is
+    // seated, not being pushed in.
+    if (isNew && lastNew == id) return true;
+    lastNew = isNew ? std::optional<std::uint32_t>(id) : std::nullopt;
+    if (timeoutS > 0 && Clock::now() >= deadline) {
+      end = BatchWaitEnd::TimedOut;
+      return false;
+    }
+    SleepMs(kLookPauseMs);
   }
   return false;
 }

@@ -24,6 +24,9 @@ struct BatchChipLine {
   double seconds = 0;
 };
 
+// How the wait for the next chip ended when no new chip came.
+enum class BatchWaitEnd : int { None, TimedOut, BoxGone, BoxNotAnswering, BoxRefused };
+
 // "done", "no file", "refused", "step failed".
 const char* BatchResultText(int result);
 
