@@ -53,7 +53,11 @@ TEST_F(CliOtp, ALockedAreaRefusesProgrammingAndDetectSaysLocked) {
 TEST_F(CliOtp, ANotBlankAreaIsProgrammedOnlyWithYes) {
   ASSERT_EQ(Otp({"program", RandomFile("a.bin", 32, 1)}).status, 0);
   const std::string before = Area();
-  const std::string b = RandomFile("b.bin", 32, 2);
+  // Only bits the area still has set are cleared: the chip can take it.
+  std::string bits = dir.Read("a.bin");
+  for (char& c : bits) c = static_cast<char>(c & 0x5A);
+  dir.Write("b.bin", bits);
+  const std::string b = dir.file("b.bin");
   const CliRun refused = Otp({"program", b});
   EXPECT_NE(refused.status, 0);
   EXPECT_NE(refused.err.find(texts.itext(itext::kOtpNotBlankAsk)), std::string::npos);
@@ -61,7 +65,59 @@ TEST_F(CliOtp, ANotBlankAreaIsProgrammedOnlyWithYes) {
 
   CliRun yes = Cli({"--yes", "otp", "program", b}, "--simulate=" + dir.file("gd.box"));
   EXPECT_EQ(yes.status, 0) << yes.err;
-  EXPECT_NE(Area(), before);
+  EXPECT_EQ(Area().substr(0, 32), bits);
+}
+
+TEST_F(CliOtp, AFileLargerThanTheAreaIsRefusedWithoutYes) {
+  const CliRun r = Otp({"program", RandomFile("big.bin", 257)});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(texts.itext(itext::kOtpFileLargerAsk)), std::string::npos);
+  EXPECT_EQ(Area(), std::string(256, '\xFF') + '\0');
+}
+
+// An S25FL032P: family 5, whose lock bits are bytes of the area itself
+// (0x100-0x101, 0x112-0x113, 0x214-0x215).
+class CliOtpSpansion : public CliOtp {
+ protected:
+  CliRun Program(const std::vector<std::string>& more, bool locked = false, bool yes = false) {
+    dir.Write("s.box", std::string("[chip]\nmodel = S25FL032P\nid = 010215\nsize = 4M\n") +
+                           "otp_size = 512\notp_start = 0x100\ncontent = s.bin\nfill = blank\n" +
+                           (locked ? "otp_locked = yes\n" : ""));
+    std::vector<std::string> words = {"otp", "program", dir.file("lockbits.bin")};
+    if (yes) words.insert(words.begin(), "--yes");
+    words.insert(words.end(), more.begin(), more.end());
+    return Cli(words, "--simulate=" + dir.file("s.box"));
+  }
+  std::string File() { return dir.Read("lockbits.bin"); }
+  std::string Area() const { return dir.Read("s.bin.otp"); }
+  std::string LockBytes(const std::string& area) {
+    return area.substr(0x00, 2) + area.substr(0x12, 2) + area.substr(0x114, 2);
+  }
+  void SetUp() override {
+    CliOtp::SetUp();
+    RandomFile("lockbits.bin", 512, 3);
+  }
+};
+
+TEST_F(CliOtpSpansion, TheFilesLockBytesAreWrittenOnlyWithLock) {
+  const CliRun plain = Program({});
+  EXPECT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(LockBytes(Area()), std::string(6, '\xFF'));
+  EXPECT_NE(plain.err.find(texts.itext(itext::kOtpLockBytesLeft)), std::string::npos);
+  EXPECT_EQ(Area().substr(0x20, 0x40), File().substr(0x20, 0x40));
+
+  // Locked later: the same file again, over the area it is already in.
+  const CliRun locking = Program({"--lock"}, false, true);
+  EXPECT_EQ(locking.status, 0) << locking.err;
+  EXPECT_EQ(Area().substr(0, 512), File());
+}
+
+TEST_F(CliOtpSpansion, AnAreaThatTakesNothingFailsNamingTheFirstDifference) {
+  const CliRun r = Program({}, true);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(texts.itext(itext::kOtpVerifyFailed) + "102H:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(texts.itext(itext::kOtpProgramFailed)), std::string::npos);
+  EXPECT_EQ(r.err.find(texts.itext(itext::kOtpProgramDone)), std::string::npos);
 }
 
 TEST_F(CliOtp, ReadSavesTheAreaAndVerifyAndBlankJudgeIt) {

@@ -20,8 +20,10 @@ std::string MismatchText(std::uint32_t address, std::uint8_t fileByte, const std
          "H[" + chipWord + "]";
 }
 
+std::string AddressText(std::uint32_t address) { return ZeroFilled("%3X", address) + "H"; }
+
 std::string NotBlankText(std::uint32_t address, std::uint8_t value) {
-  return ZeroFilled("%3X", address) + "H:" + ZeroFilled("%2X", value) + "H";
+  return AddressText(address) + ":" + ZeroFilled("%2X", value) + "H";
 }
 
 }  // namespace tarnwick::otp

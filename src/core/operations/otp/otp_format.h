@@ -16,6 +16,8 @@ std::string StatusText(std::uint8_t value);
 // A verify difference: "01AH:05H[file]!=FFH[chip]".
 std::string MismatchText(std::uint32_t address, std::uint8_t fileByte, const std::string& fileWord,
                          std::uint8_t chipByte, const std::string& chipWord);
+// An OTP address as the log shows it: "01AH".
+std::string AddressText(std::uint32_t address);
 // The first byte a blank check found programmed: "01AH:05H".
 std::string NotBlankText(std::uint32_t address, std::uint8_t value);
 

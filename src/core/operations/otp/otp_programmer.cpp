@@ -63,10 +63,15 @@ void OtpProgrammer::AddJobs(JobTable& jobs) {
               return r == kOtpLocked || r == kOtpWritable;
             },
             LampRule::Neutral});
-  jobs.Add({Job::OtpProgram, [this] { return RunJob(&OtpProgrammer::OtpProgram); }});
-  jobs.Add({Job::OtpRead, [this] { return RunJob(&OtpProgrammer::OtpRead); }});
-  jobs.Add({Job::OtpSave, [this] { return RunJob(&OtpProgrammer::OtpSave); }});
-  jobs.Add({Job::OtpVerify, [this] { return RunJob(&OtpProgrammer::OtpVerify); }});
+  // The close asks about them as about the chip's own program, read and verify.
+  jobs.Add({Job::OtpProgram, [this] { return RunJob(&OtpProgrammer::OtpProgram); },
+            LampRule::Outcome, 0, 0, nullptr, false, CloseRule{itext::kCloseWhileProgramming}});
+  jobs.Add({Job::OtpRead, [this] { return RunJob(&OtpProgrammer::OtpRead); }, LampRule::Outcome, 0,
+            0, nullptr, false, CloseRule{itext::kCloseWhileReading}});
+  jobs.Add({Job::OtpSave, [this] { return RunJob(&OtpProgrammer::OtpSave); }, LampRule::Outcome, 0,
+            0, nullptr, false, CloseRule{itext::kCloseWhileReading}});
+  jobs.Add({Job::OtpVerify, [this] { return RunJob(&OtpProgrammer::OtpVerify); }, LampRule::Outcome,
+            0, 0, nullptr, false, CloseRule{itext::kCloseWhileVerifying}});
   jobs.Add({Job::OtpBlankCheck, [this] { return RunJob(&OtpProgrammer::OtpBlankCheck); }});
 }
 
@@ -136,8 +141,16 @@ bool OtpProgrammer::Fail(const std::string& line) {
 
 // ---- OtpDetect ---------------------------------------------------------------
 
+// `beep` is true only for the user's own "检测". Every detection shows the
+// lock box for the chip it found: ticked and grey when its area is locked,
+// unticked otherwise. Only the detection an operation runs first, finding the
+// same writable area again, keeps the tick the technician gave after the
+// last detection: that tick was given for this area.
 int OtpProgrammer::OtpDetect(bool beep) {
-  auto result = [this](int r) {
+  const otp::Entry* previous = writableEntry_;
+  writableEntry_ = nullptr;
+  auto result = [this, beep, previous](int r) {
+    ShowLock(r, beep, previous);
     lastResult_ = r;
     return r;
   };
@@ -177,7 +190,9 @@ int OtpProgrammer::OtpDetect(bool beep) {
     return result(kOtpMethodFailed);
   }
   if (!match->familyRow->HasLockStatus()) {
-    Enable(ids::kOtpLockCheck, false);
+    // Without a lock command the box matters only for the lock bytes of the
+    // protected ranges.
+    Enable(ids::kOtpLockCheck, match->Lockable());
     EnableWork(true);
     LogLine(I(itext::kOtpNoLockStatus));
     if (beep) View().Beep(OtpBeep::Default);
@@ -198,10 +213,6 @@ int OtpProgrammer::OtpDetect(bool beep) {
   locked_ = status->Locked();
   const std::string statusText = otp::StatusText(status->value);
   if (locked_) {
-    // The tick shows the area is locked; nobody can take it back.
-    Enable(ids::kOtpLockCheck, true);
-    View().SetLockTicked(true);
-    Enable(ids::kOtpLockCheck, false);
     Enable(ids::kOtpProgramButton, false);
     for (int id : {ids::kOtpReadButton, ids::kOtpVerifyButton, ids::kOtpBlankCheckButton}) {
       Enable(id, true);
@@ -219,6 +230,27 @@ int OtpProgrammer::OtpDetect(bool beep) {
   return result(kOtpWritable);
 }
 
+void OtpProgrammer::ShowLock(int result, bool userStarted, const otp::Entry* previous) {
+  if (result == kOtpLocked) {
+    // The tick shows the area is locked; nobody can take it back.
+    Enable(ids::kOtpLockCheck, true);
+    View().SetLockTicked(true);
+    Enable(ids::kOtpLockCheck, false);
+    return;
+  }
+  const otp::Entry* found = result == kOtpWritable && match_ ? match_->entryRow : nullptr;
+  writableEntry_ = found;
+  if (userStarted || found == nullptr || found != previous) View().SetLockTicked(false);
+}
+
+void OtpProgrammer::ShowLockedNow() {
+  locked_ = true;
+  writableEntry_ = nullptr;
+  lastResult_ = kOtpLocked;
+  ShowLock(kOtpLocked, false, nullptr);
+  Enable(ids::kOtpProgramButton, false);
+}
+
 bool OtpProgrammer::DetectAndEnter() {
   const int r = OtpDetect(false);
   if (r != kOtpLocked && r != kOtpWritable) return false;
@@ -234,7 +266,8 @@ bool OtpProgrammer::DetectAndEnter() {
 std::optional<std::vector<std::uint8_t>> OtpProgrammer::ReadChosenFile() {
   const std::string path = View().ChosenFile();
   buffers::PosixFile file;
-  std::vector<std::uint8_t> bytes(otp::kMaxOtpSize);
+  // One byte more than any area holds: a file larger than the area shows.
+  std::vector<std::uint8_t> bytes(otp::kMaxOtpSize + 1);
   std::int64_t got = -1;
   // Only a regular file is opened (a FIFO would hold the worker).
   if (!path.empty() && file.Open(path, buffers::PosixFile::Mode::ReadOnly)) {
@@ -268,56 +301,83 @@ bool OtpProgrammer::WriteArea(const std::uint8_t* data, std::uint16_t address, s
   return true;
 }
 
+bool OtpProgrammer::WriteProtectedRanges(const std::uint8_t* image) {
+  const otp::Entry& entry = *match_->entryRow;
+  for (const otp::Range& r : entry.protectedRanges) {
+    if (Stopping() || !otp::WriteChunk(ctx_.channel, r.first, image + (r.first - entry.start),
+                                       static_cast<std::size_t>(r.last - r.first) + 1)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool OtpProgrammer::OtpProgram() {
   if (OtpDetect(false) != kOtpWritable) return false;
+  // The tick counts only where something can lock, and only as this chip's
+  // detection left it.
+  const bool lock = match_->Lockable() && View().LockTicked();
+  const otp::Entry& entry = *match_->entryRow;
+  const std::optional<std::vector<std::uint8_t>> file = ReadChosenFile();
+  if (!file) return false;
+  if (file->size() > entry.size && View().Ask(I(itext::kOtpFileLargerAsk), BoxIcon::Question,
+                                              BoxButtons::YesNo) != BoxAnswer::Yes) {
+    return false;
+  }
   if (!OtpBlankCheck() && View().Ask(I(itext::kOtpNotBlankAsk), BoxIcon::Warning,
                                      BoxButtons::YesNo) != BoxAnswer::Yes) {
     return false;
   }
-  OtpDetect(false);
-  if (!match_ || !otp::Enter(ctx_.channel)) return false;
-  const std::optional<std::vector<std::uint8_t>> file = ReadChosenFile();
-  if (!file) {
-    Leave();
+  // The area the file was measured against must still be the one in the socket.
+  if (OtpDetect(false) != kOtpWritable || match_->entryRow != &entry) return false;
+  if (!otp::Enter(ctx_.channel)) {
+    LogLine(I(itext::kOtpEnterFailed));
+    View().Beep(OtpBeep::Error);
     return false;
   }
-  const otp::Entry& entry = *match_->entryRow;
   const bool lockStatus = match_->familyRow->HasLockStatus();
   Log("\r\n");
   // The blank check's reading stops being the area's content now.
   SetSaveable(0);
   const std::size_t length = std::min<std::size_t>(file->size(), entry.size);
-  // Its own buffer: the OTP buffer keeps what the blank check read for "保存".
+  // Its own buffers: the OTP buffer takes what is read back.
   std::array<std::uint8_t, otp::kMaxOtpSize> image{};
-  auto fillFromFile = [&] {
-    image.fill(0xFF);
-    std::copy_n(file->begin(), length, image.begin());
-  };
+  image.fill(0xFF);
+  std::copy_n(file->begin(), length, image.begin());
   // The protected ranges stay blank in the first pass and are written by
-  // themselves in the second: the chip locks a region by its own bytes.
-  fillFromFile();
-  for (const otp::Range& r : entry.protectedRanges) {
-    std::fill(image.begin() + (r.first - entry.start), image.begin() + (r.last - entry.start) + 1,
-              0xFF);
+  // themselves afterwards: the chip locks a region by its own bytes.
+  std::array<std::uint8_t, otp::kMaxOtpSize> firstPass = image;
+  auto inRange = [&entry](std::size_t offset) {
+    const std::size_t address = entry.start + offset;
+    return std::any_of(
+        entry.protectedRanges.begin(), entry.protectedRanges.end(),
+        [address](const otp::Range& r) { return address >= r.first && address <= r.last; });
+  };
+  bool lockBytes = false;  // the file holds bytes that would lock a region
+  for (std::size_t off = 0; off < entry.size; ++off) {
+    if (!inRange(off)) continue;
+    lockBytes = lockBytes || image[off] != 0xFF;
+    firstPass[off] = 0xFF;
   }
-  if (!WriteArea(image.data(), entry.start, entry.size, true)) {
+  if (!WriteArea(firstPass.data(), entry.start, entry.size, true)) {
     return Fail(I(itext::kOtpProgramFailed));
   }
-  if (!entry.protectedRanges.empty()) {
-    fillFromFile();
-    for (const otp::Range& r : entry.protectedRanges) {
-      const std::size_t offset = r.first - entry.start;
-      if (!otp::WriteChunk(ctx_.channel, r.first, image.data() + offset,
-                           static_cast<std::size_t>(r.last - r.first) + 1)) {
-        return Fail(I(itext::kOtpProgramFailed));
-      }
-    }
+  // The box never answers a write: only reading the area back shows what
+  // the chip took. Nothing locks before the data is right.
+  if (!ReadBack(firstPass.data(), inRange)) return false;
+  if (lock && !entry.protectedRanges.empty()) {
+    if (!WriteProtectedRanges(image.data())) return Fail(I(itext::kOtpProgramFailed));
+    if (!ReadBack(image.data(), {})) return false;
+  } else if (lockBytes) {
+    LogLine(I(itext::kOtpLockBytesLeft));
+    Log("\r\n");
   }
-  if (lockStatus && !locked_ && View().LockTicked()) {
+  if (lock && lockStatus && !locked_) {
     if (!otp::Lock(ctx_.channel)) {
       // The lock was asked for: programming without it is not done.
       return Fail(I(itext::kOtpLockFailed));
     }
+    ShowLockedNow();
     LogLine(I(itext::kOtpLockDone));
     // The closing words go on a line of their own, not onto the lock's.
     Log("\r\n");
@@ -330,7 +390,7 @@ bool OtpProgrammer::OtpProgram() {
 
 // ---- OtpRead, OtpSave ------------------------------------------------------------
 
-bool OtpProgrammer::ReadArea(std::size_t length, const std::string& usbFailure,
+bool OtpProgrammer::ReadArea(std::size_t length, const ReadFailure& readFailure,
                              const ByteCheck& check) {
   const otp::Entry& entry = *match_->entryRow;
   Log("\r\n");
@@ -339,7 +399,9 @@ bool OtpProgrammer::ReadArea(std::size_t length, const std::string& usbFailure,
     const std::size_t n = std::min(otp::kChunk, length - off);
     std::uint8_t* chip = buffer_.data() + off;
     const auto address = static_cast<std::uint16_t>(entry.start + off);
-    if (Stopping() || !otp::ReadChunk(ctx_.channel, address, chip, n)) return Fail(usbFailure);
+    if (Stopping() || !otp::ReadChunk(ctx_.channel, address, chip, n)) {
+      return Fail(readFailure(address));
+    }
     for (std::size_t i = 0; check && i < n; ++i) {
       if (const std::optional<std::string> wrong = check(address + i, off + i, chip[i])) {
         return Fail(*wrong);
@@ -348,6 +410,24 @@ bool OtpProgrammer::ReadArea(std::size_t length, const std::string& usbFailure,
     Log(".");
   }
   return true;
+}
+
+bool OtpProgrammer::ReadBack(const std::uint8_t* meant,
+                             const std::function<bool(std::size_t)>& skip) {
+  const std::string failed = I(itext::kOtpVerifyFailed);
+  const std::string programFailed = "\r\n" + I(itext::kOtpProgramFailed);
+  return ReadArea(
+      match_->entryRow->size,
+      [&](std::uint32_t address) {
+        return failed + otp::AddressText(address) + kUsbError + programFailed;
+      },
+      [&](std::uint32_t address, std::size_t at, std::uint8_t chip) -> std::optional<std::string> {
+        if (chip == meant[at] || (skip && skip(at))) return std::nullopt;
+        return failed +
+               otp::MismatchText(address, meant[at], I(itext::kOtpFileWord), chip,
+                                 I(itext::kOtpChipWord)) +
+               programFailed;
+      });
 }
 
 bool OtpProgrammer::Succeed(std::size_t saveable, const std::string& line) {
@@ -361,7 +441,8 @@ bool OtpProgrammer::Succeed(std::size_t saveable, const std::string& line) {
 bool OtpProgrammer::OtpRead() {
   if (!DetectAndEnter()) return false;
   const std::size_t size = match_->entryRow->size;
-  if (!ReadArea(size, I(itext::kOtpReadFailed), {})) return false;
+  const std::string failed = I(itext::kOtpReadFailed);
+  if (!ReadArea(size, [&](std::uint32_t) { return failed; }, {})) return false;
   return Succeed(size, I(itext::kOtpReadDone));
 }
 
@@ -403,7 +484,7 @@ bool OtpProgrammer::OtpVerify() {
   const std::size_t length = std::min<std::size_t>(file->size(), match_->entryRow->size);
   const std::string failed = I(itext::kOtpVerifyFailed);
   const bool same = ReadArea(
-      length, failed + kUsbError,
+      length, [&](std::uint32_t) { return failed + kUsbError; },
       [&](std::uint32_t address, std::size_t at, std::uint8_t chip) -> std::optional<std::string> {
         if (chip == (*file)[at]) return std::nullopt;
         return failed + otp::MismatchText(address, (*file)[at], I(itext::kOtpFileWord), chip,
@@ -418,7 +499,7 @@ bool OtpProgrammer::OtpBlankCheck() {
   const std::size_t size = match_->entryRow->size;
   const std::string failed = I(itext::kOtpBlankFailed);
   const bool blank = ReadArea(
-      size, failed + kUsbError,
+      size, [&](std::uint32_t) { return failed + kUsbError; },
       [&](std::uint32_t address, std::size_t, std::uint8_t chip) -> std::optional<std::string> {
         if (chip == 0xFF) return std::nullopt;
         return failed + otp::NotBlankText(address, chip);

@@ -80,6 +80,10 @@ class OtpProgrammer {
   bool Stopping() const { return ctx_.detection.stopRequested.load(); }
   // Detection that allows work on the area (3 or 4), then OTP_ENTER.
   bool DetectAndEnter();
+  // What a detection shows in the lock box (see OtpDetect).
+  void ShowLock(int result, bool userStarted, const otp::Entry* previous);
+  // The area was locked just now: shown as a detection would show it.
+  void ShowLockedNow();
   void SetSaveable(std::size_t length);
   // Fails with the failure's line, the error beep and OTP_EXIT.
   bool Fail(const std::string& line);
@@ -89,10 +93,17 @@ class OtpProgrammer {
   bool WriteArea(const std::uint8_t* data, std::uint16_t address, std::size_t length, bool dots);
   bool RunJob(bool (OtpProgrammer::*operation)());
   // Reads the first `length` bytes of the area into the OTP buffer, a dot a
-  // chunk; `check` (address, offset, chip byte) may name a byte that fails.
+  // chunk; `check` (address, offset, chip byte) may name a byte that fails,
+  // `readFailure` names a chunk (by its address) that could not be read.
   using ByteCheck =
       std::function<std::optional<std::string>(std::uint32_t, std::size_t, std::uint8_t)>;
-  bool ReadArea(std::size_t length, const std::string& usbFailure, const ByteCheck& check);
+  using ReadFailure = std::function<std::string(std::uint32_t)>;
+  bool ReadArea(std::size_t length, const ReadFailure& readFailure, const ByteCheck& check);
+  // After a write: the whole area read back and compared with `meant`,
+  // except the offsets `skip` names (bytes that were not written).
+  bool ReadBack(const std::uint8_t* meant, const std::function<bool(std::size_t)>& skip);
+  // The protected ranges' bytes: written only by a programming that locks.
+  bool WriteProtectedRanges(const std::uint8_t* image);
   // The success tail: what "保存" saves, the line, the beep, OTP_EXIT.
   bool Succeed(std::size_t saveable, const std::string& line);
 
@@ -104,6 +115,9 @@ class OtpProgrammer {
   // Worker only.
   std::optional<otp::Match> match_;
   bool locked_ = false;
+  // The area the last detection found writable (nullptr: none): a tick the
+  // technician gave after that detection holds for that area only.
+  const otp::Entry* writableEntry_ = nullptr;
   std::array<std::uint8_t, otp::kMaxOtpSize> buffer_{};
   std::size_t saveable_ = 0;
 

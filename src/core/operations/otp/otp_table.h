@@ -50,6 +50,9 @@ struct Match {
   int entry = -1;
   const Family* familyRow = nullptr;
   const Entry* entryRow = nullptr;
+  // Something can lock this area: the family's lock command, or the lock
+  // bytes in its protected ranges.
+  bool Lockable() const { return familyRow->HasLockStatus() || !entryRow->protectedRanges.empty(); }
 };
 
 // Searches family by family, entry by entry, for the main-ID text of a

@@ -97,8 +97,10 @@ TEST_F(OtpOperations, AShortFileFillsTheRestOfTheAreaWithBlanksIn32ByteWrites) {
     EXPECT_EQ(writes[i].address, 32 * i);
     EXPECT_EQ(writes[i].length, 32);
   }
-  EXPECT_TRUE(EndsWith("\r\n........" + I(itext::kOtpProgramDone)));
-  EXPECT_EQ(CountOtp(OTP_LOCK), 0);  // the lock box was not ticked
+  // The writes, then the area read back.
+  EXPECT_TRUE(EndsWith("\r\n........\r\n........" + I(itext::kOtpProgramDone)));
+  EXPECT_EQ(CountOtp(OTP_READ), 8 + 8);  // the blank check before, the reading back after
+  EXPECT_EQ(CountOtp(OTP_LOCK), 0);      // the lock box was not ticked
   EXPECT_EQ(LastOtpCode(), OTP_EXIT);
   EXPECT_EQ(box->Lamp(), 3);
   EXPECT_FALSE(box->OtpLocked());
@@ -108,7 +110,9 @@ TEST_F(OtpOperations, ProtectedRangesAreBlankInTheFirstPassAndWrittenAloneInTheS
   BootOtp(kS25fl032p, 4u << 20, 512, 0x100);
   const Bytes file = Pattern(512, 7);
   view.Choose(File("spansion.bin", file));
-  view.Tick(true);  // family 5 has no lock status: nothing is locked
+  ASSERT_TRUE(Run(Job::OtpDetect));
+  EXPECT_TRUE(view.Enabled(ids::kOtpLockCheck));  // the lock bytes are the technician's choice
+  view.Tick(true);  // family 5 has no lock command: the ranges' own bytes lock
   tap->ClearRecords();
   EXPECT_TRUE(Run(Job::OtpProgram));
 
@@ -140,10 +144,15 @@ TEST_F(OtpOperations, LockIsSentOnlyWhenTickedAndThenTheAreaRefusesAnotherProgra
   BootGd25d40();
   const std::string file = File("f.bin", Pattern(256));
   view.Choose(file);
+  ASSERT_TRUE(Run(Job::OtpDetect));
   view.Tick(true);
   EXPECT_TRUE(Run(Job::OtpProgram));
   EXPECT_TRUE(box->OtpLocked());
   EXPECT_NE(view.Log().find("\r\n" + I(itext::kOtpLockDone)), std::string::npos);
+  // Shown as the next detection will show it.
+  EXPECT_TRUE(view.Ticked());
+  EXPECT_FALSE(view.Enabled(ids::kOtpLockCheck));
+  EXPECT_FALSE(view.Enabled(ids::kOtpProgramButton));
 
   EXPECT_FALSE(Run(Job::OtpProgram));
   EXPECT_EQ(otp->LastArea().result, kOtpLocked);
@@ -167,11 +176,15 @@ TEST_F(OtpOperations, ANotBlankAreaAsksBeforeProgrammingAndNoLeavesItAsItWas) {
   EXPECT_EQ(box->OtpContent(), before);
   EXPECT_EQ(LastOtpCode(), OTP_EXIT);
 
+  // Programming only clears bits: F0 then 0F leaves 00, which the reading
+  // back finds at the first byte.
   view.QueueAnswer(BoxAnswer::Yes);
-  EXPECT_TRUE(Run(Job::OtpProgram));
-  // Programming only clears bits: F0 then 0F leaves 00.
+  EXPECT_FALSE(Run(Job::OtpProgram));
   const Bytes after = box->OtpContent();
   EXPECT_EQ(Bytes(after.begin(), after.begin() + 64), Bytes(64, 0x00));
+  EXPECT_TRUE(EndsWith("\r\n" + I(itext::kOtpVerifyFailed) + "000H:0FH[" + I(itext::kOtpFileWord) +
+                       "]!=00H[" + I(itext::kOtpChipWord) + "]\r\n" + I(itext::kOtpProgramFailed)));
+  EXPECT_EQ(box->Lamp(), 2);
 }
 
 TEST_F(OtpOperations, AChipWithoutAKnownAreaIsRefusedWithAWarning) {
