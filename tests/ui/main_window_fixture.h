@@ -99,17 +99,22 @@ class BoxWatcher {
 
  private:
   void Poll() {
+    // onShown may wait in an event loop of its own: the box is answered once.
+    if (inPoll_) return;
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
     texts_.push_back(box->text());
     captions_.push_back(box->windowTitle());
+    inPoll_ = true;
     if (onShown) onShown();
+    inPoll_ = false;
     QAbstractButton* b = box->button(answer_);
     if (b == nullptr) b = box->buttons().value(0);
     b->click();
   }
 
   QTimer timer_;
+  bool inPoll_ = false;
   QMessageBox::StandardButton answer_;
   std::vector<QString> texts_;
   std::vector<QString> captions_;

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -21,13 +22,9 @@ using namespace tarnwick::test;
 
 namespace {
 
-template <typename W>
-W* Get(ChipFillDialog& d, int id) {
-  return qobject_cast<W*>(d.Control(id));
-}
-QLineEdit* Edit(ChipFillDialog& d, int id) { return Get<QLineEdit>(d, id); }
+QLineEdit* Edit(ChipFillDialog& d, int id) { return DialogControl<QLineEdit>(d, id); }
 void Set(ChipFillDialog& d, int id, const QString& text) { Edit(d, id)->setText(text); }
-QString State(ChipFillDialog& d) { return Get<QLabel>(d, ids::kChipFillState)->text(); }
+QString State(ChipFillDialog& d) { return DialogControl<QLabel>(d, ids::kChipFillState)->text(); }
 
 bool OpenChipFill(WindowHarness& h) {
   if (!ShowAndStart(h)) return false;
@@ -39,7 +36,7 @@ bool OpenChipFill(WindowHarness& h) {
 bool FillAndWait(ProgrammerDlg& w, ChipFillDialog& d) {
   if (!d.OkClicked()) return false;
   return WaitForJob(w, [&] {
-    return Get<QPushButton>(d, ids::kDialogCancel)->isEnabled() &&
+    return DialogControl<QPushButton>(d, ids::kDialogCancel)->isEnabled() &&
            w.session().chipFill().LastOutcome() != 0;
   });
 }
@@ -53,7 +50,7 @@ class WindowChipFillTest : public QObject {
   void aValueFillsExactlyTheRangeWithCancelOffMeanwhile();
   void incompleteFieldsAreRefusedWithTheirText();
   void fileModeWritesTheFilesBytes();
-  void theMainWindowClosesDuringAFill();
+  void theCloseAsksAndStopsTheFillBetweenTwoSectors();
 };
 
 void WindowChipFillTest::aValueFillsExactlyTheRangeWithCancelOffMeanwhile() {
@@ -74,7 +71,7 @@ void WindowChipFillTest::aValueFillsExactlyTheRangeWithCancelOffMeanwhile() {
   Set(d, ids::kChipFillByteEdit, "AB");
   std::vector<bool> cancelWhileShown;
   connect(&d, &ChipFillDialog::stateShown, &d, [&] {
-    cancelWhileShown.push_back(Get<QPushButton>(d, ids::kDialogCancel)->isEnabled());
+    cancelWhileShown.push_back(DialogControl<QPushButton>(d, ids::kDialogCancel)->isEnabled());
   });
   QSignalSpy states(&d, &ChipFillDialog::stateShown);
   QVERIFY(FillAndWait(w, d));
@@ -121,10 +118,10 @@ void WindowChipFillTest::incompleteFieldsAreRefusedWithTheirText() {
     QCOMPARE(boxes.texts().back(), Itext(w, c.text));
   }
   // File mode without a file; the value and the length are off then.
-  Get<QCheckBox>(d, ids::kChipFillFileModeCheck)->setChecked(true);
+  DialogControl<QCheckBox>(d, ids::kChipFillFileModeCheck)->setChecked(true);
   QVERIFY(!Edit(d, ids::kChipFillByteEdit)->isEnabled());
   QVERIFY(!Edit(d, ids::kChipFillLengthEdit)->isEnabled());
-  QVERIFY(Get<QPushButton>(d, ids::kChipFillBrowseButton)->isEnabled());
+  QVERIFY(DialogControl<QPushButton>(d, ids::kChipFillBrowseButton)->isEnabled());
   QVERIFY(!d.OkClicked());
   QCOMPARE(boxes.texts().back(), Itext(w, itext::kChooseFile));
   QCOMPARE(boxes.texts().size(), std::size_t{4});
@@ -153,11 +150,11 @@ void WindowChipFillTest::fileModeWritesTheFilesBytes() {
   QVERIFY(WriteAll(path, five));
   const std::vector<std::uint8_t> before = h.box().ReadContent(0x2000, 16);
 
-  Get<QCheckBox>(d, ids::kChipFillFileModeCheck)->setChecked(true);
+  DialogControl<QCheckBox>(d, ids::kChipFillFileModeCheck)->setChecked(true);
   {
     ModalScript script;
     script.ChooseFile(path);
-    Get<QPushButton>(d, ids::kChipFillBrowseButton)->click();
+    DialogControl<QPushButton>(d, ids::kChipFillBrowseButton)->click();
     QVERIFY(script.Done());
   }
   QCOMPARE(Edit(d, ids::kChipFillFileEdit)->text(), path);
@@ -172,11 +169,13 @@ void WindowChipFillTest::fileModeWritesTheFilesBytes() {
   QVERIFY(boxes.texts().empty());
 }
 
-void WindowChipFillTest::theMainWindowClosesDuringAFill() {
+void WindowChipFillTest::theCloseAsksAndStopsTheFillBetweenTwoSectors() {
+  BoxWatcher boxes(QMessageBox::Cancel);
   WindowHarness h({}, sim::SpeedKind::Realistic);
   QVERIFY(OpenChipFill(h));
   ProgrammerDlg& w = h.window();
   ChipFillDialog& d = w.chipFillDialog();
+  const std::vector<std::uint8_t> before = h.box().ReadContent(0, 1 << 20);
   // 256 sectors of 4 KiB: long enough to be in the middle of it.
   Set(d, ids::kChipFillAddressEdit, "0");
   Set(d, ids::kChipFillLengthEdit, "1048576");
@@ -186,12 +185,49 @@ void WindowChipFillTest::theMainWindowClosesDuringAFill() {
   // Running: the dialog does not close by itself.
   QVERIFY(!d.close());
   QVERIFY(d.isVisible());
+  const QString question = Itext(w, itext::kCloseWhileProgramming);
+  QTRY_VERIFY_WITH_TIMEOUT(h.box().ReadContent(0, 1)[0] == 0x5A, 20000);
 
+  // Cancel keeps the window and the fill.
   w.close();
-  // A hang guard, not a speed goal.
+  QTRY_COMPARE(boxes.texts().size(), std::size_t{1});
+  QCOMPARE(boxes.texts().back(), question);
+  QVERIFY(w.isVisible());
+  QVERIFY(d.running());
+  const auto filledSectors = [&] {
+    const std::vector<std::uint8_t> now = h.box().ReadContent(0, 1 << 20);
+    int n = 0;
+    while (n < 256 && now[static_cast<std::size_t>(n) * 4096] == 0x5A) ++n;
+    return n;
+  };
+  const int whenKept = filledSectors();
+  QTRY_VERIFY_WITH_TIMEOUT(filledSectors() > whenKept + 1, 20000);
+
+  // OK stops it after the sector being rewritten, and the window goes.
+  boxes.SetAnswer(QMessageBox::Ok);
+  w.close();
   QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 30000);
+  QCOMPARE(boxes.texts().size(), std::size_t{2});
   QVERIFY(w.session().WorkerGone());
   QVERIFY(!d.isVisible());
+
+  // Whole sectors only: the filled ones hold the value, the rest is untouched.
+  const std::vector<std::uint8_t> after = h.box().ReadContent(0, 1 << 20);
+  const int sectors = filledSectors();
+  QVERIFY(sectors > 1 && sectors < 256);
+  const std::size_t reached = static_cast<std::size_t>(sectors) * 4096;
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    if (after[i] != (i < reached ? std::uint8_t{0x5A} : before[i])) {
+      QFAIL(qPrintable(QStringLiteral("byte 0x%1 was cut").arg(i, 0, 16)));
+    }
+  }
+  // The log says what the chip now holds.
+  const auto hex = [](std::size_t v) {
+    return QString::number(v, 16).toUpper().rightJustified(8, QLatin1Char('0'));
+  };
+  const QString range = QStringLiteral("(stopped): 0x00000000-0x%1 filled, 0x%2-0x000FFFFF")
+                            .arg(hex(reached - 1), hex(reached));
+  QVERIFY2(QString::fromUtf8(ReadAll(h.base() + "log.txt")).contains(range), qPrintable(range));
   h.Reset();
 }
 

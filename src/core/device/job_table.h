@@ -22,6 +22,16 @@ enum class LampRule : std::uint8_t {
   OwnLamp,
 };
 
+// What closing the window does while the job runs.
+struct CloseRule {
+  // The OK/Cancel question (an itext number) asked before the job is stopped;
+  // 0: the job is stopped without one (it changes neither the chip nor the box).
+  int question = 0;
+  // The job is never cut: the close waits until it has ended (a firmware
+  // upgrade cut mid-erase leaves the box without firmware).
+  bool waitForEnd = false;
+};
+
 struct JobRow {
   Job code;
   std::function<bool()> run;
@@ -33,6 +43,7 @@ struct JobRow {
   std::atomic<bool>* cancel = nullptr;
   // Program and verify name the loaded file in the log before they start.
   bool logsFileFirst = false;
+  CloseRule close{};
 };
 
 class JobTable {

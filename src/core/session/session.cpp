@@ -329,9 +329,34 @@ void Session::OnDeviceChange() {
 bool Session::BeginClose() {
   Impl& d = *impl_;
   if (d.ended) return true;
-  if (!d.chip.ConfirmClose()) return false;
+  if (CloseMustWait()) return false;
+  // One question, whatever the running job goes on to do while it is shown:
+  // the answer stops the step that runs then.
+  const int question = CloseQuestion();
+  if (question != 0 &&
+      d.services.Box(d.ctx.I(question), BoxIcon::Question, BoxButtons::OkCancel) != BoxAnswer::Ok) {
+    return false;
+  }
+  d.chip.StopForClose();
   BeginExit();
   return true;
+}
+
+bool Session::CloseMustWait() const {
+  const Impl& d = *impl_;
+  if (d.firmware.UpgradeRunning()) return true;
+  const JobRow* row = d.jobs.Find(d.worker.JobCode());
+  return row != nullptr && row->close.waitForEnd;
+}
+
+int Session::CloseQuestion() const {
+  const Impl& d = *impl_;
+  if (const int step = d.chip.BusyStepQuestion(); step != 0) return step;
+  const JobRow* row = d.jobs.Find(d.worker.JobCode());
+  if (row != nullptr && row->close.question != 0) return row->close.question;
+  // A batch between two steps still runs a production series.
+  if (d.batch.Running()) return itext::kCloseWhileProgramming;
+  return 0;
 }
 
 bool Session::WorkerGone() const {

@@ -118,11 +118,18 @@ class Session {
   void OnDeviceChange();
 
   // The close sequence, in two halves so that the window's thread never
-  // waits for the worker. BeginClose asks its questions about running
-  // operations (false: the user keeps the window), then stops whatever runs
-  // and asks the worker to leave. Once WorkerGone(), FinishClose releases the
-  // link, closes the working copy and removes the temporary files.
+  // waits for the worker. BeginClose asks one question when something that
+  // changes the chip runs (false: the user keeps the window, or a job that
+  // must not be cut runs, see CloseMustWait), then stops whatever runs at the
+  // answer and asks the worker to leave. Once WorkerGone(), FinishClose
+  // releases the link, closes the working copy and removes the temporary files.
   bool BeginClose();
+  // True while a job runs that a close must not cut (a firmware upgrade):
+  // the close waits for its end instead of asking.
+  bool CloseMustWait() const;
+  // The question a close asks now (an itext number), 0 when nothing runs
+  // that changes the chip: the busy step names it, else the running job's row.
+  int CloseQuestion() const;
   // True once the worker and a data view started from the window have left.
   bool WorkerGone() const;
   void FinishClose();

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/app/close_texts.h"
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 #include "core/buffers/file_image.h"
@@ -259,14 +260,7 @@ void ProgrammerDlg::RegisterWindowCommands() {
   windowCommands_.Register(ids::kBrowseButton, [this] { BrowseForFile(); });
   windowCommands_.Register(ids::kOffsetProgramming, [this] { OpenOffsetDialog({}); });
   windowCommands_.Register(ids::kViewModificationLog, [this] { ViewModificationLog(); });
-  windowCommands_.Register(ids::kExitCommand, [this] {
-    // The exit item ends the run without the close questions; a question the
-    // worker may be waiting on gets its cancelling answer.
-    exiting_ = true;
-    surface_->Shutdown();
-    session_->BeginExit();
-    close();
-  });
+  windowCommands_.Register(ids::kExitCommand, [this] { ExitItem(); });
 }
 
 std::vector<int> ProgrammerDlg::CommandIds() const {
@@ -398,7 +392,7 @@ void ProgrammerDlg::StartUpdateCheck() {
   session_->updateCheck().Start([this, poster](const update::UpdateCheckResult& result) {
     poster->Post([this, result] {
       if (closing_ || closed_) return;
-      versionDialog_ = ShowUpdateCheckResult(result, session_->texts(), options_.baseDir, this);
+      versionDialog_ = ShowUpdateCheckResult(result, session_->texts(), session_->baseDir(), this);
       emit updateCheckShown();
     });
   });
@@ -408,11 +402,8 @@ void ProgrammerDlg::ViewModificationLog() {
   const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
   if (!action.open) return;
   // Nothing on this desktop opens the log: told as a missing file would be.
-  if (!links::Opened(OpenLinkTarget(QString::fromStdString(action.path)))) {
-    const TextTable& t = session_->texts();
-    RunMessageBox(this, Q(t.itext(itext::kFileNotFound)), Q(t.itext(itext::kNoticeCaption)),
-                  BoxIcon::Warning, BoxButtons::Ok);
-  }
+  if (!links::Opened(OpenLinkTarget(QString::fromStdString(action.path))))
+    ShowNoticeBox(this, session_->texts(), itext::kFileNotFound);
 }
 
 bool ProgrammerDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -466,6 +457,7 @@ void ProgrammerDlg::closeEvent(QCloseEvent* event) {
   // The window goes once the worker has left; this thread never waits for it.
   event->ignore();
   if (closing_) return;
+  if (!exiting_ && DeferCloseWhileUncuttable(false)) return;
   if (!exiting_ && !session_->BeginClose()) return;
   closing_ = true;
   // The session stops a running batch; the dialog has nothing left to show.
@@ -487,6 +479,50 @@ void ProgrammerDlg::closeEvent(QCloseEvent* event) {
   // Looked at from the event loop: a close() from inside this close event
   // would be ignored.
   QTimer::singleShot(0, this, &ProgrammerDlg::CloseOnceWorkerLeft);
+}
+
+void ProgrammerDlg::ExitItem() {
+  if (closing_ || exiting_) return;
+  if (DeferCloseWhileUncuttable(true)) return;
+  // The exit item skips the rest of the close sequence, but a chip being
+  // changed is not cut without the question.
+  const int question = session_->CloseQuestion();
+  if (question != 0 &&
+      session_->services().Box(session_->texts().itext(question), BoxIcon::Question,
+                               BoxButtons::OkCancel) != BoxAnswer::Ok) {
+    return;
+  }
+  // A question the worker may be waiting on gets its cancelling answer.
+  exiting_ = true;
+  surface_->Shutdown();
+  session_->BeginExit();
+  close();
+}
+
+bool ProgrammerDlg::DeferCloseWhileUncuttable(bool exit) {
+  if (!session_->CloseMustWait()) return false;
+  exitPending_ = exitPending_ || exit;
+  if (closePending_) return true;
+  closePending_ = true;
+  QTimer::singleShot(kWorkerPollMs, this, &ProgrammerDlg::CloseAfterUncuttableJob);
+  RunMessageBox(this, QString::fromUtf8(close_texts::kWaitsForUpgrade),
+                Q(session_->texts().itext(itext::kNoticeCaption)), BoxIcon::Warning,
+                BoxButtons::Ok);
+  return true;
+}
+
+void ProgrammerDlg::CloseAfterUncuttableJob() {
+  // The message may still be open: the window goes once it is answered.
+  if (session_->CloseMustWait() || QApplication::activeModalWidget() != nullptr) {
+    QTimer::singleShot(kWorkerPollMs, this, &ProgrammerDlg::CloseAfterUncuttableJob);
+    return;
+  }
+  closePending_ = false;
+  if (exitPending_) {
+    ExitItem();
+  } else {
+    close();
+  }
 }
 
 void ProgrammerDlg::CloseOnceWorkerLeft() {

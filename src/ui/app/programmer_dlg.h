@@ -103,6 +103,14 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   void SetUpOwnControls();
   void RegisterWindowCommands();
   void CloseOnceWorkerLeft();
+  // A job that must not be cut runs (a firmware upgrade): says so once and
+  // closes (or exits, for the exit item) when it has ended. False when the
+  // close may go on now.
+  bool DeferCloseWhileUncuttable(bool exit);
+  void CloseAfterUncuttableJob();
+  // The exit item: the question about a chip being changed, then the end of
+  // the run without the rest of the close sequence.
+  void ExitItem();
   void GreyUnhandledCommands();
   void ConnectControls();
   void ApplyTexts();
@@ -176,6 +184,9 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   bool exiting_ = false;  // the exit item skips the close questions
   bool closing_ = false;  // the close began; waiting for the worker to leave
   bool closed_ = false;   // the close sequence has run
+  // A close or exit waits for the end of a firmware upgrade.
+  bool closePending_ = false;
+  bool exitPending_ = false;
   // The update check's result comes through this; it outlives the session.
   std::unique_ptr<GuiPoster> updatePoster_;
   // Declared last: the session reports into the surface until it is gone.

@@ -3,8 +3,10 @@
 // and the file log line sit on the right jobs.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
+#include "core/app/text_ids.h"
 #include "core/device/job_table.h"
 #include "core/session/session_fixture.h"
 
@@ -67,6 +69,35 @@ TEST_F(WiringTest, AStopButtonShowingItsRunningCaptionStartsNothing) {
   surface.SetControlText(erase.stopButton, F(54));
   Press(erase.stopButton);
   EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_ERASE), 1);
+}
+
+// A close never cuts what changes the chip or the box without asking first,
+// and never cuts a firmware upgrade at all; a detection, a blank check or a
+// search just stops.
+TEST_F(WiringTest, EveryJobThatChangesTheChipOrTheBoxIsGuardedAtTheClose) {
+  Boot(DefaultBox());
+  const std::map<Job, int> asks = {
+      {Job::Program, itext::kCloseWhileProgramming},
+      {Job::AutoProgram, itext::kCloseWhileProgramming},
+      {Job::ChipFill, itext::kCloseWhileProgramming},
+      {Job::OtpProgram, itext::kCloseWhileProgramming},
+      {Job::BatchStep, itext::kCloseWhileProgramming},
+      {Job::Erase, itext::kCloseWhileErasing},
+      {Job::Verify, itext::kCloseWhileVerifying},
+      {Job::OtpVerify, itext::kCloseWhileVerifying},
+      {Job::Read, itext::kCloseWhileReading},
+      {Job::OtpRead, itext::kCloseWhileReading},
+      {Job::OtpSave, itext::kCloseWhileReading},
+  };
+  for (Job code : session->jobs().Codes()) {
+    const CloseRule& rule = session->jobs().Find(code)->close;
+    const auto it = asks.find(code);
+    EXPECT_EQ(rule.question, it == asks.end() ? 0 : it->second) << int(JobByte(code));
+    EXPECT_EQ(rule.waitForEnd, code == Job::FirmwareUpgrade) << int(JobByte(code));
+  }
+  // At rest nothing is asked and nothing waits.
+  EXPECT_EQ(session->CloseQuestion(), 0);
+  EXPECT_FALSE(session->CloseMustWait());
 }
 
 }  // namespace

@@ -18,15 +18,21 @@ void ChipOperations::AddJobs(JobTable& jobs) {
   ChipJobState& st = state_;
   OperationContext& c = ctx_;
   jobs.Add({Job::Program, [&c, &st] { return ProgramChip(c, st, true); }, LampRule::Outcome,
-            ids::kProgramButton, itext::kStopProgram, &st.cancelProgram, true});
+            ids::kProgramButton, itext::kStopProgram, &st.cancelProgram, true,
+            CloseRule{itext::kCloseWhileProgramming}});
   jobs.Add({Job::Erase, [&c, &st] { return EraseChip(c, st, true); }, LampRule::Outcome,
-            ids::kEraseButton, itext::kStopErase, &st.cancelErase});
+            ids::kEraseButton, itext::kStopErase, &st.cancelErase, false,
+            CloseRule{itext::kCloseWhileErasing}});
   jobs.Add({Job::DetectQuiet, [this] { return Detect(true); }, LampRule::Neutral});
   jobs.Add({Job::Verify, [&c, &st] { return VerifyChip(c, st, true); }, LampRule::Outcome,
-            ids::kVerifyButton, itext::kStopVerify, &st.cancelVerify, true});
+            ids::kVerifyButton, itext::kStopVerify, &st.cancelVerify, true,
+            CloseRule{itext::kCloseWhileVerifying}});
   jobs.Add({Job::Read, [&c, &st] { return ReadChip(c, st); }, LampRule::Outcome, ids::kReadButton,
-            itext::kStopRead, &st.cancelRead});
-  jobs.Add({Job::AutoProgram, [&c, &st] { return AutoProgram(c, st); }});
+            itext::kStopRead, &st.cancelRead, false, CloseRule{itext::kCloseWhileReading}});
+  // Between its steps the automatic sequence has no busy step: it is asked
+  // about as programming, what it is there for.
+  jobs.Add({Job::AutoProgram, [&c, &st] { return AutoProgram(c, st); }, LampRule::Outcome, 0, 0,
+            nullptr, false, CloseRule{itext::kCloseWhileProgramming}});
   jobs.Add({Job::BlankCheck, [&c, &st] { return BlankCheck(c, st); }, LampRule::Outcome,
             ids::kBlankCheckButton, itext::kStopBlankCheck, &st.cancelBlank});
   jobs.Add({Job::DetectUser, [this] { return Detect(false); }, LampRule::Neutral});
@@ -45,36 +51,23 @@ void ChipOperations::AddCommands(CommandRouter& router, JobLauncher& launcher) {
   }
 }
 
+int ChipOperations::BusyStepQuestion() const {
+  if (state_.busyErase) return itext::kCloseWhileErasing;
+  if (state_.busyProgram) return itext::kCloseWhileProgramming;
+  if (state_.busyVerify) return itext::kCloseWhileVerifying;
+  if (state_.busyRead) return itext::kCloseWhileReading;
+  return 0;
+}
+
 // Runs on the window's thread while a job may be using the shared frame, so
-// its idle commands go out in frames of their own.
-bool ChipOperations::ConfirmClose() {
-  WindowServices& ui = ctx_.ui;
-  auto ask = [&](int question) {
-    return ui.Box(ctx_.I(question), BoxIcon::Question, BoxButtons::OkCancel) == BoxAnswer::Ok;
-  };
-  if (state_.busyErase) {
-    if (!ask(itext::kCloseWhileErasing)) return false;
-    // The erase poll listens to its own cancel request; without it the window
-    // would wait for the box for up to ten minutes.
-    state_.cancelErase = true;
-    state_.cancelProgram = true;
-    SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
-  }
-  if (state_.busyProgram) {
-    if (!ask(itext::kCloseWhileProgramming)) return false;
-    state_.cancelProgram = true;
-  }
-  if (state_.busyVerify) {
-    if (!ask(itext::kCloseWhileVerifying)) return false;
-    state_.cancelVerify = true;
-    SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
-  }
-  if (state_.busyRead) {
-    if (!ask(itext::kCloseWhileReading)) return false;
-    state_.windowStopRead = true;
-    SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
-  }
-  return true;
+// its idle commands go out in frames of their own. Every request is set, not
+// only the busy step's: a step that starts after the answer must not run.
+void ChipOperations::StopForClose() {
+  const bool waitsOnBox = state_.busyErase || state_.busyVerify || state_.busyRead;
+  CancelAll();
+  // The erase poll, the verify and the read wait on the box: the idle
+  // command ends their wait at once.
+  if (waitsOnBox) SendCommandInOwnFrame(ctx_.link, protocol::CMD_IDLE, 100);
 }
 
 void ChipOperations::CancelAll() {

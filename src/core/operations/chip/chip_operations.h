@@ -21,9 +21,12 @@ class ChipOperations {
   void AddJobs(JobTable& jobs);
   void AddCommands(CommandRouter& router, JobLauncher& launcher);
 
-  // The close sequence: one question per running transfer, each stopping it
-  // when answered OK. False when the user keeps the window open.
-  bool ConfirmClose();
+  // The close sequence's question about the transfer running now (the busy
+  // step of an automatic sequence or of a batch names it), 0 when none runs.
+  int BusyStepQuestion() const;
+  // The close was confirmed: stops whatever transfer runs now, which may be
+  // a later step than the one asked about, and lets the box's waits end.
+  void StopForClose();
   // The run ends without questions: every running operation stops, a
   // running detection included.
   void CancelAll();

@@ -147,7 +147,8 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   options.length = length;
   options.sourceSize = fileSize;
   options.onBlock = [&](std::uint64_t done) { progress.Update(done, length); };
-  options.cancelled = [&] { return st.cancelProgram.load(); };
+  // The close's stop outlasts the clear of the cancel request above.
+  options.cancelled = [&] { return st.cancelProgram.load() || ctx.detection.stopRequested.load(); };
   const StreamResult stream = RunProgramStream(ctx.link, *reader, options);
   const std::uint64_t sent = stream.bytes;
 
@@ -175,7 +176,7 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
     const auto count = BigEndianPayload(static_cast<std::uint32_t>(sent));
     Send(ctx, protocol::CMD_PROGRAM_END, 1000, count.data(), count.size());
     if (sent < fileSize) {
-      const bool cancelled = st.cancelProgram;
+      const bool cancelled = st.cancelProgram || ctx.detection.stopRequested;
       const int head = cancelled ? itext::kProgramStoppedChipSize : itext::kFileLargerProgrammed;
       ui.ShowStatus(Format("%s%llu byte(s),", ctx.I(head).c_str(),
                            static_cast<unsigned long long>(chipSize)) +
@@ -349,12 +350,16 @@ bool RunChipSteps(OperationContext& ctx, ChipJobState& st, ChipSteps steps) {
     if (!EraseChip(ctx, st, true)) return false;
     ranBefore = true;
   }
+  // A close confirmed between two steps: the next one does not start.
+  auto closing = [&ctx] { return ctx.detection.stopRequested.load(); };
   if (steps.program) {
+    if (closing()) return false;
     if (steps.erase) reinitialise();
     if (!ProgramChip(ctx, st, !ranBefore)) return false;
     ranBefore = true;
   }
   if (steps.verify) {
+    if (closing()) return false;
     if (steps.erase && !steps.program) reinitialise();
     if (!VerifyChip(ctx, st, !ranBefore)) return false;
   }

@@ -75,7 +75,10 @@ ChipFiller::ChipFiller(OperationContext& ctx, JobLauncher& launcher, std::string
     : ctx_(ctx), launcher_(launcher), workPath_(std::move(baseDir) + "del.f") {}
 
 void ChipFiller::AddJobs(JobTable& jobs) {
-  jobs.Add({Job::ChipFill, [this] { return FillChip(); }});
+  // A fill rewrites the chip: the close asks, as for programming, and stops
+  // it between two sectors.
+  jobs.Add({Job::ChipFill, [this] { return FillChip(); }, LampRule::Outcome, 0, 0, nullptr, false,
+            CloseRule{itext::kCloseWhileProgramming}});
 }
 
 void ChipFiller::AddCommands(CommandRouter& router) {
@@ -166,20 +169,34 @@ bool ChipFiller::FillChip() {
   FillSource source(*value, request->fileMode ? &file : nullptr);
   const chip_fill::Passes passes = chip_fill::PassesFor(start, end, *unit);
   bool ok = true;
-  for (std::uint64_t n = 0; n < passes.count && ok; ++n) {
+  bool stopped = false;
+  std::uint64_t reached = start;  // the filled range ends here
+  for (std::uint64_t n = 0; n < passes.count; ++n) {
+    // A pass is never cut: the close stops the fill between two sectors.
     if (ctx_.detection.stopRequested) {
-      ok = false;  // the window is closing
+      stopped = true;
       break;
     }
-    ok = Pass(passes.first + n * *unit, *unit, start, end, *value, source);
+    const std::uint64_t address = passes.first + n * *unit;
+    ok = Pass(address, *unit, start, end, *value, source);
+    if (!ok) break;
+    reached = address + *unit;
     Status(chip_fill::ProgressText(ctx_.I(itext::kFilling), n + 1));
   }
-  const int outcome = ok ? itext::kFillDone : itext::kUsbError;
+  const bool done = ok && !stopped;
+  const int outcome = done ? itext::kFillDone : (stopped ? itext::kFillFailed : itext::kUsbError);
   Status(ctx_.I(outcome));
-  ctx_.ui.ShowStatus(ctx_.I(outcome), !ok, !ok);
+  if (done) {
+    ctx_.ui.ShowStatus(ctx_.I(outcome));
+  } else {
+    // What the chip now holds: the sectors before `reached` carry the new
+    // bytes, the rest of the range its old content.
+    const std::string range = chip_fill::PartialFillText(start, end, reached, scale);
+    ctx_.ui.ShowStatus(ctx_.I(outcome) + (stopped ? " (stopped): " : ": ") + range, true, true);
+  }
   if (view != nullptr) view->EnableCancel(true);
   outcome_ = outcome;
-  return ok;
+  return done;
 }
 
 bool ChipFiller::Pass(std::uint64_t address, std::uint64_t unit, std::uint64_t start,

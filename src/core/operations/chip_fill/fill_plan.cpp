@@ -1,5 +1,8 @@
 #include "core/operations/chip_fill/fill_plan.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace tarnwick::chip_fill {
 namespace {
 
@@ -61,6 +64,22 @@ std::string ProgressText(const std::string& base, std::uint64_t passes) {
   // longer than 16 characters: the dots shown cycle with this period.
   const std::uint64_t period = base.size() >= 16 ? 1 : 17 - base.size();
   return base + std::string(static_cast<std::size_t>(passes / 2 % period), '.');
+}
+
+std::string PartialFillText(std::uint64_t start, std::uint64_t end, std::uint64_t reached,
+                            std::uint64_t scale) {
+  reached = std::clamp(reached, start, end);
+  auto range = [scale](std::uint64_t from, std::uint64_t to) {
+    char text[48];
+    std::snprintf(text, sizeof text, "0x%08llX-0x%08llX",
+                  static_cast<unsigned long long>(from / scale),
+                  static_cast<unsigned long long>((to - 1) / scale));
+    return std::string(text);
+  };
+  if (reached == start) return "nothing written, " + range(start, end) + " untouched";
+  std::string text = range(start, reached) + " filled";
+  if (reached < end) text += ", " + range(reached, end) + " not written";
+  return text;
 }
 
 }  // namespace tarnwick::chip_fill

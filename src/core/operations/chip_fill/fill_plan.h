@@ -38,4 +38,11 @@ Passes PassesFor(std::uint64_t start, std::uint64_t end, std::uint64_t unit);
 // characters.
 std::string ProgressText(const std::string& base, std::uint64_t passes);
 
+// What a fill that ended early wrote of the byte range [start, end): the
+// passes up to `reached` are complete, the rest of the range is untouched.
+// Addresses are in the dialog's units (`scale` bytes: 2 on 16-bit chips),
+// e.g. "0x00000000-0x00026FFF filled, 0x00027000-0x000FFFFF not written".
+std::string PartialFillText(std::uint64_t start, std::uint64_t end, std::uint64_t reached,
+                            std::uint64_t scale);
+
 }  // namespace tarnwick::chip_fill

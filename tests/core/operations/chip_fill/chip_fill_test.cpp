@@ -189,6 +189,29 @@ TEST_F(ChipFillTest, TheBoxGoneMidFillLeavesWrittenSectorsAndReportsAUsbError) {
   EXPECT_EQ(after, expected);
 }
 
+TEST_F(ChipFillTest, AStopWritesTheRunningSectorWholeAndNamesTheRangeFilled) {
+  BootDefault();
+  const Bytes before = Chip(0, 0x3000);
+  int reads = 0;
+  tap->SetAfterFrame([&](const TapUsb::Frame& f) {
+    // The window is closed while the second sector is being rewritten.
+    if ((f[protocol::kFrameCommand] & protocol::kCommandMask) == protocol::CMD_SECTOR_READ &&
+        ++reads == 2) {
+      rig->ctx.detection.stopRequested = true;
+    }
+  });
+  EXPECT_FALSE(Fill(0x0800, 0x2000, "5A"));
+  tap->SetAfterFrame({});
+  EXPECT_EQ(reads, 2) << "no sector after the stop";
+  Bytes expected = before;
+  std::fill(expected.begin() + 0x0800, expected.begin() + 0x2000, 0x5A);
+  EXPECT_EQ(box->ReadContent(0, 0x3000), expected);
+  EXPECT_EQ(filler->LastOutcome(), itext::kFillFailed);
+  EXPECT_EQ(surface.LastStatus(), I(itext::kFillFailed) +
+                                      " (stopped): 0x00000800-0x00001FFF filled, "
+                                      "0x00002000-0x000027FF not written");
+}
+
 TEST(FillPlan, UnitsValuesPassesAndDots) {
   using chip_fill::UnitSize;
   EXPECT_EQ(UnitSize(2, 8, false), 4096u);
@@ -217,6 +240,13 @@ TEST(FillPlan, UnitsValuesPassesAndDots) {
   // "Fill" and 13 dots is 17 characters: the text starts again.
   EXPECT_EQ(chip_fill::ProgressText("Fill", 2 * 13), "Fill");
   EXPECT_EQ(chip_fill::ProgressText("Fill", 2 * 12), "Fill" + std::string(12, '.'));
+
+  // A word chip's range is told in words, as the dialog counts.
+  EXPECT_EQ(chip_fill::PartialFillText(0x100, 0x300, 0x200, 2),
+            "0x00000080-0x000000FF filled, 0x00000100-0x0000017F not written");
+  EXPECT_EQ(chip_fill::PartialFillText(0x100, 0x300, 0x1000, 1), "0x00000100-0x000002FF filled");
+  EXPECT_EQ(chip_fill::PartialFillText(0x100, 0x300, 0, 1),
+            "nothing written, 0x00000100-0x000002FF untouched");
 }
 
 }  // namespace
