@@ -225,6 +225,18 @@ void VirtualBox::Unplug() {
   if (changed) RaiseDeviceChange();
 }
 
+void VirtualBox::StrikeFault(FaultKind kind) {
+  bool changed = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    FaultEntry fault;
+    fault.kind = kind;
+    fault.trigger.when = FaultTrigger::When::AtCommand;
+    ApplyFaults({fault}, changed);
+  }
+  if (changed) RaiseDeviceChange();
+}
+
 bool VirtualBox::SwapChip(const ChipDescription& chip, std::string& error) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!firmware_.SetChip(chip, error)) return false;

@@ -53,6 +53,9 @@ class VirtualBox : public UsbApi {
   // ---- Hot plug (raises the device-change event) ----
   void Plug();
   void Unplug();
+  // ---- A fault striking now, as its trigger would (unplug, stall, refuse;
+  // the others arm as they do from a trigger).
+  void StrikeFault(FaultKind kind);
   // ---- The socket. The real socket has no sensor, so a chip going in or
   // out raises no event: the program only sees it in the identification.
   // Both cancel a removal or insertion the batch ([socket]) had pending.
