@@ -130,6 +130,54 @@ TEST_F(BatchPlanTest, SerialWritesTheCountAsIdAndAdvancesByTheIncrement) {
   EXPECT_EQ(second.currentFile(), dir.file("m.bin") + "-ID-1.tmp~");
 }
 
+TEST_F(BatchPlanTest, SerialIdsAreNeverCutNorWrappedRound) {
+  // The first ID already too large for one byte.
+  Fields f = SerialFields();
+  f.idLength = 1;
+  f.startId = 256;
+  EXPECT_EQ(Plan::CheckFields(f), Field::IdTooLarge);
+  f.startId = 0;
+  f.count = 300;
+  EXPECT_EQ(Plan::CheckFields(f), Field::IdTooLarge);
+
+  // 254 and 255 fit; the chip after them gets nothing, and the file keeps 255.
+  f.startId = 254;
+  f.count = 0;
+  f.increment = 1;
+  ASSERT_EQ(Plan::CheckFields(f), Field::None);
+  ASSERT_TRUE(plan.Start(f));
+  ASSERT_TRUE(plan.Advance());
+  EXPECT_EQ(plan.currentId(), 255u);
+  EXPECT_FALSE(plan.Advance());
+  EXPECT_TRUE(plan.idsUsedUp());
+  EXPECT_EQ(plan.fields().count, 255u);
+  EXPECT_EQ(ReadAll(plan.currentFile())[0x10], 0xFF);
+
+  // Four bytes: the 32-bit count does not wrap to 0.
+  Fields g = SerialFields();
+  g.idLength = 4;
+  g.startId = 0xFFFFFFFEu;
+  g.increment = 2;
+  ASSERT_EQ(Plan::CheckFields(g), Field::None);
+  Plan four;
+  ASSERT_TRUE(four.Start(g));
+  EXPECT_FALSE(four.Advance());
+  EXPECT_EQ(four.fields().count, 0xFFFFFFFEu);
+}
+
+TEST(BatchIdSeries, FitsOnlyWhenItsLastIdFits) {
+  EXPECT_EQ(batch::MaxId(1), 255u);
+  EXPECT_EQ(batch::MaxId(2), 65535u);
+  EXPECT_EQ(batch::MaxId(4), 0xFFFFFFFFu);
+  EXPECT_TRUE(batch::SeriesFits(253, 1, 3, 1));
+  EXPECT_FALSE(batch::SeriesFits(254, 1, 3, 1));
+  EXPECT_TRUE(batch::SeriesFits(0, 5, 13108, 2));   // 65535
+  EXPECT_FALSE(batch::SeriesFits(0, 5, 13109, 2));  // 65540
+  EXPECT_TRUE(batch::SeriesFits(0xFFFFFFFFu, 7, 1, 4));
+  EXPECT_FALSE(batch::SeriesFits(0xFFFFFFFFu, 1, 2, 4));
+  EXPECT_FALSE(batch::SeriesFits(0, 0xFFFFFFFFu, 1000000000, 4));
+}
+
 TEST_F(BatchPlanTest, SerialPadsPastTheMastersEnd) {
   Fields f = SerialFields();
   f.fillAddress = 0x30;
