@@ -35,7 +35,7 @@ for f in ./usr/bin/tarnwick ./usr/bin/tarnwick-cli ./usr/share/tarnwick/database
 done
 
 # What the build lays into the portable folder beside the data goes along.
-for f in Tarnwick.html services.ini.example; do
+for f in Tarnwick.html services.ini.example boot-table.bin sim-boot-table.bin; do
   if [ -f "$build/portable/$f" ]; then
     dpkg-deb --contents "$deb" | awk '{print $6}' | grep -qx -- "./usr/share/tarnwick/$f" \
       || fail "the package lacks ./usr/share/tarnwick/$f"

@@ -1,18 +1,22 @@
 // firmware version|upgrade FILE.tfw|pack IMAGE OUT.tfw|check FILE.tfw: the
 // box's own firmware. version and upgrade talk to the box; pack and check
-// only work on files, so they start without the box's detection.
+// only work on files, so they start without the box's detection. check and
+// upgrade judge a file with the same reader and the same verdict.
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "cli/command_table.h"
 #include "cli/target_file.h"
 #include "cli/terminal_surface.h"
+#include "cli/upgrade_interrupt.h"
 #include "core/app/text_ids.h"
+#include "core/operations/firmware/firmware_file.h"
 #include "core/operations/firmware/firmware_image.h"
+#include "core/operations/firmware/firmware_texts.h"
 #include "core/operations/firmware/firmware_updater.h"
 #include "core/session/session.h"
 
@@ -54,15 +58,6 @@ std::string Absolute(const std::string& path) {
   std::error_code ec;
   const fs::path p = fs::absolute(path, ec);
   return ec ? path : p.string();
-}
-
-bool ReadAll(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), {});
-  return !in.bad();
 }
 
 bool CheckWords(const std::vector<std::string>& args, std::string& error) {
@@ -116,19 +111,20 @@ int Upgrade(CliContext& c, const std::string& file) {
   TerminalFirmwareView view(c.surface, Absolute(file));
   FirmwareUpdater& updater = c.session.firmware();
   updater.SetView(&view);
-  const bool ran = c.session.RunJobAndWait(Job::FirmwareUpgrade);
+  bool ran = false;
+  {
+    const UpgradeInterruptGuard interrupts(updater);
+    ran = c.session.RunJobAndWait(Job::FirmwareUpgrade);
+  }
   updater.SetView(nullptr);
   return ran && updater.LastUpgradeAccepted() ? kExitOk : kExitFailed;
 }
 
 int Pack(CliContext& c, const std::string& imagePath, const std::string& outPath) {
-  std::vector<std::uint8_t> image;
-  if (!ReadAll(imagePath, image)) {
-    std::fprintf(stderr, "tarnwick-cli: cannot read %s\n", imagePath.c_str());
-    return kExitFailed;
-  }
-  if (image.empty()) {
-    std::fprintf(stderr, "tarnwick-cli: %s is empty\n", imagePath.c_str());
+  const firmware::LoadedFile image = firmware::ReadImageFile(imagePath);
+  if (image.verdict != firmware::Verdict::Good) {
+    std::fprintf(stderr, "tarnwick-cli: %s: %s\n", imagePath.c_str(),
+                 firmware::VerdictText(image.verdict).c_str());
     return kExitFailed;
   }
   const std::string out = Absolute(outPath);
@@ -141,7 +137,7 @@ int Pack(CliContext& c, const std::string& imagePath, const std::string& outPath
     std::fprintf(stderr, "tarnwick-cli: cannot write %s: %s\n", out.c_str(), why.c_str());
     return kExitFailed;
   }
-  const std::vector<std::uint8_t> packed = firmware::Pack(image);
+  const std::vector<std::uint8_t> packed = *firmware::Pack(image.bytes);
   std::ofstream f(out, std::ios::binary | std::ios::trunc);
   f.write(reinterpret_cast<const char*>(packed.data()),
           static_cast<std::streamsize>(packed.size()));
@@ -154,23 +150,29 @@ int Pack(CliContext& c, const std::string& imagePath, const std::string& outPath
 }
 
 int Check(CliContext& c, const std::string& path) {
-  std::vector<std::uint8_t> file;
-  if (ReadAll(path, file) && firmware::SumMatches(file)) {
+  const firmware::LoadedFile file = firmware::ReadFirmwareFile(path);
+  if (file.verdict == firmware::Verdict::Good) {
     std::printf("%s: sum correct\n", path.c_str());
     return kExitOk;
   }
-  std::printf("%s: %s\n", path.c_str(),
-              c.session.services().texts().itext(itext::kFwFileDamaged).c_str());
+  std::printf("%s: %s (%s)\n", path.c_str(),
+              c.session.services().texts().itext(itext::kFwFileDamaged).c_str(),
+              firmware::VerdictText(file.verdict).c_str());
   return kExitFailed;
 }
 
 int Firmware(CliContext& c) {
   const std::vector<std::string>& args = c.options.args;
   const std::string& action = args[0];
-  if (action == "version") return Version(c);
-  if (action == "upgrade") return Upgrade(c, args[1]);
-  if (action == "pack") return Pack(c, args[1], args[2]);
-  return Check(c, args[1]);
+  try {
+    if (action == "version") return Version(c);
+    if (action == "upgrade") return Upgrade(c, args[1]);
+    if (action == "pack") return Pack(c, args[1], args[2]);
+    return Check(c, args[1]);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tarnwick-cli: firmware %s: %s\n", action.c_str(), e.what());
+    return kExitFailed;
+  }
 }
 
 constexpr CliCommand kCommands[] = {

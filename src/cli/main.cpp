@@ -35,8 +35,9 @@ std::string ExecutableDir() {
 }
 
 // The box the command talks to: the virtual one with --simulate, else USB.
-std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const std::string& baseDir,
+std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const BaseDirectory& where,
                                 std::string& error, std::vector<std::string>& ownFiles) {
+  const std::string& baseDir = where.baseDir;
   if (!o.simulate) return std::make_unique<LibUsbApi>();
   sim::BoxDescription description = sim::DefaultBoxDescription(baseDir);
   if (!o.simulateFile.empty()) {
@@ -44,6 +45,7 @@ std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const std::string& bas
     if (!loaded) return nullptr;
     description = *loaded;
   }
+  sim::UseShippedBootTable(description, where.dataDir);
   if (!o.simulateFile.empty()) ownFiles.push_back(o.simulateFile);
   if (description.chip && !description.chip->contentPath.empty()) {
     ownFiles.push_back(description.chip->contentPath);
@@ -93,7 +95,7 @@ int main(int argc, char** argv) {
                            "h_ven1.dll", "log.txt"}) {
     ownFiles.push_back(baseDir + name);
   }
-  std::unique_ptr<UsbApi> usb = MakeBox(o, baseDir, error, ownFiles);
+  std::unique_ptr<UsbApi> usb = MakeBox(o, where, error, ownFiles);
   if (!usb) {
     std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
     return cli::kExitUsage;

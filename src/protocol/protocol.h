@@ -143,24 +143,6 @@ inline constexpr std::size_t kReadBlock = 8192;     // endpoint 0x83, 5000 ms ea
 inline constexpr std::size_t kSectorPiece = 1024;   // sector read pieces
 inline constexpr std::size_t kFirmwarePiece = 64;   // firmware stream pieces, 2000 ms
 
-// ---- Firmware image scrambling ------------------------------------------------------
-// Every firmware-file byte sent to the boot loader (and compared with its
-// read-back) is first XORed with entry (file position % 256) of this table;
-// the boot loader undoes it to check the image's sum.
-constexpr std::array<std::uint8_t, 256> MakeFirmwareScramble() {
-  std::array<std::uint8_t, 256> table{};
-  std::uint16_t lfsr = 0xACE1;
-  for (std::uint8_t& entry : table) {
-    for (int bit = 0; bit < 8; ++bit) {
-      const std::uint16_t feedback = ((lfsr >> 0) ^ (lfsr >> 2) ^ (lfsr >> 3) ^ (lfsr >> 5)) & 1u;
-      lfsr = static_cast<std::uint16_t>((lfsr >> 1) | (feedback << 15));
-    }
-    entry = static_cast<std::uint8_t>(lfsr);
-  }
-  return table;
-}
-inline constexpr std::array<std::uint8_t, 256> kFirmwareScramble = MakeFirmwareScramble();
-
 // ---- The command table: one row per frame command ------------------------------------
 enum class Frame { Command, Boot, OtpShort, OtpLong };
 

@@ -88,27 +88,25 @@ int BootLoader::OnImagePiece(const std::uint8_t* data, int size) {
   return size;
 }
 
+std::uint8_t BootLoader::Plain(std::size_t i) const {
+  return table_ ? static_cast<std::uint8_t>(flash_[i] ^ (*table_)[i % table_->size()]) : flash_[i];
+}
+
 std::vector<std::uint8_t> BootLoader::PlainImage() const {
-  std::vector<std::uint8_t> image(flash_.begin(),
-                                  flash_.begin() + static_cast<std::ptrdiff_t>(imageLength_));
-  for (std::size_t i = 0; i < image.size(); ++i) {
-    image[i] ^= kFirmwareScramble[i % kFirmwareScramble.size()];
-  }
+  std::vector<std::uint8_t> image(imageLength_);
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = Plain(i);
   return image;
 }
 
 bool BootLoader::CheckImage(std::uint8_t finishValue) const {
   const std::size_t len = imageLength_;
-  if (len < 4) return false;
-  auto plain = [&](std::size_t i) {
-    return static_cast<std::uint8_t>(flash_[i] ^ kFirmwareScramble[i % kFirmwareScramble.size()]);
-  };
-  std::uint32_t sum = 0;
-  for (std::size_t i = 0; i + 3 < len; ++i) sum += plain(i);
-  const std::uint32_t stored = static_cast<std::uint32_t>(plain(len - 3)) << 16 |
-                               static_cast<std::uint32_t>(plain(len - 2)) << 8 | plain(len - 1);
-  // Three check bytes hold the sum's low 24 bits.
-  return (sum & 0xFFFFFFu) == stored && plain(len - 4) == finishValue;
+  if (!table_ || len < 4) return false;
+  std::uint64_t sum = 0;
+  for (std::size_t i = 0; i + 3 < len; ++i) sum += Plain(i);
+  const std::uint64_t stored = static_cast<std::uint64_t>(Plain(len - 3)) << 16 |
+                               static_cast<std::uint64_t>(Plain(len - 2)) << 8 | Plain(len - 1);
+  // The whole sum must match: one above what 3 bytes hold never does.
+  return sum == stored && Plain(len - 4) == finishValue;
 }
 
 }  // namespace tarnwick::sim

@@ -1,10 +1,13 @@
 // The box's boot loader: the 4-byte boot frames of the firmware-upgrade mode
 // and the image stream. It keeps the image in its own flash (erase sets
-// 0xFF, writing only clears bits) and accepts it only when the unscrambled
-// image carries a correct sum.
+// 0xFF, writing only clears bits) and accepts it only when the image,
+// unscrambled with its own table, carries a correct sum. Without a table it
+// accepts nothing.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tarnwick::sim {
@@ -13,10 +16,15 @@ namespace tarnwick::sim {
 inline constexpr std::size_t kBootFlashSize = std::size_t{256} * 1024;
 inline constexpr std::uint8_t kBootEraseDone = 0x02;
 inline constexpr std::uint8_t kBootFinishRejected = 0xEE;
+inline constexpr std::size_t kBootTableLength = 256;
+using BootTableBytes = std::array<std::uint8_t, kBootTableLength>;
 
 class BootLoader {
  public:
   BootLoader();
+
+  // The scrambling table this boot loader undoes (nullopt: none).
+  void SetTable(const std::optional<BootTableBytes>& table) { table_ = table; }
 
   // Called when the box enters the upgrade mode.
   void Begin();
@@ -39,6 +47,9 @@ class BootLoader {
  private:
   bool CheckImage(std::uint8_t finishValue) const;
 
+  std::uint8_t Plain(std::size_t i) const;
+
+  std::optional<BootTableBytes> table_;
   std::vector<std::uint8_t> flash_;
   bool started_ = false;
   bool taking_ = false;

@@ -1,5 +1,8 @@
 #include "sim/box_description.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "protocol/protocol.h"
 #include "sim/chip_models.h"
 
@@ -14,6 +17,15 @@ BoxDescription DefaultBoxDescription(const std::string& contentDir) {
   box.chip->fill = ContentFill::Pattern;
   box.firmwarePath = dir + "virtual-box.fw";
   return box;
+}
+
+void UseShippedBootTable(BoxDescription& description, const std::string& dataDir) {
+  if (!description.bootTablePath.empty()) return;
+  std::string path = dataDir.empty() ? std::string("./") : dataDir;
+  if (path.back() != '/') path += '/';
+  path += kShippedBootTableFile;
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) description.bootTablePath = path;
 }
 
 std::string BatchChipPath(const std::string& contentPath, std::uint32_t number) {

@@ -86,7 +86,12 @@ struct BoxDescription {
   bool firmwareSilent = false;          // CMD_FW_VERSION gets no answer
   std::uint32_t serial = 0x012345;
   bool adapterFitted = false;
-  bool bootLoader = false;  // starts in the firmware-upgrade mode
+  // Starts in the firmware-upgrade mode, unless an image kept at
+  // `firmwarePath` shows that an upgrade was accepted since.
+  bool bootLoader = false;
+  // The boot loader's own scrambling table: a file of 256 bytes (empty: the
+  // box has none and accepts no image).
+  std::string bootTablePath;
   // Where the box keeps the last image it accepted, unscrambled (empty: not
   // kept). An image found there at start gives the firmware version byte.
   std::string firmwarePath;
@@ -95,6 +100,13 @@ struct BoxDescription {
   FaultPlan faults;
   SocketDescription socket;
 };
+
+// The virtual box's own boot table, shipped in the program's data folder.
+inline constexpr const char* kShippedBootTableFile = "sim-boot-table.bin";
+
+// Gives a description that names no boot table the shipped one from
+// `dataDir` (with or without a trailing '/'), when that file is there.
+void UseShippedBootTable(BoxDescription& description, const std::string& dataDir);
 
 // The box the program sees with --simulate and no file: an EN25Q64 with a
 // recognisable pattern, its content and its accepted firmware image

@@ -1,6 +1,7 @@
 #include "sim/box_firmware.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -21,15 +22,43 @@ std::optional<std::uint8_t> KeptVersion(const std::string& path) {
   return image[image.size() - 4];
 }
 
+// The boot loader's table from its file: exactly 256 bytes of a regular file.
+bool LoadBootTable(const std::string& path, std::optional<BootTableBytes>& table,
+                   std::string& error) {
+  table.reset();
+  if (path.empty()) return true;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec) ||
+      std::filesystem::file_size(path, ec) != kBootTableLength || ec) {
+    error = "boot table " + path + ": not a file of " + std::to_string(kBootTableLength) + " bytes";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  BootTableBytes bytes{};
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!in) {
+    error = "boot table " + path + ": cannot be read";
+    return false;
+  }
+  table = bytes;
+  return true;
+}
+
 }  // namespace
 
 bool BoxFirmware::Init(const BoxDescription& description, std::string& error) {
+  std::optional<BootTableBytes> table;
+  if (!LoadBootTable(description.bootTablePath, table, error)) return false;
+  bootLoader_.SetTable(table);
   firmwarePath_ = description.firmwarePath;
-  firmwareVersion_ = KeptVersion(firmwarePath_).value_or(description.firmwareVersion);
+  const std::optional<std::uint8_t> kept = KeptVersion(firmwarePath_);
+  firmwareVersion_ = kept.value_or(description.firmwareVersion);
   firmwareSilent_ = description.firmwareSilent;
   serial_ = description.serial & 0xFFFFFF;
   adapterFitted_ = description.adapterFitted;
-  stuckInBootLoader_ = description.bootLoader;
+  // An image kept by an earlier run was accepted: the box left its boot
+  // loader then and starts with that firmware.
+  stuckInBootLoader_ = description.bootLoader && !kept;
   bootMode_ = stuckInBootLoader_;
   if (bootMode_) bootLoader_.Begin();
   speed_ = SpeedModel(description.speed);

@@ -217,6 +217,11 @@ class Parser {
     if (e.key == "present") return ParseBool(e.value, box_.present) || Bad(e, "yes or no");
     if (e.key == "adapter") return ParseBool(e.value, box_.adapterFitted) || Bad(e, "yes or no");
     if (e.key == "boot_loader") return ParseBool(e.value, box_.bootLoader) || Bad(e, "yes or no");
+    if (e.key == "boot_table") {
+      if (e.value.empty()) return Bad(e, "a file name");
+      box_.bootTablePath = e.value.front() == '/' ? e.value : baseDir_ + e.value;
+      return true;
+    }
     if (e.key == "firmware") {
       if (e.value == "silent") {
         box_.firmwareSilent = true;

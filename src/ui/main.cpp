@@ -81,7 +81,7 @@ int main(int argc, char* argv[]) {
   ApplySkin(app, baseDir);
 
   QString error;
-  auto box = MakeBox(options, baseDir, error);
+  auto box = MakeBox(options, baseDir, dataDir, error);
   if (!box) {
     std::fprintf(stderr, "tarnwick: %s\n", error.toLocal8Bit().constData());
     return 2;

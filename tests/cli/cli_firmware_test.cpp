@@ -1,12 +1,25 @@
 // tarnwick-cli firmware: a technician packs an image into a .tfw file, checks
 // it, upgrades the box with it and reads the box's version back; a damaged
-// file changes nothing in the box.
+// file changes nothing in the box, and neither does an upgrade without the
+// boot loader's table. Ctrl+C never cuts an upgrade by accident.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "cli/cli_fixture.h"
 #include "core/app/text_ids.h"
+#include "core/operations/firmware/firmware_texts.h"
+
+extern char** environ;
 
 namespace tarnwick::test {
 namespace {
@@ -18,6 +31,10 @@ class CliFirmware : public CliFlow {
     dir.Write("box.box",
               "[box]\nserial = 0x012345\n[chip]\nmodel = W25Q32FV\ncontent = chip.bin\n"
               "fill = blank\n");
+    // The program's table in its base directory; the virtual box reads its
+    // own from the program's data folder.
+    std::filesystem::copy_file(std::filesystem::path(TARNWICK_PORTABLE_DIR) / "boot-table.bin",
+                               dir.path() / firmware::kBootTableFile);
   }
   CliRun Firmware(std::vector<std::string> words, bool box = true) {
     words.insert(words.begin(), "firmware");
@@ -96,6 +113,161 @@ TEST_F(CliFirmware, WrongWordsAreRefusedAndFileWorkNeverWaitsForTheBox) {
   EXPECT_EQ(check.err.find(texts.itext(itext::kBoxNotFound)), std::string::npos) << check.err;
   EXPECT_EQ(Firmware({"pack", dir.file("missing.bin"), dir.file("y.tfw")}, false).status, 1);
   EXPECT_FALSE(std::filesystem::exists(dir.file("y.tfw")));
+}
+
+TEST_F(CliFirmware, CheckAndUpgradeAcceptAndRefuseExactlyTheSameFiles) {
+  const std::string good = Packed("good.tfw", 0x24);
+  // 70000 bytes of 0xFF sum to 0x01105E90: the low 24 bits as check bytes.
+  std::string wide(70000, '\xFF');
+  wide += "\x10\x5E\x90";
+  dir.Write("wide.tfw", wide);
+  // One block more than the boot loader numbers, with a correct sum.
+  std::string large(256 * 1024 + 1, '\0');
+  large[0] = 1;
+  large += std::string("\x00\x00\x01", 3);
+  dir.Write("large.tfw", large);
+  ASSERT_EQ(::mkfifo(dir.file("fifo.tfw").c_str(), 0600), 0);
+  const std::string damaged = texts.itext(itext::kFwFileDamaged);
+  for (const std::string& path : {dir.file("wide.tfw"), dir.file("large.tfw"), dir.base(),
+                                  std::string("/dev/zero"), dir.file("fifo.tfw")}) {
+    const CliRun check = Firmware({"check", path}, false);
+    EXPECT_EQ(check.status, 1) << path;
+    EXPECT_NE(check.out.find(damaged), std::string::npos) << check.out;
+    const CliRun upgrade = Firmware({"upgrade", path});
+    EXPECT_EQ(upgrade.status, 1) << path << "\n" << upgrade.err;
+    EXPECT_NE(upgrade.err.find(damaged), std::string::npos) << upgrade.err;
+    EXPECT_EQ(Kept(), "") << path;
+  }
+  EXPECT_EQ(Firmware({"check", good}, false).status, 0);
+  EXPECT_EQ(Firmware({"upgrade", good}).status, 0);
+  // An image whose sum 3 check bytes cannot hold is not packed either.
+  dir.Write("wide.bin", std::string(70000, '\xFF'));
+  const CliRun pack = Firmware({"pack", dir.file("wide.bin"), dir.file("wide2.tfw")}, false);
+  EXPECT_EQ(pack.status, 1);
+  EXPECT_NE(pack.err.find("0xFFFFFF"), std::string::npos) << pack.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("wide2.tfw")));
+  EXPECT_EQ(Firmware({"pack", "/dev/zero", dir.file("zero.tfw")}, false).status, 1);
+}
+
+TEST_F(CliFirmware, WithoutTheBootTableAnUpgradeIsRefusedBeforeTheBoxButCheckAndPackWork) {
+  std::filesystem::remove(dir.file(firmware::kBootTableFile));
+  const std::string tfw = Packed("new.tfw", 0x24);
+  EXPECT_EQ(Firmware({"check", tfw}, false).status, 0);
+  const CliRun upgrade = Firmware({"upgrade", tfw});
+  EXPECT_EQ(upgrade.status, 1);
+  EXPECT_NE(upgrade.err.find(dir.file(firmware::kBootTableFile)), std::string::npos) << upgrade.err;
+  EXPECT_EQ(upgrade.err.find(texts.itext(itext::kFwErasing)), std::string::npos) << upgrade.err;
+  EXPECT_EQ(Kept(), "");
+  const CliRun version = Firmware({"version"});
+  EXPECT_EQ(version.status, 0) << version.err;
+  EXPECT_NE(version.out.find("V3.3"), std::string::npos) << version.out;
+}
+
+TEST_F(CliFirmware, ARefusingBoxThatWasUpgradedIsNoLongerRefusingInTheNextRun) {
+  dir.Write("box.box", "[box]\nboot_loader = yes\nfirmware = 0xFF\n");
+  EXPECT_NE(Firmware({"version"}).status, 0);
+  const std::string tfw = Packed("new.tfw", 0x31);
+  const CliRun upgrade = Firmware({"upgrade", tfw});
+  ASSERT_EQ(upgrade.status, 0) << upgrade.err;
+  const CliRun version = Firmware({"version"});
+  EXPECT_EQ(version.status, 0) << version.err;
+  EXPECT_NE(version.out.find("V4.1"), std::string::npos) << version.out;
+}
+
+// An upgrade run as its own process on a box at realistic speed, so that
+// there is time to press Ctrl+C while it erases.
+class CliFirmwareInterrupt : public CliFirmware {
+ protected:
+  void SetUp() override {
+    CliFirmware::SetUp();
+    dir.Write("box.box",
+              "[box]\nserial = 0x012345\n[chip]\nmodel = W25Q32FV\ncontent = chip.bin\n"
+              "fill = blank\n[speed]\nmodel = realistic\n");
+    // 200 blocks to erase, with small bytes so that the sum fits in 3 bytes.
+    std::string image(200 * 1024 - 3, '\0');
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>((i * 7) & 0x3F);
+    dir.Write("image.bin", image);
+    ASSERT_EQ(Firmware({"pack", dir.file("image.bin"), dir.file("big.tfw")}, false).status, 0);
+  }
+  void TearDown() override {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  void Start() {
+    const std::string cli = std::string(TARNWICK_PORTABLE_DIR) + "/tarnwick-cli";
+    const std::string simulate = "--simulate=" + dir.file("box.box");
+    const std::string base = dir.base();
+    const std::string file = dir.file("big.tfw");
+    std::vector<std::string> words = {cli,        simulate,  "--base-dir", base,
+                                      "firmware", "upgrade", file};
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, dir.file("out.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, dir.file("err.txt").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_EQ(::posix_spawn(&pid_, cli.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  // Waits until the program has written `text` to standard error (false when
+  // it ended first).
+  bool WaitForErr(const std::string& text) {
+    for (;;) {
+      if (std::filesystem::exists(dir.file("err.txt")) &&
+          dir.Read("err.txt").find(text) != std::string::npos) {
+        return true;
+      }
+      if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
+        pid_ = -1;
+        return dir.Read("err.txt").find(text) != std::string::npos;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  int Wait() {
+    if (pid_ > 0) {
+      ::waitpid(pid_, &status_, 0);
+      pid_ = -1;
+    }
+    return status_;
+  }
+  std::string Err() const { return dir.Read("err.txt"); }
+
+  pid_t pid_ = -1;
+  int status_ = 0;
+};
+
+TEST_F(CliFirmwareInterrupt, TheFirstCtrlCWarnsAndTheUpgradeGoesOnToTheEnd) {
+  Start();
+  ASSERT_TRUE(WaitForErr(texts.itext(itext::kFwErasing)));
+  ASSERT_EQ(::kill(pid_, SIGINT), 0);
+  const int status = Wait();
+  ASSERT_TRUE(WIFEXITED(status)) << Err();
+  EXPECT_EQ(WEXITSTATUS(status), 0) << Err();
+  EXPECT_NE(Err().find("Press Ctrl+C again within 3 s"), std::string::npos) << Err();
+  EXPECT_NE(Err().find(texts.itext(itext::kFwUpgradeDone)), std::string::npos) << Err();
+  EXPECT_EQ(Kept(), dir.Read("big.tfw"));
+}
+
+TEST_F(CliFirmwareInterrupt,
+       ASecondCtrlCRightAfterTheFirstEndsItAndSaysTheBoxIsLeftInItsBootLoader) {
+  Start();
+  ASSERT_TRUE(WaitForErr(texts.itext(itext::kFwErasing)));
+  ASSERT_EQ(::kill(pid_, SIGINT), 0);
+  ASSERT_TRUE(WaitForErr("Press Ctrl+C again"));
+  ASSERT_EQ(::kill(pid_, SIGINT), 0);
+  const int status = Wait();
+  ASSERT_TRUE(WIFSIGNALED(status)) << Err();
+  EXPECT_EQ(WTERMSIG(status), SIGINT);
+  EXPECT_NE(Err().find("left in its boot loader"), std::string::npos) << Err();
+  EXPECT_EQ(Err().find(texts.itext(itext::kFwUpgradeDone)), std::string::npos) << Err();
+  EXPECT_EQ(Kept(), "");
 }
 
 }  // namespace

@@ -24,17 +24,41 @@ std::vector<std::uint8_t> FirmwareFile(std::size_t imageSize) {
   return file;
 }
 
-std::vector<std::uint8_t> Scrambled(const std::vector<std::uint8_t>& file) {
-  std::vector<std::uint8_t> out(file);
-  for (std::size_t i = 0; i < out.size(); ++i) out[i] ^= kFirmwareScramble[i % 256];
-  return out;
+// A boot loader table of this test's own; another seed, another table.
+std::string Table(unsigned seed) {
+  std::string table(256, '\0');
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    table[i] = static_cast<char>((i * 131 + seed * 17) ^ (i >> 3));
+  }
+  return table;
+}
+
+// The sum of `image` in 3 bytes, most significant first, cut to 24 bits.
+void AppendSum(std::vector<std::uint8_t>& file, std::size_t imageSize) {
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i < imageSize; ++i) sum += file[i];
+  file.resize(imageSize);
+  file.push_back(static_cast<std::uint8_t>(sum >> 16));
+  file.push_back(static_cast<std::uint8_t>(sum >> 8));
+  file.push_back(static_cast<std::uint8_t>(sum));
 }
 
 class BootLoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    BoxDescription d;
+    box_ = MakeBox(WithTable(BoxDescription{}));
+    box_->SetDeviceChangeHandler([this] { ++events_; });
+    driver_ = std::make_unique<BoxDriver>(*box_);
+  }
+  // The box's own table file (seed 1), and a chip in its socket.
+  BoxDescription WithTable(BoxDescription d) {
+    dir_.Write("table.bin", Table(1));
+    d.bootTablePath = dir_.file("table.bin");
     d.chip = SmallFlash(dir_, "flash");
+    return d;
+  }
+  void Rebuild(const BoxDescription& d) {
+    driver_.reset();
     box_ = MakeBox(d);
     box_->SetDeviceChangeHandler([this] { ++events_; });
     driver_ = std::make_unique<BoxDriver>(*box_);
@@ -42,6 +66,14 @@ class BootLoaderTest : public ::testing::Test {
   void EnterBoot() {
     driver_->Send(CMD_ENTER_BOOT);
     ASSERT_TRUE(driver_->Connect());
+  }
+  std::vector<std::uint8_t> Scrambled(const std::vector<std::uint8_t>& file) const {
+    const std::string table = Table(tableSeed_);
+    std::vector<std::uint8_t> out(file);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      out[i] ^= static_cast<std::uint8_t>(table[i % 256]);
+    }
+    return out;
   }
   // The upgrade sequence; returns the FINISH answer byte (or -1).
   int Upgrade(const std::vector<std::uint8_t>& file, bool eraseFirst = true) {
@@ -84,6 +116,7 @@ class BootLoaderTest : public ::testing::Test {
   std::unique_ptr<BoxDriver> driver_;
   std::atomic<int> events_{0};
   bool readbackDiffers_ = false;
+  unsigned tableSeed_ = 1;  // the table the sender scrambles with
 };
 
 TEST_F(BootLoaderTest, EnterBootReenumeratesAndRefusesIdentification) {
@@ -150,7 +183,7 @@ TEST_F(BootLoaderTest, WritingWithoutEraseCorruptsTheImage) {
 }
 
 TEST_F(BootLoaderTest, RefusingBoxFromItsDescription) {
-  BoxDescription d;
+  BoxDescription d = WithTable({});
   d.bootLoader = true;
   d.firmwareVersion = 0xFF;
   auto box = MakeBox(d);
@@ -162,19 +195,13 @@ TEST_F(BootLoaderTest, RefusingBoxFromItsDescription) {
 }
 
 TEST_F(BootLoaderTest, AnAcceptedImageIsKeptAndItsFinishByteBecomesTheVersion) {
-  BoxDescription d;
-  d.chip = SmallFlash(dir_, "flash");
+  BoxDescription d = WithTable({});
   d.firmwarePath = dir_.file("box.fw");
-  box_ = MakeBox(d);
-  driver_ = std::make_unique<BoxDriver>(*box_);
+  Rebuild(d);
   EnterBoot();
   std::vector<std::uint8_t> file = FirmwareFile(2000);
   file[file.size() - 4] = 0x34;  // the image's last byte, sent with BOOT_FINISH
-  std::uint32_t sum = 0;
-  for (std::size_t i = 0; i + 3 < file.size(); ++i) sum += file[i];
-  file[file.size() - 3] = static_cast<std::uint8_t>(sum >> 16);
-  file[file.size() - 2] = static_cast<std::uint8_t>(sum >> 8);
-  file[file.size() - 1] = static_cast<std::uint8_t>(sum);
+  AppendSum(file, 2000);
   ASSERT_EQ(Upgrade(file), kBootFinishAccepted);
   driver_->SendBoot(BOOT_RESTART);
   ASSERT_TRUE(driver_->Connect());
@@ -191,17 +218,73 @@ TEST_F(BootLoaderTest, AnAcceptedImageIsKeptAndItsFinishByteBecomesTheVersion) {
 }
 
 TEST_F(BootLoaderTest, ARejectedImageLeavesTheKeptImageAndVersionAlone) {
-  BoxDescription d;
-  d.chip = SmallFlash(dir_, "flash");
+  BoxDescription d = WithTable({});
   d.firmwarePath = dir_.file("box.fw");
-  box_ = MakeBox(d);
-  driver_ = std::make_unique<BoxDriver>(*box_);
+  Rebuild(d);
   EnterBoot();
   std::vector<std::uint8_t> file = FirmwareFile(100);
   file[10] ^= 1;
   EXPECT_EQ(Upgrade(file), kBootFinishRejected);
   EXPECT_FALSE(std::filesystem::exists(dir_.file("box.fw")));
   EXPECT_EQ(box_->FirmwareVersion(), d.firmwareVersion);
+}
+
+TEST_F(BootLoaderTest, ARefusingBoxThatAcceptedAnImageRunsItInTheNextRun) {
+  BoxDescription d = WithTable({});
+  d.bootLoader = true;
+  d.firmwareVersion = 0xFF;
+  d.firmwarePath = dir_.file("refusing.box.fw");
+  Rebuild(d);
+  ASSERT_EQ(driver_->ReadId(kSpiMode), kIdRefusal);
+  std::vector<std::uint8_t> file = FirmwareFile(1500);
+  file[file.size() - 4] = 0x31;
+  AppendSum(file, 1500);
+  ASSERT_EQ(Upgrade(file), kBootFinishAccepted);
+
+  // The next run, from the same description: the box left its boot loader
+  // with the accepted image and starts with it.
+  Rebuild(d);
+  EXPECT_FALSE(box_->InBootLoader());
+  EXPECT_EQ(driver_->ReadId(kSpiMode), 0xEF4017u);
+  driver_->Send(CMD_FW_VERSION);
+  EXPECT_EQ(driver_->Read(1), std::vector<std::uint8_t>{0x31});
+
+  // Without a kept image it is refusing again, as described.
+  std::filesystem::remove(dir_.file("refusing.box.fw"));
+  Rebuild(d);
+  EXPECT_TRUE(box_->InBootLoader());
+  EXPECT_EQ(driver_->ReadId(kSpiMode), kIdRefusal);
+}
+
+TEST_F(BootLoaderTest, TheBootLoaderUnscramblesWithItsOwnTableAndWithoutOneAcceptsNothing) {
+  EnterBoot();
+  const auto file = FirmwareFile(1000);
+  tableSeed_ = 2;
+  EXPECT_EQ(Upgrade(file), kBootFinishRejected);
+  EXPECT_FALSE(readbackDiffers_) << "the flash holds what was sent";
+  tableSeed_ = 1;
+  EXPECT_EQ(Upgrade(file), kBootFinishAccepted);
+
+  BoxDescription none = WithTable({});
+  none.bootTablePath.clear();
+  Rebuild(none);
+  EnterBoot();
+  EXPECT_EQ(Upgrade(file), kBootFinishRejected);
+
+  // A named table that is not 256 bytes makes no box.
+  BoxDescription wrong = WithTable({});
+  dir_.Write("short.bin", Table(1).substr(0, 255));
+  wrong.bootTablePath = dir_.file("short.bin");
+  std::string error;
+  EXPECT_FALSE(VirtualBox::Create(wrong, error));
+  EXPECT_NE(error.find("short.bin"), std::string::npos) << error;
+}
+
+TEST_F(BootLoaderTest, ASumAboveThreeBytesIsRejectedEvenWhenItsLowBytesMatch) {
+  EnterBoot();
+  std::vector<std::uint8_t> file(70000, 0xFF);  // sum 0x01105E90
+  AppendSum(file, 70000);                       // check bytes 10 5E 90
+  EXPECT_EQ(Upgrade(file), kBootFinishRejected);
 }
 
 class OtpTest : public ::testing::Test {

@@ -88,6 +88,13 @@ TEST(DescriptionTest, RawFieldsOverrideTheModelAndClassesSetDefaults) {
   ASSERT_TRUE(d) << error;
   EXPECT_FALSE(d->chip);
   EXPECT_FALSE(d->present);
+  // The boot loader's own table, beside the description unless absolute.
+  d = Parse("[box]\nboot_table = other-table.bin\n", error);
+  ASSERT_TRUE(d) << error;
+  EXPECT_EQ(d->bootTablePath, "/base/other-table.bin");
+  d = Parse("[box]\nboot_table = /abs/t.bin\n", error);
+  ASSERT_TRUE(d) << error;
+  EXPECT_EQ(d->bootTablePath, "/abs/t.bin");
 }
 
 TEST(DescriptionTest, FaultTriggers) {

@@ -9,6 +9,7 @@
 
 #include "core/app/text_ids.h"
 #include "core/operations/firmware/firmware_image.h"
+#include "core/operations/firmware/firmware_texts.h"
 #include "core/operations/firmware/firmware_updater.h"
 #include "ui/app/main_menu.h"
 #include "ui/app/text_progress_bar.h"
@@ -31,7 +32,7 @@ QByteArray FirmwareFile() {
   const QByteArray pattern = Pattern(kImageSize, 11);
   std::vector<std::uint8_t> image(pattern.begin(), pattern.end());
   image.back() = kNewVersion;  // the byte BOOT_FINISH carries
-  const std::vector<std::uint8_t> file = firmware::Pack(image);
+  const std::vector<std::uint8_t> file = *firmware::Pack(image);
   return QByteArray(reinterpret_cast<const char*>(file.data()), qsizetype(file.size()));
 }
 
@@ -39,7 +40,14 @@ std::function<void(sim::BoxDescription&)> KeepsFirmware(const QString& dir) {
   return [dir](sim::BoxDescription& d) {
     d.firmwarePath = (dir + "box.fw").toStdString();
     d.speed = sim::SpeedKind::Realistic;
+    sim::UseShippedBootTable(d, TARNWICK_PORTABLE_DIR);
   };
+}
+
+// The program's boot table in the window's base directory.
+bool GiveBootTable(WindowHarness& h) {
+  return QFile::copy(QStringLiteral(TARNWICK_PORTABLE_DIR "/boot-table.bin"),
+                     h.base() + firmware::kBootTableFile);
 }
 
 QPushButton* DialogButton(FirmwareDialog& d, int id) {
@@ -47,7 +55,7 @@ QPushButton* DialogButton(FirmwareDialog& d, int id) {
 }
 
 bool OpenFirmwareDialog(WindowHarness& h) {
-  if (!ShowAndStart(h)) return false;
+  if (!GiveBootTable(h) || !ShowAndStart(h)) return false;
   h.window().menu().Action(ids::kFirmwareUpgrade)->trigger();
   return QTest::qWaitFor([&] { return h.window().firmwareDialog().isVisible(); }, kLongWaitMs);
 }

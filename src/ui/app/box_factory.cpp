@@ -8,7 +8,8 @@
 
 namespace tarnwick {
 
-std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir, QString& error) {
+std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir,
+                                const QString& dataDir, QString& error) {
   if (!options.simulate) return std::make_unique<LibUsbApi>();
   std::string message;
   std::optional<sim::BoxDescription> description;
@@ -22,6 +23,7 @@ std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDi
     error = QString::fromStdString(message);
     return nullptr;
   }
+  sim::UseShippedBootTable(*description, dataDir.toStdString());
   std::unique_ptr<sim::VirtualBox> box = sim::VirtualBox::Create(*description, message);
   if (!box) error = QString::fromStdString(message);
   return box;

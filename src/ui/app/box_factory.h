@@ -12,6 +12,9 @@ namespace tarnwick {
 struct AppOptions;
 
 // Null with `error` set when the simulation's description file is unusable.
-std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir, QString& error);
+// The virtual box's own boot table comes from `dataDir` unless its
+// description names one.
+std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir,
+                                const QString& dataDir, QString& error);
 
 }  // namespace tarnwick

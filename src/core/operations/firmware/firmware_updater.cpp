@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
-#include <iterator>
 
 #include "core/app/text_ids.h"
 #include "core/device/device_link.h"
+#include "core/operations/firmware/firmware_file.h"
 #include "core/operations/firmware/firmware_image.h"
+#include "core/operations/firmware/firmware_texts.h"
 #include "core/operations/op_support.h"
 #include "protocol/protocol.h"
 #include "resources/ids.h"
@@ -20,8 +20,6 @@ using namespace protocol;
 constexpr int kBootFrameTimeoutMs = 500;
 constexpr int kHandshakeTries = 20;
 constexpr int kReopenTries = 100;
-// The boot loader addresses its blocks with one byte.
-constexpr std::size_t kMaxBlocks = 256;
 
 // Without a dialog the upgrade reports in the main window.
 class WindowFirmwareView : public FirmwareView {
@@ -50,7 +48,9 @@ FirmwareUpdater::FirmwareUpdater(OperationContext& ctx, JobLauncher& launcher)
 
 void FirmwareUpdater::AddJobs(JobTable& jobs) {
   jobs.Add({Job::FirmwareVersion, [this] { return ShowFirmwareVersion(); }});
-  jobs.Add({Job::FirmwareUpgrade, [this] { return UpgradeFirmware(); }});
+  // Cut mid-erase, the box would be left without firmware: a close waits.
+  jobs.Add({Job::FirmwareUpgrade, [this] { return UpgradeFirmware(); }, LampRule::Outcome, 0, 0,
+            nullptr, false, CloseRule{0, true}});
 }
 
 void FirmwareUpdater::AddCommands(CommandRouter& router) {
@@ -134,43 +134,66 @@ bool FirmwareUpdater::ShowFirmwareVersion() {
 
 // ---- upgrade -----------------------------------------------------------------
 
+bool FirmwareUpdater::CallOffBeforeStart() {
+  int gate = kGateOpen;
+  if (startGate_.compare_exchange_strong(gate, kGateCalledOff)) return true;
+  return gate == kGateCalledOff;
+}
+
 bool FirmwareUpdater::UpgradeFirmware() {
   if (running_.exchange(true)) return false;
   accepted_ = false;
   View().ShowRunning(true);
   const bool ok = RunUpgrade();
   accepted_ = ok;
+  startGate_ = kGateOpen;
   running_ = false;
   View().ShowRunning(false);
   return ok;
 }
 
 bool FirmwareUpdater::RunUpgrade() {
-  if (ctx_.link.CheckLink(true) == kLinkUnusable) return false;
+  // The file and the table are settled before the box hears of anything.
   // The bytes checked are the bytes sent: the file is read once.
   const std::optional<std::vector<std::uint8_t>> file = ReadCheckedFile();
-  if (!file) {
-    ctx_.ui.ShowStatus(I(itext::kFwFileDamaged), true, true);
-    Restart(I(itext::kFwFileDamaged));
+  if (!file) return false;
+  const std::optional<firmware::BootTable> table = ReadTable();
+  if (!table) return false;
+  if (ctx_.link.CheckLink(true) == kLinkUnusable) return false;
+  int gate = kGateOpen;
+  if (!startGate_.compare_exchange_strong(gate, kGateTalking)) {
+    ctx_.ui.ShowStatus(firmware::kCalledOffText, true, false);
+    Restart(firmware::kCalledOffText);
     return false;
   }
   if (!ctx_.detection.refusal && !EnterBootLoader()) return false;
   if (!Handshake() || !StartLoader()) return false;
   const std::size_t blocks = firmware::BlockCount(file->size());
   Restart(I(itext::kFwPreparing));
-  return Erase(blocks) && Write(*file) && ReadBack(*file, blocks) && Finish(*file);
+  return Erase(blocks) && Write(*file, *table) && ReadBack(*file, *table, blocks) && Finish(*file);
 }
 
 std::optional<std::vector<std::uint8_t>> FirmwareUpdater::ReadCheckedFile() {
   const std::string path = View().ChosenFile();
-  if (path.empty()) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-  if (in.bad() || !firmware::SumMatches(bytes)) return std::nullopt;
-  // A longer file would wrap the one-byte block index and erase its own start.
-  if (firmware::BlockCount(bytes.size()) > kMaxBlocks) return std::nullopt;
-  return bytes;
+  firmware::LoadedFile file = firmware::ReadFirmwareFile(path);
+  if (file.verdict == firmware::Verdict::Good) return std::move(file.bytes);
+  // The log keeps which file and why, the status line why.
+  const std::string why = firmware::VerdictText(file.verdict);
+  if (!path.empty()) ctx_.ui.AppendLog(path + ": " + why);
+  ctx_.ui.ShowStatus(I(itext::kFwFileDamaged) + " (" + why + ")", true, true);
+  Restart(I(itext::kFwFileDamaged));
+  return std::nullopt;
+}
+
+std::optional<firmware::BootTable> FirmwareUpdater::ReadTable() {
+  const std::string path = ctx_.ui.BaseDir() + firmware::kBootTableFile;
+  firmware::Verdict verdict = firmware::Verdict::Unreadable;
+  std::optional<firmware::BootTable> table = firmware::ReadBootTable(path, verdict);
+  if (table) return table;
+  const std::string text = firmware::BootTableProblem(path, verdict);
+  ctx_.ui.ShowStatus(text, true, true);
+  Restart(text);
+  return std::nullopt;
 }
 
 bool FirmwareUpdater::EnterBootLoader() {
@@ -204,6 +227,7 @@ bool FirmwareUpdater::Handshake() {
   }
   Boot(BOOT_IDLE);
   Restart(I(itext::kFwNoHandshake));
+  ctx_.ui.ShowStatus(I(itext::kFwNoHandshake), true, false);
   View().ShowBox(I(itext::kFwNoHandshake), BoxIcon::Warning);
   return false;
 }
@@ -221,6 +245,7 @@ bool FirmwareUpdater::StartLoader() {
 
 bool FirmwareUpdater::FailStep(int message, bool box) {
   Boot(BOOT_IDLE);
+  ctx_.ui.ShowStatus(I(message), true, false);
   if (box) View().ShowBox(I(message), BoxIcon::Error);
   return false;
 }
@@ -228,7 +253,7 @@ bool FirmwareUpdater::FailStep(int message, bool box) {
 bool FirmwareUpdater::Erase(std::size_t blocks) {
   for (std::size_t n = 0; n < blocks; ++n) {
     if (Stopping()) return FailStep(itext::kFwEraseFailed, false);
-    Boot(BOOT_ERASE_BLOCK, static_cast<std::uint8_t>(n % kMaxBlocks));
+    Boot(BOOT_ERASE_BLOCK, static_cast<std::uint8_t>(n % firmware::kMaxBlocks));
     SleepMs(15);
     if (!ReadByte(1000)) {
       Restart(I(itext::kFwEraseFailed));
@@ -240,7 +265,8 @@ bool FirmwareUpdater::Erase(std::size_t blocks) {
   return true;
 }
 
-bool FirmwareUpdater::Write(const std::vector<std::uint8_t>& file) {
+bool FirmwareUpdater::Write(const std::vector<std::uint8_t>& file,
+                            const firmware::BootTable& table) {
   Boot(BOOT_IDLE);
   Boot(BOOT_WRITE_BEGIN);
   const std::size_t length = file.size();
@@ -251,7 +277,7 @@ bool FirmwareUpdater::Write(const std::vector<std::uint8_t>& file) {
     if (Stopping()) return FailStep(itext::kFwWriteFailed, false);
     const std::size_t n = std::min(kFirmwarePiece, length - sent);
     std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(sent), n, piece.begin());
-    firmware::Scramble(piece.data(), n, sent);
+    firmware::Scramble(piece.data(), n, sent, table);
     // A piece the box took only in part is lost just as one it refused.
     if (ctx_.link.WriteData(piece.data(), static_cast<int>(n), 2000) != static_cast<int>(n)) {
       Progress(0, I(itext::kFwWriteFailed));
@@ -264,7 +290,8 @@ bool FirmwareUpdater::Write(const std::vector<std::uint8_t>& file) {
   }
 }
 
-bool FirmwareUpdater::ReadBack(const std::vector<std::uint8_t>& file, std::size_t blocks) {
+bool FirmwareUpdater::ReadBack(const std::vector<std::uint8_t>& file,
+                               const firmware::BootTable& table, std::size_t blocks) {
   Boot(BOOT_WRITE_END);
   Boot(BOOT_IDLE);
   Boot(BOOT_READBACK_BEGIN);
@@ -278,7 +305,7 @@ bool FirmwareUpdater::ReadBack(const std::vector<std::uint8_t>& file, std::size_
     // The last block holds only what remains of the file.
     const std::size_t n = std::min(kBootBlockSize, file.size() - at);
     std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(at), n, expected.begin());
-    firmware::Scramble(expected.data(), n, at);
+    firmware::Scramble(expected.data(), n, at, table);
     if (Read(ctx_, block.data(), static_cast<int>(kBootBlockSize), 1000) !=
         static_cast<int>(kBootBlockSize)) {
       Progress(0, I(itext::kFwReadBackFailed));
@@ -307,6 +334,8 @@ bool FirmwareUpdater::Finish(const std::vector<std::uint8_t>& file) {
     View().Beep();
     Progress(0, "");
     Progress(100, I(itext::kFwUpgradeDone));
+    // Replaces whatever an earlier attempt left in the status line.
+    ctx_.ui.ShowStatus(I(itext::kFwUpgradeDone), false, false);
     return true;
   }
   // A refused image is a failure in the status line and on the bar alike.

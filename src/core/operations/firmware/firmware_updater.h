@@ -20,6 +20,7 @@
 #include "core/app/command_router.h"
 #include "core/device/job_launcher.h"
 #include "core/device/job_table.h"
+#include "core/operations/firmware/firmware_image.h"
 #include "core/operations/firmware/firmware_view.h"
 #include "core/operations/op_context.h"
 
@@ -48,7 +49,13 @@ class FirmwareUpdater {
   void FileChosen();
   // The "升级" button: starts the upgrade unless one runs.
   void Request();
+  // From the start of an upgrade job to its end; any thread may ask.
   bool UpgradeRunning() const { return running_.load(); }
+  // For a front end that can be interrupted (the command line's Ctrl+C): an
+  // upgrade that has not sent the box anything yet will not start. True when
+  // it will not (or did not) start, false when it already talks to the box.
+  // One atomic exchange: safe in a signal handler.
+  bool CallOffBeforeStart();
 
   FirmwareInfo LastInfo() const;
   // True when the last upgrade's image was accepted by the box.
@@ -71,13 +78,17 @@ class FirmwareUpdater {
   // A failed step after BOOT_START: the bar, BOOT_IDLE and the error box.
   bool FailStep(int message, bool box);
 
+  // The chosen file when it passes the check; otherwise reported, nullopt.
   std::optional<std::vector<std::uint8_t>> ReadCheckedFile();
+  // The boot loader's table from the base directory; otherwise reported.
+  std::optional<firmware::BootTable> ReadTable();
   bool EnterBootLoader();
   bool Handshake();
   bool StartLoader();
   bool Erase(std::size_t blocks);
-  bool Write(const std::vector<std::uint8_t>& file);
-  bool ReadBack(const std::vector<std::uint8_t>& file, std::size_t blocks);
+  bool Write(const std::vector<std::uint8_t>& file, const firmware::BootTable& table);
+  bool ReadBack(const std::vector<std::uint8_t>& file, const firmware::BootTable& table,
+                std::size_t blocks);
   bool Finish(const std::vector<std::uint8_t>& file);
   bool RunUpgrade();
 
@@ -87,6 +98,11 @@ class FirmwareUpdater {
   std::unique_ptr<FirmwareView> windowView_;  // used while no dialog is set
   std::atomic<FirmwareView*> view_{nullptr};
   std::atomic<bool> running_{false};
+  // Open until the upgrade sends its first frame (then Talking), unless a
+  // front end called it off first.
+  enum : int { kGateOpen, kGateCalledOff, kGateTalking };
+  std::atomic<int> startGate_{kGateOpen};
+  static_assert(std::atomic<int>::is_always_lock_free);
 
   std::atomic<int> lastVersion_{-1};
   std::atomic<std::int64_t> lastSerial_{-1};

@@ -2,15 +2,20 @@
 // loader: what reaches the box, what the dialog and the window show, and
 // that a box lost in the middle stays in its boot loader and can be upgraded
 // again.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <utility>
 
 #include "core/app/text_ids.h"
 #include "core/operations/firmware/firmware_image.h"
+#include "core/operations/firmware/firmware_texts.h"
 #include "core/operations/firmware/firmware_updater.h"
 #include "core/operations/operation_rig.h"
 #include "protocol/protocol.h"
@@ -84,7 +89,16 @@ class RecordingFirmwareView : public FirmwareView {
 Bytes FirmwareFile(std::size_t fileSize, std::uint8_t last = 0x24) {
   Bytes image = Pattern(fileSize - 3, 5);
   image.back() = last;
-  return firmware::Pack(image);
+  return *firmware::Pack(image);
+}
+
+// A boot table; another seed gives another table.
+std::string Table(unsigned seed) {
+  std::string table(256, '\0');
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    table[i] = static_cast<char>((i * (2 * seed + 1) + seed * 71) & 0xFF);
+  }
+  return table;
 }
 
 class FirmwareUpgrade : public ChipRigTest {
@@ -94,7 +108,12 @@ class FirmwareUpgrade : public ChipRigTest {
     ChipRigTest::TearDown();
   }
 
-  void BootBox(const sim::BoxDescription& description, bool startWorker = false) {
+  // The program's table in the base directory, and the box's own table (the
+  // same bytes unless `boxSeed` differs) in a file of its own.
+  void BootBox(sim::BoxDescription description, bool startWorker = false, unsigned boxSeed = 1) {
+    dir.Write(firmware::kBootTableFile, Table(1));
+    dir.Write("box-table.bin", Table(boxSeed));
+    description.bootTablePath = dir.file("box-table.bin");
     Boot(description, startWorker);
     ASSERT_TRUE(rig);
     updater = std::make_unique<FirmwareUpdater>(rig->ctx, rig->launcher);
@@ -152,6 +171,24 @@ class FirmwareUpgrade : public ChipRigTest {
     EXPECT_EQ(CountOf(tap->Commands(), CMD_ENTER_BOOT), 0);
     EXPECT_FALSE(box->InBootLoader());
     EXPECT_EQ(KeptImage(), std::string(file.begin(), file.end()));
+  }
+
+  // Nothing but the worker's lamp and idle around every job reached the box
+  // in the last upgrade.
+  void ExpectBoxUntouched() {
+    for (std::uint8_t code : tap->Commands()) {
+      EXPECT_TRUE(code == CMD_STATUS_LAMP || code == CMD_IDLE) << int(code);
+    }
+    EXPECT_TRUE(tap->WriteSizes().empty());
+    EXPECT_TRUE(BootCodes().empty());
+    EXPECT_FALSE(box->InBootLoader());
+    EXPECT_EQ(KeptImage(), "");
+  }
+  bool LoggedLine(const std::string& text) const {
+    for (const std::string& line : surface.PaneLines()) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
   }
 
   RecordingFirmwareView view;
@@ -370,6 +407,108 @@ TEST_F(FirmwareUpgrade, ClosingTheWindowEndsTheUpgradeAtTheNextPieceAndASecondSt
   EXPECT_TRUE(view.Boxes().empty()) << "a closing window asks nothing";
   EXPECT_TRUE(box->InBootLoader());
   EXPECT_FALSE(updater->UpgradeRunning());
+}
+
+}  // namespace
+}  // namespace tarnwick::test
+
+namespace tarnwick::test {
+namespace {
+
+TEST_F(FirmwareUpgrade, AnImageScrambledWithAnotherTableThanTheBoxsIsRefusedAndReportedAsFailed) {
+  BootBox(DefaultBox(), true, /*boxSeed=*/2);
+  Tfw(FirmwareFile(3000));
+  EXPECT_FALSE(Upgrade());
+  // The box took and read back the bytes as sent; unscrambled with its own
+  // table they carry no correct sum.
+  EXPECT_EQ(CountOf(BootCodes(), BOOT_FINISH), 1);
+  EXPECT_TRUE(LastIs(itext::kFwNotConfirmed));
+  EXPECT_TRUE(surface.LastStatusIsError());
+  EXPECT_EQ(LastProgress(), (std::pair<int, std::string>{0, I(itext::kFwNotConfirmed)}));
+  EXPECT_FALSE(updater->LastUpgradeAccepted());
+  EXPECT_TRUE(box->InBootLoader());
+  EXPECT_EQ(KeptImage(), "");
+  EXPECT_EQ(box->FirmwareVersion(), 0x23);
+}
+
+TEST_F(FirmwareUpgrade, WithoutTheProgramsBootTableNothingIsSentAndTheMessageNamesTheFile) {
+  BootBox(DefaultBox(), true);
+  Tfw(FirmwareFile(3000));
+  const std::string table = dir.file(firmware::kBootTableFile);
+  std::filesystem::remove(table);
+  EXPECT_FALSE(Upgrade());
+  ExpectBoxUntouched();
+  EXPECT_TRUE(surface.LastStatusIsError());
+  EXPECT_NE(surface.LastStatus().find(table), std::string::npos) << surface.LastStatus();
+  EXPECT_EQ(LastProgress().second, surface.LastStatus());
+
+  // A table of the wrong length is no table either.
+  dir.Write(firmware::kBootTableFile, Table(1).substr(1));
+  EXPECT_FALSE(Upgrade());
+  ExpectBoxUntouched();
+  EXPECT_NE(surface.LastStatus().find(table), std::string::npos) << surface.LastStatus();
+
+  dir.Write(firmware::kBootTableFile, Table(1));
+  EXPECT_TRUE(Upgrade());
+}
+
+TEST_F(FirmwareUpgrade, OnlyARegularFileWithinTheLargestSizeIsReadTheRestRefusedUntouched) {
+  BootBox(DefaultBox(), true);
+  // A sparse 3 GiB file, a directory, an endless device and a FIFO nobody
+  // writes to: each refused at once, with its reason in the log.
+  { std::ofstream huge(dir.file("huge.tfw"), std::ios::binary); }
+  ASSERT_EQ(::truncate(dir.file("huge.tfw").c_str(), off_t{3} << 30), 0);
+  ASSERT_EQ(::mkfifo(dir.file("fifo.tfw").c_str(), 0600), 0);
+  const std::pair<std::string, firmware::Verdict> cases[] = {
+      {dir.file("huge.tfw"), firmware::Verdict::TooLarge},
+      {dir.base(), firmware::Verdict::NotRegular},
+      {"/dev/zero", firmware::Verdict::NotRegular},
+      {dir.file("fifo.tfw"), firmware::Verdict::NotRegular},
+  };
+  for (const auto& [path, verdict] : cases) {
+    view.Choose(path);
+    EXPECT_FALSE(Upgrade()) << path;
+    ExpectBoxUntouched();
+    EXPECT_TRUE(LastIs(itext::kFwFileDamaged)) << path;
+    EXPECT_TRUE(LoggedLine(path + ": " + firmware::VerdictText(verdict))) << path;
+    EXPECT_FALSE(updater->UpgradeRunning());
+  }
+}
+
+TEST_F(FirmwareUpgrade, AGoodUpgradeAfterARefusedFileReplacesTheErrorStatusAndIsLogged) {
+  BootBox(DefaultBox(), true);
+  Bytes bad = FirmwareFile(2000);
+  bad[3] ^= 0x01;
+  Tfw(bad, "bad.tfw");
+  EXPECT_FALSE(Upgrade());
+  ASSERT_TRUE(LastIs(itext::kFwFileDamaged));
+  ASSERT_TRUE(surface.LastStatusIsError());
+
+  Tfw(FirmwareFile(2000), "good.tfw");
+  ASSERT_TRUE(Upgrade());
+  EXPECT_TRUE(LastIs(itext::kFwUpgradeDone));
+  EXPECT_FALSE(surface.LastStatusIsError());
+  EXPECT_TRUE(LoggedLine(I(itext::kFwUpgradeDone)));
+}
+
+TEST_F(FirmwareUpgrade, CalledOffBeforeItsFirstFrameTheUpgradeSendsNothingAfterwardsItGoesOn) {
+  BootBox(DefaultBox(), true);
+  const Bytes file = FirmwareFile(3000);
+  Tfw(file);
+  EXPECT_TRUE(updater->CallOffBeforeStart());
+  EXPECT_FALSE(Upgrade());
+  ExpectBoxUntouched();
+  EXPECT_EQ(surface.LastStatus(), firmware::kCalledOffText);
+
+  // Once the box has been sent its first frame, calling off is too late and
+  // the upgrade completes.
+  std::atomic<int> tooLate{-1};
+  tap->SetAfterWrite([&](int, std::uint64_t taken) {
+    if (taken == 64) tooLate = updater->CallOffBeforeStart() ? 0 : 1;
+  });
+  EXPECT_TRUE(Upgrade());
+  EXPECT_EQ(tooLate.load(), 1);
+  EXPECT_EQ(KeptImage(), std::string(file.begin(), file.end()));
 }
 
 }  // namespace
