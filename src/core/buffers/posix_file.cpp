@@ -39,6 +39,9 @@ bool PosixFile::Open(const std::string& path, Mode mode) {
     case Mode::CreateWriteOnly:
       flags |= O_WRONLY | O_CREAT | O_TRUNC;
       break;
+    case Mode::CreateNew:
+      flags |= O_RDWR | O_CREAT | O_EXCL;
+      break;
   }
   // Non-blocking open: a FIFO without a writer would otherwise hang here
   // before the check below could refuse it. Regular files ignore the flag.
@@ -105,6 +108,12 @@ bool PosixFile::WriteAt(std::uint64_t offset, const void* buffer, std::size_t n)
 bool PosixFile::Truncate(std::uint64_t length) {
   return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(length)) == 0;
 }
+
+bool PosixFile::SetPermissions(unsigned mode) {
+  return fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) == 0;
+}
+
+bool PosixFile::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
 
 bool PosixFile::NextDataRange(std::uint64_t from, std::uint64_t length, std::uint64_t* begin,
                               std::uint64_t* end) const {

@@ -16,6 +16,7 @@ class PosixFile {
     ReadWrite,        // existing file, not truncated
     CreateReadWrite,  // created or truncated
     CreateWriteOnly,  // created or truncated
+    CreateNew,        // created read/write; fails when the name exists
   };
 
   PosixFile() = default;
@@ -37,6 +38,11 @@ class PosixFile {
   // Writes all n bytes at offset; false on any error (including a full disk).
   bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t n);
   bool Truncate(std::uint64_t length);
+  // Sets the permission bits (as chmod takes them).
+  bool SetPermissions(unsigned mode);
+  // Waits until the data is on the disk: some file systems report a full
+  // disk only here.
+  bool Sync();
   // The start of the next stretch holding data at or after `from`, and the
   // end of that stretch. Falls back to [from, length) where holes are not
   // reported. False when only holes follow.

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/app/text_ids.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick::buffers {
@@ -23,6 +25,15 @@ std::string Bytes(std::size_t n, unsigned seed) {
 
 class FileTools : public ::testing::Test {
  protected:
+  // The folder's names other than those given: no side file is left behind.
+  std::vector<std::string> Others(std::initializer_list<std::string> known) const {
+    std::vector<std::string> others;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir.path())) {
+      const std::string name = e.path().filename().string();
+      if (std::find(known.begin(), known.end(), name) == known.end()) others.push_back(name);
+    }
+    return others;
+  }
   test::TempDir dir;
 };
 
@@ -68,6 +79,61 @@ TEST_F(FileTools, MergeStopsAtAnInputItCannotReadAndKeepsWhatWasCopied) {
   EXPECT_FALSE(r.done);
   EXPECT_EQ(r.message, itext::kCannotOpenFile);
   EXPECT_EQ(dir.Read("out.bin"), "first");
+}
+
+TEST_F(FileTools, AFullDiskLeavesAnEarlierMergeResultAsItWas) {
+  dir.Write("out.bin", std::string("merged yesterday"));
+  dir.Write("a.bin", Bytes(64 * 1024, 1));
+  FileToolResult r;
+  {
+    test::FileSizeLimit full(4096);
+    r = MergeFiles(dir.path().string(), "out.bin", {dir.file("a.bin")});
+  }
+  EXPECT_FALSE(r.done);
+  EXPECT_EQ(r.message, itext::kMergeCannotCreate);
+  EXPECT_TRUE(r.written.empty());
+  EXPECT_EQ(dir.Read("out.bin"), "merged yesterday");
+  EXPECT_EQ(Others({"out.bin", "a.bin"}), std::vector<std::string>{});
+}
+
+TEST_F(FileTools, AFullDiskLeavesEarlierSplitPartsAsTheyWere) {
+  dir.Write("fw.bin", Bytes(2 * 8192, 2));
+  dir.Write("fw_0-8191.bin", std::string("old first part"));
+  dir.Write("fw_8192-16383.bin", std::string("old second part"));
+  FileToolResult r;
+  {
+    test::FileSizeLimit full(4096);
+    r = SplitFile(dir.file("fw.bin"), "8192");
+  }
+  EXPECT_FALSE(r.done);
+  EXPECT_EQ(r.message, itext::kSplitCannotCreate);
+  EXPECT_EQ(dir.Read("fw_0-8191.bin"), "old first part");
+  EXPECT_EQ(dir.Read("fw_8192-16383.bin"), "old second part");
+  EXPECT_EQ(Others({"fw.bin", "fw_0-8191.bin", "fw_8192-16383.bin"}), std::vector<std::string>{});
+}
+
+TEST_F(FileTools, AResultIsWrittenThroughALinkAndKeepsItsPermissions) {
+  fs::create_directory(dir.file("real"));
+  dir.Write("real/out.bin", std::string("old"));
+  fs::permissions(dir.file("real/out.bin"), fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(dir.file("real/out.bin"), dir.file("link.bin"));
+  dir.Write("a.bin", std::string("new"));
+  EXPECT_TRUE(MergeFiles(dir.path().string(), "link.bin", {dir.file("a.bin")}).done);
+  EXPECT_TRUE(fs::is_symlink(dir.file("link.bin")));
+  EXPECT_EQ(dir.Read("real/out.bin"), "new");
+  EXPECT_EQ(fs::status(dir.file("real/out.bin")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  // Neither a folder nor a FIFO in the result's place is replaced.
+  fs::create_directory(dir.file("taken.bin"));
+  ASSERT_EQ(mkfifo(dir.file("pipe.bin").c_str(), 0600), 0);
+  for (const char* name : {"taken.bin", "pipe.bin"}) {
+    EXPECT_EQ(MergeFiles(dir.path().string(), name, {dir.file("a.bin")}).message,
+              itext::kMergeCannotCreate)
+        << name;
+  }
+  EXPECT_TRUE(fs::is_directory(dir.file("taken.bin")));
+  EXPECT_TRUE(fs::is_fifo(dir.file("pipe.bin")));
 }
 
 TEST_F(FileTools, SplitPointsAreReadLeftToRightAgainstTheFileLength) {

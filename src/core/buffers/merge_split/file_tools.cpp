@@ -6,6 +6,7 @@
 
 #include "core/app/text_ids.h"
 #include "core/buffers/posix_file.h"
+#include "core/buffers/replacing_file.h"
 
 namespace tarnwick::buffers {
 namespace {
@@ -59,29 +60,31 @@ FileToolResult MergeFiles(const std::string& folder, const std::string& name,
   if (folder.empty()) return Ended(itext::kMergeNoFolder, false);
   if (name.empty()) return Ended(itext::kMergeNoName, false);
   const std::string path = MergedPath(folder, name);
-  // Creating the result truncates it: an input it would name is refused
-  // before its content is lost.
+  // The result would take the place of one of its own inputs.
   for (const std::string& input : inputs) {
     if (SameFile(input, path)) return Ended(itext::kMergeCannotCreate, false);
   }
-  PosixFile out;
-  if (!out.Open(path, PosixFile::Mode::CreateReadWrite)) {
-    return Ended(itext::kMergeCannotCreate, false);
-  }
+  // Written beside the result and put in its place at the end: a full disk
+  // leaves a result merged before as it was.
+  ReplacingFile out;
+  if (!out.Open(path)) return Ended(itext::kMergeCannotCreate, false);
   std::vector<std::uint8_t> piece(kCopyPiece);
   std::uint64_t at = 0;
   for (const std::string& input : inputs) {
     PosixFile in;
     if (!in.Open(input, PosixFile::Mode::ReadOnly)) {
       // What was copied so far stays.
+      if (!out.Commit()) return Ended(itext::kMergeCannotCreate, false);
       return Ended(itext::kCannotOpenFile, false, {path});
     }
     const std::int64_t length = in.Length();
-    if (length < 0 || !CopyRange(in, 0, static_cast<std::uint64_t>(length), out, at, piece)) {
-      return Ended(itext::kMergeCannotCreate, false, {path});
+    if (length < 0 ||
+        !CopyRange(in, 0, static_cast<std::uint64_t>(length), out.file(), at, piece)) {
+      return Ended(itext::kMergeCannotCreate, false);
     }
     at += static_cast<std::uint64_t>(length);
   }
+  if (!out.Commit()) return Ended(itext::kMergeCannotCreate, false);
   return Ended(itext::kMergeDone, true, {path});
 }
 
@@ -140,9 +143,10 @@ FileToolResult SplitFile(const std::string& source, const std::string& points) {
   std::vector<std::string> written;
   for (const SplitPart& part : PlanSplit(points, static_cast<std::uint64_t>(length))) {
     const std::string path = SplitPartPath(source, part);
-    PosixFile out;
-    if (!out.Open(path, PosixFile::Mode::CreateReadWrite) ||
-        !CopyRange(in, part.first, part.length, out, 0, piece)) {
+    // Each part replaces an older one only once it is whole.
+    ReplacingFile out;
+    if (!out.Open(path) || !CopyRange(in, part.first, part.length, out.file(), 0, piece) ||
+        !out.Commit()) {
       // The parts already written stay.
       return Ended(itext::kSplitCannotCreate, false, std::move(written));
     }
