@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "cli_fixture.h"
+#include "core/app/text_ids.h"
 
 namespace tarnwick {
 namespace {
@@ -32,6 +33,27 @@ class CliBatch : public CliFlow {
   }
   std::string At(const std::string& chipFile, std::size_t offset, std::size_t n) {
     return dir.Read(chipFile).substr(offset, n);
+  }
+  // Runs the command line in the background, its output in out.txt and err.txt.
+  pid_t Spawn(const std::string& box, const std::vector<std::string>& words) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    const std::string cli = std::string(TARNWICK_PORTABLE_DIR) + "/tarnwick-cli";
+    const std::string out = dir.file("out.txt"), err = dir.file("err.txt");
+    freopen(out.c_str(), "w", stdout);
+    freopen(err.c_str(), "w", stderr);
+    std::vector<std::string> all = {cli, box, "--base-dir", dir.base()};
+    all.insert(all.end(), words.begin(), words.end());
+    std::vector<char*> argv;
+    for (std::string& w : all) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    execv(cli.c_str(), argv.data());
+    _exit(127);
+  }
+  static int ExitOf(pid_t pid) {
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   }
   std::vector<std::string> ReportLines(const std::string& name = "batch-report.csv") {
     std::ifstream in(dir.file(name));
@@ -164,6 +186,94 @@ TEST_F(CliBatch, CtrlCEndsARepeatBatchAfterItsChipWithoutHalfAChip) {
   EXPECT_EQ(WEXITSTATUS(raw), 0) << dir.Read("err.txt");
   EXPECT_EQ(dir.Read("chip.bin").substr(0, 4096), dir.Read("big.bin").substr(0, 4096));
   EXPECT_EQ(dir.Read("chip-2.bin").substr(500000, 4096), dir.Read("big.bin").substr(500000, 4096));
+  EXPECT_EQ(ReportLines().size(), 3u);
+}
+
+TEST_F(CliBatch, AChipSwappedFasterThanALookAtTheSocketIsStillSeen) {
+  // The handler takes each chip out 50 ms after its outcome and puts the
+  // next in 50 ms later.
+  dir.Write("fast.box",
+            "[chip]\nmodel = W25Q32FV\ncontent = chip.bin\nfill = blank\n"
+            "[socket]\nchips = 3\nremove_ms = 50\ninsert_ms = 50\n");
+  const CliRun r =
+      Cli({"batch", "--mode", "serial", "--master", Master(), "--fill-address", "10", "--start-id",
+           "7", "--id-bytes", "1", "--chips", "3", "--wait-timeout", "60"},
+          "--simulate=" + dir.file("fast.box"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(At("chip.bin", 0x10, 1), "\x07");
+  EXPECT_EQ(At("chip-2.bin", 0x10, 1), "\x08");
+  EXPECT_EQ(At("chip-3.bin", 0x10, 1), "\x09");
+}
+
+TEST_F(CliBatch, AWaitTimeoutEndsABatchWhoseNextChipNeverCame) {
+  const CliRun r = Cli(
+      {"batch", "--mode", "repeat", "--master", Master(), "--chips", "2", "--wait-timeout", "1"},
+      SocketBox(1));
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.out.find("chip 1: done"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("no new chip came within 1 s"), std::string::npos) << r.err;
+  for (const char* bad : {"0", "x", "86401"}) {
+    EXPECT_EQ(Cli({"batch", "--mode", "repeat", "--master", Master(), "--wait-timeout", bad},
+                  SocketBox(1))
+                  .status,
+              2)
+        << bad;
+  }
+}
+
+TEST_F(CliBatch, IdsThatDoNotFitAreRefusedBeforeAnyChip) {
+  const std::string box = SocketBox(3);
+  for (const std::vector<std::string>& ids : std::vector<std::vector<std::string>>{
+           {"--id-bytes", "1", "--start-id", "254", "--chips", "3"},
+           {"--id-bytes", "1", "--start-id", "300"},
+           {"--id-bytes", "2", "--count", "65536"},
+           {"--id-bytes", "4", "--start-id", "4294967295", "--chips", "2"},
+       }) {
+    std::vector<std::string> words = {"batch", "--mode", "serial", "--master", Master()};
+    words.insert(words.end(), ids.begin(), ids.end());
+    const CliRun r = Cli(words, box);
+    EXPECT_EQ(r.status, 2) << ids[3] << ": " << r.err;
+    EXPECT_EQ(r.out.find("chip 1"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("batch-report.csv")));
+  }
+}
+
+TEST_F(CliBatch, ACtrlCDuringAChipKeepsItsIdAndARestartDoesNotWriteItAgain) {
+  // A realistic box: the interrupt comes while the chip is being programmed.
+  dir.Write("slow.box",
+            "[chip]\nmodel = W25Q32FV\ncontent = chip.bin\nfill = blank\n"
+            "[speed]\nmodel = realistic\n");
+  const std::string box = "--simulate=" + dir.file("slow.box");
+  const std::string master = RandomFile("big.bin", 256 * 1024);
+  const std::vector<std::string> words = {"batch", "--mode",     "serial", "--master",
+                                          master,  "--start-id", "100",    "--id-bytes",
+                                          "2",     "--steps",    "program"};
+  const pid_t pid = Spawn(box, words);
+  ASSERT_GT(pid, 0);
+  const std::string programming = texts.itext(itext::kProgramming);
+  for (int i = 0; i < 600 && dir.Read("err.txt").find(programming) == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  kill(pid, SIGINT);
+  EXPECT_EQ(ExitOf(pid), 0) << dir.Read("err.txt");
+  // The chip was finished, recorded and counted: the next ID is 101.
+  EXPECT_NE(dir.Read("out.txt").find("chip 1: done"), std::string::npos) << dir.Read("out.txt");
+  EXPECT_NE(dir.Read("err.txt").find("count 101"), std::string::npos) << dir.Read("err.txt");
+  ASSERT_EQ(ReportLines().size(), 2u);
+
+  // The same words again would give ID 100 to a second chip.
+  const std::string before = dir.Read("chip.bin");
+  const CliRun again = Cli(words, box);
+  EXPECT_EQ(again.status, 2) << again.err;
+  EXPECT_NE(again.err.find("ID 100"), std::string::npos) << again.err;
+  EXPECT_EQ(dir.Read("chip.bin"), before);
+  EXPECT_EQ(ReportLines().size(), 2u);
+
+  // Unless asked for; it then programs the chip and waits for the next.
+  std::vector<std::string> repeat = words;
+  for (const char* w : {"--allow-repeat-id", "--chips", "1"}) repeat.push_back(w);
+  const CliRun allowed = Cli(repeat, box);
+  EXPECT_EQ(allowed.status, 0) << allowed.err;
   EXPECT_EQ(ReportLines().size(), 3u);
 }
 
