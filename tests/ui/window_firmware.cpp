@@ -88,6 +88,7 @@ class WindowFirmwareTest : public QObject {
 
  private slots:
   void anUpgradeFromTheDialogReplacesTheBoxFirmware();
+  void aGoodUpgradeAfterARefusedFileReplacesTheRedStatus();
   void theMainWindowClosesDuringAnUpgrade();
 };
 
@@ -177,6 +178,36 @@ void WindowFirmwareTest::theMainWindowClosesDuringAnUpgrade() {
   QVERIFY(h.box().InBootLoader());
   QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
   h.Reset();
+}
+
+void WindowFirmwareTest::aGoodUpgradeAfterARefusedFileReplacesTheRedStatus() {
+  QTemporaryDir kept;
+  WindowHarness h({}, sim::SpeedKind::Instant, [&kept](sim::BoxDescription& d) {
+    d.firmwarePath = (kept.path() + "/box.fw").toStdString();
+    sim::UseShippedBootTable(d, TARNWICK_PORTABLE_DIR);
+  });
+  QVERIFY(OpenFirmwareDialog(h));
+  ProgrammerDlg& w = h.window();
+  FirmwareDialog& d = w.firmwareDialog();
+  const QByteArray file = FirmwareFile();
+  QByteArray damaged = file;
+  damaged[100] = char(damaged[100] ^ 0x10);
+  QVERIFY(WriteAll(h.base() + "damaged.tfw", damaged));
+  QVERIFY(WriteAll(h.base() + "new.tfw", file));
+  const QString refused = Itext(w, itext::kFwFileDamaged);
+  const QString done = Itext(w, itext::kFwUpgradeDone);
+
+  ChooseFirmware(d, h.base() + "damaged.tfw");
+  DialogButton(d, ids::kFwUpgradeButton)->click();
+  QVERIFY(WaitForJob(w, [&] { return StatusText(w).startsWith(refused); }));
+  QVERIFY(w.statusError());
+
+  ChooseFirmware(d, h.base() + "new.tfw");
+  DialogButton(d, ids::kFwUpgradeButton)->click();
+  QVERIFY(WaitForJob(w, [&] { return StatusText(w) == done; }));
+  QVERIFY(!w.statusError());
+  QVERIFY(PaneText(w).contains(done));
+  QCOMPARE(h.box().FirmwareVersion(), kNewVersion);
 }
 
 QTEST_MAIN(WindowFirmwareTest)
