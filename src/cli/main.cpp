@@ -13,6 +13,7 @@
 #include "cli/cli_options.h"
 #include "cli/command_table.h"
 #include "cli/man_page.h"
+#include "cli/run_work_dir.h"
 #include "cli/terminal_surface.h"
 #include "core/app/base_directory.h"
 #include "core/app/text_languages.h"
@@ -102,7 +103,9 @@ int main(int argc, char** argv) {
   }
 
   cli::TerminalSurface surface(stderr, o.yes, isatty(STDERR_FILENO) != 0);
-  Session session(Session::Options{baseDir, false, textDir}, surface, *usb);
+  // The run's own work files; made before the session, so removed after it.
+  const cli::RunWorkDir work(baseDir);
+  Session session(Session::Options{baseDir, false, textDir, work.path()}, surface, *usb);
   session.LoadTexts();
   session.Start();
   if (o.noDetect) surface.SetMenuChecked(ids::kAutoDetectSetting, false);

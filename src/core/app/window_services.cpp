@@ -1,5 +1,9 @@
 #include "core/app/window_services.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -44,12 +48,19 @@ void WindowServices::ShowStatus(const std::string& text, bool error, bool beep) 
 void WindowServices::WriteLogFile(const std::tm& t, const std::string& text) {
   if (logPath_.empty()) return;
   // Opened and closed for every line so other programs can read it meanwhile;
-  // a file that cannot be opened only loses this line.
-  if (std::FILE* f = std::fopen(logPath_.c_str(), "ab")) {
+  // a file that cannot be opened only loses this line. One write in append
+  // mode: runs beside each other on the same base directory add whole lines.
+  // A FIFO or a device in the log's place is not written to (nor waited on).
+  const int fd =
+      ::open(logPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
     const std::string line = LogFileLine(t, text);
-    std::fwrite(line.data(), 1, line.size(), f);
-    std::fclose(f);
+    // A short write (a full disk) loses the rest of this line only.
+    [[maybe_unused]] const ssize_t n = ::write(fd, line.data(), line.size());
   }
+  ::close(fd);
 }
 
 void WindowServices::AppendLog(const std::string& text) {

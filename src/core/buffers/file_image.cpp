@@ -17,12 +17,13 @@ constexpr int kCommandsEnabledByLoad[] = {ids::kSaveFileAs, ids::kFind, ids::kGo
                                           ids::kEditModeMenu, ids::kDataView};
 }  // namespace
 
-FileImage::FileImage(WindowServices& services, std::string baseDir)
+FileImage::FileImage(WindowServices& services, std::string baseDir, std::string workDir)
     : services_(services),
       baseDir_(std::move(baseDir)),
-      chipDataPath_(baseDir_ + std::string(kChipDataName)),
-      workingCopyPath_(baseDir_ + std::string(kWorkingCopyName)),
-      tempDir_(baseDir_ + std::string(kTempDirName)) {}
+      workDir_(workDir.empty() ? baseDir_ : std::move(workDir)),
+      chipDataPath_(workDir_ + std::string(kChipDataName)),
+      workingCopyPath_(workDir_ + std::string(kWorkingCopyName)),
+      tempDir_(workDir_ + std::string(kTempDirName)) {}
 
 FileImage::~FileImage() = default;
 

@@ -45,13 +45,16 @@ using SaveNameChooser = std::function<std::optional<std::string>(const SaveDialo
 
 class FileImage {
  public:
-  // `baseDir` ends with '/'.
-  FileImage(WindowServices& services, std::string baseDir);
+  // `baseDir` ends with '/'. The work files (working copy, chip data, temp/)
+  // live in `workDir` (with its '/'; empty: the base directory), so that two
+  // runs on one base directory each stream their own image.
+  FileImage(WindowServices& services, std::string baseDir, std::string workDir = {});
   ~FileImage();
   FileImage(const FileImage&) = delete;
   FileImage& operator=(const FileImage&) = delete;
 
   const std::string& baseDir() const { return baseDir_; }
+  const std::string& workDir() const { return workDir_; }
   const std::string& chipDataPath() const { return chipDataPath_; }
   const std::string& workingCopyPath() const { return workingCopyPath_; }
   const std::string& tempDir() const { return tempDir_; }
@@ -157,6 +160,7 @@ class FileImage {
 
   WindowServices& services_;
   const std::string baseDir_;
+  const std::string workDir_;
   const std::string chipDataPath_;
   const std::string workingCopyPath_;
   const std::string tempDir_;

@@ -1,6 +1,8 @@
 #include "core/operations/operation_parts.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <utility>
 
 #include "protocol/protocol.h"
@@ -8,7 +10,7 @@
 namespace tarnwick {
 
 OperationParts::OperationParts(std::string base, WindowSurface& s, UsbApi& u, WorkerHooks hooks,
-                               std::function<void()> logLoadedFile)
+                               std::function<void()> logLoadedFile, const std::string& workDir)
     : baseDir(std::move(base)),
       surface(s),
       usb(u),
@@ -19,7 +21,7 @@ OperationParts::OperationParts(std::string base, WindowSurface& s, UsbApi& u, Wo
       link(usb, services, detection.refusal, worker.DeviceChangeFlag()),
       channel(link, frame),
       selection(catalogue, surface),
-      image(services, baseDir),
+      image(services, baseDir, workDir),
       ctx{services,  link,  frame,    channel,   selection,
           catalogue, image, settings, detection, [this] { return worker.JobCode(); }} {
   services.SetBaseDir(baseDir);
@@ -27,7 +29,10 @@ OperationParts::OperationParts(std::string base, WindowSurface& s, UsbApi& u, Wo
 
 void OperationParts::StartParts() {
   const std::string logPath = baseDir + "log.txt";
-  if (std::FILE* f = std::fopen(logPath.c_str(), "ab")) std::fclose(f);
+  // Created when missing; a FIFO in its place is not waited on.
+  const int fd =
+      ::open(logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd >= 0) ::close(fd);
   services.SetLogPath(logPath);
   frame.bytes.fill(0);
   image.ShowInitialState();

@@ -30,8 +30,9 @@ class UsbApi;
 struct OperationParts {
   // `hooks` are the worker's; `logLoadedFile` names the loaded file in the log
   // before the jobs whose row asks for it.
+  // The file image's work files go to `workDir` (empty: the base directory).
   OperationParts(std::string baseDir, WindowSurface& surface, UsbApi& usb, WorkerHooks hooks,
-                 std::function<void()> logLoadedFile);
+                 std::function<void()> logLoadedFile, const std::string& workDir = {});
   OperationParts(const OperationParts&) = delete;
   OperationParts& operator=(const OperationParts&) = delete;
 

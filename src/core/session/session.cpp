@@ -37,14 +37,14 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
                       },
                       [this](std::uint8_t v) { SetLamp(v); }, [this] { return link.IsOpen(); },
                       [this] { channel.SendCommand(protocol::CMD_IDLE, 1000); }},
-          [this] { LogLoadedFile(); }),
+          [this] { LogLoadedFile(); }, opts.workDir),
       options(std::move(opts)),
       hexView(image, services),
       chip(ctx),
       batch(ctx, BatchAccess(), baseDir + kBatchReportName),
       otp(ctx, launcher),
       firmware(ctx, launcher),
-      chipFill(ctx, launcher, baseDir),
+      chipFill(ctx, launcher, image.workDir()),
       finder(ctx, worker, launcher),
       updateCheck(worker, link, channel, surface, baseDir) {
   for (auto& o : outcomes) o = -1;

@@ -45,6 +45,10 @@ class Session {
     std::string baseDir;      // with trailing '/'
     bool startWorker = true;  // tests may drive jobs synchronously
     std::string textDir;      // ftext.ini/itext.ini from here (trailing '/'); empty: baseDir
+    // The work files (file image copy, last chip read, temporary files) go
+    // here (trailing '/'); empty: baseDir. A run beside another on the same
+    // base directory gives its own.
+    std::string workDir;
   };
 
   Session(Options options, WindowSurface& surface, UsbApi& usb);
