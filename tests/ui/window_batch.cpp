@@ -11,6 +11,7 @@
 #include "core/app/text_ids.h"
 #include "core/device/job.h"
 #include "core/operations/batch/batch_runner.h"
+#include "core/operations/batch/batch_texts.h"
 #include "ui/app/main_menu.h"
 #include "ui/operations/batch_dialog.h"
 #include "ui/operations/batch_file_list.h"
@@ -86,6 +87,28 @@ std::function<void(sim::BoxDescription&)> Socket(const QString& chipFile, std::u
   };
 }
 
+// The batch steps of the settings menu: only programming, so that a chip on
+// the realistic box takes a moment (erasing or verifying its 8 MiB would
+// take many seconds).
+void ProgramOnly(ProgrammerDlg& w) {
+  for (int id : {ids::kBatchEraseSetting, ids::kBatchVerifySetting}) {
+    if (w.menu().Action(id)->isChecked()) w.SendCommand(id);
+  }
+}
+
+// The main window's operation buttons, which a running batch greys.
+const std::vector<int> kOperationButtons = {
+    ids::kAutoProgramButton, ids::kEraseButton,      ids::kProgramButton, ids::kVerifyButton,
+    ids::kReadButton,        ids::kBlankCheckButton, ids::kDetectButton,  ids::kBrowseButton};
+QString ButtonsOn(ProgrammerDlg& w, bool on) {
+  for (int id : kOperationButtons) {
+    if (Button(w, id)->isEnabled() != on) {
+      return QStringLiteral("button %1 %2").arg(id).arg(on ? "off" : "on");
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 class WindowBatchTest : public QObject {
@@ -101,6 +124,9 @@ class WindowBatchTest : public QObject {
   void numbersOutOfRangeStopTheStart();
   void listButtonsMoveDeleteAndSelect();
   void serialBatchWritesEachChipsId();
+  void idThatDoesNotFitItsLengthGetsTheRangePrompt();
+  void fastChipSwapOnARealisticBoxRunsThrough();
+  void startStaysGreyUntilTheStoppedBatchsChipIsDone();
   void closeDuringBatchEndsPromptly_data();
   void closeDuringBatchEndsPromptly();
 };
@@ -365,9 +391,12 @@ void WindowBatchTest::serialBatchWritesEachChipsId() {
       },
       kLongWaitMs));
   QTRY_COMPARE(Edit(d, ids::kBatchCountEdit)->text(), QStringLiteral("115"));
+  // While it waits, the window's operations are grey: the batch holds the box.
+  QCOMPARE(ButtonsOn(w, false), QString());
   Click(d, ids::kBatchStopButton);
   QVERIFY(WaitRunning(h, false));
   QVERIFY(WaitForJob(w));
+  QTRY_COMPARE(ButtonsOn(w, true), QString());
 
   const char* files[] = {"chip.bin", "chip-2.bin", "chip-3.bin"};
   const unsigned char idLow[] = {0x64, 0x69, 0x6E};
@@ -379,6 +408,109 @@ void WindowBatchTest::serialBatchWritesEachChipsId() {
     QCOMPARE(chipData.toHex(' '), expected.toHex(' '));
   }
   QVERIFY(!w.session().batch().ReportFailed());
+
+  // ID 105 is in the production record for this master: no chip gets it again.
+  BoxWatcher boxes;
+  Edit(d, ids::kBatchCountEdit)->setText(QStringLiteral("105"));
+  QVERIFY(d.StartClicked());
+  QTRY_COMPARE(boxes.texts().size(), std::size_t{1});
+  QVERIFY(
+      boxes.texts().front().startsWith(QStringLiteral("The production record already has the ID")));
+  QCOMPARE(d.focusWidget(), d.Control(ids::kBatchCountEdit));
+  QVERIFY(!d.running());
+  QVERIFY(!w.session().batch().Running());
+  h.Reset();
+}
+
+void WindowBatchTest::idThatDoesNotFitItsLengthGetsTheRangePrompt() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(OpenBatchDialog(h));
+  BatchDialog& d = h.window().batchDialog();
+  Combo(d, ids::kBatchModeList)->setCurrentIndex(2);
+  Combo(d, ids::kBatchIdLengthList)->setCurrentIndex(0);  // 1 byte
+  Edit(d, ids::kBatchStartIdEdit)->setText(QStringLiteral("256"));
+  QVERIFY(!d.StartClicked());
+  Combo(d, ids::kBatchIdLengthList)->setCurrentIndex(1);  // 2 bytes
+  Edit(d, ids::kBatchStartIdEdit)->setText(QStringLiteral("0"));
+  Edit(d, ids::kBatchCountEdit)->setText(QStringLiteral("65536"));
+  QVERIFY(!d.StartClicked());
+  QCOMPARE(boxes.texts(),
+           (std::vector<QString>{QStringLiteral("Please enter an integer between 0 and 255."),
+                                 QStringLiteral("Please enter an integer between 0 and 65535.")}));
+  QCOMPARE(d.focusWidget(), d.Control(ids::kBatchCountEdit));
+  QVERIFY(!d.running());
+}
+
+void WindowBatchTest::fastChipSwapOnARealisticBoxRunsThrough() {
+  QTemporaryDir chips;
+  const QString chip = chips.filePath("chip.bin");
+  WindowHarness h({}, sim::SpeedKind::Realistic, [&](sim::BoxDescription& b) {
+    Socket(chip, 3)(b);
+    b.chip->fill = sim::ContentFill::Blank;
+    // A handler's swap: faster than one look at the socket.
+    b.socket.removeMs = 50;
+    b.socket.insertMs = 50;
+  });
+  QVERIFY(OpenBatchDialog(h));
+  ProgrammerDlg& w = h.window();
+  ProgramOnly(w);
+  BatchDialog& d = w.batchDialog();
+  const QString master = h.base() + "master.bin";
+  QVERIFY(WriteAll(master, Pattern(0x20)));
+  Combo(d, ids::kBatchModeList)->setCurrentIndex(2);
+  d.SetMasterFile(master);
+  Edit(d, ids::kBatchFillAddressEdit)->setText(QStringLiteral("16"));
+  Edit(d, ids::kBatchStartIdEdit)->setText(QStringLiteral("1"));
+  Combo(d, ids::kBatchIdLengthList)->setCurrentIndex(0);  // 1 byte
+  Click(d, ids::kBatchStartButton);
+  QVERIFY(WaitRunning(h, true));
+  QVERIFY(QTest::qWaitFor(
+      [&] {
+        h.Settle();
+        return w.session().batch().ChipsDone() == 3;
+      },
+      kLongWaitMs));
+  Click(d, ids::kBatchStopButton);
+  QVERIFY(WaitRunning(h, false));
+  QVERIFY(WaitForJob(w));
+  const char* files[] = {"chip.bin", "chip-2.bin", "chip-3.bin"};
+  for (int k = 0; k < 3; ++k) {
+    QCOMPARE(ReadAll(chips.filePath(files[k])).at(0x10), static_cast<char>(k + 1));
+  }
+  h.Reset();
+}
+
+void WindowBatchTest::startStaysGreyUntilTheStoppedBatchsChipIsDone() {
+  QTemporaryDir chips;
+  WindowHarness h({}, sim::SpeedKind::Realistic, [&](sim::BoxDescription& b) {
+    b.chip->contentPath = chips.filePath("chip.bin").toStdString();
+    b.chip->fill = sim::ContentFill::Blank;
+  });
+  QVERIFY(OpenBatchDialog(h));
+  ProgrammerDlg& w = h.window();
+  ProgramOnly(w);
+  BatchDialog& d = w.batchDialog();
+  const QString master = h.base() + "master.bin";
+  QVERIFY(WriteAll(master, Pattern(1 << 20)));
+  d.SetMasterFile(master);
+  Click(d, ids::kBatchStartButton);
+  QVERIFY(WaitRunning(h, true));
+  QTRY_VERIFY_WITH_TIMEOUT(h.box().BytesTaken() > 0, kLongWaitMs);
+
+  // Stop while the chip is being programmed: the chip is finished first, and
+  // until then the batch cannot be started again.
+  Click(d, ids::kBatchStopButton);
+  QVERIFY(!On(d, ids::kBatchStopButton));
+  h.Settle(100);
+  QVERIFY(w.session().batch().StepRunning());
+  QVERIFY(!On(d, ids::kBatchStartButton));
+  QVERIFY(WaitRunning(h, false));
+  QVERIFY(On(d, ids::kBatchStartButton));
+  // The chip counted in its own batch.
+  QCOMPARE(w.session().batch().ChipsDone(), 1);
+  QTRY_COMPARE(Edit(d, ids::kBatchCountEdit)->text(), QStringLiteral("1"));
+  QVERIFY(WaitForJob(w));
   h.Reset();
 }
 

@@ -12,8 +12,10 @@
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 #include "core/operations/batch/batch_runner.h"
+#include "core/operations/batch/batch_texts.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
+#include "ui/app/message_box.h"
 #include "ui/app/qt_text.h"
 #include "ui/operations/batch_dialog_layout.h"
 #include "ui/operations/batch_file_list.h"
@@ -127,7 +129,12 @@ void BatchDialog::ConnectControls() {
   connect(button(ids::kBatchMasterButton), &QPushButton::clicked, this,
           &BatchDialog::MasterClicked);
   connect(button(ids::kBatchStartButton), &QPushButton::clicked, this, &BatchDialog::StartClicked);
-  connect(button(ids::kBatchStopButton), &QPushButton::clicked, this, [this] { runner_.Stop(); });
+  connect(button(ids::kBatchStopButton), &QPushButton::clicked, this, [this] {
+    // Start stays grey until the runner reports the batch stopped: the chip
+    // in work is finished first and its result belongs to this batch.
+    Enable(ids::kBatchStopButton, false);
+    runner_.Stop();
+  });
   connect(button(ids::kBatchExitButton), &QPushButton::clicked, this, &BatchDialog::reject);
   connect(count_, &QLineEdit::editingFinished, this, &BatchDialog::OnCountEdited);
   connect(autoStart_, &QCheckBox::toggled, this, [this](bool on) { runner_.SetAutoStart(on); });
@@ -204,6 +211,17 @@ void BatchDialog::PointAtField(batch::Field field) {
       increment_->setFocus(Qt::OtherFocusReason);
       increment_->selectAll();
       break;
+    case batch::Field::IdTooLarge:
+    case batch::Field::IdRecorded: {
+      // The count box holds the ID the batch refused to write.
+      QString text = Q(batch::FieldProblemText(field));
+      text[0] = text[0].toUpper();
+      RunMessageBox(this, text + QLatin1Char('.'), PromptCaption(), BoxIcon::Warning,
+                    BoxButtons::Ok);
+      count_->setFocus(Qt::OtherFocusReason);
+      count_->selectAll();
+      break;
+    }
     case batch::Field::None:
       break;
   }
@@ -223,6 +241,14 @@ QString BatchDialog::PromptCaption() const {
 
 std::optional<batch::Fields> BatchDialog::CollectFields() {
   batch::Fields f;
+  const int lengthIndex = idLength_->currentIndex();
+  f.idLength = lengthIndex >= 0 && lengthIndex < static_cast<int>(kIdLengths.size())
+                   ? kIdLengths[static_cast<std::size_t>(lengthIndex)]
+                   : kIdLengths[kInitialIdLengthIndex];
+  // In the serial-number mode the start ID and the count (the next ID) must
+  // fit in the ID length: an ID is never cut.
+  const NumberRange idRange =
+      mode() == batch::Mode::Serial ? NumberRange{0, batch::MaxId(f.idLength)} : kAnyNumber;
   // Checked top to bottom; the first box out of range stops the start. A box
   // the mode disables plays no part and keeps the default.
   const struct {
@@ -230,9 +256,9 @@ std::optional<batch::Fields> BatchDialog::CollectFields() {
     NumberRange range;
     std::uint32_t& value;
   } boxes[] = {{fillAddress_, kAnyNumber, f.fillAddress},
-               {startId_, kAnyNumber, f.startId},
+               {startId_, idRange, f.startId},
                {increment_, kIncrementRange, f.increment},
-               {count_, kAnyNumber, f.count}};
+               {count_, idRange, f.count}};
   for (const auto& box : boxes) {
     if (!box.edit->isEnabledTo(this)) continue;
     const std::optional<std::uint32_t> value =
@@ -243,10 +269,6 @@ std::optional<batch::Fields> BatchDialog::CollectFields() {
 
   f.mode = mode();
   f.masterFile = master_->text().toStdString();
-  const int lengthIndex = idLength_->currentIndex();
-  f.idLength = lengthIndex >= 0 && lengthIndex < static_cast<int>(kIdLengths.size())
-                   ? kIdLengths[static_cast<std::size_t>(lengthIndex)]
-                   : kIdLengths[kInitialIdLengthIndex];
   f.byteOrder = byteOrder_->currentIndex() == static_cast<int>(batch::ByteOrder::Big)
                     ? batch::ByteOrder::Big
                     : batch::ByteOrder::Little;
