@@ -134,6 +134,73 @@ def linux_rows(known):
     return taken, left, len(rows)
 
 
+def family(row):
+    """The part family a model belongs to: its maker and the letters, digits
+    and letters before the capacity digits (GD25Q, XT25F, ZB25VQ, SST26WF)."""
+    m = re.match(r"[A-Z]+\d*[A-Z]+", row["model"].upper())
+    return (row["maker"], m.group(0) if m else row["model"].upper())
+
+
+def family_value(row, column, rows):
+    """The value `column` has in every other row of `row`'s family, or None
+    when the family has no such row or its rows disagree."""
+    values = {r[column] for r in rows if r is not row and r[column] and family(r) == family(row)}
+    return values.pop() if len(values) == 1 else None
+
+
+def revision_twin(row, rows):
+    """A model we have under the same ID whose name this one only extends or
+    shortens by trailing letters (XT25Q64 and XT25Q64D are one chip)."""
+    name, ident = row["model"].upper(), row["id24_hex"].upper()
+    for r in rows:
+        other = r["model"].upper()
+        if r["id24_hex"].upper() != ident or other == name:
+            continue
+        longer, shorter = (name, other) if len(name) > len(other) else (other, name)
+        if longer.startswith(shorter) and longer[len(shorter):].isalpha():
+            return True
+    return False
+
+
+def more_rows(rows):
+    """The firmware-table rows that go in, by the kernel rows' rules, and a
+    count of the ones left out by reason. A size that disagrees with the ID's
+    capacity byte is kept only where the row's notes say the maker's
+    numbering does not allow the check; a blank page or erase size takes the
+    family's value where the family agrees on one."""
+    with open(os.path.join(SOURCE, "spi_nor_more.csv"), newline="") as f:
+        more = list(csv.DictReader(f))
+    known = {(r["maker"].upper(), r["model"].upper()) for r in rows}
+    taken = []
+    left = {"already there": 0, "byte or AAI programming only": 0, "revision letter": 0,
+            "size disagrees": 0, "no page or erase size the family agrees on": 0}
+    for r in more:
+        size = size_from_id(r["id24_hex"])
+        unchecked = "capacity byte" in r["notes"] and size != int(r["size_bytes"])
+        if (r["maker"].upper(), r["model"].upper()) in known:
+            left["already there"] += 1
+        elif "no page program" in r["notes"]:
+            # Byte or AAI programming only: the box's page program would fail.
+            left["byte or AAI programming only"] += 1
+        elif revision_twin(r, rows):
+            left["revision letter"] += 1
+        elif size is not None and size != int(r["size_bytes"]) and not unchecked:
+            left["size disagrees"] += 1
+        else:
+            taken.append(r)
+    complete = []
+    for r in taken:
+        filled = dict(r)
+        for column in ("page_size", "smallest_erase_block_bytes"):
+            if not filled[column]:
+                filled[column] = family_value(r, column, rows + taken) or ""
+        if filled["page_size"] and filled["smallest_erase_block_bytes"]:
+            complete.append(filled)
+        else:
+            left["no page or erase size the family agrees on"] += 1
+    return complete, left, len(more)
+
+
 def flash_lines():
     rows = []
     for name in ("spi_nor.csv", "spi_nor_added.csv"):
@@ -146,6 +213,10 @@ def flash_lines():
     rows.extend(linux)
     print("spi_nor_linux.csv: %d of %d rows taken; left out: %s" %
           (len(linux), nlinux, ", ".join("%s %d" % kv for kv in left.items())))
+    more, left, nmore = more_rows(rows)
+    rows.extend(more)
+    print("spi_nor_more.csv: %d of %d rows taken; left out: %s" %
+          (len(more), nmore, ", ".join("%s %d" % kv for kv in left.items())))
     by_maker = {}
     for r in rows:
         by_maker.setdefault(maker_text(r["maker"]), []).append(r)
