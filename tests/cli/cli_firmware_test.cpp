@@ -163,6 +163,21 @@ TEST_F(CliFirmware, WithoutTheBootTableAnUpgradeIsRefusedBeforeTheBoxButCheckAnd
   EXPECT_NE(version.out.find("V3.3"), std::string::npos) << version.out;
 }
 
+TEST_F(CliFirmware, ABoxWhoseBootLoaderHasAnotherTableRefusesTheImageAndTheUpgradeFails) {
+  std::string table = dir.Read(firmware::kBootTableFile);
+  for (char& c : table) c = static_cast<char>(c ^ 0x5A);
+  dir.Write("other-table.bin", table);
+  dir.Write("box.box",
+            "[box]\nboot_table = other-table.bin\n[chip]\nmodel = W25Q32FV\ncontent = chip.bin\n"
+            "fill = blank\n");
+  const CliRun upgrade = Firmware({"upgrade", Packed("new.tfw", 0x24)});
+  EXPECT_EQ(upgrade.status, 1);
+  EXPECT_NE(upgrade.err.find(texts.itext(itext::kFwNotConfirmed)), std::string::npos)
+      << upgrade.err;
+  EXPECT_EQ(upgrade.err.find(texts.itext(itext::kFwUpgradeDone)), std::string::npos);
+  EXPECT_EQ(Kept(), "");
+}
+
 TEST_F(CliFirmware, ARefusingBoxThatWasUpgradedIsNoLongerRefusingInTheNextRun) {
   dir.Write("box.box", "[box]\nboot_loader = yes\nfirmware = 0xFF\n");
   EXPECT_NE(Firmware({"version"}).status, 0);
