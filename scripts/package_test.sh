@@ -67,7 +67,7 @@ cat "$work/out.txt"
 [ "$status" -eq 0 ] || { cat "$work/err.txt"; fail "installed tarnwick-cli exited $status"; }
 grep -q 'EN25Q64' "$work/out.txt" || fail "the output names no chip"
 user="$home/.local/share/tarnwick"
-for f in database.dat ftext.ini itext.ini en25q64.bin; do
+for f in database.dat ftext.ini itext.ini en25q64.bin boot-table.bin; do
   [ -f "$user/$f" ] || fail "the per-user folder lacks $f"
 done
 cmp -s "$user/ftext.ini" "$root/usr/share/tarnwick/lang/en/ftext.ini" \
