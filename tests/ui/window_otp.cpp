@@ -40,16 +40,22 @@ QString GroupOff(OtpDialog& d, const std::vector<int>& group, bool on) {
   return {};
 }
 
+// A GD25D40 whose content is `content` and whose OTP file sits beside it.
+sim::ChipDescription Gd25d40Chip(const QString& content) {
+  sim::ChipDescription chip;
+  chip.model = "GD25D40";
+  chip.id = 0xC83013;
+  chip.size = 512u << 10;
+  chip.otp.size = kAreaSize;
+  chip.contentPath = content.toStdString();
+  return chip;
+}
+
 // The GD25D40 with its content and OTP file in `dir`; `stalled`: the box
 // answers nothing.
 std::function<void(sim::BoxDescription&)> Gd25d40(const QString& dir, bool stalled = false) {
   return [dir, stalled](sim::BoxDescription& d) {
-    d.chip = sim::ChipDescription{};
-    d.chip->model = "GD25D40";
-    d.chip->id = 0xC83013;
-    d.chip->size = 512u << 10;
-    d.chip->otp.size = kAreaSize;
-    d.chip->contentPath = (dir + "gd25d40.bin").toStdString();
+    d.chip = Gd25d40Chip(dir + "gd25d40.bin");
     if (stalled) d.faults.scripted.push_back({sim::FaultKind::Stall, {}, 0});
   };
 }
@@ -88,6 +94,8 @@ class WindowOtpTest : public QObject {
  private slots:
   void detectProgramVerifyReadAndSave();
   void programmingWithTheLockLocksTheArea();
+  void theLockedChipsTickDoesNotLockTheNextChip();
+  void aFileLargerThanTheAreaIsWrittenOnlyAfterYes();
   void closeWhileAnOtpJobWaitsEndsPromptly_data();
   void closeWhileAnOtpJobWaitsEndsPromptly();
 };
@@ -175,6 +183,59 @@ void WindowOtpTest::programmingWithTheLockLocksTheArea() {
   QCOMPARE(
       GroupOff(d, {ids::kOtpReadButton, ids::kOtpVerifyButton, ids::kOtpBlankCheckButton}, true),
       QString());
+}
+
+void WindowOtpTest::theLockedChipsTickDoesNotLockTheNextChip() {
+  QTemporaryDir chip;
+  const QString dir = chip.path() + '/';
+  // A blank area whose lock is set.
+  QVERIFY(WriteAll(dir + "gd25d40.bin.otp", QByteArray(kAreaSize, '\xFF') + '\x01'));
+  WindowHarness h({}, sim::SpeedKind::Instant, Gd25d40(dir));
+  QVERIFY(OpenOtpDialog(h));
+  ProgrammerDlg& w = h.window();
+  OtpDialog& d = w.otpDialog();
+  QVERIFY(RunOtp(w, ids::kOtpDetectButton));
+  QVERIFY(LockBox(d)->isChecked() && !On(d, ids::kOtpLockCheck));
+
+  // The technician puts the next chip in and detects it.
+  std::string error;
+  QVERIFY2(h.box().SwapChip(Gd25d40Chip(dir + "next.bin"), error), error.c_str());
+  QVERIFY(RunOtp(w, ids::kOtpDetectButton));
+  QCOMPARE(LogLines(d).last(), Itext(w, itext::kOtpUnlocked) + "(00)");
+  QVERIFY(!LockBox(d)->isChecked());
+  QCOMPARE(GroupOff(d, kWork, true), QString());
+
+  const QString file = h.base() + "otp.bin";
+  QVERIFY(WriteAll(file, Pattern(kAreaSize, 5)));
+  FileEdit(d)->setText(file);
+  QVERIFY(RunOtp(w, ids::kOtpProgramButton));
+  QVERIFY2(d.logText().endsWith(Itext(w, itext::kOtpProgramDone)), qPrintable(d.logText()));
+  QCOMPARE(Area(h), Pattern(kAreaSize, 5));
+  QVERIFY(!h.box().OtpLocked());
+  QVERIFY(!LockBox(d)->isChecked());
+}
+
+void WindowOtpTest::aFileLargerThanTheAreaIsWrittenOnlyAfterYes() {
+  BoxWatcher boxes(QMessageBox::No);
+  QTemporaryDir chip;
+  WindowHarness h({}, sim::SpeedKind::Instant, Gd25d40(chip.path() + '/'));
+  QVERIFY(OpenOtpDialog(h));
+  ProgrammerDlg& w = h.window();
+  OtpDialog& d = w.otpDialog();
+  QVERIFY(RunOtp(w, ids::kOtpDetectButton));
+  const QString file = h.base() + "big.bin";
+  const QByteArray data = Pattern(kAreaSize + 1, 8);
+  QVERIFY(WriteAll(file, data));
+  FileEdit(d)->setText(file);
+
+  QVERIFY(RunOtp(w, ids::kOtpProgramButton));
+  QCOMPARE(boxes.texts(), std::vector<QString>{Itext(w, itext::kOtpFileLargerAsk)});
+  QCOMPARE(Area(h), QByteArray(kAreaSize, '\xFF'));
+
+  boxes.SetAnswer(QMessageBox::Yes);
+  QVERIFY(RunOtp(w, ids::kOtpProgramButton));
+  QCOMPARE(Area(h), data.left(kAreaSize));
+  QVERIFY2(d.logText().endsWith(Itext(w, itext::kOtpProgramDone)), qPrintable(d.logText()));
 }
 
 void WindowOtpTest::closeWhileAnOtpJobWaitsEndsPromptly_data() {
