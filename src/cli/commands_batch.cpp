@@ -132,8 +132,10 @@ std::string ParseBatchArgs(const std::vector<std::string>& args, BatchArgs& a) {
       }
       if (!modeGiven) return "--mode takes repeat, list, serial or append, not " + value;
     } else if (name == "--master") {
+      if (value.empty()) return "--master needs a file";
       a.fields.masterFile = Absolute(value);
     } else if (name == "--file") {
+      if (value.empty()) return "--file needs a file";
       a.fields.files.push_back(Absolute(value));
     } else if (name == "--from") {
       if (!number(10, 1, 1000000)) return "--from takes a list position from 1, not " + value;

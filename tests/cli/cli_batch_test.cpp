@@ -144,6 +144,8 @@ TEST_F(CliBatch, WordsThatCannotWorkAreRefusedBeforeAnyChip) {
            {"batch", "--mode", "serial", "--master", "m.bin", "--fill-address", "1G"},
            {"batch", "--mode", "repeat", "--master", "m.bin", "--steps", "bake"},
            {"batch", "--mode", "list", "--file", "a.bin", "--from", "2"},
+           {"batch", "--mode", "list", "--file", ""},
+           {"batch", "--mode", "repeat", "--master", ""},
        }) {
     const CliRun r = Cli(words, box);
     EXPECT_EQ(r.status, 2) << words.back() << ": " << r.err;
