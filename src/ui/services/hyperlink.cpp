@@ -149,6 +149,6 @@ void HyperLink::mouseReleaseEvent(QMouseEvent* event) {
   emit clicked(result);
 }
 
-int HyperLink::GotoURL(const QString& target) { return OpenLinkTarget(target); }
+int HyperLink::GotoURL(const QString& target) { return OpenWebLink(target); }
 
 }  // namespace tarnwick

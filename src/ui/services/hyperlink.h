@@ -37,7 +37,8 @@ class HyperLink : public QLabel {
   QColor TextColour() const;
   bool Underlined() const { return font().underline(); }
 
-  // Opens `target`; a result above 32 means it was opened.
+  // Opens `target` (http, https or mailto); a result above 32 means it was
+  // opened.
   static int GotoURL(const QString& target);
 
   static const QColor kLinkColour;

@@ -2,12 +2,9 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStringList>
 #include <QUrl>
 
-#include "core/services/links/link_errors.h"
-#include "core/services/links/registered_browser.h"
+#include "core/services/links/link_open.h"
 
 namespace tarnwick {
 
@@ -18,29 +15,24 @@ DesktopOpener& Opener() {
   return opener;
 }
 
-QUrl UrlOf(const QString& target) {
-  // A path that exists is a file; anything else is taken as the user wrote it.
-  if (QFileInfo::exists(target)) return QUrl::fromLocalFile(QFileInfo(target).absoluteFilePath());
-  return QUrl::fromUserInput(target);
+bool DesktopOpen(const std::string& url) {
+  const QUrl u(QString::fromStdString(url), QUrl::StrictMode);
+  if (!u.isValid()) return false;
+  return Opener() ? Opener()(u) : QDesktopServices::openUrl(u);
+}
+
+int Open(const links::LinkTarget& target) {
+  return links::OpenLink(target, &DesktopOpen, links::DesktopDirs::FromProcess());
 }
 
 }  // namespace
 
 void SetDesktopOpener(DesktopOpener opener) { Opener() = std::move(opener); }
 
-int OpenLinkTarget(const QString& target) {
-  const QUrl url = UrlOf(target);
-  const bool opened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
-  if (opened) return links::kOpened;
-  const links::BrowserLaunch launch =
-      links::RegisteredBrowserFor(target.toStdString(), links::DesktopDirs::FromProcess());
-  if (!links::Opened(launch.result)) return launch.result;
-  QStringList arguments;
-  for (std::size_t i = 1; i < launch.argv.size(); ++i)
-    arguments << QString::fromStdString(launch.argv[i]);
-  return QProcess::startDetached(QString::fromStdString(launch.argv.front()), arguments)
-             ? links::kOpened
-             : links::kFileNotFound;
+int OpenWebLink(const QString& text) { return Open(links::WebLinkTarget(text.toStdString())); }
+
+int OpenProgramFile(const QString& path) {
+  return Open(links::ProgramFileTarget(QFileInfo(path).absoluteFilePath().toStdString()));
 }
 
 }  // namespace tarnwick

@@ -1,4 +1,4 @@
-// Opens a URL or a file outside the program: the desktop's opener first,
+// Opens a link or a file outside the program: the desktop's opener first,
 // then, for what it cannot open, the registered web browser. The result is
 // a links:: code (above 32: opened).
 #pragma once
@@ -10,7 +10,13 @@ class QUrl;
 
 namespace tarnwick {
 
-int OpenLinkTarget(const QString& target);
+// A link from the configuration or a link control: http, https and mailto
+// only; anything else is refused with links::kRefusedTarget.
+int OpenWebLink(const QString& text);
+// A file the program names itself (the manual, the log).
+int OpenProgramFile(const QString& path);
+// The same as OpenProgramFile.
+inline int OpenLinkTarget(const QString& path) { return OpenProgramFile(path); }
 
 // The desktop's opener; a test may put another one in (an empty function
 // restores the desktop's own).

@@ -54,7 +54,7 @@ void ServiceDialogs::Detach() {
 
 bool ServiceDialogs::OpenManual() {
   const QString path = ManualPath(programDir_);
-  const int result = QFileInfo::exists(path) ? OpenLinkTarget(path) : links::kFileNotFound;
+  const int result = QFileInfo::exists(path) ? OpenProgramFile(path) : links::kFileNotFound;
   // Only a missing file is told; other failures go unreported.
   if (result == links::kFileNotFound)
     ShowNoticeBox(window_, session_.texts(), itext::kFileNotFound);
@@ -64,7 +64,7 @@ bool ServiceDialogs::OpenManual() {
 void ServiceDialogs::OpenWebSite() {
   std::string problem;
   const ServicesConfig config = LoadServicesConfig(session_.baseDir() + kServicesFileName, problem);
-  if (!config.links.web.empty()) OpenLinkTarget(QString::fromStdString(config.links.web));
+  if (!config.links.web.empty()) OpenWebLink(QString::fromStdString(config.links.web));
 }
 
 }  // namespace tarnwick

@@ -133,9 +133,11 @@ std::string DesktopExecLine(const std::string& name, const DesktopDirs& dirs) {
 BrowserLaunch BrowserCommand(const std::string& execLine, const std::string& target) {
   BrowserLaunch launch;
   std::size_t length = 0;
+  bool endOfOptions = false;
   for (const std::string& w : ExecWords(execLine)) {
     if (IsTargetPlaceholder(w)) break;  // the command ends where its target went
     if (IsOtherFieldCode(w)) continue;
+    endOfOptions = endOfOptions || w == kEndOfOptions;
     std::string word;
     for (std::size_t i = 0; i < w.size(); ++i)
       word += (w[i] == '%' && i + 1 < w.size() && w[i + 1] == '%') ? w[i++] : w[i];
@@ -145,6 +147,14 @@ BrowserLaunch BrowserCommand(const std::string& execLine, const std::string& tar
   if (launch.argv.empty()) {
     launch.result = kAssociationIncomplete;
     return launch;
+  }
+  // The target is an argument, never an option: "--" goes before it unless
+  // the word before it may take it as its value ("--new-window %u"), or a
+  // wrapper forwards the words after a marker of its own ("@@u %u").
+  const std::string before = launch.argv.size() > 1 ? launch.argv.back() : std::string();
+  if (!endOfOptions && !before.starts_with('-') && !before.starts_with("@@")) {
+    launch.argv.push_back(kEndOfOptions);
+    length += launch.argv.back().size() + 1;
   }
   // The words, a blank and the target, and the ending NUL.
   if (length + target.size() + 1 > kCommandLineLimit) {

@@ -3,7 +3,7 @@
 // mimeapps.list files name it, and the Exec line of its desktop file. The
 // command is cut at its target placeholder ("%1", "%u", "%U" or "%f", quoted
 // or not) and the target goes after it as one argument of its own, never
-// through a shell.
+// through a shell, after "--" where the command allows it.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +14,8 @@ namespace tarnwick::links {
 
 // The command line is limited, as the link control always was.
 inline constexpr std::size_t kCommandLineLimit = 520;
+// Ends a command's options: what follows is an argument, whatever it reads.
+inline constexpr const char* kEndOfOptions = "--";
 
 // Where the desktop's files are looked for; FromProcess() reads the XDG
 // variables (with their documented defaults).
@@ -26,7 +28,7 @@ struct DesktopDirs {
 
 struct BrowserLaunch {
   int result = kNoAssociationResult;  // kOpened (33) when `argv` is ready
-  std::vector<std::string> argv;      // program first, the target last
+  std::vector<std::string> argv;      // program first, the target last (after "--")
   static constexpr int kNoAssociationResult = 31;
 };
 
