@@ -8,10 +8,14 @@
 
 namespace tarnwick::test {
 
-SmtpTestServer::SmtpTestServer() {
+SmtpTestServer::SmtpTestServer(Mode mode) {
+  const char* modeWord = mode == Mode::StartTls      ? "starttls"
+                         : mode == Mode::ImplicitTls ? "implicit"
+                                                     : "plain";
   const std::string cmd = std::string("/usr/bin/python3 ") + TARNWICK_SOURCE_DIR +
                           "/tests/support/smtp_test_server.py '" + dir_.path().string() + "' " +
-                          kLogin + " " + kPassword + " > '" + dir_.file("port") + "'";
+                          kLogin + " " + kPassword + " " + modeWord + " > '" + dir_.file("port") +
+                          "' 2> '" + dir_.file("server.log") + "'";
   server_ = ::popen(cmd.c_str(), "w");
   if (server_ == nullptr) return;
   for (int i = 0; i < 400 && port_ == 0; ++i) {
@@ -33,6 +37,14 @@ std::string SmtpTestServer::Mail(int n) const {
 std::string SmtpTestServer::Envelope(int n) const {
   return dir_.Read("mail-" + std::to_string(n) + ".env");
 }
+
+std::string SmtpTestServer::Shown(int n) const {
+  return dir_.Read("mail-" + std::to_string(n) + ".txt");
+}
+
+std::string SmtpTestServer::AuthAttempts() const { return dir_.Read("auth.log"); }
+
+std::string SmtpTestServer::CaFile() const { return dir_.file("ca.pem"); }
 
 bool SmtpTestServer::MailArrived(int n) const {
   return std::filesystem::exists(dir_.file("mail-" + std::to_string(n) + ".eml"));

@@ -16,7 +16,12 @@ class SmtpTestServer {
   static constexpr const char* kLogin = "sender@example.org";
   static constexpr const char* kPassword = "s3cret-Pass";
 
-  SmtpTestServer();
+  // Plain: AUTH LOGIN without TLS, no STARTTLS. StartTls: STARTTLS offered
+  // and required before AUTH and MAIL. ImplicitTls: TLS from the first byte.
+  // The TLS servers use a certificate for 127.0.0.1 made on start (CaFile()).
+  enum class Mode { Plain, StartTls, ImplicitTls };
+
+  explicit SmtpTestServer(Mode mode = Mode::Plain);
   ~SmtpTestServer();
   SmtpTestServer(const SmtpTestServer&) = delete;
   SmtpTestServer& operator=(const SmtpTestServer&) = delete;
@@ -28,6 +33,13 @@ class SmtpTestServer {
   // Its envelope: "from ADDR\nto ADDR\n...".
   std::string Envelope(int n = 1) const;
   bool MailArrived(int n = 1) const;
+  // What a mail program shows of it: "Subject: ...\nFrom: ...\nDefects: N\n\n"
+  // and the decoded body.
+  std::string Shown(int n = 1) const;
+  // One line per AUTH attempt: "LOGIN tls=True" or "LOGIN tls=False".
+  std::string AuthAttempts() const;
+  // The certificate to trust (TLS modes).
+  std::string CaFile() const;
 
  private:
   TempDir dir_;

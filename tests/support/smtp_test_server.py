@@ -1,16 +1,27 @@
 #!/usr/bin/python3
 """A real SMTP server on 127.0.0.1 for the mail tests (Debian's aiosmtpd).
 
-usage: smtp_test_server.py OUT_DIR LOGIN PASSWORD
+usage: smtp_test_server.py OUT_DIR LOGIN PASSWORD [plain|starttls|implicit]
 
-AUTH LOGIN is offered without TLS and accepts only LOGIN/PASSWORD (535
-otherwise). A recipient whose local part is "refused" gets 550. Every mail
-taken is written to OUT_DIR/mail-N.eml (the DATA bytes as received) with its
-envelope in OUT_DIR/mail-N.env. The port is printed on the first line of
-standard output once the server listens; it runs until its standard input
-closes.
+plain (the default) offers AUTH LOGIN without TLS and no STARTTLS.
+starttls offers STARTTLS and takes no AUTH and no mail before it; implicit
+speaks TLS from the first byte. Both make a certificate for 127.0.0.1 with
+openssl and leave it in OUT_DIR/ca.pem for the client to trust.
+
+Only LOGIN/PASSWORD logs in (535 otherwise); every attempt adds a line to
+OUT_DIR/auth.log. A recipient whose local part is "refused" gets 550. Every
+mail taken is written to OUT_DIR/mail-N.eml (the DATA bytes as received),
+its envelope to OUT_DIR/mail-N.env and what a mail program shows of it
+(decoded subject, sender and body, and any defects found) to
+OUT_DIR/mail-N.txt. The port is printed on the first line of standard output
+once the server listens; it runs until its standard input closes.
 """
+import email
+import email.policy
+import os
 import socket
+import ssl
+import subprocess
 import sys
 
 from aiosmtpd.controller import Controller
@@ -37,13 +48,33 @@ class Handler:
             f.write("from %s\n" % envelope.mail_from)
             for r in envelope.rcpt_tos:
                 f.write("to %s\n" % r)
+        msg = email.message_from_bytes(envelope.original_content, policy=email.policy.default)
+        with open(base + ".txt", "w", encoding="utf-8") as f:
+            f.write("Subject: %s\nFrom: %s\nDefects: %d\n\n" %
+                    (msg["Subject"], msg["From"], len(msg.defects)))
+            f.write(msg.get_content())
         return "250 Message accepted for delivery"
+
+
+def make_certificate(out_dir):
+    cert, key = os.path.join(out_dir, "ca.pem"), os.path.join(out_dir, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                    "-keyout", key, "-out", cert],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(cert, key)
+    return context
 
 
 def main():
     out_dir, login, password = sys.argv[1], sys.argv[2].encode(), sys.argv[3].encode()
+    mode = sys.argv[4] if len(sys.argv) > 4 else "plain"
 
     def authenticator(server, session, envelope, mechanism, auth_data):
+        with open(os.path.join(out_dir, "auth.log"), "a") as f:
+            tls = server.transport.get_extra_info("ssl_object") is not None
+            f.write("%s tls=%s\n" % (mechanism, tls))
         ok = (mechanism == "LOGIN" and isinstance(auth_data, LoginPassword)
               and auth_data.login == login and auth_data.password == password)
         return AuthResult(success=ok, handled=False)
@@ -52,9 +83,14 @@ def main():
     probe.bind(("127.0.0.1", 0))
     port = probe.getsockname()[1]
     probe.close()
-    controller = Controller(Handler(out_dir), hostname="127.0.0.1", port=port,
-                            authenticator=authenticator, auth_require_tls=False,
-                            auth_required=True)
+    kwargs = dict(authenticator=authenticator, auth_required=True, auth_require_tls=False)
+    if mode == "starttls":
+        kwargs.update(tls_context=make_certificate(out_dir), require_starttls=True,
+                      auth_require_tls=True)
+    elif mode == "implicit":
+        # aiosmtpd counts only STARTTLS as TLS for AUTH; this whole session is.
+        kwargs.update(ssl_context=make_certificate(out_dir))
+    controller = Controller(Handler(out_dir), hostname="127.0.0.1", port=port, **kwargs)
     controller.start()
     print(port, flush=True)
     sys.stdin.read()

@@ -38,6 +38,44 @@ std::string WithoutComment(const std::string& value) {
   return value;
 }
 
+bool HasControlCharacter(const std::string& s) {
+  return std::any_of(s.begin(), s.end(), [](unsigned char c) { return c < 0x20 || c == 0x7f; });
+}
+
+// The value after '=' in the raw line: a double-quoted value keeps every
+// character up to its closing quote (\" and \\ stand for a quote and a
+// backslash) and may only be followed by blanks and a comment; any other value
+// ends at its comment. No value holds a control character: each of them ends
+// up in a mail header or an SMTP command.
+bool ReadValue(const std::string& raw, std::string& value, std::string& why) {
+  const std::string text = Trim(raw);
+  value.clear();
+  if (text.empty() || text.front() != '"') {
+    value = Trim(WithoutComment(text));
+  } else {
+    std::size_t i = 1;
+    for (; i < text.size() && text[i] != '"'; ++i) {
+      if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '"' || text[i + 1] == '\\')) {
+        ++i;
+      }
+      value += text[i];
+    }
+    if (i >= text.size()) {
+      why = "a quoted value without its closing '\"'";
+      return false;
+    }
+    if (!Trim(WithoutComment(" " + text.substr(i + 1))).empty()) {
+      why = "text after the closing '\"' of a quoted value";
+      return false;
+    }
+  }
+  if (HasControlCharacter(value)) {
+    why = "a control character in the value";
+    return false;
+  }
+  return true;
+}
+
 bool SetValue(ServicesConfig& c, const std::string& section, const std::string& key,
               const std::string& value, std::string& why) {
   if (section == "mail") {
@@ -60,6 +98,22 @@ bool SetValue(ServicesConfig& c, const std::string& section, const std::string& 
       c.mail.support = value;
     } else if (key == "x_mailer") {
       c.mail.xMailer = value;
+    } else if (key == "tls") {
+      const std::string mode = Lower(value);
+      if (mode == "auto") {
+        c.mail.tls = MailTls::Auto;
+      } else if (mode == "starttls") {
+        c.mail.tls = MailTls::StartTls;
+      } else if (mode == "implicit") {
+        c.mail.tls = MailTls::Implicit;
+      } else if (mode == "off") {
+        c.mail.tls = MailTls::Off;
+      } else {
+        why = "tls is auto, starttls, implicit or off, not '" + value + "'";
+        return false;
+      }
+    } else if (key == "ca_file") {
+      c.mail.caFile = value;
     } else {
       why = "no key '" + key + "' in [mail]";
       return false;
@@ -89,6 +143,8 @@ ServicesConfig ParseServicesConfig(const std::string& text, const std::string& n
     const std::string t = Trim(WithoutComment(line));
     if (t.empty()) continue;
     std::string why;
+    std::string value;
+    const std::size_t eq = t.find('=');
     if (t.front() == '[') {
       if (t.back() == ']') {
         section = Lower(Trim(t.substr(1, t.size() - 2)));
@@ -97,9 +153,10 @@ ServicesConfig ParseServicesConfig(const std::string& text, const std::string& n
       } else {
         why = "a section header without its ']'";
       }
-    } else if (const std::size_t eq = t.find('='); eq == std::string::npos) {
+    } else if (eq == std::string::npos) {
       why = "not a 'key = value' line";
-    } else if (SetValue(c, section, Lower(Trim(t.substr(0, eq))), Trim(t.substr(eq + 1)), why)) {
+    } else if (ReadValue(line.substr(line.find('=') + 1), value, why) &&
+               SetValue(c, section, Lower(Trim(t.substr(0, eq))), value, why)) {
       continue;
     }
     problem = name + ": line " + std::to_string(number) + ": " + why;
@@ -141,6 +198,13 @@ ServicesConfig LoadServicesConfig(const std::string& path, std::string& problem)
     return {};
   }
   return ParseServicesConfig(text, path, problem);
+}
+
+std::string ServicesPasswordWarning(const std::string& path, const ServicesConfig& config) {
+  struct stat st {};
+  if (config.mail.password.empty() || ::stat(path.c_str(), &st) != 0) return {};
+  if ((st.st_mode & (S_IRGRP | S_IROTH)) == 0) return {};
+  return path + ": holds the mail password and other users can read it (chmod 600 it)";
 }
 
 }  // namespace tarnwick

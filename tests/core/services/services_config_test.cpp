@@ -30,10 +30,33 @@ TEST(ServicesConfig, EveryKeyIsReadAndCommentsAreDropped) {
   EXPECT_EQ(c.links.contact, "c@example.org");
 }
 
+TEST(ServicesConfig, AQuotedValueKeepsEveryCharacterAndTlsHasItsFourWords) {
+  std::string problem;
+  const ServicesConfig c = ParseServicesConfig(
+      "[mail]\npassword = \"pa;ss #word\"   ; comment\nlogin = \" a \\\"b\\\" \\\\ \"\n"
+      "ca_file = \"/etc/ssl/my ca.pem\" # ours\ntls = StartTLS\nx_mailer = \"\"\n",
+      "services.ini", problem);
+  EXPECT_EQ(problem, "");
+  EXPECT_EQ(c.mail.password, "pa;ss #word");
+  EXPECT_EQ(c.mail.login, " a \"b\" \\ ");
+  EXPECT_EQ(c.mail.caFile, "/etc/ssl/my ca.pem");
+  EXPECT_EQ(c.mail.tls, MailTls::StartTls);
+  EXPECT_EQ(c.mail.xMailer, "");
+  for (const auto& [word, tls] : {std::pair{"auto", MailTls::Auto}, std::pair{"off", MailTls::Off},
+                                  std::pair{"implicit", MailTls::Implicit}}) {
+    EXPECT_EQ(ParseServicesConfig(std::string("[mail]\ntls = ") + word, "s", problem).mail.tls,
+              tls);
+  }
+  EXPECT_EQ(ServicesConfig{}.mail.tls, MailTls::Auto);
+}
+
 TEST(ServicesConfig, BadLinesAreNamedAndOddFilesRefused) {
   std::string problem;
-  for (const char* text : {"[mail]\nport = 70000\n", "[mail]\nserverx = a\n", "server = a\n",
-                           "[mail\n", "[other]\n", "[mail]\njust words\n"}) {
+  for (const char* text :
+       {"[mail]\nport = 70000\n", "[mail]\nserverx = a\n", "server = a\n", "[mail\n", "[other]\n",
+        "[mail]\njust words\n", "[mail]\npassword = \"open\n", "[mail]\npassword = \"a\"b\n",
+        "[mail]\ntls = sometimes\n", "[mail]\nsupport = \"a\rBcc: b\"\n",
+        "[mail]\nx_mailer = a\x01\n"}) {
     ParseServicesConfig(text, "s.ini", problem);
     EXPECT_EQ(problem.rfind("s.ini: line ", 0), 0u) << text << " -> " << problem;
   }
@@ -50,6 +73,23 @@ TEST(ServicesConfig, BadLinesAreNamedAndOddFilesRefused) {
   dir.Write("services.ini", std::string("[update]\nhost = h\n"));
   EXPECT_EQ(LoadServicesConfig(dir.file("services.ini"), problem).update.host, "h");
   EXPECT_EQ(problem, "");
+}
+
+TEST(ServicesConfig, APasswordFileOthersCanReadIsWarnedAbout) {
+  test::TempDir dir;
+  const std::string path = dir.file("services.ini");
+  std::string problem;
+  dir.Write("services.ini", std::string("[mail]\npassword = \"p\"\n"));
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  const std::string warning = ServicesPasswordWarning(path, LoadServicesConfig(path, problem));
+  EXPECT_NE(warning.find("other users can read it"), std::string::npos) << warning;
+  EXPECT_EQ(warning.rfind(path, 0), 0u) << warning;
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  EXPECT_EQ(ServicesPasswordWarning(path, LoadServicesConfig(path, problem)), "");
+  dir.Write("services.ini", std::string("[update]\nhost = h\n"));
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  EXPECT_EQ(ServicesPasswordWarning(path, LoadServicesConfig(path, problem)), "")
+      << "no password, nothing to hide";
 }
 
 }  // namespace

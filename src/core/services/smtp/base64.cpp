@@ -31,3 +31,18 @@ std::string Base64Encode(std::string_view bytes) {
 }
 
 }  // namespace tarnwick::smtp
+
+namespace tarnwick::smtp {
+
+std::string Base64Lines(std::string_view bytes, std::size_t lineLength) {
+  const std::string all = Base64Encode(bytes);
+  std::string out;
+  out.reserve(all.size() + all.size() / lineLength * 2 + 2);
+  for (std::size_t at = 0; at < all.size(); at += lineLength) {
+    out += all.substr(at, lineLength);
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace tarnwick::smtp

@@ -19,17 +19,36 @@ std::string FeedbackBody(const std::string& content, const std::string& contact)
 
 void ConfigureFeedbackMail(smtp::SmtpClient& client, const ServicesConfig::Mail& mail,
                            const FeedbackFields& completed) {
+  // A value services.ini leaves out stays unset, so that the client fails
+  // with its own error before connecting instead of sending it empty.
+  const auto setIfGiven = [&client](void (smtp::SmtpClient::*set)(const std::string&),
+                                    const std::string& value) {
+    if (!value.empty()) (client.*set)(value);
+  };
   client.SetSmtpServer(mail.server, mail.port);
-  client.SetLogin(mail.login);
-  client.SetPassword(mail.password);
+  client.SetTls(mail.tls);
+  client.SetCaFile(mail.caFile);
+  setIfGiven(&smtp::SmtpClient::SetLogin, mail.login);
+  setIfGiven(&smtp::SmtpClient::SetPassword, mail.password);
   client.SetSenderName(kFeedbackSenderName);
-  client.SetSenderMail(mail.login);
-  client.SetReplyTo(mail.login);
+  setIfGiven(&smtp::SmtpClient::SetSenderMail, mail.login);
+  setIfGiven(&smtp::SmtpClient::SetReplyTo, mail.login);
   client.SetSubject(kFeedbackSubjectPrefix + completed.subject);
-  client.AddRecipient(mail.support.c_str(), "");
+  if (!mail.support.empty()) client.AddRecipient(mail.support.c_str(), "");
   client.SetPriority(kFeedbackPriority);
-  client.SetXMailer(mail.xMailer);
+  setIfGiven(&smtp::SmtpClient::SetXMailer, mail.xMailer);
   client.SetMessageBody(FeedbackBody(completed.content, completed.contact));
+}
+
+std::string OneLine(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;  // one blank for CR LF
+    out += c < 0x20 || c == 0x7f ? ' ' : text[i];
+  }
+  return out;
 }
 
 FeedbackOutcome SendFeedback(const ServicesConfig::Mail& mail, const FeedbackFields& completed,

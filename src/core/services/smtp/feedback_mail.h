@@ -54,6 +54,9 @@ std::string FeedbackBody(const std::string& content, const std::string& contact)
 // recipient, the subject and the body.
 void ConfigureFeedbackMail(smtp::SmtpClient& client, const ServicesConfig::Mail& mail,
                            const FeedbackFields& completed);
+// A one-line field's text with every line break (CR LF, CR or LF) and every
+// other control character turned into a blank.
+std::string OneLine(const std::string& text);
 // The whole send for completed fields; each connect and reply waits at most
 // `timeoutMs`. An empty content sends nothing.
 FeedbackOutcome SendFeedback(const ServicesConfig::Mail& mail, const FeedbackFields& completed,

@@ -25,6 +25,7 @@ constexpr ErrorText kTexts[] = {
     {kUndefLogin, "Undefined user login."},
     {kUndefPassword, "Undefined user password."},
     {kUndefRecipientMail, "Undefined recipent mail."},
+    {kControlCharacter, "A line break or control character in a header value or address."},
     {kCommandMailFrom, "Server returned error after sending MAIL FROM."},
     {kCommandEhlo, "Server returned error after sending EHLO."},
     {kCommandAuthLogin, "Server returned error after sending AUTH LOGIN."},
@@ -39,6 +40,8 @@ constexpr ErrorText kTexts[] = {
     {kBadLoginPassword, "Bad login or password."},
     {kUndefXyzResponse, "Undefined xyz SMTP response."},
     {kLackOfMemory, "Lack of memory."},
+    {kNoStartTls, "Server does not offer STARTTLS; the password is not sent without it."},
+    {kTlsFailed, "TLS connection failed (certificate not trusted, or no TLS on this port)."},
 };
 
 }  // namespace

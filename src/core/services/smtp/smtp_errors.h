@@ -21,6 +21,7 @@ enum SmtpError : int {
   kUndefLogin = 204,
   kUndefPassword = 205,
   kUndefRecipientMail = 206,
+  kControlCharacter = 207,
   kCommandMailFrom = 300,
   kCommandEhlo = 301,
   kCommandAuthLogin = 302,
@@ -35,6 +36,8 @@ enum SmtpError : int {
   kBadLoginPassword = 404,
   kUndefXyzResponse = 405,
   kLackOfMemory = 406,
+  kNoStartTls = 407,
+  kTlsFailed = 408,
 };
 
 // The text of an error id; "" for 0 and "Undefined error id." for an id
