@@ -47,5 +47,25 @@ TEST_F(CliUpdate, ARefusedDocumentFailsWithItsMessagesAndNoRows) {
   EXPECT_NE(r.err.find(texts.itext(itext::kUpdateCheckFailed)), std::string::npos) << r.err;
 }
 
+TEST_F(CliUpdate, ARedirectedDocumentIsReadButACutOrShortOneFails) {
+  server->Serve({0x24, 0x25});
+  server->Redirect(2);
+  CliRun r = Cli({"check-update"}, "--simulate=" + dir.file("box.box"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\t2.3\t2.4\t"), std::string::npos) << r.out;
+
+  server->ServeRaw("HTTP/1.1 200 OK\r\nContent-Le");
+  r = Cli({"check-update"}, "--simulate=" + dir.file("box.box"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(texts.itext(itext::kUpdateCheckFailed)), std::string::npos) << r.err;
+
+  server->Serve({0x24});
+  r = Cli({"check-update"}, "--simulate=" + dir.file("box.box"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(texts.itext(itext::kUpdateCheckFailed)), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace tarnwick::test

@@ -3,11 +3,19 @@
 
 usage: http_test_server.py DIR
 
-Every GET of /updata/Tarnbase_CV_Info.pdf answers with the status in DIR/status
-(200 when the file is missing) and the bytes of DIR/body (none when missing),
-read at each request so a test can change them between checks. Any other path
-gets 404. The port is printed on the first line of standard output once the
-server listens; it runs until its standard input closes.
+Every GET of /updata/Tarnbase_CV_Info.pdf answers from files in DIR, read at
+each request so a test can change them between checks:
+
+  raw        when present, its bytes are the whole reply, sent as they are
+             before the connection closes (a reply cut anywhere)
+  location   when present, the reply is "301 Moved Permanently" to this URL
+  redirects  N: the reply is a 301 to /hop/1, which redirects to /hop/2 and
+             so on; /hop/N serves the document
+  status     the document's status (200 when the file is missing)
+  body       the document's bytes (none when missing)
+
+Any other path gets 404. The port is printed on the first line of standard
+output once the server listens; it runs until its standard input closes.
 """
 import http.server
 import os
@@ -15,27 +23,55 @@ import sys
 import threading
 
 DOCUMENT = "/updata/Tarnbase_CV_Info.pdf"
+HOP = "/hop/"
 
 
 def make_handler(folder):
+    def read(name, mode="rb"):
+        path = os.path.join(folder, name)
+        if not os.path.exists(path):
+            return None
+        with open(path, mode) as f:
+            return f.read()
+
     class Handler(http.server.BaseHTTPRequestHandler):
-        def do_GET(self):
-            status, body = 404, b""
-            if self.path == DOCUMENT:
-                status = 200
-                path = os.path.join(folder, "status")
-                if os.path.exists(path):
-                    with open(path) as f:
-                        status = int(f.read().strip())
-                path = os.path.join(folder, "body")
-                if os.path.exists(path):
-                    with open(path, "rb") as f:
-                        body = f.read()
+        def reply(self, status, body=b"", location=None):
             self.send_response(status)
+            if location is not None:
+                self.send_header("Location", location)
             self.send_header("Content-Type", "application/pdf")
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
             self.wfile.write(body)
+
+        def document(self):
+            status = read("status", "r")
+            self.reply(int(status.strip()) if status else 200, read("body") or b"")
+
+        def do_GET(self):
+            hops = int((read("redirects", "r") or "0").strip())
+            if self.path == DOCUMENT:
+                raw = read("raw")
+                location = read("location", "r")
+                if raw is not None:
+                    self.wfile.write(raw)
+                    self.close_connection = True
+                elif location is not None:
+                    self.reply(301, location=location.strip())
+                elif hops > 0:
+                    self.reply(301, location=HOP + "1")
+                else:
+                    self.document()
+            elif self.path.startswith(HOP) and self.path[len(HOP):].isdigit():
+                hop = int(self.path[len(HOP):])
+                if hop < hops:
+                    self.reply(301, location=HOP + str(hop + 1))
+                elif hop == hops:
+                    self.document()
+                else:
+                    self.reply(404)
+            else:
+                self.reply(404)
 
         def log_message(self, *args):
             pass

@@ -116,14 +116,89 @@ TEST_F(UpdateCheckTest, TheRecordAndTheBoxByteGiveBothRowsAndTheirVerdicts) {
   EXPECT_EQ(r.firmwareLatest, "2.6");
   EXPECT_EQ(r.firmwareVerdict, I(itext::kNewerFirmware));
 
-  // A one-byte document leaves the firmware byte 0; 299 is a success.
-  server->Serve({0x2A}, 299);
-  const UpdateCheckResult shortDoc = session->updateCheck().RunAndWait();
-  ASSERT_FALSE(shortDoc.failure);
-  r = Rows(shortDoc);
+  // 299 is a success.
+  server->Serve({0x2A, 0x14}, 299);
+  const UpdateCheckResult at299 = session->updateCheck().RunAndWait();
+  ASSERT_FALSE(at299.failure);
+  r = Rows(at299);
   EXPECT_EQ(r.programLatest, "2.A");
-  EXPECT_EQ(r.firmwareLatest, "0.0");
+  EXPECT_EQ(r.firmwareLatest, "1.4");
   EXPECT_EQ(r.firmwareVerdict, I(itext::kFirmwareCurrent));
+}
+
+TEST_F(UpdateCheckTest, ACutReplyOrADocumentShorterThanTheRecordIsAFailedCheck) {
+  BootWith(0x15);
+  // Cut inside the headers, and cut before the announced length.
+  for (const std::string reply :
+       {std::string("HTTP/1.1 200 OK\r\nContent-Le"),
+        std::string("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n\x24\x26")}) {
+    server->ServeRaw(reply);
+    const UpdateCheckResult result = session->updateCheck().RunAndWait();
+    ASSERT_TRUE(result.failure) << reply;
+    EXPECT_EQ(result.failure->kind, update::UpdateFailure::Kind::Transfer);
+    const std::vector<update::UpdateMessage> m = Messages(result);
+    ASSERT_EQ(m.size(), 2U) << reply;
+    EXPECT_FALSE(m[0].text.empty());
+    EXPECT_EQ(m[1].text, I(itext::kUpdateCheckFailed));
+  }
+  for (const std::vector<unsigned char>& body :
+       {std::vector<unsigned char>{}, std::vector<unsigned char>{0x24}}) {
+    server->Serve(body);
+    const std::vector<update::UpdateMessage> m = Messages(session->updateCheck().RunAndWait());
+    ASSERT_EQ(m.size(), 2U) << body.size();
+    EXPECT_EQ(m[0].text, update::kShortDocumentText);
+    EXPECT_EQ(m[1].text, I(itext::kUpdateCheckFailed));
+    EXPECT_EQ(m[1].icon, BoxIcon::Warning);
+  }
+}
+
+TEST_F(UpdateCheckTest, UpToThreeRedirectsAreFollowedAndOnlyToHttp) {
+  BootWith(0x15);
+  server->Serve({0x24, 0x26});
+  server->Redirect(3);
+  UpdateCheckResult result = session->updateCheck().RunAndWait();
+  ASSERT_FALSE(result.failure) << result.failure->text;
+  EXPECT_EQ(Rows(result).programLatest, "2.4");
+  EXPECT_EQ(Rows(result).firmwareLatest, "2.6");
+
+  server->Redirect(4);
+  std::vector<update::UpdateMessage> m = Messages(session->updateCheck().RunAndWait());
+  ASSERT_EQ(m.size(), 2U);
+  EXPECT_NE(m[0].text.find("redirects"), std::string::npos) << m[0].text;
+  EXPECT_EQ(m[1].text, I(itext::kUpdateCheckFailed));
+
+  // The document's own bytes, offered as a local file, are not read.
+  server->Serve({0x24, 0x26});
+  server->RedirectTo("file://" + dir.file("http/body"));
+  m = Messages(session->updateCheck().RunAndWait());
+  ASSERT_EQ(m.size(), 2U);
+  EXPECT_NE(m[0].text.find("file"), std::string::npos) << m[0].text;
+  EXPECT_EQ(m[1].text, I(itext::kUpdateCheckFailed));
+}
+
+TEST_F(UpdateCheckTest, TheHostMayStartWithHttpOrHttpsButNameNothingElse) {
+  BootWith(0x15);
+  server->Serve({0x24, 0x26});
+  UseHost("http://" + server->host() + "/");
+  UpdateCheckResult result = session->updateCheck().RunAndWait();
+  ASSERT_FALSE(result.failure) << result.failure->text;
+  EXPECT_EQ(Rows(result).programLatest, "2.4");
+
+  // https is spoken: the plain server does not understand it.
+  UseHost("HTTPS://" + server->host());
+  result = session->updateCheck().RunAndWait();
+  ASSERT_TRUE(result.failure);
+  EXPECT_EQ(result.failure->kind, update::UpdateFailure::Kind::Transfer);
+  EXPECT_EQ(Messages(result).size(), 2U);
+
+  for (const std::string host :
+       {"ftp://" + server->host(), std::string("http://"), "http://a@" + server->host(),
+        "http://" + server->host() + "/x", server->host() + "/"}) {
+    UseHost(host);
+    const std::vector<update::UpdateMessage> m = Messages(session->updateCheck().RunAndWait());
+    ASSERT_EQ(m.size(), 1U) << host;
+    EXPECT_EQ(m[0].text, I(itext::kUpdateCheckFailed));
+  }
 }
 
 TEST_F(UpdateCheckTest, NoUsableFirmwareAnswerShowsNullWhileTheProgramRowIsFilled) {

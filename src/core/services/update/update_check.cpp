@@ -1,26 +1,50 @@
 #include "core/services/update/update_check.h"
 
+#include <cctype>
+#include <utility>
+
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 #include "core/services/update/http_status.h"
 
 namespace tarnwick::update {
 
+namespace {
+
+// The scheme the setting starts with ("http://" or "https://", any case),
+// lower-cased, and its length in the setting; none: plain http.
+std::pair<std::string, std::size_t> SchemeOf(const std::string& host) {
+  const std::size_t sep = host.find("://");
+  if (sep == std::string::npos) return {"http", 0};
+  std::string scheme = host.substr(0, sep);
+  for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return {scheme, sep + 3};
+}
+
+}  // namespace
+
 std::string DocumentUrl(const std::string& host) {
-  return std::string("http://") + host + kDocumentPath;
+  const auto [scheme, skip] = SchemeOf(host);
+  std::string name = host.substr(skip);
+  if (skip != 0 && !name.empty() && name.back() == '/') name.pop_back();
+  // An address with spaces or line breaks would not be one host: refused
+  // before it reaches the request line.
+  if ((scheme != "http" && scheme != "https") || name.empty() ||
+      name.find_first_of(" \t\r\n/?#@\\") != std::string::npos)
+    return {};
+  return scheme + "://" + name + kDocumentPath;
 }
 
 UpdateCheckResult RunUpdateCheck(const std::string& host, const FirmwareQuery& queryFirmware,
                                  const UpdateCheckOptions& options) {
   UpdateCheckResult result;
-  // An address with spaces or line breaks would not be one host: refuse it
-  // before it reaches the request line.
-  if (host.empty() || host.find_first_of(" \t\r\n/?#@") != std::string::npos) {
+  const std::string url = DocumentUrl(host);
+  if (url.empty()) {
     result.failure = UpdateFailure{UpdateFailure::Kind::NoHost, {}};
     return result;
   }
   UrlReader reader(options.timeouts, options.cancel);
-  if (!reader.Open(DocumentUrl(host), kTransferBinary, kAccept2xx) || reader.GetFile() == nullptr) {
+  if (!reader.Open(url, kTransferBinary, kAccept2xx) || reader.GetFile() == nullptr) {
     const UrlError& e = reader.error();
     UpdateFailure f;
     if (options.cancel != nullptr && options.cancel->load()) {
@@ -31,6 +55,10 @@ UpdateCheckResult RunUpdateCheck(const std::string& host, const FirmwareQuery& q
       f.text = e.text;
     }
     result.failure = f;
+    return result;
+  }
+  if (reader.GetFile()->size() < kVersionRecordSize) {
+    result.failure = UpdateFailure{UpdateFailure::Kind::ShortDocument, kShortDocumentText};
     return result;
   }
   result.record = ReadVersionRecord(*reader.GetFile());

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -23,12 +24,21 @@ namespace update {
 
 inline constexpr const char* kDocumentPath = "/updata/Tarnbase_CV_Info.pdf";
 
-// "http://" + host + the document's path; host may carry ":port".
+// The URL of the update document for the configured host: "host",
+// "host:port", or either after "http://" or "https://" (plain http when no
+// scheme is given), then the document's path. Empty when the setting is not
+// one host: empty, another scheme, a path, a user part, blanks.
 std::string DocumentUrl(const std::string& host);
+
+// A document shorter than the version record holds no answer.
+inline constexpr std::size_t kVersionRecordSize = 2;
+// Told before the check's failure when the document was shorter.
+inline constexpr const char* kShortDocumentText =
+    "The update document is shorter than its two-byte version record.";
 
 // Why the check has no version record.
 struct UpdateFailure {
-  enum class Kind { NoHost, Transfer, HttpStatus, Cancelled };
+  enum class Kind { NoHost, Transfer, HttpStatus, ShortDocument, Cancelled };
   Kind kind = Kind::NoHost;
   std::string text;  // the library's error text or the status message
 };

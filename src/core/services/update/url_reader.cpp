@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 
 #include "core/services/update/http_status.h"
 
@@ -17,11 +18,30 @@ constexpr std::size_t kErrorTextMax = 100;
 // A reply body beyond this is not kept: the caller reads a short record.
 constexpr std::size_t kMaxBody = 1U << 20;
 
+// Redirects are followed this many times, to http and https only.
+constexpr long kMaxRedirects = 3;
+constexpr const char* kWebProtocols = "http,https";
+
 struct Transfer {
   std::vector<std::uint8_t> body;
   bool truncated = false;
+  // The last reply's header block reached its empty line: a reply cut inside
+  // its headers is no reply, whatever status line it began with.
+  bool headersEnded = false;
   const std::atomic<bool>* cancel = nullptr;
 };
+
+std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
+  auto& t = *static_cast<Transfer*>(user);
+  const std::size_t n = size * count;
+  const std::string_view line(data, n);
+  if (line.starts_with("HTTP/")) {
+    t.headersEnded = false;  // a new reply (after a redirect or a 100 Continue)
+  } else if (line == "\r\n" || line == "\n") {
+    t.headersEnded = true;
+  }
+  return n;
+}
 
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
   auto& t = *static_cast<Transfer*>(user);
@@ -92,17 +112,26 @@ bool UrlReader::Open(const std::string& url, unsigned transferFlags, unsigned ac
   char errorBuffer[CURL_ERROR_SIZE] = {};
   curl_easy_reset(curl);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, kWebProtocols);
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, kWebProtocols);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // time-outs without SIGALRM: we are a thread
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, timeouts_.connectMs);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeouts_.totalMs);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
+  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
+  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &t);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
-  const CURLcode rc = curl_easy_perform(curl);
+  CURLcode rc = curl_easy_perform(curl);
+  if (rc == CURLE_OK && !t.headersEnded) {
+    rc = CURLE_PARTIAL_FILE;
+    errorBuffer[0] = '\0';
+  }
   long code = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
   status_ = code > 0 ? static_cast<unsigned>(code) : 0;

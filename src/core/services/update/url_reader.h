@@ -1,6 +1,8 @@
 // An HTTP GET on libcurl: the reply's body is kept in memory as a small file
 // the caller reads and seeks, and its status code is checked against the
-// reply classes the caller accepts. The proxy comes from the environment
+// reply classes the caller accepts. Up to three redirects are followed, to
+// http and https only; a reply cut before the end of its headers or of its
+// announced length is a failed transfer. The proxy comes from the environment
 // (http_proxy, no_proxy), as libcurl takes it by default. Connecting and the
 // whole transfer have time-outs, and a cancel flag ends a transfer within a
 // fraction of a second, so nothing waits on a silent server.
