@@ -143,6 +143,7 @@ TEST_F(BatchFlow, AChipThatEndsAfterAStopIsCountedRecordedAndItsIdIsNotGivenAgai
   EXPECT_NE(lines[1].find(",done,"), std::string::npos) << lines[1];
 
   // The same fields again would write ID 100 a second time.
+  WaitIdle();  // the worker's own frames after the step
   const std::size_t frames = box->ReceivedCommands().size();
   runner().Start(f);
   ASSERT_TRUE(WaitFor([&] { return view.problem() == batch::Field::IdRecorded; }, 10));

@@ -357,10 +357,13 @@ BatchSteps BatchRunner::ChosenSteps(const StepRequest& request) {
 }
 
 bool BatchRunner::Step() {
+  // A step that took a request tells the batch thread it has ended, after
+  // its result, so the batch thread sees that first.
   struct Leave {
     BatchRunner& r;
+    bool tookRequest = false;
     ~Leave() {
-      // After the step's result, so the batch thread sees that first.
+      if (!tookRequest) return;
       if (!r.Post([&r = r] { r.OnStepLeft(); })) {
         r.stepBusy_ = false;
         r.wake_.notify_all();
@@ -373,6 +376,7 @@ bool BatchRunner::Step() {
     std::lock_guard lock(stepMutex_);
     taken.swap(pendingStep_);
   }
+  leave.tookRequest = taken.has_value();
   if (!taken || !running_) {
     // Not started by a batch, or stopped before the chip was touched.
     if (taken) --started_;
