@@ -1,6 +1,8 @@
 // feedback --subject TEXT --contact TEXT --content-file FILE: the quick
 // feedback mail, sent as the dialog sends it, with the account and the
-// support mailbox of services.ini in the base directory.
+// support mailbox of services.ini in the base directory. A subject or contact
+// holding a line break or another control character, and a services.ini that
+// cannot be read whole, are bad input (exit 2).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +15,7 @@
 #include "core/services/services_config.h"
 #include "core/services/smtp/feedback_mail.h"
 #include "core/services/smtp/smtp_client.h"
+#include "core/services/smtp/smtp_message.h"
 #include "core/session/session.h"
 
 namespace tarnwick::cli {
@@ -45,6 +48,14 @@ bool ReadWords(const std::vector<std::string>& a, std::map<std::string, std::str
   if (values.count("--content-file") == 0) {
     error = "feedback needs --content-file FILE";
     return false;
+  }
+  // One-line fields: a line break would end the mail's header line early.
+  for (const char* field : {"--subject", "--contact"}) {
+    const auto it = values.find(field);
+    if (it != values.end() && smtp::HasControlCharacter(it->second)) {
+      error = std::string(field) + " holds a line break or another control character";
+      return false;
+    }
   }
   return true;
 }
@@ -97,9 +108,17 @@ int Feedback(CliContext& c) {
   }
   const TextTable& t = c.session.texts();
   std::string problem;
-  const ServicesConfig config =
-      LoadServicesConfig(c.session.baseDir() + kServicesFileName, problem);
-  if (!problem.empty()) std::fprintf(stderr, "tarnwick-cli: %s\n", problem.c_str());
+  const std::string path = c.session.baseDir() + kServicesFileName;
+  const ServicesConfig config = LoadServicesConfig(path, problem);
+  if (!problem.empty()) {
+    // Half a file is not sent with: the account may be the part not read.
+    std::fprintf(stderr, "tarnwick-cli: %s\n", problem.c_str());
+    return kExitUsage;
+  }
+  if (const std::string warning = ServicesPasswordWarning(path, config); !warning.empty()) {
+    c.session.services().AppendLog(warning);
+    std::fprintf(stderr, "tarnwick-cli: warning: %s\n", warning.c_str());
+  }
   const FeedbackOutcome outcome =
       SendFeedback(config.mail, CompleteFeedback(fields, t.itext(itext::kFeedbackNotGiven)),
                    smtp::SmtpClient::kDefaultTimeoutMs);
