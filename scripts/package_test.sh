@@ -3,8 +3,9 @@
 # checked by lintian (errors fail, warnings are shown), unpacked into a
 # temporary root and its CLI run there with a fresh HOME: it must find its data
 # in share/, seed ~/.local/share/tarnwick and identify the virtual chip. Also
-# validates the desktop entry and the metainfo, and checks that the manual
-# page lists every command of `tarnwick-cli help`.
+# validates the desktop entry and the metainfo, checks the udev rule
+# (scripts/check_udev_rule.sh), and checks that the manual page lists every
+# command of `tarnwick-cli help`.
 #   package_test.sh BUILD
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -52,6 +53,8 @@ echo "lintian: $errors errors, $warnings warnings"
 
 root="$work/root"
 dpkg -x "$deb" "$root"
+echo "== udev rule"
+bash "$(dirname "$0")/check_udev_rule.sh" "$root/usr/lib/udev/rules.d/60-tarnwick.rules"
 echo "== desktop entry and metainfo"
 desktop-file-validate "$root/usr/share/applications/org.tarnwick.Tarnwick.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.tarnwick.Tarnwick.metainfo.xml"
