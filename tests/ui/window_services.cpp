@@ -3,6 +3,7 @@
 // shows the links of services.ini, a link underlines and colours itself as
 // the mouse and the opener say, and the manual opens or is missed with its
 // text.
+#include <QClipboard>
 #include <QDir>
 #include <QEnterEvent>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 
 #include "core/app/text_ids.h"
 #include "core/services/links/link_errors.h"
+#include "core/services/links/link_target.h"
 #include "support/smtp_test_server.h"
 #include "ui/app/main_menu.h"
 #include "ui/services/about_dialog.h"
@@ -63,9 +65,11 @@ class WindowServicesTest : public QObject {
 
  private slots:
   void feedbackIsMailedBesideTheWindowWithItsOutcomeInABox();
+  void pastedLinesInTheSubjectGoAsOneLineAndABrokenServicesIniIsShown();
   void theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined();
   void aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened();
   void theManualOpensOrItsAbsenceIsTold();
+  void aLinkThatIsNoWebAddressIsRefusedUnopened();
 };
 
 void WindowServicesTest::feedbackIsMailedBesideTheWindowWithItsOutcomeInABox() {
@@ -111,11 +115,58 @@ void WindowServicesTest::feedbackIsMailedBesideTheWindowWithItsOutcomeInABox() {
   QVERIFY(DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
   QVERIFY(d.isVisible());  // only cancel closes it
 
-  const std::string mail = server.Mail();
-  QVERIFY(mail.find("\r\nSubject: Tarnwick 反馈主题:blank check\r\n") != std::string::npos);
+  const std::string shown = server.Shown();
+  QVERIFY(shown.rfind("Subject: Tarnwick 反馈主题:blank check\n", 0) == 0);
   const std::string notGiven = w.session().texts().itext(itext::kFeedbackNotGiven);
-  QVERIFY(mail.find("Tarnwick:\r\nfirst line\nsecond line\r\n-") != std::string::npos);
-  QVERIFY(mail.find("-\r\n" + notGiven) != std::string::npos);
+  QVERIFY(shown.find("Tarnwick:\r\nfirst line\r\nsecond line\r\n-") != std::string::npos);
+  QVERIFY(shown.find("-\r\n" + notGiven) != std::string::npos);
+}
+
+void WindowServicesTest::pastedLinesInTheSubjectGoAsOneLineAndABrokenServicesIniIsShown() {
+  SmtpTestServer server;
+  QVERIFY(server.port() != 0);
+  BoxWatcher boxes;
+  WindowHarness h;
+  const QByteArray account = QStringLiteral(
+                                 "[mail]\nserver = 127.0.0.1\nport = %1\nlogin = %2\npassword = "
+                                 "%3\nsupport = support@example.org\n")
+                                 .arg(server.port())
+                                 .arg(SmtpTestServer::kLogin, SmtpTestServer::kPassword)
+                                 .toUtf8();
+  QVERIFY(WriteAll(h.base() + "services.ini", account));
+  QVERIFY(ShowAndStart(h));
+  ProgrammerDlg& w = h.window();
+  FeedbackDialog& d = w.serviceDialogs().feedback();
+  w.menu().Action(ids::kFeedback)->trigger();
+  QTRY_VERIFY(d.isVisible());
+
+  // Three lines pasted into the one-line subject, one of them a header.
+  auto* subject = DialogControl<QLineEdit>(d, ids::kFeedbackSubjectEdit);
+  QApplication::clipboard()->setText("verify\r\nBcc: victim@example.org\nfails");
+  subject->setFocus();
+  subject->paste();
+  DialogControl<QLineEdit>(d, ids::kFeedbackContactEdit)->setText("ann\n@x.org");
+  DialogControl<QPlainTextEdit>(d, ids::kFeedbackContentEdit)->setPlainText("report");
+  QSignalSpy outcome(&d, &FeedbackDialog::outcomeShown);
+  QVERIFY(d.SubmitClicked());
+  QCOMPARE(subject->text(), QStringLiteral("verify Bcc: victim@example.org fails"));
+  QTRY_COMPARE_WITH_TIMEOUT(outcome.size(), 1, 20000);
+  QCOMPARE(outcome.front().front().toString(), Itext(w, itext::kFeedbackSent));
+  const std::string shown = server.Shown();
+  QVERIFY2(shown.rfind("Subject: Tarnwick 反馈主题:verify Bcc: victim@example.org fails\n", 0) == 0,
+           shown.c_str());
+  QVERIFY(shown.find("\r\nann @x.org") != std::string::npos);
+  QCOMPARE(server.Envelope(), std::string("from sender@example.org\nto support@example.org\n"));
+
+  // A line services.ini does not understand is shown, and nothing is sent.
+  QVERIFY(WriteAll(h.base() + "services.ini", account + "tls = sometimes\n"));
+  QVERIFY(!d.SubmitClicked());
+  QTRY_COMPARE(boxes.texts().size(), std::size_t{2});
+  QVERIFY2(boxes.texts().back().contains("services.ini: line 7: tls is auto, starttls"),
+           qPrintable(boxes.texts().back()));
+  QCOMPARE(boxes.captions().back(), Itext(w, itext::kError));
+  QVERIFY(DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
+  QVERIFY(!server.MailArrived(2));
 }
 
 void WindowServicesTest::theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined() {
@@ -221,6 +272,39 @@ void WindowServicesTest::theManualOpensOrItsAbsenceIsTold() {
   QCOMPARE(opener.urls.size(), std::size_t{1});
   QCOMPARE(opener.urls.front(), QUrl::fromLocalFile(manual));
   QCOMPARE(boxes.texts().size(), std::size_t{1});
+}
+
+void WindowServicesTest::aLinkThatIsNoWebAddressIsRefusedUnopened() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(WriteAll(h.base() + "services.ini",
+                   "[links]\nweb = --gpu-launcher=/path/evil\ncontact = contact@example.org\n"));
+  QVERIFY(ShowAndStart(h));
+  ProgrammerDlg& w = h.window();
+  ScriptedOpener opener(true);
+  // The web picture reports nothing, and opens nothing.
+  w.SendCommand(ids::kWebPicture);
+  QVERIFY(opener.urls.empty());
+  QVERIFY(boxes.texts().empty());
+
+  AboutDialog& d = w.serviceDialogs().about();
+  w.menu().Action(ids::kAboutCommand)->trigger();
+  QTRY_VERIFY(d.isVisible());
+  QSignalSpy clicked(&d.webLink(), &HyperLink::clicked);
+  QTest::mouseClick(&d.webLink(), Qt::LeftButton);
+  QCOMPARE(clicked.size(), 1);
+  QCOMPARE(clicked.front().front().toInt(), links::kRefusedTarget);
+  QTRY_COMPARE(boxes.texts().size(), std::size_t{1});
+  QCOMPARE(boxes.texts().back(),
+           QString::fromStdString(links::LinkFailureText(links::kRefusedTarget)));
+  QVERIFY(!d.webLink().visited());
+  QVERIFY(opener.urls.empty());
+
+  // The contact link next to it opens as a mail address.
+  QTest::mouseClick(&d.contactLink(), Qt::LeftButton);
+  QCOMPARE(opener.urls.size(), std::size_t{1});
+  QCOMPARE(opener.urls.front(), QUrl("mailto:contact@example.org"));
+  DialogControl<QPushButton>(d, ids::kDialogOk)->click();
 }
 
 QTEST_MAIN(WindowServicesTest)

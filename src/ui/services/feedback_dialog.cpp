@@ -9,6 +9,7 @@
 
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
+#include "core/app/window_services.h"
 #include "core/services/services_config.h"
 #include "core/services/smtp/feedback_mail.h"
 #include "core/services/smtp/smtp_client.h"
@@ -81,6 +82,12 @@ void FeedbackDialog::ShowFromMenu() {
 bool FeedbackDialog::SubmitClicked() {
   if (sending_) return false;
   const TextTable& t = session_.texts();
+  // Lines pasted into a one-line field become one line: a line break must
+  // never reach the mail's header.
+  for (QLineEdit* oneLine : {subject_, contact_}) {
+    const QString flat = Q(OneLine(oneLine->text().toStdString()));
+    if (flat != oneLine->text()) oneLine->setText(flat);
+  }
   FeedbackFields fields{subject_->text().toStdString(), content_->toPlainText().toStdString(),
                         contact_->text().toStdString()};
   if (fields.content.empty()) {
@@ -89,7 +96,19 @@ bool FeedbackDialog::SubmitClicked() {
   }
   fields = CompleteFeedback(std::move(fields), t.itext(itext::kFeedbackNotGiven));
   std::string problem;
-  const ServicesConfig config = LoadServicesConfig(session_.baseDir() + kServicesFileName, problem);
+  const std::string path = session_.baseDir() + kServicesFileName;
+  const ServicesConfig config = LoadServicesConfig(path, problem);
+  if (!problem.empty()) {
+    // Half a file is not sent with: the account may be the part not read.
+    session_.services().AppendLog(problem);
+    ShowOutcome({problem, t.itext(itext::kError), BoxIcon::Warning});
+    return false;
+  }
+  if (const std::string warning = ServicesPasswordWarning(path, config);
+      !warning.empty() && !passwordWarned_) {
+    passwordWarned_ = true;
+    session_.services().AppendLog(warning);
+  }
   sending_ = true;
   submit_->setEnabled(false);
   // The thread owns copies of all it needs; what it reports is dropped

@@ -34,8 +34,8 @@ class FeedbackDialog : public QDialog {
   QWidget* Control(int id) const { return builder_.Control(id); }
   bool sending() const { return sending_; }
 
-  // Submit: false when nothing was started (an empty content, or a mail
-  // still on its way).
+  // Submit: false when nothing was started (an empty content, a services.ini
+  // that cannot be read whole, or a mail still on its way).
   bool SubmitClicked();
 
  signals:
@@ -52,6 +52,7 @@ class FeedbackDialog : public QDialog {
   QLineEdit* contact_ = nullptr;
   QPushButton* submit_ = nullptr;
   bool sending_ = false;
+  bool passwordWarned_ = false;  // services.ini readable by others: logged once
   // Shared with the sending thread, which may outlive the dialog.
   std::shared_ptr<GuiPoster> poster_;
 };
