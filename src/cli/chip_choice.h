@@ -1,4 +1,5 @@
-// --chip TYPE/MAKER/MODEL: the chip the command works with.
+// --chip NAME: the chip the command works with (MODEL, MAKER/MODEL or
+// TYPE/MAKER/MODEL, any case).
 #pragma once
 
 #include <string>

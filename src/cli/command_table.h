@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/exit_codes.h"
 
 namespace tarnwick {
 class Session;
@@ -18,16 +19,6 @@ class Session;
 namespace tarnwick::cli {
 
 class TerminalSurface;
-
-// Exit statuses shared by the commands.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitUsage = 2;
-// --chip names a chip the identification in the socket does not match.
-inline constexpr int kExitNotACandidate = 5;
-// The chip in the socket matched no catalogue record (an unknown ID, or an
-// answer that gives only its family) and --chip did not name it.
-inline constexpr int kExitChipNotNamed = 6;
 
 // What a handler works with.
 struct CliContext {

@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 int RunJob(CliContext& c, Job job) {
   const bool ok = c.session.RunJobAndWait(job);
   if (ok && !c.surface.QuestionRefused()) return kExitOk;
+  if (c.surface.LastStatus() == c.session.texts().itext(itext::kBoxNotFound)) return kExitNoBox;
   if (!c.surface.LastStatus().empty() && !c.surface.LastStatusWasError()) {
     std::fprintf(stderr, "error: %s\n", c.surface.LastStatus().c_str());
   }

@@ -9,11 +9,6 @@
 namespace tarnwick::cli {
 namespace {
 
-// Exit statuses of detect beyond success.
-constexpr int kDetectFamilyOrUnknown = 2;
-constexpr int kDetectSilent = 3;
-constexpr int kBoxMissing = 4;
-
 int Detect(CliContext& c) {
   c.session.RunJobAndWait(Job::DetectUser);
   const int r = c.session.LastDetectResult();
@@ -23,9 +18,9 @@ int Detect(CliContext& c) {
                 s.ModelText().c_str(), s.CapacityText().c_str());
   }
   if (r == kDetectFound) return kExitOk;
-  if (r == kDetectFamilyOnly) return kDetectFamilyOrUnknown;
-  if (r == kDetectNoDevice) return kBoxMissing;
-  return kDetectSilent;
+  if (r == kDetectFamilyOnly) return kExitChipNotNamed;
+  if (r == kDetectNoDevice) return kExitNoBox;
+  return kExitChipSilent;
 }
 
 constexpr CliCommand kCommands[] = {

@@ -20,6 +20,7 @@
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/libusb_api.h"
+#include "core/operations/chip/detection.h"
 #include "core/session/session.h"
 #include "resources/ids.h"
 #include "sim/virtual_box.h"
@@ -66,6 +67,10 @@ int main(int argc, char** argv) {
     return cli::kExitUsage;
   }
   const cli::CliOptions& o = *parsed;
+  if (o.version) {
+    std::printf("%s", cli::VersionText().c_str());
+    return cli::kExitOk;
+  }
   const cli::CliCommand* command = cli::FindCommand(o.command);
   if (command->run == nullptr) {
     std::printf("%s", (o.man ? cli::ManPageText() : cli::UsageText()).c_str());
@@ -123,6 +128,12 @@ int main(int argc, char** argv) {
       }
     } else {
       session.RunJobAndWait(Job::DetectQuiet);
+      // Without a box nothing can follow; its status line has said so once.
+      if (session.LastDetectResult() == kDetectNoDevice) return cli::kExitNoBox;
+      if (command->needs == Needs::CatalogueChip && o.chip.empty() &&
+          session.LastDetectResult() == kDetectNoAnswer) {
+        return cli::kExitChipSilent;
+      }
       // The box answered, but with nothing the catalogue knows: the selected
       // record is not the chip in the socket, and its size would be wrong.
       // (With no record at all the operations refuse by themselves.)

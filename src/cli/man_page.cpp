@@ -3,31 +3,12 @@
 #include <string>
 
 #include "cli/command_table.h"
+#include "cli/exit_codes.h"
+#include "cli/option_table.h"
 #include "core/app/text_languages.h"
 #include "version.h"
 
 namespace tarnwick::cli {
-
-namespace {
-
-struct OptionRow {
-  const char* words;
-  const char* help;
-};
-
-constexpr OptionRow kOptions[] = {
-    {"--simulate[=FILE]",
-     "talk to the virtual programmer box instead of the USB one; FILE describes the box "
-     "(its chip and its answers)"},
-    {"--base-dir DIR", "keep settings, log and the virtual chip's content in DIR"},
-    {"--chip TYPE/MAKER/MODEL", "work with this catalogue record"},
-    {"--lang LANG", "read the texts from the text set LANG"},
-    {"--no-detect", "skip the identification of the chip in the socket (needs --chip)"},
-    {"--yes, -y", "answer yes to every question"},
-    {"--help, -h", "show the usage"},
-};
-
-}  // namespace
 
 std::string RoffEscape(const std::string& text) {
   std::string out;
@@ -59,8 +40,11 @@ std::string ManPageText() {
        "erases the chip in the programmer box's socket, as the window does. Status lines go "
        "to standard error, results to standard output.\n";
   t += ".SH OPTIONS\n";
-  for (const OptionRow& row : kOptions) {
-    t += ".TP\n.B " + RoffEscape(row.words) + "\n" + RoffEscape(row.help) + "\n";
+  t += "Options may stand before or after the command and its arguments; \\-\\- ends "
+       "them.\n";
+  for (const OptionRow& row : Options()) {
+    if (row.hidden) continue;
+    t += ".TP\n.B " + RoffEscape(OptionWords(row)) + "\n" + RoffEscape(row.help) + "\n";
   }
   t += "Text sets: " + RoffEscape(TextLanguageList()) + ".\n";
   t += ".SH COMMANDS\n";
@@ -78,13 +62,9 @@ std::string ManPageText() {
   t += "A folder holding the program beside a writable database.dat is its own base "
        "directory (the portable form).\n";
   t += ".SH EXIT STATUS\n";
-  t += std::to_string(kExitOk) + " when the work was done and checked, " +
-       std::to_string(kExitFailed) + " when it failed, " + std::to_string(kExitUsage) +
-       " for a wrong command line, " + std::to_string(kExitNotACandidate) +
-       " when \\-\\-chip names a chip the socket's identification does not match, " +
-       std::to_string(kExitChipNotNamed) +
-       " when the chip in the socket matches no catalogue record and \\-\\-chip does not "
-       "name it.\n";
+  for (const ExitCodeRow& row : ExitCodes()) {
+    t += ".TP\n.B " + std::to_string(row.code) + "\n" + RoffEscape(row.meaning) + "\n";
+  }
   return t;
 }
 

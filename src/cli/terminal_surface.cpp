@@ -1,9 +1,42 @@
 #include "cli/terminal_surface.h"
 
+#include <cctype>
+#include <cstdlib>
+
 namespace tarnwick::cli {
 
+namespace {
+
+// The locale as the C library would take it from the environment, without
+// changing the program's own: LC_ALL, then LC_CTYPE, then LANG.
+bool EnvironmentIsUtf8() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    std::string v;
+    for (const char* p = value; *p != '\0'; ++p) {
+      if (*p != '-') v += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    }
+    return v.find("utf8") != std::string::npos;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string PlainText(const std::string& text, bool utf8) {
+  if (utf8) return text;
+  static const std::string kCheckMark = "\xE2\x88\x9A";  // U+221A
+  std::string out = text;
+  for (std::size_t at = out.find(kCheckMark); at != std::string::npos;
+       at = out.find(kCheckMark, at)) {
+    out.replace(at, kCheckMark.size(), " OK");
+  }
+  return out;
+}
+
 TerminalSurface::TerminalSurface(std::FILE* err, bool assumeYes, bool isTerminal)
-    : err_(err), assumeYes_(assumeYes), tty_(isTerminal) {}
+    : err_(err), assumeYes_(assumeYes), tty_(isTerminal), utf8_(EnvironmentIsUtf8()) {}
 
 void TerminalSurface::EndProgressLine() {
   if (tty_ && progressShown_) {
@@ -17,8 +50,10 @@ void TerminalSurface::SetStatusLine(const std::string& text, bool error) {
   lastStatus_ = text;
   lastError_ = error;
   if (quiet_) return;
+  // A failure the session meets at each of its steps (no box) is said once.
+  if (error && !saidErrors_.insert(text).second) return;
   EndProgressLine();
-  std::fprintf(err_, "%s%s\n", error ? "error: " : "", text.c_str());
+  std::fprintf(err_, "%s%s\n", error ? "error: " : "", PlainText(text, utf8_).c_str());
   std::fflush(err_);
 }
 
@@ -49,13 +84,13 @@ void TerminalSurface::SetProgress(int position, const std::string& text) {
     const int filled = position < 0 ? 0 : (position > 100 ? kWidth : position * kWidth / 100);
     std::string bar(static_cast<std::size_t>(filled), '#');
     bar.append(static_cast<std::size_t>(kWidth - filled), '.');
-    std::fprintf(err_, "\r[%s] %s\x1b[K", bar.c_str(), text.c_str());
+    std::fprintf(err_, "\r[%s] %s\x1b[K", bar.c_str(), PlainText(text, utf8_).c_str());
     progressShown_ = true;
   } else {
     // A log file wants a few lines, not a hundred.
     if (position % 10 != 0 || position == lastPlainPercent_) return;
     lastPlainPercent_ = position;
-    std::fprintf(err_, "%s\n", text.c_str());
+    std::fprintf(err_, "%s\n", PlainText(text, utf8_).c_str());
   }
   std::fflush(err_);
 }
@@ -87,7 +122,8 @@ BoxAnswer TerminalSurface::Ask(const std::string& text, const std::string& capti
   std::lock_guard l(m_);
   EndProgressLine();
   if (buttons == BoxButtons::Ok) {
-    if (!quiet_) std::fprintf(err_, "[%s] %s\n", caption.c_str(), text.c_str());
+    if (!quiet_ && saidErrors_.count(text) == 0)
+      std::fprintf(err_, "[%s] %s\n", caption.c_str(), PlainText(text, utf8_).c_str());
     return BoxAnswer::Ok;
   }
   if (assumeYes_) {
@@ -95,14 +131,16 @@ BoxAnswer TerminalSurface::Ask(const std::string& text, const std::string& capti
     // without asking again, which is what an unattended run wants.
     if (buttons == BoxButtons::YesNoCancel) {
       if (!quiet_)
-        std::fprintf(err_, "[%s] %s -> no more questions\n", caption.c_str(), text.c_str());
+        std::fprintf(err_, "[%s] %s -> no more questions\n", caption.c_str(),
+                     PlainText(text, utf8_).c_str());
       return BoxAnswer::No;
     }
-    if (!quiet_) std::fprintf(err_, "[%s] %s -> yes\n", caption.c_str(), text.c_str());
+    if (!quiet_)
+      std::fprintf(err_, "[%s] %s -> yes\n", caption.c_str(), PlainText(text, utf8_).c_str());
     return buttons == BoxButtons::OkCancel ? BoxAnswer::Ok : BoxAnswer::Yes;
   }
   std::fprintf(err_, "[%s] %s\nerror: this needs an answer; run again with --yes to answer yes\n",
-               caption.c_str(), text.c_str());
+               caption.c_str(), PlainText(text, utf8_).c_str());
   questionRefused_.store(true);
   return buttons == BoxButtons::YesNoCancel || buttons == BoxButtons::OkCancel ? BoxAnswer::Cancel
                                                                                : BoxAnswer::No;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@
 #include "core/app/window_surface.h"
 
 namespace tarnwick::cli {
+
+// `text` as a terminal in a locale other than UTF-8 can show it: the check
+// mark of the status lines becomes " OK".
+std::string PlainText(const std::string& text, bool utf8);
 
 class TerminalSurface : public WindowSurface {
  public:
@@ -59,6 +64,7 @@ class TerminalSurface : public WindowSurface {
   std::FILE* err_;
   bool assumeYes_;
   bool tty_;
+  bool utf8_;
   bool quiet_ = false;
   mutable std::mutex m_;
   std::string lastStatus_;
@@ -67,6 +73,7 @@ class TerminalSurface : public WindowSurface {
   std::string lastProgress_;
   int lastPlainPercent_ = -1;
   std::atomic<bool> questionRefused_{false};
+  std::set<std::string> saidErrors_;
   std::vector<std::string> pane_;
   ControlState state_;
 };
