@@ -22,22 +22,45 @@ int Report(CliContext& c, const buffers::FileToolResult& r) {
   return r.done ? kExitOk : kExitFailed;
 }
 
+// The word as an absolute path; false with a message when it cannot be
+// made one (the working folder was removed under us).
+bool Absolute(const std::string& word, fs::path& path) {
+  std::error_code ec;
+  path = fs::absolute(word, ec);
+  if (!ec) return true;
+  std::fprintf(stderr, "tarnwick-cli: %s: no absolute path can be made (%s)\n", word.c_str(),
+               ec.message().c_str());
+  return false;
+}
+
 int Merge(CliContext& c) {
-  const fs::path out = fs::absolute(c.options.args[0]);
-  std::vector<std::string> inputs(c.options.args.begin() + 1, c.options.args.end());
+  fs::path out;
+  if (!Absolute(c.options.args[0], out)) return kExitUsage;
+  std::vector<std::string> inputs;
+  for (auto word = c.options.args.begin() + 1; word != c.options.args.end(); ++word) {
+    fs::path input;
+    if (!Absolute(*word, input)) return kExitUsage;
+    inputs.push_back(input.string());
+  }
+  const std::string folder = out.parent_path().string();
+  const std::string name = out.filename().string();
+  if (name.empty()) {
+    std::fprintf(stderr, "tarnwick-cli: %s names a folder, not a file\n", out.c_str());
+    return kExitUsage;
+  }
   for (const std::string& own : c.ownFiles) {
-    if (buffers::SameFile(
-            own, buffers::MergedPath(out.parent_path().string(), out.filename().string()))) {
+    if (buffers::SameFile(own, buffers::MergedPath(folder, name))) {
       std::fprintf(stderr, "tarnwick-cli: %s is one of the program's own files\n", out.c_str());
       return kExitFailed;
     }
   }
-  return Report(c,
-                buffers::MergeFiles(out.parent_path().string(), out.filename().string(), inputs));
+  return Report(c, buffers::MergeFiles(folder, name, inputs));
 }
 
 int Split(CliContext& c) {
-  return Report(c, buffers::SplitFile(fs::absolute(c.options.args[0]).string(), c.options.args[1]));
+  fs::path source;
+  if (!Absolute(c.options.args[0], source)) return kExitUsage;
+  return Report(c, buffers::SplitFile(source.string(), c.options.args[1]));
 }
 
 constexpr CliCommand kCommands[] = {

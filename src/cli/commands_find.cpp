@@ -1,5 +1,6 @@
 // find PATTERN FILE [--text]: FILE becomes the file image and every hit's
 // offset is printed as the find dialog's "find next" would step through them.
+// Exit 0 with hits, 1 without, 2 when FILE cannot be loaded or searched.
 #include <cstdio>
 
 #include "cli/command_table.h"
@@ -41,7 +42,7 @@ int Find(CliContext& c) {
   }
   if (!c.session.LoadUserFile(a[1])) {
     std::fprintf(stderr, "tarnwick-cli: cannot load %s\n", a[1].c_str());
-    return kExitFailed;
+    return kExitUsage;
   }
   ImageFinder& finder = c.session.finder();
   PrintingFindView view(finder);
@@ -49,6 +50,9 @@ int Find(CliContext& c) {
   finder.SetPattern(pattern.bytes);
   c.session.RunJobAndWait(Job::Find);
   finder.SetView(nullptr);
+  // The job's box already said why a search stopped; the hits printed
+  // before it are not all there may be.
+  if (finder.SearchFailed()) return kExitUsage;
   return finder.HitsShown() > 0 ? kExitOk : kExitFailed;
 }
 

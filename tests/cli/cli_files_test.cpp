@@ -2,6 +2,8 @@
 // would call them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cli/cli_fixture.h"
 #include "core/app/text_ids.h"
 
@@ -54,6 +56,15 @@ TEST_F(CliFiles, FindPrintsEveryHitAndSaysWhenThereIsNone) {
   EXPECT_EQ(r.out, "00000006\n0000000A\n");
   EXPECT_EQ(Cli({"find", "1234", dir.file("s.bin")}, "--simulate").status, 1);
   EXPECT_EQ(Cli({"find", "A B", dir.file("s.bin")}, "--simulate").status, 2);
+}
+
+TEST_F(CliFiles, FindThatCannotSearchItsFileIsAnErrorNotNoHit) {
+  // 1 means "searched, nothing there": a file that was never searched is 2.
+  std::filesystem::create_directory(dir.file("folder.bin"));
+  const CliRun r = Cli({"find", "AA", dir.file("folder.bin")}, "--simulate");
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("cannot load"), std::string::npos) << r.err;
+  EXPECT_EQ(Cli({"find", "AA", dir.file("missing.bin")}, "--simulate").status, 2);
 }
 
 }  // namespace

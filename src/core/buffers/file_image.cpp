@@ -57,6 +57,13 @@ LoadResult FileImage::LoadFile(const std::string& path, LoadOrigin origin) {
     services_.Box(t.itext(itext::kInternalFile), t.itext(itext::kWarningCaption), BoxIcon::Warning);
     return LoadResult::Refused;
   }
+  // A file the user chose while a job runs (the browse dialog may have been
+  // open since before) would replace the image the job streams, or be
+  // replaced by a read's data when it ends.
+  if (origin != LoadOrigin::Program && busy()) {
+    services_.Box(t.itext(itext::kNoLoadWhileBusy), BoxIcon::Information);
+    return LoadResult::Refused;
+  }
   if (IsCapFile(path)) return LoadResult::OffsetProgramming;
 
   const std::string display = ShortenPath(path);

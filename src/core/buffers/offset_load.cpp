@@ -24,6 +24,12 @@ OffsetLoadResult OffsetLoad(FileImage& image, WindowServices& services,
                             const std::string& sourcePath, std::uint64_t startAddress,
                             const std::function<void(const std::string&)>& onState) {
   const auto& t = services.texts();
+  // A running job may stream the image (program, verify, batch) or replace
+  // it when it ends (read): the dialog may have been open since before.
+  if (image.busy()) {
+    services.Box(t.itext(itext::kNoLoadWhileBusy), BoxIcon::Information);
+    return OffsetLoadResult::KeepDialog;
+  }
   const std::string caption = t.itext(itext::kError);
   if (auto fixed = FixedOffsetStart(sourcePath)) startAddress = *fixed;
 

@@ -59,6 +59,8 @@ bool PosixFile::Open(const std::string& path, Mode mode) {
   return true;
 }
 
+int PosixFile::Release() { return std::exchange(fd_, -1); }
+
 void PosixFile::Close() {
   if (fd_ >= 0) {
     ::close(fd_);
@@ -137,6 +139,22 @@ bool PosixFile::NextDataRange(std::uint64_t from, std::uint64_t length, std::uin
 bool FileExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
+}
+
+bool TakenByNonFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+std::FILE* OpenPlainFileForWriting(const std::string& path) {
+  PosixFile file;
+  if (!file.Open(path, PosixFile::Mode::CreateReadWrite)) return nullptr;
+  const int fd = file.Release();
+  // The open was non-blocking only to pass a FIFO by; writes may block.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* stream = ::fdopen(fd, "w+b");
+  if (stream == nullptr) ::close(fd);
+  return stream;
 }
 
 FileStamp StampOf(const std::string& path) {

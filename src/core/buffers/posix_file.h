@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace tarnwick::buffers {
@@ -28,6 +29,8 @@ class PosixFile {
 
   bool Open(const std::string& path, Mode mode);
   void Close();
+  // Hands the descriptor over; the object is closed afterwards.
+  int Release();
   bool isOpen() const { return fd_ >= 0; }
 
   // Length in bytes, or -1 when closed or unknown.
@@ -57,6 +60,13 @@ class PosixFile {
 // exist, otherwise by their normalised absolute paths.
 bool SameFile(const std::string& a, const std::string& b);
 bool FileExists(const std::string& path);
+// True when the name is taken by something other than a plain file (a
+// directory, a FIFO, a device), which no file of ours may be written to.
+bool TakenByNonFile(const std::string& path);
+// The name opened for writing from its start as the C library's "w+b" would,
+// except that a FIFO, a directory or a device in its place is refused
+// (nullptr) instead of blocking or failing half-way.
+std::FILE* OpenPlainFileForWriting(const std::string& path);
 
 // What tells whether another program rewrote a file: its length and its
 // modification time in nanoseconds.

@@ -32,20 +32,24 @@ inline constexpr std::array kBlankButtons = {ids::kProgramButton, ids::kReadButt
 inline constexpr std::array kReadButtons = {ids::kVerifyButton,      ids::kEraseButton,
                                             ids::kAutoProgramButton, ids::kDetectButton,
                                             ids::kProgramButton,     ids::kBlankCheckButton};
+// Program and verify stream the file image: whatever would replace it
+// (browse, offset programming) waits until they end.
 inline constexpr std::array kProgramButtons = {
-    ids::kBrowseButton,      ids::kReadButton,   ids::kVerifyButton,    ids::kEraseButton,
-    ids::kAutoProgramButton, ids::kDetectButton, ids::kBlankCheckButton};
+    ids::kBrowseButton,      ids::kReadButton,   ids::kVerifyButton,     ids::kEraseButton,
+    ids::kAutoProgramButton, ids::kDetectButton, ids::kBlankCheckButton, ids::kOffsetProgramming};
 inline constexpr std::array kVerifyButtons = {
-    ids::kReadButton,  ids::kAutoProgramButton, ids::kDetectButton,    ids::kProgramButton,
-    ids::kEraseButton, ids::kBrowseButton,      ids::kBlankCheckButton};
+    ids::kReadButton,  ids::kAutoProgramButton, ids::kDetectButton,     ids::kProgramButton,
+    ids::kEraseButton, ids::kBrowseButton,      ids::kBlankCheckButton, ids::kOffsetProgramming};
 
 // What a batch greys in the main window from its start until its last step
 // has left the worker, the wait for the next chip included: every other
-// operation needs the worker the batch holds, and a file opened now would go
-// into the next chip. The box menus (kBoxMenus) go with them.
+// operation needs the worker the batch holds, and a file opened now (browsed
+// or made by offset programming) would go into the next chip. The box menus
+// (kBoxMenus) go with them.
 inline constexpr std::array kBatchButtons = {
-    ids::kAutoProgramButton, ids::kEraseButton,      ids::kProgramButton, ids::kVerifyButton,
-    ids::kReadButton,        ids::kBlankCheckButton, ids::kDetectButton,  ids::kBrowseButton};
+    ids::kAutoProgramButton, ids::kEraseButton,  ids::kProgramButton,
+    ids::kVerifyButton,      ids::kReadButton,   ids::kBlankCheckButton,
+    ids::kDetectButton,      ids::kBrowseButton, ids::kOffsetProgramming};
 
 // The image commands a transfer greys: what would change or move the file
 // image under it.

@@ -5,6 +5,7 @@
 #include "buffers_fixture.h"
 #include "core/buffers/hex_view.h"
 #include "core/buffers/image_texts.h"
+#include "core/buffers/offset_load.h"
 #include "resources/ids.h"
 #include "version.h"
 
@@ -137,6 +138,27 @@ TEST_F(Loading, DropWhileAnOperationRunsIsRefused) {
   EXPECT_FALSE(image->loaded());
   surface.SetCommandEnabled(ids::kBrowseButton, true);
   EXPECT_EQ(image->OnFileDropped(dir.file("data/x.bin")), LoadResult::Loaded);
+}
+
+TEST_F(Loading, NothingReplacesTheImageWhileAJobRuns) {
+  const std::string good = UserFile("good.bin", "abc");
+  ASSERT_EQ(image->LoadFile(good, LoadOrigin::UserChosen), LoadResult::Loaded);
+  image->SetBusy(true);
+  // A file chosen in a browse dialog opened before the job, a drop, and the
+  // OK of an offset dialog opened before it.
+  EXPECT_EQ(image->LoadFile(UserFile("new.bin", "new"), LoadOrigin::UserChosen),
+            LoadResult::Refused);
+  EXPECT_EQ(image->OnFileDropped(dir.file("data/new.bin")), LoadResult::Refused);
+  EXPECT_EQ(OffsetLoad(*image, services, dir.file("data/new.bin"), 1),
+            OffsetLoadResult::KeepDialog);
+  ASSERT_EQ(Boxes().size(), 3u);
+  for (const auto& b : Boxes()) EXPECT_EQ(b.text, itext(119));
+  EXPECT_EQ(image->currentPath(), good);
+  EXPECT_EQ(ReadFile(image->workingCopyPath()), "abc");
+  // The job's own loads (a read's chip data) still go through.
+  EXPECT_EQ(image->LoadFile(dir.file("data/new.bin"), LoadOrigin::Program), LoadResult::Loaded);
+  image->SetBusy(false);
+  EXPECT_EQ(image->LoadFile(good, LoadOrigin::UserChosen), LoadResult::Loaded);
 }
 
 TEST_F(Loading, CapFilesAreRoutedToOffsetProgramming) {

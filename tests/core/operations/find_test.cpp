@@ -3,10 +3,12 @@
 // found.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
 #include "core/app/text_ids.h"
+#include "core/operations/find/find_texts.h"
 #include "core/operations/find/image_finder.h"
 #include "core/operations/operation_rig.h"
 
@@ -93,6 +95,28 @@ TEST_F(FindTest, AbandoningEndsTheSearchAtOnceAndNothingFoundIsSaid) {
 
   finder->SetPattern({0x01});
   EXPECT_FALSE(Run(Job::Find));
+  EXPECT_EQ(surface.Boxes().back().text, I(itext::kFindNothing));
+}
+
+TEST_F(FindTest, AnImageThatCannotBeReadIsAnErrorNotNothingFound) {
+  LoadFile("image.bin", Bytes(4096, 0x00));
+  // The working copy now reads with an I/O error, as a failing disk would:
+  // the kernel refuses reads of this process's unmapped first page.
+  const std::string copy = rig->image.workingCopyPath();
+  ASSERT_TRUE(std::filesystem::remove(copy));
+  std::filesystem::create_symlink("/proc/self/mem", copy);
+  finder->SetPattern({0x12, 0x34});
+  EXPECT_FALSE(Run(Job::Find));
+  EXPECT_TRUE(finder->SearchFailed());
+  ASSERT_FALSE(surface.Boxes().empty());
+  EXPECT_EQ(surface.Boxes().back().text, find_texts::ReadFailedAt(0));
+  EXPECT_NE(surface.Boxes().back().text, I(itext::kFindNothing));
+
+  // The next search over a readable image is a search like any other.
+  std::filesystem::remove(copy);
+  LoadFile("image.bin", Bytes{0x12, 0x35});
+  EXPECT_FALSE(Run(Job::Find));
+  EXPECT_FALSE(finder->SearchFailed());
   EXPECT_EQ(surface.Boxes().back().text, I(itext::kFindNothing));
 }
 

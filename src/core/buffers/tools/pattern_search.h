@@ -33,6 +33,8 @@ class PatternSearch {
   // failed()).
   std::optional<std::uint64_t> Next();
   bool failed() const { return failed_; }
+  // Where the read that failed began.
+  std::uint64_t failedAt() const { return from_; }
 
  private:
   const PosixFile& file_;

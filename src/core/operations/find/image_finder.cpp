@@ -4,6 +4,7 @@
 #include "core/buffers/file_image.h"
 #include "core/buffers/posix_file.h"
 #include "core/buffers/tools/pattern_search.h"
+#include "core/operations/find/find_texts.h"
 #include "core/operations/op_support.h"
 #include "resources/ids.h"
 
@@ -43,6 +44,7 @@ bool ImageFinder::WaitingAtHit() const { return worker_.JobCode() == kFindWaitin
 
 bool ImageFinder::Find() {
   hits_ = 0;
+  failed_ = false;
   std::vector<std::uint8_t> pattern;
   {
     std::lock_guard lock(patternMutex_);
@@ -71,6 +73,14 @@ bool ImageFinder::Find() {
   }
   const int shown = hits_.load();
   if (FindView* view = view_.load()) view->SearchEnded(shown);
+  if (search.failed()) {
+    // Not "nothing found": the rest of the image was never looked at.
+    failed_ = true;
+    const std::string text = find_texts::ReadFailedAt(search.failedAt());
+    ctx_.ui.ShowStatus(text, true);
+    ctx_.ui.Box(text, ctx_.I(itext::kError), BoxIcon::Error);
+    return false;
+  }
   ctx_.ui.Box(ctx_.I(shown > 0 ? itext::kFindFinished : itext::kFindNothing), BoxIcon::Information);
   return shown > 0;
 }

@@ -44,6 +44,8 @@ class ImageFinder {
   bool WaitingAtHit() const;
 
   int HitsShown() const { return hits_.load(); }
+  // The last search stopped because the image could not be read.
+  bool SearchFailed() const { return failed_.load(); }
   // Job 24: true when something was found.
   bool Find();
 
@@ -56,6 +58,7 @@ class ImageFinder {
   std::mutex patternMutex_;
   std::vector<std::uint8_t> pattern_;
   std::atomic<int> hits_{0};
+  std::atomic<bool> failed_{false};
 };
 
 }  // namespace tarnwick
