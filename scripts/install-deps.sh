@@ -6,14 +6,15 @@
 # qt6-translations-l10n carries Qt's own translations (qtbase_zh_CN.qm), which the
 # window loads for its standard buttons and dialogs under the Chinese texts.
 # libcurl4-openssl-dev comes back with the update check, its first user.
-# python3-aiosmtpd is the real SMTP server the mail client is tested against.
+# python3-aiosmtpd is the real SMTP server the mail client is tested against;
+# openssl makes the certificate its TLS tests trust.
 # librsvg2-bin renders the PNG icons; lintian, desktop-file-utils and appstream
 # check the Debian package, its desktop entry and its metainfo.
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config libgtest-dev
       libcurl4-openssl-dev
       qt6-base-dev qt6-svg-dev qt6-multimedia-dev qt6-translations-l10n libusb-dev libudev-dev
-      xvfb xauth python3-aiosmtpd librsvg2-bin lintian desktop-file-utils appstream "$@")
+      xvfb xauth python3-aiosmtpd openssl librsvg2-bin lintian desktop-file-utils appstream "$@")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
