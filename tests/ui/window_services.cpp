@@ -3,6 +3,7 @@
 // shows the links of services.ini, a link underlines and colours itself as
 // the mouse and the opener say, and the manual opens or is missed with its
 // text.
+#include <QClipboard>
 #include <QDir>
 #include <QEnterEvent>
 #include <QLineEdit>
@@ -32,12 +33,11 @@ namespace {
 // The desktop's opener for one test: records what it was given and answers
 // `opens`; the registered browser is looked for in an empty tree.
 class ScriptedOpener {
-public:
+ public:
   explicit ScriptedOpener(bool opens) {
-    for (const char *v : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS",
-                          "XDG_DATA_DIRS"})
+    for (const char* v : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"})
       qputenv(v, empty_.path().toLocal8Bit());
-    SetDesktopOpener([this, opens](const QUrl &url) {
+    SetDesktopOpener([this, opens](const QUrl& url) {
       urls.push_back(url);
       return opens;
     });
@@ -45,26 +45,27 @@ public:
   ~ScriptedOpener() { SetDesktopOpener({}); }
   std::vector<QUrl> urls;
 
-private:
+ private:
   QTemporaryDir empty_;
 };
 
-void Hover(QWidget &w) {
+void Hover(QWidget& w) {
   QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
   QApplication::sendEvent(&w, &enter);
 }
-void Leave(QWidget &w) {
+void Leave(QWidget& w) {
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(&w, &leave);
 }
 
-} // namespace
+}  // namespace
 
 class WindowServicesTest : public QObject {
   Q_OBJECT
 
-private slots:
+ private slots:
   void feedbackIsMailedBesideTheWindowWithItsOutcomeInABox();
+  void pastedLinesInTheSubjectGoAsOneLineAndABrokenServicesIniIsShown();
   void theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined();
   void aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened();
   void theManualOpensOrItsAbsenceIsTold();
@@ -76,17 +77,15 @@ void WindowServicesTest::feedbackIsMailedBesideTheWindowWithItsOutcomeInABox() {
   QVERIFY(server.port() != 0);
   BoxWatcher boxes;
   WindowHarness h;
-  QVERIFY(WriteAll(
-      h.base() + "services.ini",
-      QStringLiteral(
-          "[mail]\nserver = 127.0.0.1\nport = %1\nlogin = %2\npassword = "
-          "%3\nsupport = support@example.org\nx_mailer = TWK\n")
-          .arg(server.port())
-          .arg(SmtpTestServer::kLogin, SmtpTestServer::kPassword)
-          .toUtf8()));
+  QVERIFY(WriteAll(h.base() + "services.ini",
+                   QStringLiteral("[mail]\nserver = 127.0.0.1\nport = %1\nlogin = %2\npassword = "
+                                  "%3\nsupport = support@example.org\nx_mailer = TWK\n")
+                       .arg(server.port())
+                       .arg(SmtpTestServer::kLogin, SmtpTestServer::kPassword)
+                       .toUtf8()));
   QVERIFY(ShowAndStart(h));
-  ProgrammerDlg &w = h.window();
-  FeedbackDialog &d = w.serviceDialogs().feedback();
+  ProgrammerDlg& w = h.window();
+  FeedbackDialog& d = w.serviceDialogs().feedback();
   w.menu().Action(ids::kFeedback)->trigger();
   QTRY_VERIFY(d.isVisible());
   QCOMPARE(d.windowTitle(), Ftext(w, ftext::kFeedbackTitle));
@@ -97,47 +96,87 @@ void WindowServicesTest::feedbackIsMailedBesideTheWindowWithItsOutcomeInABox() {
   QVERIFY(!d.SubmitClicked());
   QCOMPARE(boxes.texts().back(), Itext(w, itext::kFeedbackNoContent));
 
-  DialogControl<QLineEdit>(d, ids::kFeedbackSubjectEdit)
-      ->setText("blank check");
-  auto *content = DialogControl<QPlainTextEdit>(d, ids::kFeedbackContentEdit);
+  DialogControl<QLineEdit>(d, ids::kFeedbackSubjectEdit)->setText("blank check");
+  auto* content = DialogControl<QPlainTextEdit>(d, ids::kFeedbackContentEdit);
   content->setFocus();
   QTest::keyClicks(content, "first line");
-  QTest::keyClick(content, Qt::Key_Return); // a new line, not the submit button
+  QTest::keyClick(content, Qt::Key_Return);  // a new line, not the submit button
   QTest::keyClicks(content, "second line");
   QVERIFY(d.isVisible());
   QSignalSpy outcome(&d, &FeedbackDialog::outcomeShown);
   QVERIFY(d.SubmitClicked());
   // Sending: the button is off and the window is not held up meanwhile.
   QVERIFY(d.sending());
-  QVERIFY(
-      !DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
+  QVERIFY(!DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
   QVERIFY(outcome.isEmpty());
   QTRY_COMPARE_WITH_TIMEOUT(outcome.size(), 1, 20000);
   QCOMPARE(outcome.front().front().toString(), Itext(w, itext::kFeedbackSent));
   QTRY_COMPARE(boxes.texts().back(), Itext(w, itext::kFeedbackSent));
-  QVERIFY(
-      DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
-  QVERIFY(d.isVisible()); // only cancel closes it
+  QVERIFY(DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
+  QVERIFY(d.isVisible());  // only cancel closes it
 
-  const std::string mail = server.Mail();
-  QVERIFY(mail.find("\r\nSubject: Tarnwick 反馈主题:blank check\r\n") !=
-          std::string::npos);
-  const std::string notGiven =
-      w.session().texts().itext(itext::kFeedbackNotGiven);
-  QVERIFY(mail.find("Tarnwick:\r\nfirst line\nsecond line\r\n-") !=
-          std::string::npos);
-  QVERIFY(mail.find("-\r\n" + notGiven) != std::string::npos);
+  const std::string shown = server.Shown();
+  QVERIFY(shown.rfind("Subject: Tarnwick 反馈主题:blank check\n", 0) == 0);
+  const std::string notGiven = w.session().texts().itext(itext::kFeedbackNotGiven);
+  QVERIFY(shown.find("Tarnwick:\r\nfirst line\r\nsecond line\r\n-") != std::string::npos);
+  QVERIFY(shown.find("-\r\n" + notGiven) != std::string::npos);
+}
+
+void WindowServicesTest::pastedLinesInTheSubjectGoAsOneLineAndABrokenServicesIniIsShown() {
+  SmtpTestServer server;
+  QVERIFY(server.port() != 0);
+  BoxWatcher boxes;
+  WindowHarness h;
+  const QByteArray account = QStringLiteral(
+                                 "[mail]\nserver = 127.0.0.1\nport = %1\nlogin = %2\npassword = "
+                                 "%3\nsupport = support@example.org\n")
+                                 .arg(server.port())
+                                 .arg(SmtpTestServer::kLogin, SmtpTestServer::kPassword)
+                                 .toUtf8();
+  QVERIFY(WriteAll(h.base() + "services.ini", account));
+  QVERIFY(ShowAndStart(h));
+  ProgrammerDlg& w = h.window();
+  FeedbackDialog& d = w.serviceDialogs().feedback();
+  w.menu().Action(ids::kFeedback)->trigger();
+  QTRY_VERIFY(d.isVisible());
+
+  // Three lines pasted into the one-line subject, one of them a header.
+  auto* subject = DialogControl<QLineEdit>(d, ids::kFeedbackSubjectEdit);
+  QApplication::clipboard()->setText("verify\r\nBcc: victim@example.org\nfails");
+  subject->setFocus();
+  subject->paste();
+  DialogControl<QLineEdit>(d, ids::kFeedbackContactEdit)->setText("ann\n@x.org");
+  DialogControl<QPlainTextEdit>(d, ids::kFeedbackContentEdit)->setPlainText("report");
+  QSignalSpy outcome(&d, &FeedbackDialog::outcomeShown);
+  QVERIFY(d.SubmitClicked());
+  QCOMPARE(subject->text(), QStringLiteral("verify Bcc: victim@example.org fails"));
+  QTRY_COMPARE_WITH_TIMEOUT(outcome.size(), 1, 20000);
+  QCOMPARE(outcome.front().front().toString(), Itext(w, itext::kFeedbackSent));
+  const std::string shown = server.Shown();
+  QVERIFY2(shown.rfind("Subject: Tarnwick 反馈主题:verify Bcc: victim@example.org fails\n", 0) == 0,
+           shown.c_str());
+  QVERIFY(shown.find("\r\nann @x.org") != std::string::npos);
+  QCOMPARE(server.Envelope(), std::string("from sender@example.org\nto support@example.org\n"));
+
+  // A line services.ini does not understand is shown, and nothing is sent.
+  QVERIFY(WriteAll(h.base() + "services.ini", account + "tls = sometimes\n"));
+  QVERIFY(!d.SubmitClicked());
+  QTRY_COMPARE(boxes.texts().size(), std::size_t{2});
+  QVERIFY2(boxes.texts().back().contains("services.ini: line 7: tls is auto, starttls"),
+           qPrintable(boxes.texts().back()));
+  QCOMPARE(boxes.captions().back(), Itext(w, itext::kError));
+  QVERIFY(DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
+  QVERIFY(!server.MailArrived(2));
 }
 
 void WindowServicesTest::theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined() {
   BoxWatcher boxes;
   WindowHarness h;
   QVERIFY(WriteAll(h.base() + "services.ini",
-                   "[links]\nweb = http://www.example.org/\ncontact = "
-                   "contact@example.org\n"));
+                   "[links]\nweb = http://www.example.org/\ncontact = contact@example.org\n"));
   QVERIFY(ShowAndStart(h));
-  ProgrammerDlg &w = h.window();
-  AboutDialog &d = w.serviceDialogs().about();
+  ProgrammerDlg& w = h.window();
+  AboutDialog& d = w.serviceDialogs().about();
   w.menu().Action(ids::kAboutCommand)->trigger();
   QTRY_VERIFY(d.isVisible());
   QVERIFY(d.isModal());
@@ -146,9 +185,8 @@ void WindowServicesTest::theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined() {
   QCOMPARE(d.webLink().url(), QStringLiteral("http://www.example.org/"));
   QCOMPARE(d.contactLink().text(), QStringLiteral("Contact Us"));
   QCOMPARE(d.contactLink().url(), QStringLiteral("mailto:contact@example.org"));
-  QCOMPARE(d.contactLink().toolTip(),
-           QStringLiteral("mailto:contact@example.org"));
-  for (HyperLink *link : {&d.webLink(), &d.contactLink()}) {
+  QCOMPARE(d.contactLink().toolTip(), QStringLiteral("mailto:contact@example.org"));
+  for (HyperLink* link : {&d.webLink(), &d.contactLink()}) {
     QVERIFY(link->Underlined());
     Hover(*link);
     Leave(*link);
@@ -168,9 +206,9 @@ void WindowServicesTest::theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined() {
 void WindowServicesTest::aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened() {
   BoxWatcher boxes;
   QWidget page;
-  auto *link = new HyperLink(&page);
+  auto* link = new HyperLink(&page);
   link->setText("http://a.example/");
-  link->Attach(); // no url given: the text is the url
+  link->Attach();  // no url given: the text is the url
   page.show();
   QCOMPARE(link->url(), QStringLiteral("http://a.example/"));
   QCOMPARE(link->underline(), int(HyperLink::kHoverOnly));
@@ -195,9 +233,8 @@ void WindowServicesTest::aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened() {
     QCOMPARE(clicked.size(), 1);
     QCOMPARE(clicked.front().front().toInt(), links::kNoAssociation);
     QTRY_COMPARE(boxes.texts().size(), std::size_t{1});
-    QCOMPARE(
-        boxes.texts().back(),
-        QString::fromStdString(links::LinkFailureText(links::kNoAssociation)));
+    QCOMPARE(boxes.texts().back(),
+             QString::fromStdString(links::LinkFailureText(links::kNoAssociation)));
     QVERIFY(!link->visited());
     QCOMPARE(link->TextColour(), HyperLink::kLinkColour);
   }
@@ -208,7 +245,7 @@ void WindowServicesTest::aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened() {
   QCOMPARE(link->TextColour(), HyperLink::kVisitedColour);
 
   // An empty text shows the url.
-  auto *bare = new HyperLink(&page);
+  auto* bare = new HyperLink(&page);
   bare->SetURL("mailto:x@example.org");
   bare->Attach();
   QCOMPARE(bare->text(), QStringLiteral("mailto:x@example.org"));
@@ -219,7 +256,7 @@ void WindowServicesTest::theManualOpensOrItsAbsenceIsTold() {
   BoxWatcher boxes;
   WindowHarness h;
   QVERIFY(ShowAndStart(h));
-  ProgrammerDlg &w = h.window();
+  ProgrammerDlg& w = h.window();
   ScriptedOpener opener(true);
   QTemporaryDir programDir;
   w.serviceDialogs().SetProgramDir(programDir.path());
@@ -241,17 +278,16 @@ void WindowServicesTest::aLinkThatIsNoWebAddressIsRefusedUnopened() {
   BoxWatcher boxes;
   WindowHarness h;
   QVERIFY(WriteAll(h.base() + "services.ini",
-                   "[links]\nweb = --gpu-launcher=/path/evil\ncontact = "
-                   "contact@example.org\n"));
+                   "[links]\nweb = --gpu-launcher=/path/evil\ncontact = contact@example.org\n"));
   QVERIFY(ShowAndStart(h));
-  ProgrammerDlg &w = h.window();
+  ProgrammerDlg& w = h.window();
   ScriptedOpener opener(true);
   // The web picture reports nothing, and opens nothing.
   w.SendCommand(ids::kWebPicture);
   QVERIFY(opener.urls.empty());
   QVERIFY(boxes.texts().empty());
 
-  AboutDialog &d = w.serviceDialogs().about();
+  AboutDialog& d = w.serviceDialogs().about();
   w.menu().Action(ids::kAboutCommand)->trigger();
   QTRY_VERIFY(d.isVisible());
   QSignalSpy clicked(&d.webLink(), &HyperLink::clicked);
@@ -259,8 +295,8 @@ void WindowServicesTest::aLinkThatIsNoWebAddressIsRefusedUnopened() {
   QCOMPARE(clicked.size(), 1);
   QCOMPARE(clicked.front().front().toInt(), links::kRefusedTarget);
   QTRY_COMPARE(boxes.texts().size(), std::size_t{1});
-  QCOMPARE(boxes.texts().back(), QString::fromStdString(links::LinkFailureText(
-                                     links::kRefusedTarget)));
+  QCOMPARE(boxes.texts().back(),
+           QString::fromStdString(links::LinkFailureText(links::kRefusedTarget)));
   QVERIFY(!d.webLink().visited());
   QVERIFY(opener.urls.empty());
 
