@@ -162,6 +162,14 @@ std::optional<CliOptions> ParseCommandLine(int argc, char** argv, std::string& e
     error = "wrong number of arguments for " + o.command;
     return std::nullopt;
   }
+  // No command takes an empty word: it is a file, a number or a name left
+  // out by the script that called us.
+  for (std::size_t k = 0; k < o.args.size(); ++k) {
+    if (o.args[k].empty()) {
+      error = "argument " + std::to_string(k + 1) + " of " + o.command + " is empty";
+      return std::nullopt;
+    }
+  }
   if (command->checkArgs != nullptr && !command->checkArgs(o.args, error)) return std::nullopt;
   return o;
 }

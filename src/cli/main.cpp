@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <variant>
@@ -57,9 +58,8 @@ std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const BaseDirectory& w
   return box;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The whole run of one command; main() adds the guard.
+int Run(int argc, char** argv) {
   std::string error;
   std::optional<cli::CliOptions> parsed = cli::ParseCommandLine(argc, argv, error);
   if (!parsed) {
@@ -153,4 +153,19 @@ int main(int argc, char** argv) {
 
   cli::CliContext context{session, surface, o, ownFiles};
   return command->run(context);
+}
+
+}  // namespace
+
+// No exception ends the program with an abort: whatever a library throws at
+// a word it cannot take is said and ends the command with a failure.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tarnwick-cli: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "tarnwick-cli: the command ended with an unknown error\n");
+  }
+  return cli::kExitFailed;
 }
