@@ -96,10 +96,11 @@ TEST_F(SmtpFlow, ChineseTextArrivesAsUtf8AMailProgramDecodesWithCrLfLinesAndTheZ
   EXPECT_EQ(server.Envelope(1), "from sender@example.org\nto support@example.org\n");
 }
 
-TEST_F(SmtpFlow, PlainAsciiGoesAs7bitWithItsDotLinesKept) {
+TEST_F(SmtpFlow, PlainAsciiGoesAs7bitWithItsDotLinesKeptAndALongSubjectFolded) {
   SmtpClient c;
   Configure(c);
-  c.SetSubject("verify");
+  const std::string subject(1500, 's');
+  c.SetSubject(subject);
   c.AddRecipient("support@example.org");
   c.SetMessageBody("first\n.second\n..third");
   ASSERT_TRUE(c.Send()) << SmtpClient::GetErrorText(c.GetError());
@@ -107,6 +108,8 @@ TEST_F(SmtpFlow, PlainAsciiGoesAs7bitWithItsDotLinesKept) {
   EXPECT_NE(mail.find("\r\nContent-Transfer-Encoding: 7bit\r\n\r\nfirst\r\n.second\r\n..third"),
             std::string::npos)
       << mail;
+  EXPECT_EQ(BadLines(mail), "");
+  EXPECT_EQ(server.Shown().rfind("Subject: " + subject + "\n", 0), 0u) << server.Shown();
 }
 
 TEST_F(SmtpFlow, NoSubjectGivesTheTwoBlankLineAndStillSends) {
@@ -253,10 +256,12 @@ TEST(SmtpClientAlone, DateIsUsEnglishUtcWithItsZone) {
 // The password never crosses the network in clear when TLS can be had.
 class SmtpTls : public ::testing::Test {
  protected:
-  bool SendTo(const test::SmtpTestServer& server, MailTls tls, const std::string& caFile) {
+  bool SendTo(const test::SmtpTestServer& server, MailTls tls, const std::string& caFile,
+              int timeoutMs = 5000) {
     EXPECT_NE(server.port(), 0) << "the SMTP test server did not start";
     SmtpClient c;
     smtp::Configure(c, server.port());
+    c.SetTimeout(timeoutMs);
     c.SetTls(tls);
     c.SetCaFile(caFile);
     c.SetSubject("over TLS");
@@ -304,7 +309,7 @@ TEST_F(SmtpTls, ImplicitTlsSpeaksTlsFromTheFirstByte) {
   EXPECT_TRUE(SendTo(server, MailTls::Implicit, server.CaFile())) << GetErrorText(error);
   EXPECT_EQ(server.AuthAttempts(), "LOGIN tls=True\n");
   // Plain SMTP to a TLS port hears no greeting and gives up.
-  EXPECT_FALSE(SendTo(server, MailTls::Off, ""));
+  EXPECT_FALSE(SendTo(server, MailTls::Off, "", 1000));
 }
 
 }  // namespace

@@ -17,6 +17,8 @@ constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 // for Base64, which carries 45 bytes (whole groups of three).
 constexpr std::size_t kWordBytes = 45;
 constexpr std::size_t kMaxLine = 998;
+// Longer ASCII text goes as encoded words too, which fold onto lines that fit.
+constexpr std::size_t kMaxPlainHeaderText = 900;
 constexpr std::size_t kBase64Line = 76;
 
 bool IsPrintableAscii(std::string_view text) {
@@ -69,7 +71,7 @@ bool HasControlCharacter(std::string_view text) {
 }
 
 std::string HeaderText(std::string_view text) {
-  if (IsPrintableAscii(text)) return std::string(text);
+  if (IsPrintableAscii(text) && text.size() <= kMaxPlainHeaderText) return std::string(text);
   std::string out;
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t end = PieceEnd(text, at, kWordBytes);

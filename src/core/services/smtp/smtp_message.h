@@ -14,8 +14,9 @@ namespace tarnwick::smtp {
 // its header line or its SMTP command early.
 bool HasControlCharacter(std::string_view text);
 
-// `text` for a header line: as it is when it is printable ASCII, else as
-// UTF-8 encoded words ("=?UTF-8?B?...?="), folded onto continuation lines.
+// `text` for a header line: as it is when it is printable ASCII short enough
+// for one line, else as UTF-8 encoded words ("=?UTF-8?B?...?="), folded onto
+// continuation lines.
 std::string HeaderText(std::string_view text);
 
 struct MailBody {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <mutex>
 #include <string_view>
 
 #include "core/services/smtp/smtp_errors.h"
@@ -221,7 +222,8 @@ std::string UrlFor(const TransportSettings& s, bool implicitTls, std::uint16_t p
 TransportResult SendOverSmtp(const TransportSettings& settings, const std::string& from,
                              const std::vector<std::string>& to, const std::string& message) {
   if (!UsableServer(settings.server)) return {false, kWsaInvalidSocket};
-  curl_global_init(CURL_GLOBAL_DEFAULT);  // thread-safe in the libcurl we build on
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
   CURL* curl = curl_easy_init();
   if (curl == nullptr) return {false, kLackOfMemory};
   const std::uint16_t port = PortFor(settings.port);
