@@ -163,7 +163,7 @@ TEST_F(StandInBrowser, OptionsPathsAndOtherSchemesAreRefusedBeforeAnythingStarts
   EXPECT_EQ(BrowserArgs(), (std::vector<std::string>{"--", "http://example.org/"}));
 }
 
-TEST_F(StandInBrowser, ADesktopOpenerThatTakesTheUrlStartsNoBrowserAndAMissingOneFails) {
+TEST_F(StandInBrowser, ADesktopOpenerThatTakesTheUrlStartsNoBrowserAndOneThatCannotRunFails) {
   std::vector<std::string> taken;
   EXPECT_EQ(OpenLink(
                 WebLinkTarget("http://example.org"),
@@ -175,6 +175,11 @@ TEST_F(StandInBrowser, ADesktopOpenerThatTakesTheUrlStartsNoBrowserAndAMissingOn
             kOpened);
   EXPECT_EQ(taken, (std::vector<std::string>{"http://example.org"}));
   Desktop("data", "stand-in.desktop", dir.file("no-such-browser") + " %u");
+  EXPECT_EQ(OpenWeb("http://example.org"), kFileNotFound);
+  // A browser that is there but cannot run: its interpreter is missing.
+  dir.Write("broken.sh", "#!/no/such/interpreter\n");
+  ::chmod(dir.file("broken.sh").c_str(), 0755);
+  Desktop("data", "stand-in.desktop", dir.file("broken.sh") + " %u");
   EXPECT_EQ(OpenWeb("http://example.org"), kFileNotFound);
   EXPECT_FALSE(std::filesystem::exists(dir.file("argv")));
 }

@@ -1,5 +1,6 @@
 #include "core/services/links/link_open.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,8 +45,16 @@ int StartDetached(const std::vector<std::string>& argv) {
   args.push_back(nullptr);
   sigset_t none;
   sigemptyset(&none);
+  // The program tells through this pipe why it could not be started; the
+  // pipe closes without a word when it was.
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) return kOutOfResources;
   const pid_t middle = ::fork();
-  if (middle < 0) return kOutOfResources;
+  if (middle < 0) {
+    ::close(report[0]);
+    ::close(report[1]);
+    return kOutOfResources;
+  }
   if (middle == 0) {
     // The middle process ends at once, so the program is nobody's child to
     // wait for, and leaves the terminal's process group behind.
@@ -53,14 +62,27 @@ int StartDetached(const std::vector<std::string>& argv) {
     if (started != 0) ::_exit(started < 0 ? 1 : 0);
     ::setsid();
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    ::close_range(3, ~0U, 0);
+    const unsigned keep = static_cast<unsigned>(report[1]);
+    if (keep > 3) ::close_range(3, keep - 1, 0);
+    ::close_range(keep + 1, ~0U, 0);
     ::execve(program.c_str(), args.data(), environ);
+    const int error = errno;
+    (void)!::write(report[1], &error, sizeof error);
     ::_exit(127);
   }
+  ::close(report[1]);
   int status = 0;
   while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
   }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kOpened : kOutOfResources;
+  int error = 0;
+  ssize_t got = 0;
+  while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  ::close(report[0]);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return kOutOfResources;
+  if (got == static_cast<ssize_t>(sizeof error))
+    return error == EACCES ? kAccessDenied : kFileNotFound;
+  return kOpened;
 }
 
 int OpenLink(const LinkTarget& target, const DesktopOpen& desktop, const DesktopDirs& dirs) {

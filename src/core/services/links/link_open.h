@@ -19,8 +19,9 @@ using DesktopOpen = std::function<bool(const std::string& url)>;
 int OpenLink(const LinkTarget& target, const DesktopOpen& desktop, const DesktopDirs& dirs);
 
 // Starts argv[0] (a path, or a name looked up in PATH) with the arguments
-// in a session of its own, without waiting for it. kOpened, or
-// kFileNotFound when there is no such program.
+// in a session of its own, without waiting for it. kOpened once the program
+// runs; kFileNotFound when there is no such program or it cannot be run
+// (kAccessDenied when it may not be).
 int StartDetached(const std::vector<std::string>& argv);
 
 }  // namespace tarnwick::links

@@ -114,7 +114,8 @@ bool UpdateChecker::Start(Done done) {
     std::lock_guard lock(shared->m);
     // Not running before the report: what the report sets off may start the next.
     shared->running = false;
-    if (!shared->alive) return;
+    // Once the run is ending the result reaches nobody, cut short or not.
+    if (!shared->alive || shared->cancel.load()) return;
     if (shared->finished) shared->finished();
     if (done) done(result);
   }).detach();
