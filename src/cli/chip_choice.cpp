@@ -14,11 +14,8 @@
 #include "core/session/session.h"
 
 namespace tarnwick::cli {
-namespace {
 
-// The records the identification in the socket matched: it selected the
-// first of them, and they share its identification.
-std::vector<std::uint32_t> Candidates(Session& session) {
+std::vector<std::uint32_t> SocketCandidates(Session& session) {
   std::vector<std::uint32_t> out;
   const Catalogue& cat = session.catalogue();
   const ChipRecord* chosen = cat.Record(session.selection().SelectedRecord());
@@ -37,12 +34,10 @@ std::vector<std::uint32_t> Candidates(Session& session) {
   return out;
 }
 
-}  // namespace
-
 int SelectNamedChip(Session& session, const std::string& name, bool detected) {
   const ChipNameMatch match = MatchChipName(session.catalogue(), name);
   const std::vector<std::uint32_t> inSocket = detected && session.LastDetectResult() == 1
-                                                  ? Candidates(session)
+                                                  ? SocketCandidates(session)
                                                   : std::vector<std::uint32_t>{};
   std::vector<std::uint32_t> named = match.records;
   if (named.size() > 1 && !inSocket.empty()) {

@@ -9,12 +9,19 @@
 
 #include "cli/command_table.h"
 #include "core/catalogue/catalogue.h"
+#include "core/catalogue/chip_names.h"
 #include "core/session/session.h"
 
 namespace tarnwick::cli {
 namespace {
 
-bool IsIdText(const std::string& s) {
+// "1C3017", "1c3017" or "0x1C3017": up to six hex digits.
+std::string IdDigits(const std::string& s) {
+  return s.rfind("0x", 0) == 0 || s.rfind("0X", 0) == 0 ? s.substr(2) : s;
+}
+
+bool IsIdText(const std::string& text) {
+  const std::string s = IdDigits(text);
   if (s.empty() || s.size() > 6) return false;
   for (char ch : s) {
     if (std::isxdigit(static_cast<unsigned char>(ch)) == 0) return false;
@@ -28,11 +35,26 @@ bool CheckWords(const std::vector<std::string>& a, std::string& error) {
       error = "chips --id takes one identification of up to six hex digits, e.g. EF4018";
       return false;
     }
+  } else if (!a.empty() && a[0] == "--search") {
+    if (a.size() != 2) {
+      error = "chips --search takes one text, part of a model or maker";
+      return false;
+    }
+  } else if (!a.empty() && a[0] == "--all") {
+    if (a.size() != 1) {
+      error = "chips --all takes nothing more";
+      return false;
+    }
   } else if (!a.empty() && a[0].rfind("--", 0) == 0) {
     error = "unknown option " + a[0] + " for chips";
     return false;
   }
   return true;
+}
+
+// One record as --all and --search list it: the --chip form, size, voltage, ID.
+std::string RecordLine(const ChipRecord& r) {
+  return ChipFullName(r) + "  " + r.capacity() + "  " + r.voltage() + "  " + r.mainId();
 }
 
 // Every record whose main or second identification is `id`: what detection
@@ -45,7 +67,7 @@ void ListById(const Catalogue& cat, std::uint32_t id, std::vector<std::string>& 
   for (std::uint32_t i : found) {
     const ChipRecord* r = cat.Record(i);
     if (r == nullptr || !seen.insert(i).second) continue;
-    out.push_back(r->type() + "/" + r->maker() + "/" + r->model() + "  " + r->capacity());
+    out.push_back(ChipFullName(*r) + "  " + r->capacity());
   }
 }
 
@@ -66,7 +88,15 @@ int ListChips(CliContext& c) {
   if (args.empty()) {
     cat.ListTypes(out);
   } else if (args[0] == "--id") {
-    ListById(cat, static_cast<std::uint32_t>(std::strtoul(args[1].c_str(), nullptr, 16)), out);
+    ListById(cat, static_cast<std::uint32_t>(std::strtoul(IdDigits(args[1]).c_str(), nullptr, 16)),
+             out);
+  } else if (args[0] == "--search") {
+    for (std::uint32_t i : SearchChips(cat, args[1])) out.push_back(RecordLine(*cat.Record(i)));
+  } else if (args[0] == "--all") {
+    std::set<std::string> seen;
+    for (const ChipRecord& r : cat.Records()) {
+      if (seen.insert(ChipFullName(r)).second) out.push_back(RecordLine(r));
+    }
   } else if (args.size() == 1) {
     cat.ListMakers(args[0], out);
   } else {
@@ -82,9 +112,10 @@ int ListChips(CliContext& c) {
 }
 
 constexpr CliCommand kCommands[] = {
-    {"chips", "[TYPE [MAKER]] | --id HEX", 0, 2,
-     "list the catalogue's types, makers or models, or every chip whose ID is HEX", ListChips,
-     CliCommand::Needs::Nothing, CheckWords},
+    {"chips", "[TYPE [MAKER]] | --id HEX | --search TEXT | --all", 0, 2,
+     "list the catalogue's types, makers or models, every chip whose ID is HEX, the chips whose "
+     "model or maker holds TEXT (any case), or every chip as NAME  SIZE  VOLTAGE  ID",
+     ListChips, CliCommand::Needs::Nothing, CheckWords},
 };
 
 }  // namespace

@@ -1,13 +1,45 @@
 // detect: identify the chip in the socket.
 #include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
 
+#include "cli/chip_choice.h"
 #include "cli/command_table.h"
+#include "cli/terminal_surface.h"
+#include "core/app/text_ids.h"
+#include "core/catalogue/chip_names.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/operations/chip/detection.h"
 #include "core/session/session.h"
 
 namespace tarnwick::cli {
 namespace {
+
+// A chip that answered only its family (an EEPROM) must be named; the
+// family's records are what to choose from.
+void TellFamilyRecords(CliContext& c) {
+  std::fprintf(stderr, "the chip answers only its family: name it with --chip, one of:\n");
+  const std::string family = c.session.selection().TypeText();
+  for (const ChipRecord& r : c.session.catalogue().Records()) {
+    if (r.type() == family) std::fprintf(stderr, "  --chip '%s'\n", ChipFullName(r).c_str());
+  }
+}
+
+// The other records that share the identification, each full name once.
+std::vector<std::string> OtherCandidateNames(CliContext& c) {
+  std::vector<std::string> out;
+  const Catalogue& cat = c.session.catalogue();
+  const ChipRecord* chosen = cat.Record(c.session.selection().SelectedRecord());
+  std::set<std::string> seen;
+  if (chosen != nullptr) seen.insert(ChipFullName(*chosen));
+  for (std::uint32_t i : SocketCandidates(c.session)) {
+    if (const ChipRecord* r = cat.Record(i); r != nullptr && seen.insert(ChipFullName(*r)).second) {
+      out.push_back(ChipFullName(*r));
+    }
+  }
+  return out;
+}
 
 int Detect(CliContext& c) {
   c.session.RunJobAndWait(Job::DetectUser);
@@ -17,8 +49,23 @@ int Detect(CliContext& c) {
     std::printf("%s : %s : %s : %s\n", s.TypeText().c_str(), s.MakerText().c_str(),
                 s.ModelText().c_str(), s.CapacityText().c_str());
   }
-  if (r == kDetectFound) return kExitOk;
-  if (r == kDetectFamilyOnly) return kExitChipNotNamed;
+  if (r == kDetectFound) {
+    if (const ChipRecord* chosen = c.session.catalogue().Record(s.SelectedRecord())) {
+      std::printf("--chip '%s'\n", ChipFullName(*chosen).c_str());
+    }
+    for (const std::string& other : OtherCandidateNames(c)) {
+      std::printf("or --chip '%s'\n", other.c_str());
+    }
+    return kExitOk;
+  }
+  if (r == kDetectFamilyOnly) {
+    if (c.surface.LastStatus() == c.session.texts().itext(itext::kUnknownId)) {
+      std::fprintf(stderr, "the catalogue does not know this chip's ID: name it with --chip\n");
+    } else {
+      TellFamilyRecords(c);
+    }
+    return kExitChipNotNamed;
+  }
   if (r == kDetectNoDevice) return kExitNoBox;
   return kExitChipSilent;
 }

@@ -30,7 +30,8 @@ using test::CliRun;
 TEST_F(CliFlow, DetectPrintsTheChipTheWayTheLogLineDoes) {
   const CliRun r = Cli({"detect"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "25 SPI FLASH : EON : EN25Q64 : 64Mbits/8Mbytes\n");
+  EXPECT_EQ(r.out,
+            "25 SPI FLASH : EON : EN25Q64 : 64Mbits/8Mbytes\n--chip '25 SPI FLASH/EON/EN25Q64'\n");
   EXPECT_NE(r.err.find(texts.itext(73)), std::string::npos);
 }
 
