@@ -16,6 +16,8 @@ inline constexpr int kAccessDenied = 5;
 inline constexpr int kNotEnoughMemory = 8;  // also: the command line would be too long
 inline constexpr int kAssociationIncomplete = 27;
 inline constexpr int kNoAssociation = 31;
+// A text that is no link the program opens (not http, https or mailto).
+inline constexpr int kRefusedTarget = kNoAssociation;
 
 inline bool Opened(int result) { return result > kOpenedAbove; }
 

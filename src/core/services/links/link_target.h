@@ -9,15 +9,14 @@
 
 #include <string>
 
+#include "core/services/links/link_errors.h"
+
 namespace tarnwick::links {
 
 struct LinkTarget {
-  int result = 0;   // kOpened (33) when `url` may be opened, else the refusal code
+  int result = 0;   // kOpened when `url` may be opened, else kRefusedTarget
   std::string url;  // the normalised URL
 };
-
-// The refusal of a text that is not an http, https or mailto link.
-inline constexpr int kRefusedTarget = 31;  // kNoAssociation
 
 // "http://…", "https://…" (with a host) or "mailto:…" (with an address);
 // the scheme and the host are lower-cased.
