@@ -65,7 +65,7 @@ class WindowServicesTest : public QObject {
 
  private slots:
   void feedbackIsMailedBesideTheWindowWithItsOutcomeInABox();
-  void pastedLinesInTheSubjectGoAsOneLineAndABrokenServicesIniIsShown();
+  void pastedLinesGoAsOneLineAReadablePasswordIsLoggedOnceABrokenServicesIniIsShown();
   void theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined();
   void aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened();
   void theManualOpensOrItsAbsenceIsTold();
@@ -122,7 +122,8 @@ void WindowServicesTest::feedbackIsMailedBesideTheWindowWithItsOutcomeInABox() {
   QVERIFY(shown.find("-\r\n" + notGiven) != std::string::npos);
 }
 
-void WindowServicesTest::pastedLinesInTheSubjectGoAsOneLineAndABrokenServicesIniIsShown() {
+void WindowServicesTest::
+    pastedLinesGoAsOneLineAReadablePasswordIsLoggedOnceABrokenServicesIniIsShown() {
   SmtpTestServer server;
   QVERIFY(server.port() != 0);
   BoxWatcher boxes;
@@ -134,6 +135,8 @@ void WindowServicesTest::pastedLinesInTheSubjectGoAsOneLineAndABrokenServicesIni
                                  .arg(SmtpTestServer::kLogin, SmtpTestServer::kPassword)
                                  .toUtf8();
   QVERIFY(WriteAll(h.base() + "services.ini", account));
+  QVERIFY(QFile::setPermissions(h.base() + "services.ini",
+                                QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
   QVERIFY(ShowAndStart(h));
   ProgrammerDlg& w = h.window();
   FeedbackDialog& d = w.serviceDialogs().feedback();
@@ -158,15 +161,22 @@ void WindowServicesTest::pastedLinesInTheSubjectGoAsOneLineAndABrokenServicesIni
   QVERIFY(shown.find("\r\nann @x.org") != std::string::npos);
   QCOMPARE(server.Envelope(), std::string("from sender@example.org\nto support@example.org\n"));
 
+  // The password file others can read is logged, once however often is sent.
+  QVERIFY(d.SubmitClicked());
+  QTRY_COMPARE_WITH_TIMEOUT(outcome.size(), 2, 20000);
+  QVERIFY(server.MailArrived(2));
+  QCOMPARE(PaneText(w).count("holds the mail password and other users can read it"), 1);
+
   // A line services.ini does not understand is shown, and nothing is sent.
   QVERIFY(WriteAll(h.base() + "services.ini", account + "tls = sometimes\n"));
   QVERIFY(!d.SubmitClicked());
-  QTRY_COMPARE(boxes.texts().size(), std::size_t{2});
+  QTRY_COMPARE(boxes.texts().size(), std::size_t{3});
   QVERIFY2(boxes.texts().back().contains("services.ini: line 7: tls is auto, starttls"),
            qPrintable(boxes.texts().back()));
   QCOMPARE(boxes.captions().back(), Itext(w, itext::kError));
+  QVERIFY(PaneText(w).contains("services.ini: line 7: tls is auto, starttls"));
   QVERIFY(DialogControl<QPushButton>(d, ids::kFeedbackSubmitButton)->isEnabled());
-  QVERIFY(!server.MailArrived(2));
+  QVERIFY(!server.MailArrived(3));
 }
 
 void WindowServicesTest::theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined() {
