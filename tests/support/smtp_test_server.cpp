@@ -11,6 +11,7 @@ namespace tarnwick::test {
 SmtpTestServer::SmtpTestServer(Mode mode) {
   const char* modeWord = mode == Mode::StartTls      ? "starttls"
                          : mode == Mode::ImplicitTls ? "implicit"
+                         : mode == Mode::NoAuth      ? "noauth"
                                                      : "plain";
   const std::string cmd = std::string("/usr/bin/python3 ") + TARNWICK_SOURCE_DIR +
                           "/tests/support/smtp_test_server.py '" + dir_.path().string() + "' " +

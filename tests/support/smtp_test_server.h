@@ -19,7 +19,8 @@ class SmtpTestServer {
   // Plain: AUTH LOGIN without TLS, no STARTTLS. StartTls: STARTTLS offered
   // and required before AUTH and MAIL. ImplicitTls: TLS from the first byte.
   // The TLS servers use a certificate for 127.0.0.1 made on start (CaFile()).
-  enum class Mode { Plain, StartTls, ImplicitTls };
+  // NoAuth offers no AUTH and takes mail from anyone.
+  enum class Mode { Plain, StartTls, ImplicitTls, NoAuth };
 
   explicit SmtpTestServer(Mode mode = Mode::Plain);
   ~SmtpTestServer();

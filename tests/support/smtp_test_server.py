@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """A real SMTP server on 127.0.0.1 for the mail tests (Debian's aiosmtpd).
 
-usage: smtp_test_server.py OUT_DIR LOGIN PASSWORD [plain|starttls|implicit]
+usage: smtp_test_server.py OUT_DIR LOGIN PASSWORD [plain|starttls|implicit|noauth]
 
-plain (the default) offers AUTH LOGIN without TLS and no STARTTLS.
+plain (the default) offers AUTH LOGIN without TLS and no STARTTLS; noauth
+offers no AUTH at all and takes mail from anyone.
 starttls offers STARTTLS and takes no AUTH and no mail before it; implicit
 speaks TLS from the first byte. Both make a certificate for 127.0.0.1 with
 openssl and leave it in OUT_DIR/ca.pem for the client to trust.
@@ -84,7 +85,9 @@ def main():
     port = probe.getsockname()[1]
     probe.close()
     kwargs = dict(authenticator=authenticator, auth_required=True, auth_require_tls=False)
-    if mode == "starttls":
+    if mode == "noauth":
+        kwargs = dict(auth_required=False)
+    elif mode == "starttls":
         kwargs.update(tls_context=make_certificate(out_dir), require_starttls=True,
                       auth_require_tls=True)
     elif mode == "implicit":

@@ -158,6 +158,18 @@ TEST_F(SmtpFlow, ServerRefusalsEndTheDialogueWithTheirErrors) {
   EXPECT_FALSE(server.MailArrived(2)) << "nothing reached DATA but the last";
 }
 
+TEST(SmtpClientAlone, AServerThatOffersNoLoginGetsNoMail) {
+  test::SmtpTestServer open(test::SmtpTestServer::Mode::NoAuth);
+  ASSERT_NE(open.port(), 0);
+  SmtpClient c;
+  Configure(c, open.port());
+  c.AddRecipient("support@example.org");
+  c.SetMessageBody("body");
+  EXPECT_FALSE(c.Send());
+  EXPECT_EQ(c.GetError(), kCommandAuthLogin);
+  EXPECT_FALSE(open.MailArrived(1));
+}
+
 TEST_F(SmtpFlow, ALineBreakInAnyHeaderValueOrAddressSendsNothing) {
   // Each would otherwise add a header or a whole second mail in the same
   // logged-in session.

@@ -55,6 +55,7 @@ struct Dialogue {
   Step step = Step::Connect;
   int refusal = kNoError;  // the latest step refused before the QUIT
   bool quitRefused = false;
+  bool loggedIn = false;
   int refused = 0;  // recipients
 
   void CommandSent(std::string_view line) {
@@ -96,6 +97,7 @@ struct Dialogue {
     if (step == Step::Connect) step = Step::Greeting;
     if (line.size() > 3 && line[3] == '-') return;  // the reply goes on
     const int code = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+    if (step == Step::Password && code == 235) loggedIn = true;
     if (step == Step::Data && code == 354) {
       step = Step::Body;  // the end of the data is answered next
       return;
@@ -142,11 +144,18 @@ int OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* user)
 
 struct Upload {
   const std::string& bytes;
+  Dialogue& dialogue;
   std::size_t at = 0;
 };
 
 std::size_t OnRead(char* buffer, std::size_t size, std::size_t count, void* user) {
   auto& u = *static_cast<Upload*>(user);
+  // libcurl goes on without a login when the server offers no AUTH at all;
+  // the mail is only ever sent logged in.
+  if (!u.dialogue.loggedIn) {
+    u.dialogue.refusal = kCommandAuthLogin;
+    return CURL_READFUNC_ABORT;
+  }
   const std::size_t n = std::min(size * count, u.bytes.size() - u.at);
   std::memcpy(buffer, u.bytes.data() + u.at, n);
   u.at += n;
@@ -236,7 +245,7 @@ TransportResult SendOverSmtp(const TransportSettings& settings, const std::strin
   for (const std::string& r : to)
     recipients = curl_slist_append(recipients, ("<" + r + ">").c_str());
   Dialogue dialogue;
-  Upload upload{message};
+  Upload upload{message, dialogue};
   const long seconds = std::max(1L, static_cast<long>((settings.timeoutMs + 999) / 1000));
 
   curl_easy_setopt(curl, CURLOPT_URL, UrlFor(settings, implicitTls, port).c_str());
