@@ -236,8 +236,9 @@ TEST(SmtpClientAlone, UnsetValuesFailWithTheirErrorsBeforeConnecting) {
 TEST(SmtpClientAlone, UnreachableOrUnsetServersAndMissingFieldsFailCleanly) {
   const std::uint16_t unused = test::UnusedLocalPort();
   ASSERT_NE(unused, 0);
-  for (const std::string& server : {std::string("127.0.0.1"), std::string(""),
-                                    std::string("no-such-host.invalid"), std::string("1.2.3")}) {
+  for (const std::string& server :
+       {std::string("127.0.0.1"), std::string(""), std::string("no-such-host.invalid"),
+        std::string("1.2.3"), std::string("localhost/x?y#"), std::string("a@127.0.0.1")}) {
     SmtpClient c;
     Configure(c, unused);
     c.SetSmtpServer(server, unused);

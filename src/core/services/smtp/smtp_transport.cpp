@@ -208,11 +208,16 @@ std::uint16_t PortFor(std::uint16_t configured) {
   return 25;
 }
 
-// A name that starts with a letter is a host name; anything else must be a
-// numeric IPv4 or IPv6 address.
+// A name that starts with a letter is a host name (letters, digits, '-' and
+// '.', nothing that would change the URL it goes into); anything else must
+// be a numeric IPv4 or IPv6 address.
 bool UsableServer(const std::string& server) {
   if (server.empty()) return false;
-  if (std::isalpha(static_cast<unsigned char>(server[0])) != 0) return true;
+  if (std::isalpha(static_cast<unsigned char>(server[0])) != 0) {
+    return std::all_of(server.begin(), server.end(), [](char c) {
+      return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '.';
+    });
+  }
   unsigned char address[sizeof(in6_addr)];
   return ::inet_pton(AF_INET, server.c_str(), address) == 1 ||
          ::inet_pton(AF_INET6, server.c_str(), address) == 1;
