@@ -73,10 +73,18 @@ int main(int argc, char* argv[]) {
 
   // One window per base directory: two folders may run side by side.
   SingleInstance instance(baseDir);
-  if (!instance.Acquire()) {
-    RunMessageBox(nullptr, QString::fromUtf8(kAlreadyRunningText),
-                  QString::fromUtf8(kAlreadyRunningCaption), BoxIcon::Warning, BoxButtons::Ok);
-    return 0;
+  switch (instance.Acquire()) {
+    case SingleInstance::Outcome::Acquired:
+      break;
+    case SingleInstance::Outcome::HeldByAnother:
+      RunMessageBox(nullptr, QString::fromUtf8(kAlreadyRunningText),
+                    QString::fromUtf8(kAlreadyRunningCaption), BoxIcon::Warning, BoxButtons::Ok);
+      return 0;
+    case SingleInstance::Outcome::Failed:
+      std::fprintf(stderr, "tarnwick: %s\n", instance.failureText().toLocal8Bit().constData());
+      RunMessageBox(nullptr, instance.failureText(), QString::fromUtf8(kLockFailedCaption),
+                    BoxIcon::Error, BoxButtons::Ok);
+      return 1;
   }
   ApplySkin(app, baseDir);
 

@@ -1,5 +1,7 @@
 // The window with its threads and processes: questions from the worker, the
 // close questions while an operation runs, and the single-instance guard.
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QProcess>
@@ -29,6 +31,7 @@ class MainWindowFlowsTest : public QObject {
   void closeWhileReadingAsksAndHonoursCancel();
   void exitItemClosesWithoutQuestions();
   void secondWindowOnTheSameBaseDirectorySaysSoWhileAnotherBaseDirectoryRuns();
+  void readOnlyBaseDirectoryIsSaidNotTakenForASecondWindow();
 };
 
 void MainWindowFlowsTest::workerQuestionKeepsTheGuiRunning() {
@@ -181,6 +184,42 @@ void MainWindowFlowsTest::secondWindowOnTheSameBaseDirectorySaysSoWhileAnotherBa
   other.waitForFinished(10000);
   first.kill();
   first.waitForFinished(10000);
+}
+
+void MainWindowFlowsTest::readOnlyBaseDirectoryIsSaidNotTakenForASecondWindow() {
+  const QString program = QStringLiteral(TARNWICK_PORTABLE_DIR "/tarnwick");
+  QVERIFY2(QFile::exists(program), "build the tarnwick target first");
+  QTemporaryDir runtime, base;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("XDG_RUNTIME_DIR", runtime.path());
+  env.insert("TARNWICK_BOX_LOG", "1");
+  const QStringList args = {"--base-dir", base.path(), "--simulate"};
+  QProcess window;
+  window.setProcessEnvironment(env);
+  if (::geteuid() != 0) {
+    QVERIFY(QFile::setPermissions(base.path(), QFile::ReadOwner | QFile::ExeOwner));
+    window.start(program, args);
+  } else {
+    // Root writes through permission bits: the folder is mounted read-only
+    // in a namespace of the program's own instead.
+    if (QProcess::execute("unshare", {"-rm", "true"}) != 0) {
+      QSKIP("root needs unshare -rm for a read-only folder, and it is not allowed here");
+    }
+    const QString readOnly = QStringLiteral(
+        "mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\" \"$1\" && shift && "
+        "exec \"$@\"");
+    window.start("unshare",
+                 QStringList{"-rm", "sh", "-c", readOnly, "sh", base.path(), program} + args);
+  }
+  QVERIFY(window.waitForFinished(30000));
+  const QString err = QString::fromUtf8(window.readAllStandardError());
+  QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(window.exitCode(), 1);
+  QVERIFY2(err.contains(QStringLiteral("the folder %1 is not writable").arg(base.path())),
+           qPrintable(err));
+  QVERIFY2(!err.contains(QStringLiteral("already exist")), qPrintable(err));
+  QFile::setPermissions(base.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QTEST_MAIN(MainWindowFlowsTest)

@@ -1,6 +1,9 @@
 // The window's smaller parts: the text progress bar, file filters, the
 // command line, dialog units, the instance lock and the skin.
+#include <sys/stat.h>
+
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +30,7 @@ class MainWindowPartsTest : public QObject {
   void displayHint();
   void dialogUnitsScaleWithTheFont();
   void instanceLockHeldUntilReleased();
+  void instanceLockThatCannotBeMadeIsNotAnotherInstance();
   void skinIsOptional();
 };
 
@@ -136,16 +140,40 @@ void MainWindowPartsTest::dialogUnitsScaleWithTheFont() {
   QVERIFY(FindControlSpec(4242) == nullptr);
 }
 
+void MainWindowPartsTest::instanceLockThatCannotBeMadeIsNotAnotherInstance() {
+  using Outcome = SingleInstance::Outcome;
+  QTemporaryDir dir;
+  // A folder, or a FIFO (which must not block the start), in the lock's place.
+  const QString lock = dir.filePath("Tarnwick.exe.lock");
+  QVERIFY(QDir(dir.path()).mkdir("Tarnwick.exe.lock"));
+  SingleInstance folderInPlace(dir.path());
+  QVERIFY(folderInPlace.Acquire() == Outcome::Failed);
+  QVERIFY2(folderInPlace.failureText().contains(lock + " is in the place of its lock file"),
+           qPrintable(folderInPlace.failureText()));
+  QVERIFY(QDir(dir.path()).rmdir("Tarnwick.exe.lock"));
+  QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
+  SingleInstance fifoInPlace(dir.path());
+  QVERIFY(fifoInPlace.Acquire() == Outcome::Failed);
+  QVERIFY(QFile::remove(lock));
+
+  // A folder that is not there.
+  SingleInstance nowhere(dir.filePath("missing"));
+  QVERIFY(nowhere.Acquire() == Outcome::Failed);
+  QVERIFY2(nowhere.failureText().contains(dir.filePath("missing/Tarnwick.exe.lock")),
+           qPrintable(nowhere.failureText()));
+}
+
 void MainWindowPartsTest::instanceLockHeldUntilReleased() {
   QTemporaryDir dir;
+  using Outcome = SingleInstance::Outcome;
   auto first = std::make_unique<SingleInstance>(dir.path());
-  QVERIFY(first->Acquire());
+  QVERIFY(first->Acquire() == Outcome::Acquired);
   QVERIFY(first->lockPath().endsWith("/Tarnwick.exe.lock"));
   SingleInstance second(dir.path());
-  QVERIFY(!second.Acquire());
+  QVERIFY(second.Acquire() == Outcome::HeldByAnother);
   first.reset();
   SingleInstance third(dir.path());
-  QVERIFY(third.Acquire());
+  QVERIFY(third.Acquire() == Outcome::Acquired);
 
   // The key table routes only the function keys, Ctrl+O, Enter and Esc.
   QCOMPARE(RouteKey(Qt::Key_F2, Qt::NoModifier).button, 0);

@@ -1,6 +1,7 @@
 #include "ui/app/single_instance.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace tarnwick {
@@ -24,6 +25,26 @@ SingleInstance::SingleInstance(const QString& directory)
   lock_->setStaleLockTime(0);
 }
 
-bool SingleInstance::Acquire() { return lock_->tryLock(0); }
+SingleInstance::Outcome SingleInstance::Acquire() {
+  // A folder in the lock's place reads as a lock held by someone, and a
+  // FIFO would block the lock's look at its owner for ever.
+  const QFileInfo info(path_);
+  if (info.exists() && !info.isFile()) {
+    failure_ = QString::fromUtf8(kLockNotAFileText).arg(QDir::toNativeSeparators(path_));
+    return Outcome::Failed;
+  }
+  if (lock_->tryLock(0)) return Outcome::Acquired;
+  switch (lock_->error()) {
+    case QLockFile::LockFailedError:
+      return Outcome::HeldByAnother;
+    case QLockFile::PermissionError:
+      failure_ = QString::fromUtf8(kLockFolderNotWritableText)
+                     .arg(QDir::toNativeSeparators(info.absolutePath()));
+      return Outcome::Failed;
+    default:
+      failure_ = QString::fromUtf8(kLockCannotBeMadeText).arg(QDir::toNativeSeparators(path_));
+      return Outcome::Failed;
+  }
+}
 
 }  // namespace tarnwick

@@ -11,19 +11,37 @@ namespace tarnwick {
 inline constexpr const char* kInstanceLockName = "Tarnwick.exe.lock";
 inline constexpr const char* kAlreadyRunningText = "Tarnwick.exe is already exist！    ";
 inline constexpr const char* kAlreadyRunningCaption = "提示";
+// When the lock cannot be made at all (%1: the folder or the lock's path).
+inline constexpr const char* kLockFailedCaption = "Tarnwick";
+inline constexpr const char* kLockFolderNotWritableText =
+    "Tarnwick cannot start: the folder %1 is not writable. The program keeps its lock file, "
+    "its work files and its settings there.";
+inline constexpr const char* kLockNotAFileText =
+    "Tarnwick cannot start: %1 is in the place of its lock file but is not a plain file. "
+    "Remove it and start again.";
+inline constexpr const char* kLockCannotBeMadeText =
+    "Tarnwick cannot start: its lock file %1 cannot be made.";
 
 class SingleInstance {
  public:
+  enum class Outcome {
+    Acquired,       // this process now holds the lock
+    HeldByAnother,  // another instance runs on the same folder
+    Failed,         // no lock can be made here: failureText() says why
+  };
+
   // `directory`: the base directory the instance works in (empty: the
   // user's runtime directory, else the temp directory).
   explicit SingleInstance(const QString& directory = QString());
-  // True when this process now holds the lock.
-  bool Acquire();
+  Outcome Acquire();
   QString lockPath() const { return path_; }
+  // Why Acquire() failed, with the folder or file named.
+  QString failureText() const { return failure_; }
 
  private:
   QString path_;
   std::unique_ptr<QLockFile> lock_;
+  QString failure_;
 };
 
 }  // namespace tarnwick
