@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <utility>
 
 namespace tarnwick::cli {
 
@@ -120,6 +121,12 @@ void TerminalSurface::SetListSelection(int id, int index) { state_.SetListSelect
 BoxAnswer TerminalSurface::Ask(const std::string& text, const std::string& caption, BoxIcon,
                                BoxButtons buttons) {
   std::lock_guard l(m_);
+  if (buttons == BoxButtons::YesNoCancel && parseDifference_) {
+    // Yes shows the next difference, No counts the rest without asking.
+    const std::optional<Difference> d = parseDifference_(text);
+    if (d && differences_.size() < keepDifferences_) differences_.push_back(*d);
+    return d && differences_.size() < keepDifferences_ ? BoxAnswer::Yes : BoxAnswer::No;
+  }
   EndProgressLine();
   if (buttons == BoxButtons::Ok) {
     if (!quiet_ && saidErrors_.count(text) == 0)
@@ -144,6 +151,18 @@ BoxAnswer TerminalSurface::Ask(const std::string& text, const std::string& capti
   questionRefused_.store(true);
   return buttons == BoxButtons::YesNoCancel || buttons == BoxButtons::OkCancel ? BoxAnswer::Cancel
                                                                                : BoxAnswer::No;
+}
+
+void TerminalSurface::CollectDifferences(DifferenceParser parse, std::size_t keep) {
+  std::lock_guard l(m_);
+  parseDifference_ = std::move(parse);
+  keepDifferences_ = keep;
+  differences_.clear();
+}
+
+std::vector<Difference> TerminalSurface::Differences() const {
+  std::lock_guard l(m_);
+  return differences_;
 }
 
 std::string TerminalSurface::LastStatus() const {

@@ -5,11 +5,14 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "cli/verify_differences.h"
 #include "core/app/control_state.h"
 #include "core/app/window_surface.h"
 
@@ -55,6 +58,11 @@ class TerminalSurface : public WindowSurface {
   std::vector<std::string> PaneLines() const;
   std::vector<std::string> ListItems(int id) const;
   int ListSelection(int id) const;
+  // Verify's question about each difference is not asked: the first `keep`
+  // differences `parse` reads from it are kept, the rest only counted.
+  using DifferenceParser = std::function<std::optional<Difference>(const std::string&)>;
+  void CollectDifferences(DifferenceParser parse, std::size_t keep);
+  std::vector<Difference> Differences() const;
   // Quiet mode: status lines are kept but not printed.
   void SetQuiet(bool quiet) { quiet_ = quiet; }
 
@@ -74,6 +82,9 @@ class TerminalSurface : public WindowSurface {
   int lastPlainPercent_ = -1;
   std::atomic<bool> questionRefused_{false};
   std::set<std::string> saidErrors_;
+  DifferenceParser parseDifference_;
+  std::size_t keepDifferences_ = 0;
+  std::vector<Difference> differences_;
   std::vector<std::string> pane_;
   ControlState state_;
 };

@@ -41,12 +41,14 @@ class CliFlow : public ::testing::Test {
     return q + "'";
   }
 
-  CliRun Cli(const std::vector<std::string>& args, const std::string& simulate = "--simulate") {
+  // `input` is the program's standard input.
+  CliRun Cli(const std::vector<std::string>& args, const std::string& simulate = "--simulate",
+             const std::string& input = "/dev/null") {
     std::string cmd = Quote(std::string(TARNWICK_PORTABLE_DIR) + "/tarnwick-cli");
     if (!simulate.empty()) cmd += " " + Quote(simulate);
     cmd += " --base-dir " + Quote(dir.base());
     for (const std::string& a : args) cmd += " " + Quote(a);
-    cmd += " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " </dev/null";
+    cmd += " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " <" + Quote(input);
     const int raw = std::system(cmd.c_str());
     CliRun r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
