@@ -18,9 +18,9 @@ endforeach()
 # ---- data: mirrors resources/CMakeLists.txt's portable folder -------------
 set(P ${TARNWICK_PORTABLE_DIR})
 install(FILES ${P}/database.dat DESTINATION ${TARNWICK_SHARE})
-# The boot loader's table (seeded into the user's folder, where the upgrade
-# reads it) and the virtual box's own table (read from here).
-install(FILES ${P}/boot-table.bin ${P}/sim-boot-table.bin DESTINATION ${TARNWICK_SHARE})
+# The virtual box's own boot table (read from here). The real box's table is
+# not shipped: an upgrade of a real box waits for the user's boot-table.bin.
+install(FILES ${P}/sim-boot-table.bin DESTINATION ${TARNWICK_SHARE})
 install(DIRECTORY ${P}/lang ${P}/sound ${P}/CODE DESTINATION ${TARNWICK_SHARE})
 # The manual with its pictures, and the services example.
 install(FILES ${P}/Tarnwick.html ${P}/services.ini.example DESTINATION ${TARNWICK_SHARE} OPTIONAL)

@@ -36,7 +36,7 @@ for f in ./usr/bin/tarnwick ./usr/bin/tarnwick-cli ./usr/share/tarnwick/database
 done
 
 # What the build lays into the portable folder beside the data goes along.
-for f in Tarnwick.html services.ini.example boot-table.bin sim-boot-table.bin; do
+for f in Tarnwick.html services.ini.example sim-boot-table.bin; do
   if [ -f "$build/portable/$f" ]; then
     dpkg-deb --contents "$deb" | awk '{print $6}' | grep -qx -- "./usr/share/tarnwick/$f" \
       || fail "the package lacks ./usr/share/tarnwick/$f"
@@ -70,7 +70,7 @@ cat "$work/out.txt"
 [ "$status" -eq 0 ] || { cat "$work/err.txt"; fail "installed tarnwick-cli exited $status"; }
 grep -q 'EN25Q64' "$work/out.txt" || fail "the output names no chip"
 user="$home/.local/share/tarnwick"
-for f in database.dat ftext.ini itext.ini en25q64.bin boot-table.bin; do
+for f in database.dat ftext.ini itext.ini en25q64.bin; do
   [ -f "$user/$f" ] || fail "the per-user folder lacks $f"
 done
 cmp -s "$user/ftext.ini" "$root/usr/share/tarnwick/lang/en/ftext.ini" \

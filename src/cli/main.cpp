@@ -38,8 +38,10 @@ std::string ExecutableDir() {
 }
 
 // The box the command talks to: the virtual one with --simulate, else USB.
+// `simulatedTable` gets the virtual box's own boot table.
 std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const BaseDirectory& where,
-                                std::string& error, std::vector<std::string>& ownFiles) {
+                                std::string& error, std::vector<std::string>& ownFiles,
+                                std::string& simulatedTable) {
   const std::string& baseDir = where.baseDir;
   if (!o.simulate) return std::make_unique<LibUsbApi>();
   sim::BoxDescription description = sim::DefaultBoxDescription(baseDir);
@@ -49,6 +51,7 @@ std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const BaseDirectory& w
     description = *loaded;
   }
   sim::UseShippedBootTable(description, where.dataDir);
+  simulatedTable = description.bootTablePath;
   if (!o.simulateFile.empty()) ownFiles.push_back(o.simulateFile);
   if (description.chip && !description.chip->contentPath.empty()) {
     ownFiles.push_back(description.chip->contentPath);
@@ -101,7 +104,8 @@ int Run(int argc, char** argv) {
                            "h_ven1.dll", "log.txt"}) {
     ownFiles.push_back(baseDir + name);
   }
-  std::unique_ptr<UsbApi> usb = MakeBox(o, where, error, ownFiles);
+  std::string simulatedTable;
+  std::unique_ptr<UsbApi> usb = MakeBox(o, where, error, ownFiles, simulatedTable);
   if (!usb) {
     std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
     return cli::kExitUsage;
@@ -110,7 +114,8 @@ int Run(int argc, char** argv) {
   cli::TerminalSurface surface(stderr, o.yes, isatty(STDERR_FILENO) != 0);
   // The run's own work files; made before the session, so removed after it.
   const cli::RunWorkDir work(baseDir);
-  Session session(Session::Options{baseDir, false, textDir, work.path()}, surface, *usb);
+  Session session(Session::Options{baseDir, false, textDir, work.path(), simulatedTable}, surface,
+                  *usb);
   session.LoadTexts();
   session.Start();
   if (o.noDetect) surface.SetMenuChecked(ids::kAutoDetectSetting, false);

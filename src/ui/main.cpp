@@ -89,13 +89,14 @@ int main(int argc, char* argv[]) {
   ApplySkin(app, baseDir);
 
   QString error;
-  auto box = MakeBox(options, baseDir, dataDir, error);
+  std::string simulatedTable;
+  auto box = MakeBox(options, baseDir, dataDir, error, simulatedTable);
   if (!box) {
     std::fprintf(stderr, "tarnwick: %s\n", error.toLocal8Bit().constData());
     return 2;
   }
 
-  ProgrammerDlg window({baseDir.toStdString(), true, textDir.toStdString()}, *box);
+  ProgrammerDlg window({baseDir.toStdString(), true, textDir.toStdString(), simulatedTable}, *box);
   // Qt's own buttons and dialogs speak the language of the tables in use.
   if (UsesChineseTexts(options.lang, window.session().texts(), dataDir)) {
     InstallQtChinese(app);

@@ -31,9 +31,12 @@ class CliFirmware : public CliFlow {
     dir.Write("box.box",
               "[box]\nserial = 0x012345\n[chip]\nmodel = W25Q32FV\ncontent = chip.bin\n"
               "fill = blank\n");
-    // The program's table in its base directory; the virtual box reads its
-    // own from the program's data folder.
-    std::filesystem::copy_file(std::filesystem::path(TARNWICK_PORTABLE_DIR) / "boot-table.bin",
+    // No "boot-table.bin" of the user's: the virtual box's own table, from
+    // the program's data folder, is the one a simulated upgrade uses.
+  }
+  // The user's own table in the base directory: the virtual box's shipped one.
+  void GiveBootTable() {
+    std::filesystem::copy_file(std::filesystem::path(TARNWICK_PORTABLE_DIR) / "sim-boot-table.bin",
                                dir.path() / firmware::kBootTableFile);
   }
   CliRun Firmware(std::vector<std::string> words, bool box = true) {
@@ -149,8 +152,12 @@ TEST_F(CliFirmware, CheckAndUpgradeAcceptAndRefuseExactlyTheSameFiles) {
   EXPECT_EQ(Firmware({"pack", "/dev/zero", dir.file("zero.tfw")}, false).status, 1);
 }
 
-TEST_F(CliFirmware, WithoutTheBootTableAnUpgradeIsRefusedBeforeTheBoxButCheckAndPackWork) {
-  std::filesystem::remove(dir.file(firmware::kBootTableFile));
+TEST_F(CliFirmware, ADamagedBootTableRefusesTheUpgradeBeforeTheBoxButCheckAndPackWork) {
+  // The user's table wins over the virtual box's own, and one byte short it
+  // is no table at all.
+  GiveBootTable();
+  std::string table = dir.Read(firmware::kBootTableFile);
+  dir.Write(firmware::kBootTableFile, table.substr(1));
   const std::string tfw = Packed("new.tfw", 0x24);
   EXPECT_EQ(Firmware({"check", tfw}, false).status, 0);
   const CliRun upgrade = Firmware({"upgrade", tfw});
@@ -164,6 +171,7 @@ TEST_F(CliFirmware, WithoutTheBootTableAnUpgradeIsRefusedBeforeTheBoxButCheckAnd
 }
 
 TEST_F(CliFirmware, ABoxWhoseBootLoaderHasAnotherTableRefusesTheImageAndTheUpgradeFails) {
+  GiveBootTable();
   std::string table = dir.Read(firmware::kBootTableFile);
   for (char& c : table) c = static_cast<char>(c ^ 0x5A);
   dir.Write("other-table.bin", table);

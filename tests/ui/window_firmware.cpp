@@ -47,7 +47,7 @@ std::function<void(sim::BoxDescription&)> KeepsFirmware(const QString& dir) {
 
 // The program's boot table in the window's base directory.
 bool GiveBootTable(WindowHarness& h) {
-  return QFile::copy(QStringLiteral(TARNWICK_PORTABLE_DIR "/boot-table.bin"),
+  return QFile::copy(QStringLiteral(TARNWICK_PORTABLE_DIR "/sim-boot-table.bin"),
                      h.base() + firmware::kBootTableFile);
 }
 

@@ -273,6 +273,18 @@ void WindowOtpTest::closeWhileAnOtpJobWaitsEndsPromptly() {
                 waitedOn = box ? box->text() : QString::fromLatin1(m->metaObject()->className());
                 w.close();
               });
+  // Programming waits on the not-blank question: the close asks first, and
+  // is answered OK.
+  bool closeAsked = false;
+  QTimer closeAnswer;
+  closeAnswer.setInterval(20);
+  connect(&closeAnswer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || box->text() != Itext(w, itext::kCloseWhileProgramming)) return;
+    closeAsked = true;
+    box->button(QMessageBox::Ok)->click();
+  });
+  closeAnswer.start();
   Click(d, button);
   if (stall) {
     QTRY_VERIFY_WITH_TIMEOUT(w.session().worker().JobCode() == JobByte(Job::OtpDetect), 10000);
@@ -290,6 +302,7 @@ void WindowOtpTest::closeWhileAnOtpJobWaitsEndsPromptly() {
   // Nothing the dialog opened stays on the screen, waiting to be answered.
   QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
   QVERIFY(!script.TimedOut());
+  QCOMPARE(closeAsked, button == ids::kOtpProgramButton);
   QCOMPARE(Area(h), QByteArray(kAreaSize, '\0'));
   h.Reset();
 }

@@ -54,6 +54,7 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
   // Save first takes over a cell that is still being typed.
   image.SetPendingEditCommitter([this] { hexView.CommitCellEdit(); });
   hexView.SetupHexView();
+  firmware.SetSimulatedBoxTable(options.simulatedBootTable);
   Wire();
 }
 

@@ -48,7 +48,11 @@ class Session {
     // The work files (file image copy, last chip read, temporary files) go
     // here (trailing '/'); empty: baseDir. A run beside another on the same
     // base directory gives its own.
-    std::string workDir;
+    std::string workDir{};
+    // The boot table of the virtual box in use (empty: a real box). Without
+    // the user's own "boot-table.bin" a simulated upgrade scrambles with it;
+    // a real box's upgrade never does.
+    std::string simulatedBootTable{};
   };
 
   Session(Options options, WindowSurface& surface, UsbApi& usb);

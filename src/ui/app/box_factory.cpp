@@ -9,7 +9,8 @@
 namespace tarnwick {
 
 std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir,
-                                const QString& dataDir, QString& error) {
+                                const QString& dataDir, QString& error,
+                                std::string& simulatedTable) {
   if (!options.simulate) return std::make_unique<LibUsbApi>();
   std::string message;
   std::optional<sim::BoxDescription> description;
@@ -24,6 +25,7 @@ std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDi
     return nullptr;
   }
   sim::UseShippedBootTable(*description, dataDir.toStdString());
+  simulatedTable = description->bootTablePath;
   std::unique_ptr<sim::VirtualBox> box = sim::VirtualBox::Create(*description, message);
   if (!box) error = QString::fromStdString(message);
   return box;

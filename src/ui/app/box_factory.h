@@ -13,8 +13,9 @@ struct AppOptions;
 
 // Null with `error` set when the simulation's description file is unusable.
 // The virtual box's own boot table comes from `dataDir` unless its
-// description names one.
+// description names one; `simulatedTable` gets its path (empty: a real box).
 std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir,
-                                const QString& dataDir, QString& error);
+                                const QString& dataDir, QString& error,
+                                std::string& simulatedTable);
 
 }  // namespace tarnwick

@@ -47,6 +47,7 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
     std::string baseDir;  // with trailing '/'
     bool startWorker = true;
     std::string textDir;  // ftext.ini/itext.ini from here (trailing '/'); empty: baseDir
+    std::string simulatedBootTable{};  // the virtual box's boot table; empty: a real box
   };
 
   ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent = nullptr);

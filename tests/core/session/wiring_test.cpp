@@ -87,7 +87,6 @@ TEST_F(WiringTest, EveryJobThatChangesTheChipOrTheBoxIsGuardedAtTheClose) {
       {Job::OtpVerify, itext::kCloseWhileVerifying},
       {Job::Read, itext::kCloseWhileReading},
       {Job::OtpRead, itext::kCloseWhileReading},
-      {Job::OtpSave, itext::kCloseWhileReading},
   };
   for (Job code : session->jobs().Codes()) {
     const CloseRule& rule = session->jobs().Find(code)->close;

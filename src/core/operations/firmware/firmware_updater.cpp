@@ -1,7 +1,10 @@
 #include "core/operations/firmware/firmware_updater.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 
 #include "core/app/text_ids.h"
 #include "core/device/device_link.h"
@@ -190,6 +193,13 @@ std::optional<firmware::BootTable> FirmwareUpdater::ReadTable() {
   firmware::Verdict verdict = firmware::Verdict::Unreadable;
   std::optional<firmware::BootTable> table = firmware::ReadBootTable(path, verdict);
   if (table) return table;
+  // A simulated box documents its own table; the user's file still wins.
+  struct stat st {};
+  if (!simulatedTable_.empty() && ::lstat(path.c_str(), &st) != 0 && errno == ENOENT) {
+    firmware::Verdict simulated = firmware::Verdict::Unreadable;
+    table = firmware::ReadBootTable(simulatedTable_, simulated);
+    if (table) return table;
+  }
   const std::string text = firmware::BootTableProblem(path, verdict);
   ctx_.ui.ShowStatus(text, true, true);
   Restart(text);

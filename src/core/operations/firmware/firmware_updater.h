@@ -56,6 +56,10 @@ class FirmwareUpdater {
   // it will not (or did not) start, false when it already talks to the box.
   // One atomic exchange: safe in a signal handler.
   bool CallOffBeforeStart();
+  // The virtual box's own table file, for an upgrade of a simulated box when
+  // the base directory holds no "boot-table.bin". Set before the worker
+  // starts; never set for a real box, whose upgrade needs the user's table.
+  void SetSimulatedBoxTable(std::string path) { simulatedTable_ = std::move(path); }
 
   FirmwareInfo LastInfo() const;
   // True when the last upgrade's image was accepted by the box.
@@ -93,6 +97,7 @@ class FirmwareUpdater {
   bool RunUpgrade();
 
   OperationContext& ctx_;
+  std::string simulatedTable_;
   JobLauncher& launcher_;
   std::function<void()> openDialog_;
   std::unique_ptr<FirmwareView> windowView_;  // used while no dialog is set

@@ -63,13 +63,13 @@ void OtpProgrammer::AddJobs(JobTable& jobs) {
               return r == kOtpLocked || r == kOtpWritable;
             },
             LampRule::Neutral});
-  // The close asks about them as about the chip's own program, read and verify.
+  // The close asks about these as about the chip's own program, read and verify.
   jobs.Add({Job::OtpProgram, [this] { return RunJob(&OtpProgrammer::OtpProgram); },
             LampRule::Outcome, 0, 0, nullptr, false, CloseRule{itext::kCloseWhileProgramming}});
   jobs.Add({Job::OtpRead, [this] { return RunJob(&OtpProgrammer::OtpRead); }, LampRule::Outcome, 0,
             0, nullptr, false, CloseRule{itext::kCloseWhileReading}});
-  jobs.Add({Job::OtpSave, [this] { return RunJob(&OtpProgrammer::OtpSave); }, LampRule::Outcome, 0,
-            0, nullptr, false, CloseRule{itext::kCloseWhileReading}});
+  // Saving writes what was read to a file; the chip is not touched.
+  jobs.Add({Job::OtpSave, [this] { return RunJob(&OtpProgrammer::OtpSave); }});
   jobs.Add({Job::OtpVerify, [this] { return RunJob(&OtpProgrammer::OtpVerify); }, LampRule::Outcome,
             0, 0, nullptr, false, CloseRule{itext::kCloseWhileVerifying}});
   jobs.Add({Job::OtpBlankCheck, [this] { return RunJob(&OtpProgrammer::OtpBlankCheck); }});

@@ -452,6 +452,24 @@ TEST_F(FirmwareUpgrade, WithoutTheProgramsBootTableNothingIsSentAndTheMessageNam
   EXPECT_TRUE(Upgrade());
 }
 
+// A simulated box documents its own table, which stands in for the user's
+// file only while there is none; a real box (no such table) never gets one.
+TEST_F(FirmwareUpgrade, ASimulatedBoxsOwnTableServesOnlyWhenTheUserHasNone) {
+  BootBox(DefaultBox(), true);
+  Tfw(FirmwareFile(3000));
+  std::filesystem::remove(dir.file(firmware::kBootTableFile));
+  updater->SetSimulatedBoxTable(dir.file("box-table.bin"));
+  EXPECT_TRUE(Upgrade());
+  EXPECT_TRUE(updater->LastUpgradeAccepted());
+
+  // The user's own table wins, even a damaged one: nothing goes to the box.
+  dir.Write(firmware::kBootTableFile, Table(1).substr(1));
+  tap->ClearRecords();
+  EXPECT_FALSE(Upgrade());
+  EXPECT_TRUE(BootCodes().empty());
+  EXPECT_TRUE(tap->WriteSizes().empty());
+}
+
 TEST_F(FirmwareUpgrade, OnlyARegularFileWithinTheLargestSizeIsReadTheRestRefusedUntouched) {
   BootBox(DefaultBox(), true);
   // A sparse 3 GiB file, a directory, an endless device and a FIFO nobody
