@@ -1,5 +1,9 @@
 // batch: a series of chips, each erased, programmed and verified as the
 // batch dialog does it with auto start, one line per chip on standard output.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -11,9 +15,9 @@
 #include <system_error>
 
 #include "cli/command_table.h"
+#include "cli/target_file.h"
 #include "cli/terminal_surface.h"
 #include "core/app/settings.h"
-#include "core/app/std_file.h"
 #include "core/buffers/file_image.h"
 #include "core/operations/batch/batch_record.h"
 #include "core/operations/batch/batch_runner.h"
@@ -302,19 +306,31 @@ int Batch(CliContext& c) {
     return kExitUsage;
   }
 
-  // A record that cannot be written is found out before any chip is touched.
+  // A record that cannot be written is found out before any chip is touched;
+  // a named one is guarded as read's output is (not the catalogue, not a FIFO).
   const std::string report =
       a.report.empty() ? session.image().baseDir() + kBatchReportName : a.report;
+  if (!a.report.empty()) {
+    if (const std::string problem = TargetProblem(c, a.report); !problem.empty()) {
+      std::fprintf(stderr, "tarnwick-cli: batch: --report %s: %s\n", a.report.c_str(),
+                   problem.c_str());
+      return kExitUsage;
+    }
+  }
   {
     std::error_code ec;
     const bool existed = fs::exists(report, ec);
-    StdFile probe(std::fopen(report.c_str(), "ab"));
-    if (!probe) {
+    // Never waits on a FIFO in the record's place, and takes only a plain file.
+    const int fd =
+        ::open(report.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    struct stat st {};
+    const bool plain = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (fd >= 0) ::close(fd);
+    if (!plain) {
       std::fprintf(stderr, "tarnwick-cli: batch: cannot write the production record %s\n",
                    report.c_str());
       return kExitFailed;
     }
-    probe.reset();
     if (!existed) fs::remove(report, ec);  // the first chip's line creates it
   }
   if (const std::string problem = SeriesProblem(a, report); !problem.empty()) {

@@ -1,5 +1,6 @@
 // tarnwick-cli batch on a virtual box whose socket sees chips come and go.
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -86,6 +87,44 @@ TEST_F(CliBatch, SerialNumbersGoIntoEachChipAndTheRecord) {
   EXPECT_NE(lines[3].find(",erase+program+verify,done,"), std::string::npos);
   EXPECT_NE(r.out.find("chip 3: done"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("count 115"), std::string::npos) << r.err;
+  // The record names the master, and the copy made beside it is gone.
+  EXPECT_NE(lines[1].find("," + dir.file("m.bin") + ","), std::string::npos) << lines[1];
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_EQ(e.path().string().find(".tmp~"), std::string::npos) << e.path();
+  }
+}
+
+TEST_F(CliBatch, WhatCannotGoOnTheChipOrIntoTheRecordIsRefusedBeforeAnyCopyOrChip) {
+  const std::string box = SocketBox(1);
+  const std::string catalogue = dir.Read("database.dat");
+  dir.Write("empty.bin", "");
+  ASSERT_EQ(::mkfifo(dir.file("fifo.csv").c_str(), 0600), 0);
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      // An ID beyond the 4 MiB chip: no 64 MiB copy is padded first.
+      {{"batch", "--mode", "serial", "--master", Master(), "--fill-address", "3FFFFFF"},
+       "beyond the chip"},
+      // An empty image is never "programmed".
+      {{"batch", "--mode", "repeat", "--master", dir.file("empty.bin")}, "empty"},
+      {{"batch", "--mode", "append", "--master", Master(), "--fill-address", "40", "--file",
+        dir.file("empty.bin")},
+       "empty"},
+      // The record is guarded as read's output is.
+      {{"batch", "--mode", "repeat", "--master", Master(), "--report", dir.file("database.dat")},
+       "own files"},
+      {{"batch", "--mode", "repeat", "--master", Master(), "--report", dir.file("fifo.csv")},
+       "not a regular file"},
+  };
+  for (const auto& [words, why] : cases) {
+    const CliRun r = Cli(words, box);
+    EXPECT_EQ(r.status, 2) << words.back() << ": " << r.err;
+    EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("chip 1"), std::string::npos) << r.out;
+  }
+  EXPECT_EQ(dir.Read("database.dat"), catalogue);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("batch-report.csv")));
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_EQ(e.path().string().find(".tmp~"), std::string::npos) << e.path();
+  }
 }
 
 TEST_F(CliBatch, AListProgramsItsFilesFromTheChosenOneAndEndsAfterTheLast) {
@@ -154,7 +193,7 @@ TEST_F(CliBatch, WordsThatCannotWorkAreRefusedBeforeAnyChip) {
   const CliRun noRecord = Cli({"batch", "--mode", "repeat", "--master", Master(), "--report",
                                dir.file("no/such/folder/r.csv")},
                               box);
-  EXPECT_EQ(noRecord.status, 1) << noRecord.err;
+  EXPECT_EQ(noRecord.status, 2) << noRecord.err;
   EXPECT_EQ(noRecord.out.find("chip 1"), std::string::npos) << noRecord.out;
   // A master that is not there is a usage mistake too, and nothing is written.
   const CliRun r = Cli({"batch", "--mode", "repeat", "--master", dir.file("nothing.bin")}, box);

@@ -211,6 +211,17 @@ void BatchDialog::PointAtField(batch::Field field) {
       increment_->setFocus(Qt::OtherFocusReason);
       increment_->selectAll();
       break;
+    case batch::Field::EmptyImage:
+    case batch::Field::FillAddress: {
+      QString text = Q(batch::FieldProblemText(field));
+      text[0] = text[0].toUpper();
+      RunMessageBox(this, text + QLatin1Char('.'), PromptCaption(), BoxIcon::Warning,
+                    BoxButtons::Ok);
+      QLineEdit* box = field == batch::Field::FillAddress ? fillAddress_ : master_;
+      box->setFocus(Qt::OtherFocusReason);
+      box->selectAll();
+      break;
+    }
     case batch::Field::IdTooLarge:
     case batch::Field::IdRecorded: {
       // The count box holds the ID the batch refused to write.

@@ -28,6 +28,11 @@ bool IsRegularFile(const std::string& path) {
   return fs::is_regular_file(path, ec);
 }
 
+bool IsEmptyFile(const std::string& path) {
+  std::error_code ec;
+  return fs::file_size(path, ec) == 0 && !ec;
+}
+
 std::string BaseName(const std::string& path) { return fs::path(path).filename().string(); }
 
 // Appends all of `source` to the open `out`.
@@ -141,6 +146,11 @@ Field Plan::CheckFields(Fields& f) {
   const bool needsList = f.mode == Mode::List || f.mode == Mode::Append;
   if (needsMaster && !IsRegularFile(f.masterFile)) return Field::MasterFile;
   if (needsList && f.files.empty()) return Field::FileList;
+  // An empty image would be "programmed" without a byte written.
+  if (needsMaster && IsEmptyFile(f.masterFile)) return Field::EmptyImage;
+  for (const std::string& file : f.files) {
+    if (needsList && IsEmptyFile(file)) return Field::EmptyImage;
+  }
   if (f.mode == Mode::Serial) {
     if (f.increment == 0) return Field::Increment;
     if (f.count < f.startId) f.count = f.startId;
@@ -148,6 +158,36 @@ Field Plan::CheckFields(Fields& f) {
     if (f.count > MaxId(f.idLength)) return Field::IdTooLarge;
   }
   return Field::None;
+}
+
+Field Plan::CheckAgainstChip(const Fields& f, std::uint64_t chipSize) {
+  if (chipSize == 0) return Field::None;  // no chip selected: the step refuses
+  if (f.mode == Mode::Serial) {
+    const auto idEnd =
+        std::uint64_t{f.fillAddress} + static_cast<std::uint64_t>(std::max(f.idLength, 1));
+    if (idEnd > chipSize) return Field::FillAddress;
+  }
+  if (f.mode == Mode::Append && std::uint64_t{f.fillAddress} >= chipSize) return Field::FillAddress;
+  return Field::None;
+}
+
+const std::string& Plan::recordName() const {
+  switch (fields_.mode) {
+    case Mode::Serial:
+      return fields_.masterFile;
+    case Mode::Append:
+      return currentEntry_;
+    case Mode::Repeat:
+    case Mode::List:
+      break;
+  }
+  return currentFile_;
+}
+
+void Plan::RemoveTemporaries() {
+  std::error_code ec;
+  for (const std::string& name : temporaries_) fs::remove(name, ec);
+  temporaries_.clear();
 }
 
 bool Plan::Start(Fields fields) {
@@ -169,6 +209,7 @@ bool Plan::Start(Fields fields) {
       const std::string name = UniqueName(fields_.masterFile + "-ID");
       const std::uint64_t needed =
           static_cast<std::uint64_t>(fields_.fillAddress) + static_cast<unsigned>(fields_.idLength);
+      temporaries_.push_back(name);
       if (!CopyPadded(name, fields_.masterFile, needed)) return false;
       if (!WriteId(name, fields_.fillAddress, fields_.count, fields_.idLength, fields_.byteOrder)) {
         return false;
@@ -185,11 +226,13 @@ bool Plan::SelectEntry(int entry) {
   if (entry < 0 || entry >= static_cast<int>(fields_.files.size())) return false;
   fields_.selected = entry;
   const std::string& file = fields_.files[static_cast<std::size_t>(entry)];
+  currentEntry_ = file;
   if (fields_.mode == Mode::List) {
     currentFile_ = file;
     return true;
   }
   const std::string name = UniqueName(fields_.masterFile + "-" + BaseName(file));
+  temporaries_.push_back(name);
   if (!CopyPadded(name, fields_.masterFile, fields_.fillAddress)) return false;
   File out(std::fopen(name.c_str(), "ab"));
   if (!out || !AppendAll(out.get(), file) || std::fclose(out.release()) != 0) return false;

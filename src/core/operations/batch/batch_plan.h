@@ -52,7 +52,16 @@ struct Fields {
 // What a failed start check points at. The last two are the serial
 // number's: an ID that does not fit the ID length (or the 32-bit count), and
 // an ID the production record already has as programmed from this master.
-enum class Field { None, MasterFile, FileList, Increment, IdTooLarge, IdRecorded };
+enum class Field {
+  None,
+  MasterFile,
+  FileList,
+  Increment,
+  IdTooLarge,
+  IdRecorded,
+  EmptyImage,   // a master or list file holds nothing to program
+  FillAddress,  // the ID or the appended file would lie beyond the chip
+};
 
 // Which controls a mode enables (the count box is always enabled).
 struct Enabling {
@@ -89,6 +98,9 @@ class Plan {
   // Mode Serial also takes the start ID as count when the count is below it,
   // and refuses a first ID that does not fit the ID length.
   static Field CheckFields(Fields& fields);
+  // Whether the chip of `chipSize` bytes holds what the first chip gets:
+  // checked before any temporary copy is padded up to the fill address.
+  static Field CheckAgainstChip(const Fields& fields, std::uint64_t chipSize);
 
   // Takes checked fields and builds the first chip's data. False when a
   // temporary file could not be made (the batch stays idle).
@@ -104,6 +116,12 @@ class Plan {
   void SetCount(std::uint32_t count) { fields_.count = count; }
   void SetAutoStart(bool on) { fields_.autoStart = on; }
   const std::string& currentFile() const { return currentFile_; }
+  // The name the production record gives the current chip's data: the
+  // master in mode Serial, the appended list file in mode Append (never a
+  // temporary copy, which is gone once the batch ends).
+  const std::string& recordName() const;
+  // Removes the temporary copies made beside the master; the batch has ended.
+  void RemoveTemporaries();
   // The ID the current file carries (mode Serial).
   std::uint32_t currentId() const { return currentId_; }
   // The request after a new chip: mode Repeat keeps the loaded image.
@@ -115,6 +133,8 @@ class Plan {
 
   Fields fields_;
   std::string currentFile_;
+  std::string currentEntry_;              // the list file of the current chip
+  std::vector<std::string> temporaries_;  // copies beside the master
   std::uint32_t currentId_ = 0;
   bool idsUsedUp_ = false;
 };

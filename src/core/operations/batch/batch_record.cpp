@@ -1,5 +1,9 @@
 #include "core/operations/batch/batch_record.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -97,8 +101,6 @@ std::uint64_t IdSum(std::uint32_t id, int length) {
 bool AppendRecordLine(const std::string& path, const BatchChipLine& line) {
   std::error_code ec;
   const bool fresh = !fs::exists(path, ec) || fs::file_size(path, ec) == 0;
-  StdFile f(std::fopen(path.c_str(), "ab"));
-  if (!f) return false;
   std::string text;
   if (fresh) text += std::string(kRecordHeader) + "\n";
   char seconds[32];
@@ -107,8 +109,15 @@ bool AppendRecordLine(const std::string& path, const BatchChipLine& line) {
           CsvField(line.file) + "," + (line.id ? std::to_string(*line.id) : std::string()) + "," +
           line.checksum + "," + line.steps + "," + BatchResultText(line.result) + "," + seconds +
           "\n";
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f.get()) == text.size();
-  return std::fclose(f.release()) == 0 && ok;
+  // One write in append mode: runs beside each other add whole lines. A FIFO
+  // or a device in the record's place is not written to, nor waited on.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  ok = ::close(fd) == 0 && ok;
+  return ok;
 }
 
 std::vector<std::string> SplitCsvLine(const std::string& line) {

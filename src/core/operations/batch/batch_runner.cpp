@@ -12,6 +12,7 @@
 #include "core/app/settings.h"
 #include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
+#include "core/catalogue/chip_selection.h"
 #include "core/buffers/image_texts.h"
 #include "core/operations/command_sets.h"
 #include "core/operations/op_support.h"
@@ -153,7 +154,10 @@ void BatchRunner::Loop() {
   std::unique_lock lock(mutex_);
   for (;;) {
     wake_.wait(lock, [this] { return exit_ || !tasks_.empty(); });
-    if (exit_) return;
+    if (exit_) {
+      plan_.RemoveTemporaries();
+      return;
+    }
     std::function<void()> task = std::move(tasks_.front());
     tasks_.pop_front();
     busy_ = true;
@@ -173,7 +177,10 @@ void BatchRunner::StartOnBatchThread(batch::Fields fields) {
     waitingStart_ = std::move(fields);
     return;
   }
-  const batch::Field problem = batch::Plan::CheckFields(fields);
+  batch::Field problem = batch::Plan::CheckFields(fields);
+  if (problem == batch::Field::None) {
+    problem = batch::Plan::CheckAgainstChip(fields, ctx_.selection.ChipSize());
+  }
   if (problem != batch::Field::None) {
     if (view_) view_->ShowFieldProblem(problem);
     return;
@@ -223,6 +230,8 @@ void BatchRunner::StopOnBatchThread() {
 void BatchRunner::EndIfIdle() {
   if (running_ || stepBusy_ || !viewRunning_) return;
   viewRunning_ = false;
+  // No step reads them any more.
+  plan_.RemoveTemporaries();
   EnableAll(ctx_, command_sets::kBatchButtons);
   EnableAll(ctx_, command_sets::kBoxMenus);
   if (view_) view_->ShowRunning(false);
@@ -251,6 +260,7 @@ void BatchRunner::RequestStep(batch::StepLoad load) {
   request.generation = generation_;
   request.load = load;
   request.file = plan_.currentFile();
+  request.recordName = plan_.recordName();
   request.mode = plan_.fields().mode;
   if (request.mode == batch::Mode::Serial) request.id = plan_.currentId();
   if (request.mode == batch::Mode::Serial || request.mode == batch::Mode::Append) {
@@ -288,7 +298,7 @@ void BatchRunner::OnResult(const StepResult& result) {
     line.chip = started_;
     line.time = LocalTimeStamp();
     line.mode = result.request.mode;
-    line.file = result.request.file;
+    line.file = result.request.recordName;
     line.id = result.request.id;
     line.checksum = result.checksum;
     line.steps = result.steps;

@@ -117,6 +117,7 @@ class BatchRunner {
     std::uint64_t generation = 0;  // the batch it belongs to
     batch::StepLoad load = batch::StepLoad::LoadFile;
     std::string file;
+    std::string recordName;  // what the production record names
     std::optional<std::uint32_t> id;
     batch::Mode mode = batch::Mode::Repeat;
     // Where each chip's data differs (modes Serial and Append).

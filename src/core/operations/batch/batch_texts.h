@@ -49,6 +49,12 @@ inline const char* FieldProblemText(Field field) {
     case Field::IdRecorded:
       return "the production record already has the ID as programmed from this master file; "
              "no chip gets it again";
+    case Field::EmptyImage:
+      return "the master file or a file of the list is empty: an empty image is never "
+             "programmed";
+    case Field::FillAddress:
+      return "the fill address lies beyond the chip: the ID or the appended file would not be "
+             "written";
     case Field::None:
       break;
   }
