@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "cli/terminal_surface.h"
 #include "cli/upgrade_interrupt.h"
 #include "core/app/text_ids.h"
+#include "core/buffers/replacing_file.h"
 #include "core/operations/firmware/firmware_file.h"
 #include "core/operations/firmware/firmware_image.h"
 #include "core/operations/firmware/firmware_texts.h"
@@ -137,12 +137,16 @@ int Pack(CliContext& c, const std::string& imagePath, const std::string& outPath
     std::fprintf(stderr, "tarnwick-cli: cannot write %s: %s\n", out.c_str(), why.c_str());
     return kExitFailed;
   }
-  const std::vector<std::uint8_t> packed = *firmware::Pack(image.bytes);
-  std::ofstream f(out, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(packed.data()),
-          static_cast<std::streamsize>(packed.size()));
-  f.close();
-  if (!f) {
+  const std::optional<std::vector<std::uint8_t>> packed = firmware::Pack(image.bytes);
+  if (!packed) {
+    std::fprintf(stderr, "tarnwick-cli: %s: its byte sum does not fit in 3 check bytes\n",
+                 imagePath.c_str());
+    return kExitFailed;
+  }
+  // Written beside OUT.tfw and renamed over it once whole: a full disk
+  // leaves an earlier OUT.tfw as it was.
+  buffers::ReplacingFile f;
+  if (!f.Open(out) || !f.file().WriteAt(0, packed->data(), packed->size()) || !f.Commit()) {
     std::fprintf(stderr, "tarnwick-cli: cannot write %s\n", out.c_str());
     return kExitFailed;
   }

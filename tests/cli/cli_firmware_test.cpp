@@ -295,3 +295,29 @@ TEST_F(CliFirmwareInterrupt,
 
 }  // namespace
 }  // namespace tarnwick::test
+
+namespace tarnwick::test {
+namespace {
+
+// A disk that fills up while OUT.tfw is written (a file size limit stands in
+// for it): the earlier OUT.tfw stays whole, nothing half-written replaces it.
+TEST_F(CliFirmware, PackOnAFullDiskLeavesTheEarlierOutputAsItWas) {
+  RandomFile("big.bin", 100 * 1024, 3);
+  dir.Write("out.tfw", "the earlier firmware");
+  const std::string command = "trap '' XFSZ; ulimit -f 64; exec " +
+                              Quote(std::string(TARNWICK_PORTABLE_DIR) + "/tarnwick-cli") +
+                              " --base-dir " + Quote(dir.base()) + " firmware pack " +
+                              Quote(dir.file("big.bin")) + " " + Quote(dir.file("out.tfw")) +
+                              " 2>" + Quote(dir.file("pack.err"));
+  const int raw = std::system(("sh -c " + Quote(command)).c_str());
+  ASSERT_TRUE(WIFEXITED(raw)) << raw;
+  EXPECT_EQ(WEXITSTATUS(raw), 1) << dir.Read("pack.err");
+  EXPECT_EQ(dir.Read("out.tfw"), "the earlier firmware");
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = e.path().filename().string();
+    EXPECT_TRUE(name.rfind("out.tfw", 0) != 0 || name == "out.tfw") << name << " left behind";
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick::test
