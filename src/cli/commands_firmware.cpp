@@ -159,9 +159,14 @@ int Check(CliContext& c, const std::string& path) {
     std::printf("%s: sum correct\n", path.c_str());
     return kExitOk;
   }
-  std::printf("%s: %s (%s)\n", path.c_str(),
-              c.session.services().texts().itext(itext::kFwFileDamaged).c_str(),
-              firmware::VerdictText(file.verdict).c_str());
+  // The check's answer goes to standard output; a path that names no file to
+  // check at all (missing, a folder, a FIFO, unreadable) is an error.
+  const bool noFile = file.verdict == firmware::Verdict::Missing ||
+                      file.verdict == firmware::Verdict::NotRegular ||
+                      file.verdict == firmware::Verdict::Unreadable;
+  std::fprintf(noFile ? stderr : stdout, "%s: %s (%s)\n", path.c_str(),
+               c.session.services().texts().itext(itext::kFwFileDamaged).c_str(),
+               firmware::VerdictText(file.verdict).c_str());
   return kExitFailed;
 }
 

@@ -82,7 +82,6 @@ BatchChipAccess Session::Impl::BatchAccess() {
       [this](bool erase, bool program, bool verify) {
         return RunChipSteps(ctx, chip.state(), ChipSteps{erase, program, verify});
       },
-      [this] { return DetectChip(ctx, true, true); },
       [this](const std::function<bool()>& wanted, const std::function<bool()>& taken) {
         return StartBatchStep(wanted, taken);
       }};

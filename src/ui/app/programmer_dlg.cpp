@@ -406,7 +406,7 @@ void ProgrammerDlg::ViewModificationLog() {
   const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
   if (!action.open) return;
   // Nothing on this desktop opens the log: told as a missing file would be.
-  if (!links::Opened(OpenLinkTarget(QString::fromStdString(action.path))))
+  if (!links::Opened(OpenProgramFile(QString::fromStdString(action.path))))
     ShowNoticeBox(this, session_->texts(), itext::kFileNotFound);
 }
 

@@ -15,8 +15,6 @@ namespace tarnwick {
 int OpenWebLink(const QString& text);
 // A file the program names itself (the manual, the log).
 int OpenProgramFile(const QString& path);
-// The same as OpenProgramFile.
-inline int OpenLinkTarget(const QString& path) { return OpenProgramFile(path); }
 
 // The desktop's opener; a test may put another one in (an empty function
 // restores the desktop's own).

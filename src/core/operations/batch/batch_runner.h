@@ -38,8 +38,6 @@ inline constexpr const char* kBatchReportName = "batch-report.csv";
 struct BatchChipAccess {
   // Runs the chosen steps (erase, program, verify) on the chip.
   std::function<bool(bool erase, bool program, bool verify)> runSteps;
-  // The quiet identification: 1 or 0 a chip answered, below 0 none.
-  std::function<int()> identifyQuietly;
   // Asks the worker to run the batch step once it is idle, again when a
   // device change took its place, until `taken` says the step picked up its
   // request. False when `stillWanted` turned false first.
