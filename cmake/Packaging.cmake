@@ -69,6 +69,17 @@ if(TARGET tarnwick-cli)
   install(FILES ${man}.gz DESTINATION share/man/man1)
 endif()
 
+# ---- the bash completion, made by the program from its command table ------
+if(TARGET tarnwick-cli)
+  set(completion ${CMAKE_BINARY_DIR}/tarnwick-cli.bash-completion)
+  add_custom_command(OUTPUT ${completion}
+    COMMAND sh -c "\"$<TARGET_FILE:tarnwick-cli>\" completion bash > \"${completion}\""
+    DEPENDS tarnwick-cli VERBATIM)
+  list(APPEND generated ${completion})
+  install(FILES ${completion} DESTINATION share/bash-completion/completions
+    RENAME tarnwick-cli)
+endif()
+
 if(TARGET tarnwick)
   set(man ${CMAKE_BINARY_DIR}/tarnwick.1)
   add_custom_command(OUTPUT ${man} ${man}.gz

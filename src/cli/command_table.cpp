@@ -15,7 +15,7 @@ std::span<const CliCommand> Commands() {
     for (auto group :
          {DetectCommands(), CatalogueCommands(), ChipCommands(), BatchCommands(), OtpCommands(),
           FillCommands(), PeekCommands(), FindCommands(), FileCommands(), FirmwareCommands(),
-          SettingsCommands(), FeedbackCommands(), UpdateCommands()}) {
+          SettingsCommands(), FeedbackCommands(), UpdateCommands(), CompletionCommands()}) {
       v.insert(v.end(), group.begin(), group.end());
     }
     v.push_back(kHelp);

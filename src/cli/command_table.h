@@ -51,6 +51,9 @@ struct CliCommand {
   // When set, decides from the words whether the box is used: a group whose file-only
   // subcommands must not wait for the box's detection.
   bool (*usesBoxFor)(const std::vector<std::string>& args) = nullptr;
+  // A command that needs neither box, session nor base directory (run is
+  // nullptr then): it works from the words alone.
+  int (*runAlone)(const CliOptions& options) = nullptr;
 };
 
 // Every command, in the order usage lists them.
@@ -71,5 +74,6 @@ std::span<const CliCommand> PeekCommands();
 std::span<const CliCommand> FindCommands();
 std::span<const CliCommand> FeedbackCommands();
 std::span<const CliCommand> UpdateCommands();
+std::span<const CliCommand> CompletionCommands();
 
 }  // namespace tarnwick::cli

@@ -1,16 +1,19 @@
 // read, erase, blank, program, verify, auto: the chip operations, each one
 // job on the worker, with the file loaded first where the job needs one.
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 
 #include "cli/chip_stream.h"
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "cli/target_file.h"
 #include "cli/terminal_surface.h"
 #include "cli/verify_differences.h"
 #include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
+#include "core/catalogue/chip_names.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/session/session.h"
 
@@ -19,9 +22,36 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::string FormatSum(std::uint64_t sum) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%08llX", static_cast<unsigned long long>(sum));
+  return text;
+}
+
+// --json: what the chip operation worked on and how it went.
+void ReportFigures(CliContext& c, double seconds) {
+  if (!c.options.json) return;
+  nlohmann::json& f = JsonFields();
+  if (const ChipRecord* r = c.session.catalogue().Record(c.session.selection().SelectedRecord())) {
+    f["chip"] = ChipFullName(*r);
+  }
+  const buffers::FileImage& image = c.session.image();
+  f["bytes"] = c.session.selection().ChipSize();
+  if (image.loaded()) {
+    f["file_bytes"] = image.size();
+    f["file_checksum"] = FormatSum(image.fileSum());
+  }
+  f["chip_checksum"] = FormatSum(image.chipSum());
+  f["seconds"] = seconds;
+  f["status"] = c.surface.LastStatus();
+}
+
 // Runs `job`; the status line already said what went wrong when it fails.
 int RunJob(CliContext& c, Job job) {
+  const auto started = std::chrono::steady_clock::now();
   const bool ok = c.session.RunJobAndWait(job);
+  ReportFigures(c,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   if (ok && !c.surface.QuestionRefused()) return kExitOk;
   if (c.surface.LastStatus() == c.session.texts().itext(itext::kBoxNotFound)) return kExitNoBox;
   if (!c.surface.LastStatus().empty() && !c.surface.LastStatusWasError()) {
@@ -48,6 +78,14 @@ void PrintDifferences(CliContext& c) {
   const std::optional<std::uint64_t> count =
       DifferenceCount(c.surface.LastStatus(), c.session.texts().itext(itext::kVerifyFailed));
   if (kept.empty() && !count) return;
+  if (c.options.json) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const Difference& d : kept) {
+      list.push_back({{"address", d.address}, {"file", d.file}, {"chip", d.chip}});
+    }
+    JsonFields()["differences"] = list;
+    JsonFields()["difference_count"] = count.value_or(kept.size());
+  }
   for (const Difference& d : kept) std::printf("%s\n", DifferenceLine(d).c_str());
   std::printf("%llu differences\n", static_cast<unsigned long long>(count.value_or(kept.size())));
 }
@@ -75,6 +113,12 @@ int LoadThenRun(CliContext& c, Job job, const std::string& file) {
 int Read(CliContext& c) {
   const std::string& file = c.options.args[0];
   if (file == kStandardStream) {
+    if (c.options.json) {
+      std::fprintf(stderr,
+                   "tarnwick-cli: read - sends the chip's data, --json a report: name a "
+                   "file with --json\n");
+      return kExitUsage;
+    }
     const int status = RunJob(c, Job::Read);
     return status != kExitOk ? status : WriteChipToStdout(c);
   }

@@ -6,6 +6,7 @@
 
 #include "cli/chip_choice.h"
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "cli/terminal_surface.h"
 #include "core/app/text_ids.h"
 #include "core/catalogue/chip_names.h"
@@ -41,6 +42,22 @@ std::vector<std::string> OtherCandidateNames(CliContext& c) {
   return out;
 }
 
+void ReportDetection(CliContext& c, int result) {
+  nlohmann::json& f = JsonFields();
+  const ChipSelection& s = c.session.selection();
+  f["found"] = result == kDetectFound;
+  if (result != kDetectFound && result != kDetectFamilyOnly) return;
+  f["type"] = s.TypeText();
+  f["capacity"] = s.CapacityText();
+  if (result != kDetectFound) return;
+  if (const ChipRecord* chosen = c.session.catalogue().Record(s.SelectedRecord())) {
+    f["chip"] = ChipFullName(*chosen);
+    f["id"] = chosen->mainId();
+    if (!chosen->secondaryId().empty()) f["second_id"] = chosen->secondaryId();
+  }
+  f["candidates"] = OtherCandidateNames(c);
+}
+
 int Detect(CliContext& c) {
   c.session.RunJobAndWait(Job::DetectUser);
   const int r = c.session.LastDetectResult();
@@ -49,6 +66,7 @@ int Detect(CliContext& c) {
     std::printf("%s : %s : %s : %s\n", s.TypeText().c_str(), s.MakerText().c_str(),
                 s.ModelText().c_str(), s.CapacityText().c_str());
   }
+  if (c.options.json) ReportDetection(c, r);
   if (r == kDetectFound) {
     if (const ChipRecord* chosen = c.session.catalogue().Record(s.SelectedRecord())) {
       std::printf("--chip '%s'\n", ChipFullName(*chosen).c_str());

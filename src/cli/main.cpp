@@ -13,6 +13,7 @@
 #include "cli/chip_choice.h"
 #include "cli/cli_options.h"
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "cli/man_page.h"
 #include "cli/run_work_dir.h"
 #include "cli/terminal_surface.h"
@@ -75,6 +76,7 @@ int Run(int argc, char** argv) {
     return cli::kExitOk;
   }
   const cli::CliCommand* command = cli::FindCommand(o.command);
+  if (command->run == nullptr && command->runAlone != nullptr) return command->runAlone(o);
   if (command->run == nullptr) {
     std::printf("%s", (o.man ? cli::ManPageText() : cli::UsageText()).c_str());
     return cli::kExitOk;
@@ -166,7 +168,7 @@ int Run(int argc, char** argv) {
 // a word it cannot take is said and ends the command with a failure.
 int main(int argc, char** argv) {
   try {
-    return Run(argc, argv);
+    return cli::RunReported(argc, argv, Run);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tarnwick-cli: %s\n", e.what());
   } catch (...) {
