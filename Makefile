@@ -4,6 +4,11 @@ JOBS ?= 2
 SHELL := /bin/bash
 .SHELLFLAGS := -o pipefail -c
 CMAKE_FLAGS ?=
+# ccache, when there, keeps rebuilds and the sanitizer builds short; paths are
+# taken relative to the checkout, so another clone of the tree hits the same cache.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
+LAUNCHER = $$(command -v ccache >/dev/null && echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all deps configure build run package test test-normal test-sanitizers tidy format-check clean
 
@@ -13,7 +18,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
@@ -43,7 +48,7 @@ test-normal: build
 test-sanitizers: deps
 	@for san in address thread; do \
 	  dir=$(BUILD)-$$san; gui=OFF; [ $$san = thread ] && gui=ON; \
-	  cmake -S . -B $$dir -DTARNWICK_GUI=$$gui -DTARNWICK_SANITIZE=$$san -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1; \
+	  cmake -S . -B $$dir $(LAUNCHER) -DTARNWICK_GUI=$$gui -DTARNWICK_SANITIZE=$$san -DCMAKE_BUILD_TYPE=Debug >/dev/null || exit 1; \
 	  echo "== $$san sanitizer: building"; \
 	  cmake --build $$dir -j$(JOBS) --target sanitizer_tests > $$dir/build.log 2>&1 || { cat $$dir/build.log; exit 1; }; \
 	  (cd $$dir && TSAN_OPTIONS=halt_on_error=1 ctest -j$(JOBS) --output-on-failure -E '_NOT_BUILT' > ctest.log 2>&1) \

@@ -10,12 +10,14 @@
 # openssl makes the certificate its TLS tests trust.
 # librsvg2-bin renders the PNG icons; lintian, desktop-file-utils and appstream
 # check the Debian package, its desktop entry and its metainfo.
+# ccache keeps rebuilds and the sanitizer builds short.
 # nlohmann-json3-dev writes tarnwick-cli's --json reports and reads them in its tests.
 set -euo pipefail
 pkgs=(cmake g++ make pkg-config libgtest-dev
       libcurl4-openssl-dev nlohmann-json3-dev
       qt6-base-dev qt6-svg-dev qt6-multimedia-dev qt6-translations-l10n libusb-dev libudev-dev
-      xvfb xauth python3-aiosmtpd openssl librsvg2-bin lintian desktop-file-utils appstream "$@")
+      xvfb xauth python3-aiosmtpd openssl librsvg2-bin lintian desktop-file-utils appstream ccache
+      "$@")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
