@@ -12,10 +12,10 @@ constexpr CliCommand kHelp = {
 std::span<const CliCommand> Commands() {
   static const std::vector<CliCommand> all = [] {
     std::vector<CliCommand> v;
-    for (auto group :
-         {DetectCommands(), CatalogueCommands(), ChipCommands(), BatchCommands(), OtpCommands(),
-          FillCommands(), PeekCommands(), FindCommands(), FileCommands(), FirmwareCommands(),
-          SettingsCommands(), FeedbackCommands(), UpdateCommands(), CompletionCommands()}) {
+    for (auto group : {DetectCommands(), CatalogueCommands(), ChipCommands(), BatchCommands(),
+                       OtpCommands(), FillCommands(), PeekCommands(), FindCommands(),
+                       FileCommands(), FirmwareCommands(), SettingsCommands(), FeedbackCommands(),
+                       UpdateCommands(), DevicesCommands(), CompletionCommands()}) {
       v.insert(v.end(), group.begin(), group.end());
     }
     v.push_back(kHelp);

@@ -19,6 +19,7 @@ class Session;
 namespace tarnwick::cli {
 
 class TerminalSurface;
+class BoxSelector;
 
 // What a handler works with.
 struct CliContext {
@@ -27,6 +28,8 @@ struct CliContext {
   const CliOptions& options;
   // The program's own files (base directory, virtual box): never a target.
   std::vector<std::string> ownFiles;
+  // The boxes on the bus and the one the run works with.
+  BoxSelector* boxes = nullptr;
 };
 
 struct CliCommand {
@@ -75,5 +78,6 @@ std::span<const CliCommand> FindCommands();
 std::span<const CliCommand> FeedbackCommands();
 std::span<const CliCommand> UpdateCommands();
 std::span<const CliCommand> CompletionCommands();
+std::span<const CliCommand> DevicesCommands();
 
 }  // namespace tarnwick::cli

@@ -10,6 +10,8 @@
 #include <memory>
 #include <variant>
 
+#include "cli/box_choice.h"
+#include "cli/box_set.h"
 #include "cli/chip_choice.h"
 #include "cli/cli_options.h"
 #include "cli/command_table.h"
@@ -17,6 +19,7 @@
 #include "cli/man_page.h"
 #include "cli/run_work_dir.h"
 #include "cli/terminal_surface.h"
+#include "cli/virtual_boxes.h"
 #include "core/app/base_directory.h"
 #include "core/app/text_languages.h"
 #include "core/catalogue/catalogue.h"
@@ -45,6 +48,10 @@ std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const BaseDirectory& w
                                 std::string& simulatedTable) {
   const std::string& baseDir = where.baseDir;
   if (!o.simulate) return std::make_unique<LibUsbApi>();
+  // Several description files stand for several boxes on the bus.
+  if (const std::vector<std::string> files = cli::SimulateFiles(o.simulateFile); files.size() > 1) {
+    return cli::MakeVirtualBoxes(files, where, error, ownFiles, simulatedTable);
+  }
   sim::BoxDescription description = sim::DefaultBoxDescription(baseDir);
   if (!o.simulateFile.empty()) {
     std::optional<sim::BoxDescription> loaded = sim::LoadBoxDescription(o.simulateFile, error);
@@ -113,11 +120,12 @@ int Run(int argc, char** argv) {
     return cli::kExitUsage;
   }
 
+  cli::BoxSelector boxes(*usb);
   cli::TerminalSurface surface(stderr, o.yes, isatty(STDERR_FILENO) != 0);
   // The run's own work files; made before the session, so removed after it.
   const cli::RunWorkDir work(baseDir);
   Session session(Session::Options{baseDir, false, textDir, work.path(), simulatedTable}, surface,
-                  *usb);
+                  boxes);
   session.LoadTexts();
   session.Start();
   if (o.noDetect) surface.SetMenuChecked(ids::kAutoDetectSetting, false);
@@ -126,6 +134,8 @@ int Run(int argc, char** argv) {
   const bool usesBox = command->usesBoxFor != nullptr ? command->usesBoxFor(o.args)
                                                       : command->needs != Needs::Nothing;
   if (usesBox) {
+    cli::CliContext chooser{session, surface, o, ownFiles, &boxes};
+    if (const int status = cli::ChooseBox(chooser); status != cli::kExitOk) return status;
     if (o.noDetect) {
       // Without the identification the catalogue's first record would be
       // used for whatever sits in the socket.
@@ -158,7 +168,7 @@ int Run(int argc, char** argv) {
     if (status != cli::kExitOk) return status;
   }
 
-  cli::CliContext context{session, surface, o, ownFiles};
+  cli::CliContext context{session, surface, o, ownFiles, &boxes};
   return command->run(context);
 }
 

@@ -71,6 +71,7 @@ TEST_F(CliFlow, EveryCommandAnswersJsonWithItsExitStatus) {
       {"feedback", {"--subject", "s", "--contact", "c", "--content-file", in}},
       {"check-update", {}},
       {"completion", {"bash"}},
+      {"devices", {}},
       {"help", {}},
   };
   const std::vector<std::string> names = CommandNames(Cli({"help"}, "").out);
