@@ -20,6 +20,8 @@
 #include "resources/ids.h"
 #include "ui/app/main_menu.h"
 #include "ui/app/text_progress_bar.h"
+#include "ui/grid/grid_cell.h"
+#include "ui/grid/grid_ctrl.h"
 #include "version.h"
 
 using namespace tarnwick;
@@ -58,6 +60,7 @@ class MainWindowTest : public QObject {
   void menusCarryIdsTextsAndStartStates();
   void settingsMarksAfterStartAndScreenshot();
   void missingDataFilesStillGiveARunningWindow();
+  void damagedCatalogueWarnsOverTheEmptyWindow();
   void functionKeysFollowTheirButtons();
   void enterAndEscapeAreConsumed();
   void statusLineTurnsWhiteOnRedForErrorsFromAnyThread();
@@ -216,6 +219,33 @@ void MainWindowTest::missingDataFilesStillGiveARunningWindow() {
   QCOMPARE(boxes.captions().front(), QString::fromStdString(t.itext(2)));
   h.Settle(100);
   QVERIFY(w.isVisible());
+  QCOMPARE(qobject_cast<QComboBox*>(w.Control(ids::kTypeList))->count(), 0);
+}
+
+void MainWindowTest::damagedCatalogueWarnsOverTheEmptyWindow() {
+  BoxWatcher boxes;
+  WindowHarness h({.texts = true, .catalogue = false, .textDir = {}});
+  QFile dat(h.base() + "database.dat");
+  QVERIFY(dat.open(QIODevice::WriteOnly));
+  dat.write(QByteArray(4096, '\0'));
+  dat.close();
+  ProgrammerDlg& w = h.window();
+  auto* grid = qobject_cast<CGridCtrl*>(w.Control(ids::kHexGrid));
+  QStringList addresses;
+  bool adapterShown = true;
+  boxes.onShown = [&] {
+    for (int row = 1; row < grid->GetRowCount(); ++row) addresses << grid->GetCell(row, 0)->GetText();
+    adapterShown = w.Control(ids::kAdapterPicture)->isEnabled();
+  };
+  w.show();
+  w.Start();
+  QTRY_VERIFY(!boxes.texts().empty());
+  // Behind the warning: the empty page counts in steps of 16, no adapter.
+  QCOMPARE(addresses.size(), 20);
+  QCOMPARE(addresses.front(), QStringLiteral("00000000"));
+  QCOMPARE(addresses.at(1), QStringLiteral("00000010"));
+  QCOMPARE(addresses.back(), QStringLiteral("00000130"));
+  QVERIFY(!adapterShown);
   QCOMPARE(qobject_cast<QComboBox*>(w.Control(ids::kTypeList))->count(), 0);
 }
 

@@ -38,7 +38,7 @@ bool HexView::IsDataCell(int row, int column) {
 void HexView::SetupHexView() {
   for (int c = 0; c < hex::kGridColumns; ++c) texts_[0][c] = hex::HeaderText(c);
   for (int r = 1; r <= kPageRows; ++r) {
-    texts_[r][0] = hex::AddressText(static_cast<std::uint64_t>(r - 1));
+    texts_[r][0] = hex::AddressText(static_cast<std::uint64_t>(r - 1) * kBytesPerRow);
     for (int c = 1; c <= kBytesPerRow; ++c) texts_[r][c] = "FF";
     texts_[r][hex::kAsciiColumn] = std::string(kBytesPerRow, '.');
   }

@@ -194,6 +194,8 @@ void ProgrammerDlg::SetUpOwnControls() {
   web->setIcon(IconForResource(ids::kWebIcon));
   web->setIconSize(kWebIconSize.scaled(web->size() - QSize(6, 6), Qt::KeepAspectRatio));
   builder_.Get<QPushButton>(ids::kAdapterPicture)->setIcon(IconForResource(ids::kAdapterIcon));
+  // Greyed until detection finds an adapter fitted.
+  Control(ids::kAdapterPicture)->setEnabled(false);
 
   // Shown only for chips with a QE method.
   Control(ids::kQeCheck)->hide();
