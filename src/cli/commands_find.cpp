@@ -1,28 +1,37 @@
-// find PATTERN FILE [--text]: FILE becomes the file image and every hit's
-// offset is printed as the find dialog's "find next" would step through them.
-// Exit 0 with hits, 1 without, 2 when FILE cannot be loaded or searched.
+// find PATTERN FILE [--text]: every hit's offset is printed as the find
+// dialog's "find next" would step through them. FILE is searched where it
+// is, read-only: it does not become the file image.
+// Exit 0 with hits, 1 without, 2 when FILE cannot be opened or searched.
 #include <cstdio>
+#include <string>
 
 #include "cli/command_table.h"
+#include "core/buffers/posix_file.h"
 #include "core/buffers/tools/pattern_search.h"
-#include "core/operations/find/image_finder.h"
+#include "core/operations/find/find_texts.h"
 #include "core/session/session.h"
 
 namespace tarnwick::cli {
 namespace {
 
-// Prints each hit and goes on at once.
-class PrintingFindView : public FindView {
+// The hits go out in large writes: a file full of hits prints millions.
+class HitPrinter {
  public:
-  explicit PrintingFindView(ImageFinder& finder) : finder_(finder) {}
-  void ShowHit(std::uint64_t offset, std::size_t) override {
-    std::printf("%08llX\n", static_cast<unsigned long long>(offset));
-    finder_.Continue();
+  void Add(std::uint64_t offset) {
+    char line[24];
+    const int n =
+        std::snprintf(line, sizeof line, "%08llX\n", static_cast<unsigned long long>(offset));
+    text_.append(line, static_cast<std::size_t>(n));
+    if (text_.size() >= kFlushAt) Flush();
   }
-  void SearchEnded(int) override {}
+  void Flush() {
+    std::fwrite(text_.data(), 1, text_.size(), stdout);
+    text_.clear();
+  }
 
  private:
-  ImageFinder& finder_;
+  static constexpr std::size_t kFlushAt = 1 << 16;
+  std::string text_;
 };
 
 bool CheckWords(const std::vector<std::string>& a, std::string& error) {
@@ -40,20 +49,27 @@ int Find(CliContext& c) {
     std::fprintf(stderr, "tarnwick-cli: %s\n", c.session.texts().itext(pattern.problem).c_str());
     return kExitUsage;
   }
-  if (!c.session.LoadUserFile(a[1])) {
+  // A folder, a FIFO or a device is not a file to search (a FIFO would
+  // block the open).
+  buffers::PosixFile file;
+  if (buffers::TakenByNonFile(a[1]) || !file.Open(a[1], buffers::PosixFile::Mode::ReadOnly)) {
     std::fprintf(stderr, "tarnwick-cli: cannot load %s\n", a[1].c_str());
     return kExitUsage;
   }
-  ImageFinder& finder = c.session.finder();
-  PrintingFindView view(finder);
-  finder.SetView(&view);
-  finder.SetPattern(pattern.bytes);
-  c.session.RunJobAndWait(Job::Find);
-  finder.SetView(nullptr);
-  // The job's box already said why a search stopped; the hits printed
-  // before it are not all there may be.
-  if (finder.SearchFailed()) return kExitUsage;
-  return finder.HitsShown() > 0 ? kExitOk : kExitFailed;
+  buffers::PatternSearch search(file, pattern.bytes);
+  HitPrinter printer;
+  std::uint64_t hits = 0;
+  while (const std::optional<std::uint64_t> hit = search.Next()) {
+    printer.Add(*hit);
+    ++hits;
+  }
+  printer.Flush();
+  if (search.failed()) {
+    // The hits printed before it are not all there may be.
+    std::fprintf(stderr, "tarnwick-cli: %s\n", find_texts::ReadFailedAt(search.failedAt()).c_str());
+    return kExitUsage;
+  }
+  return hits > 0 ? kExitOk : kExitFailed;
 }
 
 constexpr CliCommand kCommands[] = {

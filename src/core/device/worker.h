@@ -58,6 +58,11 @@ class Worker {
   std::uint8_t JobCode() const { return jobCode_.load(); }
   // The find job uses the code byte as its control channel while it runs.
   void SetJobCode(std::uint8_t code) { jobCode_.store(code); }
+  // JobCode := desired only while it still reads `expected`, in one step: a
+  // code another thread stores meanwhile (a device change) is never lost.
+  bool ExchangeJobCode(std::uint8_t expected, std::uint8_t desired) {
+    return jobCode_.compare_exchange_strong(expected, desired);
+  }
   bool Idle() const;
   // Waiting with no job asked for: a new request will be picked up.
   bool AtRest() const { return Idle() && JobCode() == kJobIdle; }

@@ -91,5 +91,64 @@ TEST_F(PatternSearchTest, HitsAgreeWithThePrefixSuffixScanForAnyReadSize) {
   }
 }
 
+
+// A hit is looked for in what is already held: a million hits in two reads'
+// worth of data cost those reads, not a read per hit.
+TEST_F(PatternSearchTest, HitsAreFoundInTheBufferAlreadyReadNotByReadingAgain) {
+  dir.Write("ff.bin", Bytes(std::size_t{2} << 20, 0xFF));
+  PosixFile file;
+  ASSERT_TRUE(file.Open(dir.file("ff.bin"), PosixFile::Mode::ReadOnly));
+  PatternSearch search(file, {0xFF, 0xFF}, std::size_t{1} << 20);
+  std::uint64_t hits = 0;
+  std::uint64_t last = 0;
+  bool inStepsOfTwo = true;
+  while (auto hit = search.Next()) {
+    if (hits > 0 && *hit != last + 2) inStepsOfTwo = false;
+    last = *hit;
+    ++hits;
+  }
+  EXPECT_EQ(hits, std::uint64_t{1} << 20);
+  EXPECT_TRUE(inStepsOfTwo);
+  EXPECT_FALSE(search.failed());
+  EXPECT_LE(search.reads(), 4u);
+  EXPECT_LT(search.bytesRead(), std::uint64_t{3} << 20);
+}
+
+TEST_F(PatternSearchTest, HolesOfASparseFileAreSkippedButAHitReachingIntoOneIsFound) {
+  const std::string path = dir.file("sparse.bin");
+  {
+    PosixFile file;
+    ASSERT_TRUE(file.Open(path, PosixFile::Mode::CreateReadWrite));
+    const Bytes tail = {0xAB, 0xCD};
+    ASSERT_TRUE(file.WriteAt(std::uint64_t{256} << 20, tail.data(), tail.size()));
+  }
+  PosixFile file;
+  ASSERT_TRUE(file.Open(path, PosixFile::Mode::ReadOnly));
+  PatternSearch search(file, {0x00, 0x00, 0xAB}, std::size_t{1} << 20);
+  std::vector<std::uint64_t> hits;
+  while (auto hit = search.Next()) hits.push_back(*hit);
+  EXPECT_EQ(hits, std::vector<std::uint64_t>{(std::uint64_t{256} << 20) - 2});
+  // The 256 MiB hole was not read.
+  EXPECT_LT(search.bytesRead(), std::uint64_t{16} << 20);
+}
+
+TEST_F(PatternSearchTest, TheStopCheckEndsTheSearchBeforeTheNextRead) {
+  Bytes data(std::size_t{4} << 20, 0x00);
+  data[5] = 0x12;
+  data[data.size() - 2] = 0x12;
+  dir.Write("image.bin", data);
+  PosixFile file;
+  ASSERT_TRUE(file.Open(dir.file("image.bin"), PosixFile::Mode::ReadOnly));
+  PatternSearch search(file, {0x12}, std::size_t{1} << 20);
+  bool stop = false;
+  search.SetStopCheck([&stop] { return stop; });
+  EXPECT_EQ(search.Next(), std::optional<std::uint64_t>{5});
+  stop = true;
+  EXPECT_EQ(search.Next(), std::nullopt);
+  EXPECT_TRUE(search.stopped());
+  EXPECT_FALSE(search.failed());
+  EXPECT_EQ(search.reads(), 1u);
+}
+
 }  // namespace
 }  // namespace tarnwick::buffers

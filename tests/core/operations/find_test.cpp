@@ -3,6 +3,7 @@
 // found.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -32,6 +33,20 @@ class RecordingFindView : public FindView {
   std::mutex m;
   std::vector<std::uint64_t> hits;
   int ended = -1;
+};
+
+// Goes on at once at every hit, counting them.
+class CountingContinueView : public FindView {
+ public:
+  explicit CountingContinueView(ImageFinder& f) : finder(f) {}
+  void ShowHit(std::uint64_t, std::size_t) override {
+    ++hits;
+    finder.Continue();
+  }
+  void SearchEnded(int n) override { ended = n; }
+  ImageFinder& finder;
+  std::atomic<int> hits{0};
+  std::atomic<int> ended{-1};
 };
 
 class FindTest : public ChipRigTest {
@@ -124,6 +139,66 @@ TEST_F(FindTest, NoImageIsAWarning) {
   finder->SetPattern({0x01});
   EXPECT_FALSE(Run(Job::Find));
   EXPECT_EQ(surface.Boxes().back().text, I(itext::kNoFileLoaded));
+}
+
+
+// Answers each hit at once with "go on", then cancels while the search
+// scans towards the next hit, as a dialog closed during a long scan does.
+class CancelWhileScanningView : public FindView {
+ public:
+  explicit CancelWhileScanningView(ImageFinder& f) : finder(f) {}
+  void ShowHit(std::uint64_t offset, std::size_t) override {
+    hits.push_back(offset);
+    finder.Continue();
+    finder.Abandon();
+  }
+  void SearchEnded(int) override { ended = true; }
+  ImageFinder& finder;
+  std::vector<std::uint64_t> hits;
+  std::atomic<bool> ended{false};
+};
+
+TEST_F(FindTest, ACancelWhileScanningEndsTheSearchWithoutAFinishedBox) {
+  Bytes data(std::size_t{8} << 20, 0x00);
+  data[3] = 0x5A;
+  data[data.size() - 1] = 0x5A;
+  LoadFile("image.bin", data);
+  CancelWhileScanningView canceller(*finder);
+  finder->SetView(&canceller);
+  finder->SetPattern({0x5A});
+  const std::size_t boxesBefore = surface.Boxes().size();
+  Run(Job::Find);
+  finder->SetView(&view);
+  EXPECT_EQ(canceller.hits, std::vector<std::uint64_t>{3});
+  EXPECT_FALSE(canceller.ended.load());
+  EXPECT_EQ(surface.Boxes().size(), boxesBefore);
+  EXPECT_EQ(rig->worker.JobCode(), kJobIdle);
+}
+
+TEST_F(FindTest, AMillionHitsAreAllShownAndCounted) {
+  LoadFile("image.bin", Bytes(std::size_t{2} << 20, 0xFF));
+  CountingContinueView counter(*finder);
+  finder->SetView(&counter);
+  finder->SetPattern({0xFF, 0xFF});
+  EXPECT_TRUE(Run(Job::Find));
+  finder->SetView(&view);
+  EXPECT_EQ(counter.hits.load(), 1 << 20);
+  EXPECT_EQ(finder->HitsShown(), 1 << 20);
+  EXPECT_EQ(counter.ended.load(), 1 << 20);
+  EXPECT_EQ(surface.Boxes().back().text, I(itext::kFindFinished));
+}
+
+TEST_F(FindTest, ADeviceChangeWhileWaitingAtAHitIsNotOverwrittenByAnAnswer) {
+  LoadFile("image.bin", Bytes{0x01, 0x02, 0x01, 0x02});
+  finder->SetPattern({0x01});
+  rig->worker.Start(Job::Find);
+  WaitAtHit(1);
+  rig->worker.DeviceChanged();
+  finder->Continue();
+  WaitIdle();
+  // The search ended at the hit it stood at: the answer did not revive it.
+  EXPECT_EQ(view.hits, std::vector<std::uint64_t>{0});
+  EXPECT_EQ(view.ended, -1);
 }
 
 }  // namespace

@@ -30,12 +30,13 @@ void ImageFinder::SetPattern(std::vector<std::uint8_t> pattern) {
 
 void ImageFinder::Start() { launcher_.Launch(Job::Find); }
 
-void ImageFinder::Continue() {
-  if (WaitingAtHit()) worker_.SetJobCode(kFindContinue);
-}
+void ImageFinder::Continue() { worker_.ExchangeJobCode(kFindWaiting, kFindContinue); }
 
 void ImageFinder::Abandon() {
-  if (WaitingAtHit()) worker_.SetJobCode(kFindAbandon);
+  // Waiting at a hit or scanning towards the next one.
+  if (!worker_.ExchangeJobCode(kFindWaiting, kFindAbandon)) {
+    worker_.ExchangeJobCode(kFindContinue, kFindAbandon);
+  }
 }
 
 // No job has code 0: the byte reads 0 only while a search waits at a hit
@@ -57,11 +58,17 @@ bool ImageFinder::Find() {
     return false;
   }
   if (pattern.empty()) return false;
+  // From here the byte says "scanning": an abandon or a device change
+  // written into it ends the scan at the next read.
+  if (!worker_.ExchangeJobCode(JobByte(Job::Find), kFindContinue)) return true;
   buffers::PatternSearch search(file, pattern);
+  search.SetStopCheck([this] {
+    return worker_.JobCode() != kFindContinue || ctx_.detection.stopRequested;
+  });
   while (const std::optional<std::uint64_t> hit = search.Next()) {
     ++hits_;
     // Wait first, then show: an answer given at once is not overwritten.
-    worker_.SetJobCode(kFindWaiting);
+    if (!worker_.ExchangeJobCode(kFindContinue, kFindWaiting)) return true;
     if (FindView* view = view_.load()) view->ShowHit(*hit, pattern.size());
     for (;;) {
       const std::uint8_t code = worker_.JobCode();
@@ -71,6 +78,7 @@ bool ImageFinder::Find() {
       SleepMs(15);
     }
   }
+  if (search.stopped()) return true;  // abandoned: no end report, no box
   const int shown = hits_.load();
   if (FindView* view = view_.load()) view->SearchEnded(shown);
   if (search.failed()) {
