@@ -21,6 +21,9 @@ inline constexpr std::string_view kOffsetPartFileName = "tempFile.bin.part";
 
 // Block sizes of the streaming loops: the image is never held whole.
 inline constexpr std::size_t kLoadBlock = 8192;
+// Whole-file copies and sums go in pieces of this size: few system calls,
+// and a piece still fits in the processor's cache between read and write.
+inline constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
 inline constexpr std::size_t kSaveBlock = 4096;
 inline constexpr std::size_t kSaveAsBlock = 65536;
 inline constexpr std::size_t kOffsetCopyBlock = 65536;

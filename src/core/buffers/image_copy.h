@@ -14,8 +14,9 @@ namespace tarnwick::buffers {
 // Sum of n bytes, each taken unsigned.
 std::uint64_t ByteSum(const std::uint8_t* data, std::size_t n);
 
-// Copies the first `length` bytes of `from` into `to` (offset 0 on both) in
-// kLoadBlock pieces, adding every byte to *sum. `to` ends up exactly
+// Copies the first `length` bytes of `from` into `to` (offset 0 on both),
+// adding every byte to *sum: a reflink where the file system has one,
+// otherwise kCopyBlock pieces, each summed while it is in the cache. `to` ends up exactly
 // `length` bytes long. False on any read or write error.
 bool CopyWithSum(const PosixFile& from, PosixFile& to, std::uint64_t length, std::uint64_t* sum);
 
@@ -24,7 +25,7 @@ bool CopyWithSum(const PosixFile& from, PosixFile& to, std::uint64_t length, std
 bool CopyRange(const PosixFile& from, std::uint64_t begin, std::uint64_t end, PosixFile& to,
                std::size_t block, const std::function<void(std::uint64_t)>& progress = {});
 
-// Sum of the first `length` bytes of `f` read in kLoadBlock pieces.
+// Sum of the first `length` bytes of `f` read in kCopyBlock pieces.
 bool SumPrefix(const PosixFile& f, std::uint64_t length, std::uint64_t* sum);
 
 }  // namespace tarnwick::buffers

@@ -1,6 +1,8 @@
 #include "core/buffers/posix_file.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +107,11 @@ bool PosixFile::WriteAt(std::uint64_t offset, const void* buffer, std::size_t n)
     done += static_cast<std::size_t>(w);
   }
   return true;
+}
+
+bool PosixFile::CloneFrom(const PosixFile& from) {
+  if (fd_ < 0 || from.fd_ < 0) return false;
+  return ::ioctl(fd_, FICLONE, from.fd_) == 0;
 }
 
 bool PosixFile::Truncate(std::uint64_t length) {

@@ -41,6 +41,9 @@ class PosixFile {
   // Writes all n bytes at offset; false on any error (including a full disk).
   bool WriteAt(std::uint64_t offset, const void* buffer, std::size_t n);
   bool Truncate(std::uint64_t length);
+  // Makes this file a copy of the whole of `from` by sharing its blocks (a
+  // reflink). False where the file system cannot: nothing was changed then.
+  bool CloneFrom(const PosixFile& from);
   // Sets the permission bits (as chmod takes them).
   bool SetPermissions(unsigned mode);
   // Waits until the data is on the disk: some file systems report a full

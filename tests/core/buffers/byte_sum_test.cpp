@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/buffers/image_copy.h"
+#include "support/temp_dir.h"
 
 namespace tarnwick::buffers {
 namespace {
@@ -29,6 +30,42 @@ TEST(ByteSum, EqualsThePlainSumForEveryLengthAndAlignment) {
       }
     }
   }
+}
+
+// A copy over several copy pieces, with a hole between two stretches of
+// data: the copy holds the same bytes, is as long, and the sum is theirs.
+TEST(CopyWithSum, CopiesEveryByteAcrossPiecesAndHolesAndSumsThem) {
+  test::TempDir dir;
+  const std::string source = dir.file("source.bin");
+  std::mt19937 rng(5);
+  std::vector<std::uint8_t> head((std::size_t{3} << 20) + 17);
+  for (auto& b : head) b = static_cast<std::uint8_t>(rng());
+  const std::vector<std::uint8_t> tail = {0x81, 0x00, 0xFE};
+  const std::uint64_t tailAt = std::uint64_t{40} << 20;
+  {
+    PosixFile f;
+    ASSERT_TRUE(f.Open(source, PosixFile::Mode::CreateReadWrite));
+    ASSERT_TRUE(f.WriteAt(0, head.data(), head.size()));
+    ASSERT_TRUE(f.WriteAt(tailAt, tail.data(), tail.size()));
+  }
+  PosixFile from;
+  PosixFile to;
+  ASSERT_TRUE(from.Open(source, PosixFile::Mode::ReadOnly));
+  ASSERT_TRUE(to.Open(dir.file("copy.bin"), PosixFile::Mode::CreateReadWrite));
+  const std::uint64_t length = tailAt + tail.size();
+  std::uint64_t sum = 0;
+  ASSERT_TRUE(CopyWithSum(from, to, length, &sum));
+  EXPECT_EQ(sum, Plain(head.data(), head.size()) + Plain(tail.data(), tail.size()));
+  EXPECT_EQ(to.Length(), static_cast<std::int64_t>(length));
+  std::vector<std::uint8_t> back(head.size());
+  ASSERT_EQ(to.ReadAt(0, back.data(), back.size()), static_cast<std::int64_t>(back.size()));
+  EXPECT_EQ(back, head);
+  std::vector<std::uint8_t> hole(4096, 0x55);
+  ASSERT_EQ(to.ReadAt(tailAt - hole.size(), hole.data(), hole.size()), 4096);
+  EXPECT_EQ(hole, std::vector<std::uint8_t>(4096, 0x00));
+  std::vector<std::uint8_t> end(3);
+  ASSERT_EQ(to.ReadAt(tailAt, end.data(), end.size()), 3);
+  EXPECT_EQ(end, tail);
 }
 
 }  // namespace

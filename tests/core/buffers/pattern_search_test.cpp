@@ -91,7 +91,6 @@ TEST_F(PatternSearchTest, HitsAgreeWithThePrefixSuffixScanForAnyReadSize) {
   }
 }
 
-
 // A hit is looked for in what is already held: a million hits in two reads'
 // worth of data cost those reads, not a read per hit.
 TEST_F(PatternSearchTest, HitsAreFoundInTheBufferAlreadyReadNotByReadingAgain) {

@@ -141,7 +141,6 @@ TEST_F(FindTest, NoImageIsAWarning) {
   EXPECT_EQ(surface.Boxes().back().text, I(itext::kNoFileLoaded));
 }
 
-
 // Answers each hit at once with "go on", then cancels while the search
 // scans towards the next hit, as a dialog closed during a long scan does.
 class CancelWhileScanningView : public FindView {

@@ -62,9 +62,8 @@ bool ImageFinder::Find() {
   // written into it ends the scan at the next read.
   if (!worker_.ExchangeJobCode(JobByte(Job::Find), kFindContinue)) return true;
   buffers::PatternSearch search(file, pattern);
-  search.SetStopCheck([this] {
-    return worker_.JobCode() != kFindContinue || ctx_.detection.stopRequested;
-  });
+  search.SetStopCheck(
+      [this] { return worker_.JobCode() != kFindContinue || ctx_.detection.stopRequested; });
   while (const std::optional<std::uint64_t> hit = search.Next()) {
     ++hits_;
     // Wait first, then show: an answer given at once is not overwritten.
