@@ -140,13 +140,31 @@ bool ChipStorage::Read(std::uint64_t address, std::uint8_t* out, std::uint64_t l
   });
 }
 
+namespace {
+
+// to[i] &= from[i], eight bytes a step: programming only clears bits.
+void AndInto(std::uint8_t* to, const std::uint8_t* from, std::size_t n) {
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t a;
+    std::uint64_t b;
+    std::memcpy(&a, to + i, 8);
+    std::memcpy(&b, from + i, 8);
+    a &= b;
+    std::memcpy(to + i, &a, 8);
+  }
+  for (; i < n; ++i) to[i] &= from[i];
+}
+
+}  // namespace
+
 bool ChipStorage::ProgramAnd(std::uint64_t address, const std::uint8_t* data,
                              std::uint64_t length) {
   std::vector<std::uint8_t> old;
   return Span(address, length, [&](std::uint64_t at, std::uint64_t done, std::size_t n) {
     old.resize(n);
     if (!PreadAll(fd_, old.data(), n, at)) return false;
-    for (std::size_t i = 0; i < n; ++i) old[i] &= data[done + i];
+    AndInto(old.data(), data + done, n);
     return PwriteAll(fd_, old.data(), n, at);
   });
 }
