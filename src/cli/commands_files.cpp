@@ -5,7 +5,7 @@
 
 #include "cli/command_table.h"
 #include "core/buffers/merge_split/file_tools.h"
-#include "core/buffers/posix_file.h"
+#include "core/buffers/program_files.h"
 #include "core/session/session.h"
 
 namespace tarnwick::cli {
@@ -48,13 +48,14 @@ int Merge(CliContext& c) {
     std::fprintf(stderr, "tarnwick-cli: %s names a folder, not a file\n", out.c_str());
     return kExitUsage;
   }
-  for (const std::string& own : c.ownFiles) {
-    if (buffers::SameFile(own, buffers::MergedPath(folder, name))) {
-      std::fprintf(stderr, "tarnwick-cli: %s is one of the program's own files\n", out.c_str());
-      return kExitFailed;
-    }
+  // The window's own files and those of the virtual box alike.
+  std::vector<std::string> own = buffers::ProgramFiles(c.session.baseDir());
+  own.insert(own.end(), c.ownFiles.begin(), c.ownFiles.end());
+  if (buffers::IsOneOfFiles(own, buffers::MergedPath(folder, name))) {
+    std::fprintf(stderr, "tarnwick-cli: %s is one of the program's own files\n", out.c_str());
+    return kExitFailed;
   }
-  return Report(c, buffers::MergeFiles(folder, name, inputs));
+  return Report(c, buffers::MergeFiles(folder, name, inputs, own));
 }
 
 int Split(CliContext& c) {

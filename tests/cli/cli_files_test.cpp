@@ -27,6 +27,18 @@ TEST_F(CliFiles, MergeWritesOutWithBinAddedAndPrintsItsPath) {
   EXPECT_EQ(dir.Read("o2.bin"), "abc");  // what was copied stays
 }
 
+TEST_F(CliFiles, MergeRefusesTheProgramsOwnFilesAsTheWindowDoes) {
+  dir.Write("a.bin", std::string("abc"));
+  const std::string catalogue = dir.Read("database.dat");
+  for (const char* own : {"database.dat", "h_ven1.dll", "temp/tempFile.bin"}) {
+    const CliRun r = Cli({"merge", dir.base() + own, dir.file("a.bin")}, "");
+    EXPECT_EQ(r.status, 1) << own;
+    EXPECT_NE(r.err.find("one of the program's own files"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(dir.Read("database.dat"), catalogue);
+  EXPECT_FALSE(std::filesystem::exists(dir.base() + "h_ven1.dll"));
+}
+
 TEST_F(CliFiles, SplitCutsAtThePointsAndRefusesBadOnes) {
   const std::string source = RandomFile("fw.bin", 4096);
   const CliRun r = Cli({"split", source, "2048,1024,3000"}, "");

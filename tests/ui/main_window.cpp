@@ -234,7 +234,8 @@ void MainWindowTest::damagedCatalogueWarnsOverTheEmptyWindow() {
   QStringList addresses;
   bool adapterShown = true;
   boxes.onShown = [&] {
-    for (int row = 1; row < grid->GetRowCount(); ++row) addresses << grid->GetCell(row, 0)->GetText();
+    for (int row = 1; row < grid->GetRowCount(); ++row)
+      addresses << grid->GetCell(row, 0)->GetText();
     adapterShown = w.Control(ids::kAdapterPicture)->isEnabled();
   };
   w.show();

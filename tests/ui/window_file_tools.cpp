@@ -41,6 +41,7 @@ class WindowFileToolsTest : public QObject {
 
  private slots:
   void mergeJoinsTheListedFilesInTheChosenFolder();
+  void mergeNeverWritesOverTheProgramsOwnFiles();
   void splitCutsAtThePointsBesideTheSource();
 };
 
@@ -82,6 +83,32 @@ void WindowFileToolsTest::mergeJoinsTheListedFilesInTheChosenFolder() {
   QCOMPARE(boxes.texts().back(), Itext(w, itext::kMergeNoName));
   DialogControl<QPushButton>(d, ids::kDialogCancel)->click();
   QVERIFY(!d.isVisible());
+}
+
+void WindowFileToolsTest::mergeNeverWritesOverTheProgramsOwnFiles() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(ShowAndStart(h));
+  ProgrammerDlg& w = h.window();
+  const QByteArray image = Pattern(4096);
+  QVERIFY(WriteAll(h.base() + "fw.bin", image));
+  QVERIFY(w.session().LoadUserFile((h.base() + "fw.bin").toStdString()));
+  QCOMPARE(ReadAll(h.base() + "h_ven1.dll"), image);
+  QVERIFY(WriteAll(h.base() + "a.bin", "abc"));
+
+  MergeDialog& d = w.bufferTools().merge();
+  QVERIFY(Open(w, ids::kMergeFiles, d));
+  QVERIFY(ChooseThrough(d, ids::kMergeAddButton, h.base() + "a.bin"));
+  DialogControl<QLineEdit>(d, ids::kMergeFolderEdit)->setText(h.base());
+  // The loaded image's working copy, then the catalogue.
+  for (const char* own : {"h_ven1.dll", "database.dat"}) {
+    const QByteArray before = ReadAll(h.base() + own);
+    DialogControl<QLineEdit>(d, ids::kMergeNameEdit)->setText(own);
+    QVERIFY(!d.MergeClicked());
+    QCOMPARE(boxes.texts().back(), Itext(w, itext::kMergeCannotCreate));
+    QCOMPARE(ReadAll(h.base() + own), before);
+  }
+  QCOMPARE(ReadAll(h.base() + "h_ven1.dll"), image);
 }
 
 void WindowFileToolsTest::splitCutsAtThePointsBesideTheSource() {

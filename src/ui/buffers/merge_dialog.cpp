@@ -11,6 +11,7 @@
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 #include "core/buffers/merge_split/file_tools.h"
+#include "core/buffers/program_files.h"
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/app/message_box.h"
@@ -44,8 +45,8 @@ constexpr DialogTemplate kTemplate{QSize(257, 171), ftext::kMergeTitle, "文件�
 
 }  // namespace
 
-MergeDialog::MergeDialog(const TextTable& texts, QWidget* parent)
-    : QDialog(parent), texts_(texts), builder_(DialogUnits(font())) {
+MergeDialog::MergeDialog(const TextTable& texts, const std::string& baseDir, QWidget* parent)
+    : QDialog(parent), texts_(texts), baseDir_(baseDir), builder_(DialogUnits(font())) {
   setObjectName("mergeDialog");
   setModal(true);
   builder_.Build(kTemplate, this);
@@ -90,7 +91,8 @@ bool MergeDialog::MergeClicked() {
   inputs.reserve(std::size_t(files_->count()));
   for (int i = 0; i < files_->count(); ++i) inputs.push_back(files_->item(i)->text().toStdString());
   const buffers::FileToolResult r =
-      buffers::MergeFiles(folder_->text().toStdString(), name_->text().toStdString(), inputs);
+      buffers::MergeFiles(folder_->text().toStdString(), name_->text().toStdString(), inputs,
+                          buffers::ProgramFiles(baseDir_));
   if (r.message != buffers::FileToolResult::kNoMessage)
     ShowNoticeBox(this, texts_, r.message, BoxIcon::Information);
   return r.done;

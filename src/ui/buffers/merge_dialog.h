@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 #include "ui/app/dialog_builder.h"
 
@@ -18,7 +19,8 @@ class MergeDialog : public QDialog {
   Q_OBJECT
 
  public:
-  MergeDialog(const TextTable& texts, QWidget* parent);
+  // The merged file may not land on one of the program's files in `baseDir`.
+  MergeDialog(const TextTable& texts, const std::string& baseDir, QWidget* parent);
 
   // The menu item: shows the dialog modally; the fields keep what the last
   // opening left in them.
@@ -33,6 +35,7 @@ class MergeDialog : public QDialog {
 
  private:
   const TextTable& texts_;
+  const std::string baseDir_;
   DialogBuilder builder_;
   QLineEdit* folder_ = nullptr;
   QLineEdit* name_ = nullptr;

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "core/app/text_ids.h"
+#include "core/buffers/program_files.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
@@ -50,6 +51,22 @@ TEST_F(FileTools, MergeJoinsTheFilesInListOrderAndNamesTheResult) {
   EXPECT_EQ(dir.Read("out.rom"), "12345");
   EXPECT_EQ(MergedPath("/x", "a.b"), "/x/a.b");
   EXPECT_EQ(MergedPath("/x/", "name"), "/x/name.bin");
+}
+
+TEST_F(FileTools, MergeNeverLandsOnTheProgramsOwnFilesByAnyName) {
+  const std::string base = dir.path().string() + "/";
+  dir.Write("h_ven1.dll", std::string("loaded image"));
+  dir.Write("a.bin", std::string("abc"));
+  fs::create_symlink(dir.file("h_ven1.dll"), dir.file("alias.bin"));
+  const std::vector<std::string> own = ProgramFiles(base);
+  for (const char* name : {"h_ven1.dll", "alias.bin", "log.txt"}) {
+    const FileToolResult r = MergeFiles(base, name, {dir.file("a.bin")}, own);
+    EXPECT_FALSE(r.done) << name;
+    EXPECT_EQ(r.message, itext::kMergeCannotCreate) << name;
+  }
+  EXPECT_EQ(dir.Read("h_ven1.dll"), "loaded image");
+  EXPECT_FALSE(fs::exists(dir.file("log.txt")));
+  EXPECT_TRUE(MergeFiles(base, "other.bin", {dir.file("a.bin")}, own).done);
 }
 
 TEST_F(FileTools, MergeRefusalsNameWhatIsMissingAndNeverEatAnInput) {

@@ -6,6 +6,7 @@
 
 #include "core/app/text_ids.h"
 #include "core/buffers/posix_file.h"
+#include "core/buffers/program_files.h"
 #include "core/buffers/replacing_file.h"
 
 namespace tarnwick::buffers {
@@ -56,10 +57,12 @@ std::string MergedPath(const std::string& folder, const std::string& name) {
 }
 
 FileToolResult MergeFiles(const std::string& folder, const std::string& name,
-                          const std::vector<std::string>& inputs) {
+                          const std::vector<std::string>& inputs,
+                          const std::vector<std::string>& protectedFiles) {
   if (folder.empty()) return Ended(itext::kMergeNoFolder, false);
   if (name.empty()) return Ended(itext::kMergeNoName, false);
   const std::string path = MergedPath(folder, name);
+  if (IsOneOfFiles(protectedFiles, path)) return Ended(itext::kMergeCannotCreate, false);
   // The result would take the place of one of its own inputs.
   for (const std::string& input : inputs) {
     if (SameFile(input, path)) return Ended(itext::kMergeCannotCreate, false);

@@ -20,8 +20,11 @@ struct FileToolResult {
 // The merged file's path: the folder, a separator when it has none at its
 // end, the name, and ".bin" when the name has no '.'.
 std::string MergedPath(const std::string& folder, const std::string& name);
+// A result that would land on one of `protectedFiles` (the program's own
+// files) is refused as one that cannot be made.
 FileToolResult MergeFiles(const std::string& folder, const std::string& name,
-                          const std::vector<std::string>& inputs);
+                          const std::vector<std::string>& inputs,
+                          const std::vector<std::string>& protectedFiles = {});
 
 // One part of a split: its first offset and its length.
 struct SplitPart {
