@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "cli/target_file.h"
 #include "cli/terminal_surface.h"
 #include "core/app/settings.h"
@@ -232,6 +233,17 @@ class CliBatchView : public BatchView {
                 line.steps.empty() ? "no steps" : line.steps.c_str(), line.seconds);
     std::fflush(stdout);
     ++ended_;
+    // --json: a line of its own per chip, as the report holds it.
+    nlohmann::json chip = nlohmann::json::object();
+    chip["chip"] = line.chip;
+    chip["time"] = line.time;
+    chip["result"] = BatchResultText(line.result);
+    chip["file"] = line.file;
+    chip["checksum"] = line.checksum;
+    chip["steps"] = line.steps;
+    chip["seconds"] = line.seconds;
+    if (line.id) chip["id"] = *line.id;
+    JsonLines().push_back(chip);
   }
   int ended() {
     std::lock_guard lock(m_);

@@ -99,6 +99,11 @@ nlohmann::json& JsonFields() {
   return fields;
 }
 
+nlohmann::json& JsonLines() {
+  static nlohmann::json lines = nlohmann::json::array();
+  return lines;
+}
+
 int RunReported(int argc, char** argv, int (*run)(int, char**)) {
   if (!JsonRequested(argc, argv)) return run(argc, argv);
   int status = kExitFailed;
@@ -127,8 +132,11 @@ int RunReported(int argc, char** argv, int (*run)(int, char**)) {
     const std::string reason = LastError(err);
     report["error"] = reason.empty() ? std::string("the command failed") : reason;
   }
-  const std::string text =
-      report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  std::string text;
+  for (const nlohmann::json& line : JsonLines()) {
+    text += line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  }
+  text += report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
     std::fprintf(stderr, "tarnwick-cli: standard output did not take the JSON report: %s\n",
                  std::strerror(errno));

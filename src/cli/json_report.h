@@ -14,6 +14,9 @@ bool JsonRequested(int argc, char** argv);
 // The figures of the command that runs; empty when --json was not given.
 nlohmann::json& JsonFields();
 
+// Objects printed one a line before the run's object (batch: one per chip).
+nlohmann::json& JsonLines();
+
 // Runs `run` and, with --json, prints its object with the exit status it
 // returns (which it passes on).
 int RunReported(int argc, char** argv, int (*run)(int, char**));

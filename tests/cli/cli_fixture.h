@@ -48,7 +48,8 @@ class CliFlow : public ::testing::Test {
     if (!simulate.empty()) cmd += " " + Quote(simulate);
     cmd += " --base-dir " + Quote(dir.base());
     for (const std::string& a : args) cmd += " " + Quote(a);
-    cmd += " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " <" + Quote(input);
+    cmd += " >" + Quote(dir.file("out.txt")) + " 2>" + Quote(dir.file("err.txt")) + " <" +
+           Quote(input);
     const int raw = std::system(cmd.c_str());
     CliRun r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -34,7 +34,12 @@ std::vector<std::string> CommandNames(const std::string& help) {
 nlohmann::json OneObject(const CliRun& r, const std::string& what) {
   nlohmann::json parsed;
   try {
-    parsed = nlohmann::json::parse(r.out);
+    // Lines before the last (batch: one per chip) are objects of their own.
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+      parsed = nlohmann::json::parse(line);
+      EXPECT_TRUE(parsed.is_object()) << what << ": " << line;
+    }
   } catch (const nlohmann::json::exception& e) {
     ADD_FAILURE() << what << ": not JSON (" << e.what() << "): " << r.out;
     return nlohmann::json::object();
@@ -115,6 +120,20 @@ TEST_F(CliFlow, JsonCarriesTheFiguresOfDetectAndTheChipOperations) {
   EXPECT_EQ(report.value("difference_count", 0u), 1u);
   ASSERT_EQ(report["differences"].size(), 1u) << r.out;
   EXPECT_EQ(report["differences"][0].value("address", 0u), 5u);
+}
+
+TEST_F(CliFlow, JsonBatchGivesALinePerChipThenTheRunsObject) {
+  const std::string master = RandomFile("master.bin", 100);
+  const CliRun r =
+      Cli({"--json", "-y", "batch", "--mode", "repeat", "--master", master, "--chips", "1"});
+  std::istringstream lines(r.out);
+  std::vector<nlohmann::json> objects;
+  for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(objects.size(), 2u) << r.out;
+  EXPECT_EQ(objects[0].value("chip", 0), 1);
+  EXPECT_EQ(objects[0].value("steps", ""), "erase+program+verify");
+  EXPECT_EQ(objects[1].value("command", ""), "batch");
+  EXPECT_EQ(objects[1].value("exit", -1), r.status);
 }
 
 TEST_F(CliFlow, JsonErrorsCarryTheReasonAndTheExitStatus) {
