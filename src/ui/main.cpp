@@ -26,18 +26,28 @@ int main(int argc, char* argv[]) {
     std::printf("%s", AppUsageText().toLocal8Bit().constData());
     return 0;
   }
+  if (early.version && early.error.isEmpty()) {
+    std::printf("%s", AppVersionText().toLocal8Bit().constData());
+    return 0;
+  }
   if (!early.error.isEmpty() && !early.strayArgument) {
     std::fprintf(stderr, "tarnwick: %s\n%s", early.error.toLocal8Bit().constData(),
                  AppUsageText().toLocal8Bit().constData());
     return 2;
   }
-  // Qt's own message for a missing display is cryptic; say what to do first.
+  // Qt aborts without a display after a cryptic message; say what to do
+  // and end as a failed start.
   const QString hint = MissingDisplayHint(rawArgs);
-  if (!hint.isEmpty()) std::fprintf(stderr, "%s\n", hint.toLocal8Bit().constData());
+  if (!hint.isEmpty()) {
+    std::fprintf(stderr, "%s\n", hint.toLocal8Bit().constData());
+    return 1;
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarnwick"));
   QApplication::setWindowIcon(AppIcon());
+  // Docks match the window to the menu entry's desktop file by this name.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
 
   const AppOptions options = ParseAppOptions(QApplication::arguments());
   if (!options.error.isEmpty()) {
@@ -76,10 +86,12 @@ int main(int argc, char* argv[]) {
   switch (instance.Acquire()) {
     case SingleInstance::Outcome::Acquired:
       break;
-    case SingleInstance::Outcome::HeldByAnother:
-      RunMessageBox(nullptr, QString::fromUtf8(kAlreadyRunningText),
-                    QString::fromUtf8(kAlreadyRunningCaption), BoxIcon::Warning, BoxButtons::Ok);
+    case SingleInstance::Outcome::HeldByAnother: {
+      const AlreadyRunningBox box = AlreadyRunningTexts(
+          textDir.isEmpty() ? QStringList{baseDir, dataDir} : QStringList{textDir});
+      RunMessageBox(nullptr, box.text, box.caption, BoxIcon::Warning, BoxButtons::Ok);
       return 0;
+    }
     case SingleInstance::Outcome::Failed:
       std::fprintf(stderr, "tarnwick: %s\n", instance.failureText().toLocal8Bit().constData());
       RunMessageBox(nullptr, instance.failureText(), QString::fromUtf8(kLockFailedCaption),

@@ -32,6 +32,8 @@ class MainWindowPartsTest : public QObject {
   void instanceLockHeldUntilReleased();
   void instanceLockThatCannotBeMadeIsNotAnotherInstance();
   void skinIsOptional();
+  void secondWindowBoxSpeaksTheLanguageOfTheTables();
+  void windowNamesTheMenuEntryItIsStartedFrom();
 };
 
 void MainWindowPartsTest::progressBarFillsAndCarriesText() {
@@ -106,6 +108,18 @@ void MainWindowPartsTest::commandLineOptions() {
 
   QVERIFY(!ParseAppOptions({"tarnwick", "--base-dir"}).error.isEmpty());
   QVERIFY(!ParseAppOptions({"tarnwick", "stray"}).error.isEmpty());
+
+  // --version stops like --help; an option nobody knows is an error, while
+  // Qt's own, with one dash or two and their values, pass.
+  QVERIFY(ParseAppOptions({"tarnwick", "--version"}).version);
+  o = ParseAppOptions({"tarnwick", "--verbose"});
+  QVERIFY(o.error.contains("--verbose"));
+  QVERIFY(!o.strayArgument);
+  QVERIFY(!ParseAppOptions({"tarnwick", "-x"}).error.isEmpty());
+  o = ParseAppOptions({"tarnwick", "-reverse", "--style", "fusion", "-qwindowgeometry", "640x480",
+                       "-stylesheet=a.qss", "--simulate"});
+  QVERIFY2(o.error.isEmpty(), qPrintable(o.error));
+  QVERIFY(o.simulate);
   QCOMPARE(WithTrailingSlash("/a/b"), QStringLiteral("/a/b/"));
   QCOMPARE(WithTrailingSlash("/a/b/"), QStringLiteral("/a/b/"));
 }
@@ -118,6 +132,8 @@ void MainWindowPartsTest::displayHint() {
   qunsetenv("QT_QPA_PLATFORM");
   QVERIFY(!MissingDisplayHint({"tarnwick"}).isEmpty());
   QVERIFY(MissingDisplayHint({"tarnwick", "-platform", "offscreen"}).isEmpty());
+  QVERIFY(MissingDisplayHint({"tarnwick", "-platform", "linuxfb"}).isEmpty());
+  QVERIFY(!MissingDisplayHint({"tarnwick", "-platform", "xcb"}).isEmpty());
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QVERIFY(MissingDisplayHint({"tarnwick"}).isEmpty());
   qunsetenv("QT_QPA_PLATFORM");
@@ -177,6 +193,8 @@ void MainWindowPartsTest::instanceLockHeldUntilReleased() {
 
   // The key table routes only the function keys, Ctrl+O, Enter and Esc.
   QCOMPARE(RouteKey(Qt::Key_F2, Qt::NoModifier).button, 0);
+  QCOMPARE(RouteKey(Qt::Key_F1, Qt::NoModifier).command, ids::kHelp);
+  QVERIFY(RouteKey(Qt::Key_F1, Qt::ShiftModifier).kind == KeyRoute::Kind::PassOn);
   QCOMPARE(RouteKey(Qt::Key_F9, Qt::NoModifier).command, ids::kAutoProgramButton);
   QCOMPARE(RouteKey(Qt::Key_O, Qt::ControlModifier).command, ids::kBrowseButton);
   QVERIFY(RouteKey(Qt::Key_O, Qt::NoModifier).kind == KeyRoute::Kind::PassOn);
@@ -195,6 +213,37 @@ void MainWindowPartsTest::instanceLockHeldUntilReleased() {
     }
   }
   QVERIFY(RouteKey(Qt::Key_F4, Qt::KeypadModifier).kind == KeyRoute::Kind::Command);
+}
+
+void MainWindowPartsTest::secondWindowBoxSpeaksTheLanguageOfTheTables() {
+  const QString lang = QStringLiteral(TARNWICK_SOURCE_DIR "/resources/lang/");
+  QTemporaryDir empty;
+  // A folder without tables gives way to the next one.
+  AlreadyRunningBox box = AlreadyRunningTexts({empty.path() + "/", lang + "en/"});
+  QCOMPARE(box.text, QStringLiteral("Tarnwick is already running on this base directory."));
+  QCOMPARE(box.caption, QStringLiteral("Notice"));
+  box = AlreadyRunningTexts({lang + "zh_CN/"});
+  QCOMPARE(box.caption, QStringLiteral("提示"));
+  QVERIFY(!box.text.contains("exist"));
+  QVERIFY(!box.text.isEmpty());
+  // A table from before the entry existed: the English words.
+  QFile old(empty.path() + "/itext.ini");
+  QVERIFY(old.open(QIODevice::WriteOnly));
+  old.write("[itext]\r\n0=x\r\n");
+  old.close();
+  box = AlreadyRunningTexts({empty.path() + "/"});
+  QCOMPARE(box.text, QString::fromUtf8(kAlreadyRunningFallbackText));
+}
+
+void MainWindowPartsTest::windowNamesTheMenuEntryItIsStartedFrom() {
+  // Docks find the entry by the window's app id (Wayland) or its WM_CLASS,
+  // whose class is the application name (X11).
+  QFile entry(QStringLiteral(TARNWICK_SOURCE_DIR "/packaging/desktop/") +
+              QString::fromLatin1(kDesktopFileName) + QStringLiteral(".desktop"));
+  QVERIFY2(entry.open(QIODevice::ReadOnly), qPrintable(entry.fileName()));
+  const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n');
+  QVERIFY(lines.contains(QStringLiteral("StartupWMClass=Tarnwick")));
+  QVERIFY(lines.contains(QStringLiteral("Exec=tarnwick")));
 }
 
 void MainWindowPartsTest::skinIsOptional() {

@@ -254,6 +254,7 @@ void WindowBufferToolsTest::dataViewShowsTheChipsByte() {
   DataViewDialog& d = w.bufferTools().dataView();
   QVERIFY(Open(w, ids::kDataView, d));
   QCOMPARE(d.windowTitle(), Ftext(w, ftext::kDataViewTitle));
+  QVERIFY(!d.windowTitle().contains('&'));  // a title carries no access key
   QCOMPARE(LabelText(d, ids::kDataViewChipValue), QStringLiteral("null"));
   TypeAndEnter(d, ids::kDataViewAddressEdit, "2");
   QTRY_VERIFY_WITH_TIMEOUT(!d.busy(), kLongWaitMs);

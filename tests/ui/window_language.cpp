@@ -5,11 +5,19 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTreeWidget>
+
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
+#include "core/services/update/update_check.h"
 #include "main_window_fixture.h"
+#include "resources/ids.h"
 #include "ui/app/app_options.h"
 #include "ui/app/qt_language.h"
+#include "ui/services/version_dialog.h"
 
 using namespace tarnwick;
 using namespace tarnwick::test;
@@ -22,6 +30,8 @@ class WindowLanguageTest : public QObject {
   void langReadsThatSetWhateverTheBaseDirectoryHolds();
   void qtTextsFollowTheChineseTablesInUse();
   void qtsOwnButtonsReadChineseOnceInstalled();
+  void menuTitlesHaveAccessKeysInBothLanguages();
+  void versionDialogSpeaksEachLanguageAndItsColumnsHoldTheirTexts();
 };
 
 namespace {
@@ -105,5 +115,58 @@ void WindowLanguageTest::qtsOwnButtonsReadChineseOnceInstalled() {
   QCOMPARE(after.button(QDialogButtonBox::Ok)->text(), QStringLiteral("确定"));
 }
 
+void WindowLanguageTest::menuTitlesHaveAccessKeysInBothLanguages() {
+  for (const char* set : {"en", "zh_CN"}) {
+    WindowHarness h({.textSet = set, .textDir = ShippedSet(set)});
+    ProgrammerDlg& w = h.window();
+    const QList<QAction*> titles = w.menuBar()->actions();
+    QCOMPARE(titles.size(), 7);
+    for (QAction* title : titles) {
+      const qsizetype amp = title->text().indexOf('&');
+      QVERIFY2(amp >= 0 && amp + 1 < title->text().size() && title->text()[amp + 1].isLetter(),
+               qPrintable(QString("%1: %2").arg(set, title->text())));
+    }
+    // Alt+F opens the File menu in both languages.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(titles.first()->menu()->isVisible());
+    titles.first()->menu()->close();
+  }
+}
+
+void WindowLanguageTest::versionDialogSpeaksEachLanguageAndItsColumnsHoldTheirTexts() {
+  const update::VersionRows rows{"2.3", "2.4", "", "2.5", "2.5", ""};
+  for (const char* set : {"en", "zh_CN"}) {
+    TextTable texts;
+    QVERIFY(texts.LoadFtext(ShippedSet(set) + "ftext.ini"));
+    QVERIFY(texts.LoadItext(ShippedSet(set) + "itext.ini"));
+    update::VersionRows r = rows;
+    r.programVerdict = texts.itext(itext::kNewerProgram);
+    r.firmwareVerdict = texts.itext(itext::kFirmwareCurrent);
+    VersionDlg d(r, texts, QStringLiteral("http://www.example.org/"));
+    QCOMPARE(d.windowTitle(), QString::fromStdString(texts.ftext(ftext::kVersionTitle)));
+    QTreeWidget* list = d.list();
+    const QFontMetrics header(list->header()->font()), cells(list->font());
+    int total = 0;
+    for (int c = 0; c < list->columnCount(); ++c) {
+      const QString head = list->headerItem()->text(c);
+      QVERIFY2(list->columnWidth(c) > header.horizontalAdvance(head), qPrintable(head));
+      for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QString cell = list->topLevelItem(row)->text(c);
+        QVERIFY2(list->columnWidth(c) > cells.horizontalAdvance(cell), qPrintable(cell));
+      }
+      total += list->columnWidth(c);
+    }
+    // The list shows every column without a scroll bar.
+    QVERIFY(list->width() - 2 * list->frameWidth() >= total);
+    QVERIFY(list->geometry().right() < d.width());
+    QVERIFY(d.Control(ids::kDialogOk)->geometry().right() < d.width());
+  }
+  TextTable en;
+  en.LoadFtext(ShippedSet("en") + "ftext.ini");
+  QVERIFY(!QString::fromStdString(en.ftext(ftext::kVersionTitle)).contains(QChar(0x7248)));
+  QVERIFY(!QString::fromStdString(en.ftext(ftext::kDataViewTitle)).contains('&'));
+}
 QTEST_MAIN(WindowLanguageTest)
 #include "window_language.moc"

@@ -68,7 +68,7 @@ class WindowServicesTest : public QObject {
   void pastedLinesGoAsOneLineAReadablePasswordIsLoggedOnceABrokenServicesIniIsShown();
   void theAboutBoxShowsTheConfiguredLinksAlwaysUnderlined();
   void aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened();
-  void theManualOpensOrItsAbsenceIsTold();
+  void theManualOpensOrItsAbsenceOrAMissingOpenerIsTold();
   void aLinkThatIsNoWebAddressIsRefusedUnopened();
 };
 
@@ -262,7 +262,7 @@ void WindowServicesTest::aLinkFollowsTheMouseAndTurnsVisitedOnlyWhenOpened() {
   QVERIFY(bare->width() > 0);
 }
 
-void WindowServicesTest::theManualOpensOrItsAbsenceIsTold() {
+void WindowServicesTest::theManualOpensOrItsAbsenceOrAMissingOpenerIsTold() {
   BoxWatcher boxes;
   WindowHarness h;
   QVERIFY(ShowAndStart(h));
@@ -282,6 +282,15 @@ void WindowServicesTest::theManualOpensOrItsAbsenceIsTold() {
   QCOMPARE(opener.urls.size(), std::size_t{1});
   QCOMPARE(opener.urls.front(), QUrl::fromLocalFile(manual));
   QCOMPARE(boxes.texts().size(), std::size_t{1});
+
+  // The manual is there but nothing opens it: that is what the box says.
+  ScriptedOpener none(false);
+  w.menu().Action(ids::kHelp)->trigger();
+  QTRY_COMPARE(boxes.texts().size(), std::size_t{2});
+  QVERIFY2(boxes.texts().back().startsWith(Itext(w, itext::kNoOpener)),
+           qPrintable(boxes.texts().back()));
+  QVERIFY(boxes.texts().back().contains(manual));
+  QVERIFY(boxes.texts().back().contains("xdg-open"));
 }
 
 void WindowServicesTest::aLinkThatIsNoWebAddressIsRefusedUnopened() {

@@ -64,12 +64,12 @@ void WindowUpdateCheckTest::theMenuItemShowsBothRowsFromTheServer() {
   QVERIFY(d != nullptr);
   QVERIFY(d->isVisible());
   QVERIFY(d->isModal());
-  QCOMPARE(d->windowTitle(), QStringLiteral("版本信息"));
+  QCOMPARE(d->windowTitle(), QStringLiteral("Version information"));
   QTreeWidget* list = d->list();
   QCOMPARE(list->columnCount(), 4);
   QCOMPARE(list->headerItem()->text(0), QStringLiteral(" "));
   QCOMPARE(list->headerItem()->text(3), Itext(w, itext::kVersionVerdictColumn));
-  QCOMPARE(list->columnWidth(3), 120);
+  QVERIFY(list->columnWidth(3) >= 120);
   QCOMPARE(list->topLevelItemCount(), 2);
   const QStringList program = {Itext(w, itext::kVersionSoftwareRow), "2.3", "2.4",
                                Itext(w, itext::kNewerProgram)};

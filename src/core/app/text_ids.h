@@ -25,6 +25,11 @@ inline constexpr int kFileNameHint = 0;
 inline constexpr int kCatalogueCannotOpen = 1;
 inline constexpr int kWarningCaption = 2;
 inline constexpr int kNoticeCaption = 9;  // default caption of every message box
+// A second window on a base directory another one runs on.
+inline constexpr int kAlreadyRunning = 209;
+// A file the program opens (the manual, the log) is there, but nothing on
+// the desktop opens it; the path follows on the next line.
+inline constexpr int kNoOpener = 211;
 inline constexpr int kBatchNeedsAutoIdentify = 12;
 
 // Start-up checks of the settings file and the catalogue: what was wrong.
@@ -234,6 +239,7 @@ inline constexpr int kMergeNoFolder = 153;
 inline constexpr int kMergeNoName = 154;
 inline constexpr int kMergeDone = 155;
 inline constexpr int kMergeCannotCreate = 156;
+inline constexpr int kMergeFolderPrompt = 210;  // the folder chooser's title
 inline constexpr int kSplitBadPoints = 157;
 inline constexpr int kSplitCannotCreate = 158;
 inline constexpr int kSplitDone = 159;
@@ -449,6 +455,9 @@ inline constexpr TextId kAll[] = {
     {kMergeNoName, "kMergeNoName"},
     {kMergeDone, "kMergeDone"},
     {kMergeCannotCreate, "kMergeCannotCreate"},
+    {kMergeFolderPrompt, "kMergeFolderPrompt"},
+    {kAlreadyRunning, "kAlreadyRunning"},
+    {kNoOpener, "kNoOpener"},
     {kSplitBadPoints, "kSplitBadPoints"},
     {kSplitCannotCreate, "kSplitCannotCreate"},
     {kSplitDone, "kSplitDone"},
@@ -602,7 +611,7 @@ inline constexpr int kAddressHexLabel = 97;
 inline constexpr int kLengthDecLabel = 103;
 inline constexpr int kDataHexLabel = 104;
 inline constexpr int kStateLabel = 96;
-inline constexpr int kDataViewTitle = kMenuDataView;
+inline constexpr int kDataViewTitle = 138;  // the menu item's words without its access key
 inline constexpr int kDataViewAddressLabel = 93;
 inline constexpr int kDataViewFileValue = 94;
 inline constexpr int kDataViewChipValue = 95;
@@ -644,6 +653,7 @@ inline constexpr int kFeedbackContact = 81;
 inline constexpr int kFeedbackNote = 82;
 inline constexpr int kFeedbackSubmit = 75;
 inline constexpr int kAboutTitle = 61;
+inline constexpr int kVersionTitle = 137;  // the update check's version dialog
 
 inline constexpr TextId kAll[] = {
     {kFeedbackTitle, "kFeedbackTitle"},
@@ -653,6 +663,8 @@ inline constexpr TextId kAll[] = {
     {kFeedbackNote, "kFeedbackNote"},
     {kFeedbackSubmit, "kFeedbackSubmit"},
     {kAboutTitle, "kAboutTitle"},
+    {kVersionTitle, "kVersionTitle"},
+    {kDataViewTitle, "kDataViewTitle"},
     {kMenuFile, "kMenuFile"},
     {kMenuOpenFile, "kMenuOpenFile"},
     {kMenuSaveFile, "kMenuSaveFile"},

@@ -11,8 +11,8 @@ namespace tarnwick {
 
 class TextTable {
  public:
-  static constexpr int kFtextCount = 137;
-  static constexpr int kItextCount = 209;
+  static constexpr int kFtextCount = 139;
+  static constexpr int kItextCount = 212;
 
   TextTable();
 

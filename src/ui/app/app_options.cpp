@@ -2,10 +2,52 @@
 
 #include <QDir>
 #include <QtGlobal>
+#include <span>
 
 #include "core/app/text_languages.h"
+#include "version.h"
 
 namespace tarnwick {
+
+namespace {
+
+// QGuiApplication's and the xcb platform's own options: those that take the
+// next word as their value, and those that stand alone.
+constexpr const char* kQtOptionsWithValue[] = {
+    "-platform",
+    "-platformpluginpath",
+    "-platformtheme",
+    "-plugin",
+    "-qwindowgeometry",
+    "-qwindowicon",
+    "-qwindowtitle",
+    "-style",
+    "-stylesheet",
+    "-display",
+    "-geometry",
+    "-session",
+    "-name",
+    "-title",
+    "-visual",
+};
+constexpr const char* kQtFlags[] = {"-reverse", "-widgetcount", "-nograb",
+                                    "-dograb",  "-sync",        "-testability"};
+
+bool IsOneOf(const QString& word, std::span<const char* const> names) {
+  for (const char* n : names) {
+    // Qt takes its options with one dash or two.
+    if (word == QLatin1String(n) || word == QLatin1String("-") + QLatin1String(n)) return true;
+  }
+  return false;
+}
+
+bool IsQtOptionWithValue(const QString& word) {
+  if (IsOneOf(word, kQtOptionsWithValue)) return true;
+  const qsizetype eq = word.indexOf(QLatin1Char('='));
+  return eq > 0 && IsOneOf(word.left(eq), kQtOptionsWithValue);
+}
+
+}  // namespace
 
 AppOptions ParseAppOptions(const QStringList& arguments) {
   AppOptions o;
@@ -41,10 +83,16 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
     } else if (a.startsWith(simOpt + QLatin1Char('='))) {
       o.simulate = true;
       o.simulationFile = a.mid(simOpt.size() + 1);
-    } else if (a == QLatin1String("-platform") || a == QLatin1String("-style") ||
-               a == QLatin1String("-display")) {
-      ++i;  // Qt's option and its value
-    } else if (!a.startsWith(QLatin1Char('-'))) {
+    } else if (a == QLatin1String("--version")) {
+      o.version = true;
+    } else if (IsQtOptionWithValue(a)) {
+      if (!a.contains(QLatin1Char('='))) ++i;  // Qt's option and its value
+    } else if (IsOneOf(a, kQtFlags)) {
+      continue;
+    } else if (a.startsWith(QLatin1Char('-'))) {
+      o.error = QStringLiteral("unknown option: %1").arg(a);
+      return o;
+    } else {
       o.error = QStringLiteral("unexpected argument: %1").arg(a);
       o.strayArgument = true;
       return o;
@@ -65,7 +113,12 @@ QString AppUsageText() {
       "                     or ~/.local/share/tarnwick when installed)\n"
       "  --simulate[=FILE]  drive the virtual programmer box (FILE: its description)\n"
       "  --lang LANG        read the texts from lang/LANG/ in the program's folder\n"
-      "  --help             print this text\n");
+      "  --help             print this text\n"
+      "  --version          print the name and version\n");
+}
+
+QString AppVersionText() {
+  return QStringLiteral("tarnwick %1\n").arg(QString::fromLatin1(kProgramVersion));
 }
 
 QString WithTrailingSlash(const QString& dir) {
@@ -78,8 +131,10 @@ QString MissingDisplayHint(const QStringList& arguments) {
   QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
   const qsizetype p = arguments.indexOf(QStringLiteral("-platform"));
   if (p >= 0 && p + 1 < arguments.size()) platform = arguments[p + 1];
-  if (platform.startsWith(QLatin1String("offscreen")) ||
-      platform.startsWith(QLatin1String("minimal")) || platform.startsWith(QLatin1String("vnc"))) {
+  // Only the desktop platforms need a display server; offscreen, minimal,
+  // vnc, eglfs and linuxfb draw without one.
+  if (!platform.isEmpty() && !platform.startsWith(QLatin1String("xcb")) &&
+      !platform.startsWith(QLatin1String("wayland"))) {
     return {};
   }
   if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {

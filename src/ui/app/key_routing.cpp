@@ -15,6 +15,8 @@ KeyRoute RouteKey(int key, Qt::KeyboardModifiers modifiers) {
   const bool functionKey = key >= Qt::Key_F1 && key <= Qt::Key_F35;
   if (functionKey && relevant != Qt::NoModifier) return {};
   switch (key) {
+    case Qt::Key_F1:
+      return {K::Command, ids::kHelp, 0};  // the manual: never greyed
     case Qt::Key_F2:
       return {K::Command, ids::kBatchButton, 0};  // batch mode works even while busy
     case Qt::Key_F3:

@@ -407,9 +407,8 @@ void ProgrammerDlg::StartUpdateCheck() {
 void ProgrammerDlg::ViewModificationLog() {
   const buffers::ViewLogAction action = buffers::ViewLog(session_->services());
   if (!action.open) return;
-  // Nothing on this desktop opens the log: told as a missing file would be.
-  if (!links::Opened(OpenProgramFile(QString::fromStdString(action.path))))
-    ShowNoticeBox(this, session_->texts(), itext::kFileNotFound);
+  const QString path = QString::fromStdString(action.path);
+  if (!links::Opened(OpenProgramFile(path))) ShowNoOpenerBox(this, session_->texts(), path);
 }
 
 bool ProgrammerDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -4,6 +4,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "core/app/text_ids.h"
+#include "core/app/text_table.h"
+#include "ui/app/qt_text.h"
+
 namespace tarnwick {
 
 namespace {
@@ -15,6 +19,18 @@ QString LockDirectory() {
 }
 
 }  // namespace
+
+AlreadyRunningBox AlreadyRunningTexts(const QStringList& textDirs) {
+  for (const QString& dir : textDirs) {
+    TextTable texts;
+    texts.LoadItext((dir + QStringLiteral("itext.ini")).toStdString());
+    const std::string& text = texts.itext(itext::kAlreadyRunning);
+    if (text.empty() || text == TextTable::kItextPlaceholder) continue;
+    return {Q(text), Q(texts.itext(itext::kNoticeCaption))};
+  }
+  return {QString::fromUtf8(kAlreadyRunningFallbackText),
+          QString::fromUtf8(kAlreadyRunningFallbackCaption)};
+}
 
 SingleInstance::SingleInstance(const QString& directory)
     : path_(QDir(directory.isEmpty() ? LockDirectory() : directory)

@@ -4,13 +4,12 @@
 
 #include <QLockFile>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace tarnwick {
 
 inline constexpr const char* kInstanceLockName = "Tarnwick.exe.lock";
-inline constexpr const char* kAlreadyRunningText = "Tarnwick.exe is already exist！    ";
-inline constexpr const char* kAlreadyRunningCaption = "提示";
 // When the lock cannot be made at all (%1: the folder or the lock's path).
 inline constexpr const char* kLockFailedCaption = "Tarnwick";
 inline constexpr const char* kLockFolderNotWritableText =
@@ -21,6 +20,18 @@ inline constexpr const char* kLockNotAFileText =
     "Remove it and start again.";
 inline constexpr const char* kLockCannotBeMadeText =
     "Tarnwick cannot start: its lock file %1 cannot be made.";
+
+// The box a second window on the same base directory shows, in the language
+// of the first of `textDirs` (each with its trailing '/') whose itext.ini
+// holds it; in English when none does (an older table).
+struct AlreadyRunningBox {
+  QString text;
+  QString caption;
+};
+inline constexpr const char* kAlreadyRunningFallbackText =
+    "Tarnwick is already running on this base directory.";
+inline constexpr const char* kAlreadyRunningFallbackCaption = "Notice";
+AlreadyRunningBox AlreadyRunningTexts(const QStringList& textDirs);
 
 class SingleInstance {
  public:

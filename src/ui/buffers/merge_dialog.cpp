@@ -15,6 +15,7 @@
 #include "resources/ids.h"
 #include "ui/app/file_dialogs.h"
 #include "ui/app/message_box.h"
+#include "ui/app/qt_text.h"
 
 namespace tarnwick {
 
@@ -23,7 +24,6 @@ namespace {
 using K = ControlKind;
 
 constexpr const char* kInputFilter = "(*.bin;*.rom)|*.bin;*.rom|all files|*.*||";
-constexpr const char* kFolderTitle = "请选择目录:";
 constexpr const char* kDefaultName = "Cmbin.bin";
 
 constexpr std::array kControls = {
@@ -74,7 +74,7 @@ void MergeDialog::ShowFromMenu() {
 }
 
 void MergeDialog::FolderClicked() {
-  const QString chosen = ChooseFolder(this, QString::fromUtf8(kFolderTitle));
+  const QString chosen = ChooseFolder(this, Q(texts_.itext(itext::kMergeFolderPrompt)));
   if (!chosen.isEmpty()) folder_->setText(chosen);
 }
 

@@ -1,10 +1,15 @@
 #include "ui/services/link_opener.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
+#include "core/app/text_ids.h"
+#include "core/app/text_table.h"
 #include "core/services/links/link_open.h"
+#include "ui/app/message_box.h"
+#include "ui/app/qt_text.h"
 
 namespace tarnwick {
 
@@ -33,6 +38,12 @@ int OpenWebLink(const QString& text) { return Open(links::WebLinkTarget(text.toS
 
 int OpenProgramFile(const QString& path) {
   return Open(links::ProgramFileTarget(QFileInfo(path).absoluteFilePath().toStdString()));
+}
+
+void ShowNoOpenerBox(QWidget* parent, const TextTable& texts, const QString& path) {
+  RunMessageBox(
+      parent, Q(texts.itext(itext::kNoOpener)) + QLatin1Char('\n') + QDir::toNativeSeparators(path),
+      Q(texts.itext(itext::kNoticeCaption)), BoxIcon::Warning, BoxButtons::Ok);
 }
 
 }  // namespace tarnwick

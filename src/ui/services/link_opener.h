@@ -7,14 +7,21 @@
 #include <functional>
 
 class QUrl;
+class QWidget;
 
 namespace tarnwick {
+
+class TextTable;
 
 // A link from the configuration or a link control: http, https and mailto
 // only; anything else is refused with links::kRefusedTarget.
 int OpenWebLink(const QString& text);
 // A file the program names itself (the manual, the log).
 int OpenProgramFile(const QString& path);
+
+// Tells in a notice that nothing on this desktop opens the file at `path`,
+// which is there: no opener program (xdg-open) is installed for it.
+void ShowNoOpenerBox(QWidget* parent, const TextTable& texts, const QString& path);
 
 // The desktop's opener; a test may put another one in (an empty function
 // restores the desktop's own).

@@ -54,11 +54,13 @@ void ServiceDialogs::Detach() {
 
 bool ServiceDialogs::OpenManual() {
   const QString path = ManualPath(programDir_);
-  const int result = QFileInfo::exists(path) ? OpenProgramFile(path) : links::kFileNotFound;
-  // Only a missing file is told; other failures go unreported.
-  if (result == links::kFileNotFound)
+  if (!QFileInfo::exists(path)) {
     ShowNoticeBox(window_, session_.texts(), itext::kFileNotFound);
-  return links::Opened(result);
+    return false;
+  }
+  const bool opened = links::Opened(OpenProgramFile(path));
+  if (!opened) ShowNoOpenerBox(window_, session_.texts(), path);
+  return opened;
 }
 
 void ServiceDialogs::OpenWebSite() {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <array>
 
 #include "core/app/text_ids.h"
@@ -27,10 +28,13 @@ constexpr std::array kControls = {
     ControlSpec{ids::kDialogOk, K::DefaultButton, QRect(186, 63, 50, 14), ftext::kOk, "确定", 0},
 };
 
-constexpr DialogTemplate kTemplate{QSize(243, 84), kNoText, "版本信息", kControls};
+constexpr DialogTemplate kTemplate{QSize(243, 84), ftext::kVersionTitle, "版本信息", kControls};
 
-// The columns' widths in pixels, as the list control takes them.
+// The columns' least widths in pixels; a column whose texts need more gets
+// more, and the dialog widens with them.
 constexpr std::array kColumnWidths = {70, 70, 70, 120};
+// Room either side of a column's widest text, in pixels.
+constexpr int kColumnPadding = 12;
 
 }  // namespace
 
@@ -43,6 +47,7 @@ VersionDlg::VersionDlg(const update::VersionRows& rows, const TextTable& texts,
   builder_.ApplyTexts(texts);
   list_ = builder_.Get<QTreeWidget>(ids::kVersionList);
   FillList(rows, texts);
+  FitColumns();
   auto* link = builder_.Get<HyperLink>(ids::kVersionWebLink);
   link->setText(webAddress);
   link->SetURL(webAddress);
@@ -76,6 +81,24 @@ void VersionDlg::FillList(const update::VersionRows& rows, const TextTable& text
   list_->setStyleSheet(QStringLiteral(
       "QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }"));
   list_->setAllColumnsShowFocus(true);
+}
+
+void VersionDlg::FitColumns() {
+  int total = 0;
+  for (int c = 0; c < list_->columnCount(); ++c) {
+    list_->resizeColumnToContents(c);
+    const int least = kColumnWidths[static_cast<std::size_t>(c)];
+    list_->setColumnWidth(c, std::max(least, list_->columnWidth(c) + kColumnPadding));
+    total += list_->columnWidth(c);
+  }
+  // The list's inside, known before the dialog shows (its viewport is laid
+  // out only then); two rows need no scroll bar.
+  const int wider = total - (list_->width() - 2 * list_->frameWidth());
+  if (wider <= 0) return;
+  list_->resize(list_->width() + wider, list_->height());
+  QWidget* ok = builder_.Control(ids::kDialogOk);
+  ok->move(ok->x() + wider, ok->y());
+  setFixedSize(width() + wider, height());
 }
 
 VersionDlg* ShowUpdateCheckResult(const update::UpdateCheckResult& result, const TextTable& texts,

@@ -1,4 +1,4 @@
-// "版本信息": the version dialog the update check shows. A report list with
+// The version dialog the update check shows. A report list with
 // the program row and the firmware row (current version, latest version,
 // verdict), the maker's web address as a link, and OK. It only shows the six
 // texts the check produced.
@@ -29,6 +29,8 @@ class VersionDlg : public QDialog {
 
  private:
   void FillList(const update::VersionRows& rows, const TextTable& texts);
+  // Widens the columns to their texts and the dialog to the columns.
+  void FitColumns();
 
   DialogBuilder builder_;
   QTreeWidget* list_ = nullptr;
