@@ -51,6 +51,16 @@ TEST_F(CliFiles, SplitCutsAtThePointsAndRefusesBadOnes) {
   const CliRun bad = Cli({"split", source, "10;20"}, "");
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find(texts.itext(itext::kSplitBadPoints)), std::string::npos);
+
+  // Leading zeros: still the point 12. A number beyond 64 bits is refused.
+  const CliRun zeros = Cli({"split", source, "00000000000000000000012"}, "");
+  EXPECT_EQ(zeros.status, 0) << zeros.err;
+  EXPECT_EQ(dir.Read("fw_0-11.bin"), all.substr(0, 12));
+  EXPECT_EQ(dir.Read("fw_12-4095.bin"), all.substr(12));
+  const CliRun huge = Cli({"split", source, "100,18446744073709551616"}, "");
+  EXPECT_EQ(huge.status, 1);
+  EXPECT_NE(huge.err.find(texts.itext(itext::kSplitBadPoints)), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("fw_0-99.bin")));
 }
 
 }  // namespace

@@ -170,12 +170,17 @@ TEST_F(FileTools, SplitPointsAreReadLeftToRightAgainstTheFileLength) {
   EXPECT_EQ(offsets("1000,5000,2000", 4096), (V{{0, 1000}, {1000, 3096}}));
   EXPECT_EQ(offsets("1000,", 4096), (V{{0, 1000}, {1000, 3096}}));
   EXPECT_EQ(offsets("4096", 4096), (V{{0, 4096}, {4096, 0}}));
-  EXPECT_EQ(offsets("99999999999999999999999", 4096), (V{{0, 4096}}));
+  // Leading zeros do not make a number larger.
+  EXPECT_EQ(offsets("00000000000000000000012,0000000000000000000000000100", 4096),
+            (V{{0, 12}, {12, 88}, {100, 3996}}));
 
   EXPECT_TRUE(
       SplitPointsValid("1,2\xEF\xBC\x8C"
                        "3"));
-  for (const char* bad : {",1024", "1024;2048", "10 24", "-1", "0x10"}) {
+  EXPECT_TRUE(SplitPointsValid("000000000000000000000000018446744073709551615"));
+  // 2^64 and more do not fit any offset: refused, not taken as the end.
+  for (const char* bad : {",1024", "1024;2048", "10 24", "-1", "0x10", "18446744073709551616",
+                          "12,99999999999999999999999"}) {
     EXPECT_FALSE(SplitPointsValid(bad)) << bad;
   }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 
 #include "core/app/text_ids.h"
 #include "core/buffers/posix_file.h"
@@ -44,6 +45,18 @@ std::string WithPlainCommas(std::string points) {
     points.replace(at, wide.size(), ",");
   }
   return points;
+}
+
+// One split point of digits only, leading zeros and all; false when it
+// does not fit in 64 bits.
+bool ParsePoint(const std::string& word, std::uint64_t& value) {
+  value = 0;
+  for (const char c : word) {
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) return false;
+    value = value * 10 + digit;
+  }
+  return true;
 }
 
 }  // namespace
@@ -94,8 +107,18 @@ FileToolResult MergeFiles(const std::string& folder, const std::string& name,
 bool SplitPointsValid(const std::string& typed) {
   const std::string points = WithPlainCommas(typed);
   if (!points.empty() && points.front() == ',') return false;
-  return std::all_of(points.begin(), points.end(),
-                     [](char c) { return c == ',' || (c >= '0' && c <= '9'); });
+  if (!std::all_of(points.begin(), points.end(),
+                   [](char c) { return c == ',' || (c >= '0' && c <= '9'); })) {
+    return false;
+  }
+  std::size_t at = 0;
+  while (at < points.size()) {
+    const std::size_t comma = std::min(points.find(',', at), points.size());
+    std::uint64_t point = 0;
+    if (!ParsePoint(points.substr(at, comma - at), point)) return false;
+    at = comma + 1;
+  }
+  return true;
 }
 
 std::vector<SplitPart> PlanSplit(const std::string& typed, std::uint64_t length) {
@@ -106,11 +129,9 @@ std::vector<SplitPart> PlanSplit(const std::string& typed, std::uint64_t length)
   while (at < points.size()) {
     const std::size_t comma = std::min(points.find(',', at), points.size());
     const std::string word = points.substr(at, comma - at);
-    // An empty number (a trailing or doubled comma) ends the list, as does
-    // one too large for any file.
-    if (word.empty() || word.size() > 19) break;
-    const std::uint64_t point = std::stoull(word);
-    if (point > length) break;
+    // An empty number (a trailing or doubled comma) ends the list.
+    std::uint64_t point = 0;
+    if (word.empty() || !ParsePoint(word, point) || point > length) break;
     if (point > previous) {
       parts.push_back({previous, point - previous});
       previous = point;

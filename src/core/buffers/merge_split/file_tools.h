@@ -33,7 +33,8 @@ struct SplitPart {
 };
 
 // The split points as typed (full-width commas allowed); false when a
-// character other than digits and commas, or a leading comma, is in them.
+// character other than digits and commas, or a leading comma, is in them,
+// or a number does not fit in 64 bits. Leading zeros are allowed.
 bool SplitPointsValid(const std::string& points);
 // The parts of a `length`-byte file for valid points: a point beyond the
 // end ends the list, one not above the previous point is skipped, and the
