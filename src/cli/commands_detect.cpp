@@ -13,6 +13,7 @@
 #include "core/catalogue/chip_selection.h"
 #include "core/operations/chip/detection.h"
 #include "core/session/session.h"
+#include "resources/ids.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -46,6 +47,8 @@ void ReportDetection(CliContext& c, int result) {
   nlohmann::json& f = JsonFields();
   const ChipSelection& s = c.session.selection();
   f["found"] = result == kDetectFound;
+  // Detection shows the adapter's picture only when the box says it is fitted.
+  f["adapter"] = c.surface.IsCommandEnabled(ids::kAdapterPicture);
   if (result != kDetectFound && result != kDetectFamilyOnly) return;
   f["type"] = s.TypeText();
   f["capacity"] = s.CapacityText();

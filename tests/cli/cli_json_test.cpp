@@ -101,6 +101,12 @@ TEST_F(CliFlow, JsonCarriesTheFiguresOfDetectAndTheChipOperations) {
   EXPECT_EQ(report.value("chip", ""), "25 SPI FLASH/EON/EN25Q64");
   EXPECT_EQ(report.value("id", ""), "1C3017");
   EXPECT_TRUE(report["candidates"].is_array());
+  EXPECT_EQ(report.value("adapter", true), false);
+  r = Cli({"detect", "--json"},
+          "--simulate=" + std::string(TARNWICK_SOURCE_DIR) + "/resources/sim/adapter_box.box");
+  report = OneObject(r, "detect with the adapter");
+  EXPECT_EQ(report.value("adapter", false), true);
+  EXPECT_EQ(report["candidates"].size(), 2u) << r.out;
 
   const std::string image = RandomFile("img.bin", 1024);
   r = Cli({"auto", image, "-y", "--json"});
