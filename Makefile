@@ -10,7 +10,7 @@ export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 LAUNCHER = $$(command -v ccache >/dev/null && echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps configure build run package test test-normal test-sanitizers tidy format-check clean
+.PHONY: all deps configure build run package test test-normal test-sanitizers tidy format-check clean bench
 
 all: build
 
@@ -55,6 +55,14 @@ test-sanitizers: deps
 	    || { cat $$dir/ctest.log; exit 1; }; \
 	  tail -n 3 $$dir/ctest.log; \
 	done
+
+# The performance report: builds the command line and the benchmark
+# programs, then prints each figure as ours / a plain file tool, alternated
+# for 5 rounds (bench/run; a few minutes, nothing asserted).
+BENCH_TARGETS := tarnwick-cli portable_data bench_file_image bench_program_verify bench_peak_memory
+bench: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target $(BENCH_TARGETS) >/dev/null
+	@bash bench/run $(BUILD)
 
 test: test-normal
 	@$(MAKE) --no-print-directory test-sanitizers
