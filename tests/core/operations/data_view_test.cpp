@@ -48,6 +48,8 @@ TEST_F(DataViewTest, NoBoxGivesNoChipValue) {
   const DataViewResult r = ViewData(rig->ctx, "0");
   EXPECT_FALSE(r.chipRead);
   EXPECT_EQ(r.chipValue, I(itext::kNotAvailable));
+  // The two findings stand apart, as every other pair does.
+  EXPECT_EQ(r.state, I(itext::kNoFileLoaded) + "," + I(itext::kBoxNotFound) + "...");
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ DataViewResult ViewData(OperationContext& ctx, const std::string& addressText) {
     r.state += "," + ctx.I(itext::kBoxRefused);
   } else if (detected == kDetectNoDevice) {
     r.chipValue = ctx.I(itext::kNotAvailable);
-    r.state += ctx.I(itext::kBoxNotFound);
+    r.state += "," + ctx.I(itext::kBoxNotFound);
   } else if (address >= ctx.selection.ChipSize()) {
     r.state += ctx.I(itext::kBeyondChipSize);
     r.chipValue = ctx.I(itext::kOutOfRange);
