@@ -200,5 +200,14 @@ TEST_F(FindTest, ADeviceChangeWhileWaitingAtAHitIsNotOverwrittenByAnAnswer) {
   EXPECT_EQ(view.ended, -1);
 }
 
+TEST_F(FindTest, AnAbandonWithNoSearchRunningLeavesAnotherJobsCodeAlone) {
+  // A dialog closed while programming runs (the window closing) abandons.
+  rig->worker.SetJobCode(JobByte(Job::Program));
+  finder->Abandon();
+  finder->Continue();
+  EXPECT_EQ(rig->worker.JobCode(), JobByte(Job::Program));
+  rig->worker.SetJobCode(kJobIdle);
+}
+
 }  // namespace
 }  // namespace tarnwick::test

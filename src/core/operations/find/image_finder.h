@@ -1,6 +1,8 @@
 // Find in the file image: job 24 on the worker. The job-code byte is the
 // search's control word while it runs: the job writes 0 when it waits at a
-// hit, the dialog writes 1 to go on or 2 to abandon, and 255 means no search.
+// hit, 3 while it scans, the dialog turns 0 into 3 to go on and 0 or 3 into
+// 2 to abandon, and 255 means no search. No job has code 0, 2 or 3, so an
+// abandon never touches another job's code.
 #pragma once
 
 #include <atomic>
@@ -21,7 +23,7 @@ namespace tarnwick {
 
 // Values of the job-code byte during a search.
 inline constexpr std::uint8_t kFindWaiting = 0;
-inline constexpr std::uint8_t kFindContinue = 1;
+inline constexpr std::uint8_t kFindContinue = 3;  // scanning
 inline constexpr std::uint8_t kFindAbandon = 2;
 
 class ImageFinder {
