@@ -154,12 +154,17 @@ void HexView::OnHexScroll(ScrollCode code, std::uint64_t position) {
   const std::uint64_t total = image_.totalRows();
   switch (code) {
     case ScrollCode::LineUp:
-    case ScrollCode::PageUp:
       if (top_ > 0) --top_;
       break;
     case ScrollCode::LineDown:
-    case ScrollCode::PageDown:
       if (top_ + kPageRows < total) ++top_;
+      break;
+    // A click on the bar's track moves a whole page, stopping at either end.
+    case ScrollCode::PageUp:
+      top_ -= std::min<std::uint64_t>(top_, kPageRows);
+      break;
+    case ScrollCode::PageDown:
+      top_ = std::min<std::uint64_t>(top_ + kPageRows, total - kPageRows);
       break;
     case ScrollCode::ThumbTrack:
       if (auto top = hex::TopRowFromThumb(position, total)) top_ = *top;

@@ -73,8 +73,18 @@ TEST_F(HexViewTest, MebibyteImageScrollsToItsLastRows) {
   EXPECT_EQ(view.CellText(20, 16), "5A");
   view.OnHexScroll(ScrollCode::LineDown, 0);
   EXPECT_EQ(view.topRow(), 65516u);
-  view.OnHexScroll(ScrollCode::PageUp, 0);
+  view.OnHexScroll(ScrollCode::LineUp, 0);
   EXPECT_EQ(view.topRow(), 65515u);
+  // A page is the 20 rows the view shows; the ends stop it.
+  view.OnHexScroll(ScrollCode::PageUp, 0);
+  EXPECT_EQ(view.topRow(), 65495u);
+  EXPECT_EQ(view.CellText(1, 0), "000FFD70");
+  view.OnHexScroll(ScrollCode::PageDown, 0);
+  view.OnHexScroll(ScrollCode::PageDown, 0);
+  EXPECT_EQ(view.topRow(), 65516u);
+  view.OnHexScroll(ScrollCode::ThumbTrack, 5);
+  view.OnHexScroll(ScrollCode::PageUp, 0);
+  EXPECT_EQ(view.topRow(), 0u);
   view.OnHexScroll(ScrollCode::ThumbTrack, 16383);
   EXPECT_EQ(view.topRow(), 16383ull * 65516 / 32767);
   view.OnHexWheel(-120, false);  // focus elsewhere: ignored
