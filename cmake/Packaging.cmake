@@ -123,6 +123,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded as plugins, so the libraries' own dependencies do not name them: the
 # SVG icons' image format.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# Chinese texts need a CJK font, Qt's own dialogs their translation, and the
+# manual, the log and the links an opener.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-noto-cjk | fonts-wqy-microhei, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PK}/debian/postinst ${PK}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: built with CPack in BUILD, listed,
-# checked by lintian (errors fail, warnings are shown), unpacked into a
+# checked by lintian (errors and hardening tags fail, the pedantic and
+# informational tags are shown), unpacked into a
 # temporary root and its CLI run there with a fresh HOME: it must find its data
 # in share/, seed ~/.local/share/tarnwick and identify the virtual chip. Also
 # validates the desktop entry and the metainfo, checks the udev rule
@@ -43,13 +44,25 @@ for f in Tarnwick.html services.ini.example sim-boot-table.bin; do
   fi
 done
 
+echo "== control: what a stock system needs beside the dependencies"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+echo "Recommends: $recommends"
+for p in fonts-noto-cjk fonts-wqy-microhei qt6-translations-l10n xdg-utils; do
+  grep -qw -- "$p" <<<"$recommends" || fail "the package does not recommend $p"
+done
+
 echo "== lintian"
-lintian --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1 || true
+lintian -I --pedantic --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>&1 || true
 grep -v 'running with root privileges' "$work/lintian.txt" || true
 errors=$(grep -c '^E: ' "$work/lintian.txt" || true)
 warnings=$(grep -c '^W: ' "$work/lintian.txt" || true)
 echo "lintian: $errors errors, $warnings warnings"
 [ "$errors" -eq 0 ] || fail "lintian reports errors"
+# The programs are built with the hardening flags (fortify, stack protector,
+# relro and bind-now, PIE): none of lintian's hardening tags is left.
+if grep -E '^[EWIP]: .* hardening-' "$work/lintian.txt"; then
+  fail "lintian finds programs built without the hardening flags"
+fi
 
 root="$work/root"
 dpkg -x "$deb" "$root"
