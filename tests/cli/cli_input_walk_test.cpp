@@ -79,6 +79,7 @@ const std::map<std::string, std::vector<Call>>& Calls() {
       {"feedback", {{{"--subject", "s", "--contact", "c", "--content-file", kIn}, {5}}}},
       {"check-update", {{{}, {}}}},
       {"completion", {{{"bash"}, {}}}},
+      {"devices", {{{}, {}}}},
       {"help", {{{}, {}}}},
   };
   return calls;
