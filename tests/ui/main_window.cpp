@@ -16,6 +16,8 @@
 #include <thread>
 
 #include "core/app/text_table.h"
+#include "core/device/worker.h"
+#include "core/session/session.h"
 #include "main_window_fixture.h"
 #include "resources/ids.h"
 #include "ui/app/main_menu.h"
@@ -248,6 +250,11 @@ void MainWindowTest::damagedCatalogueWarnsOverTheEmptyWindow() {
   QCOMPARE(addresses.back(), QStringLiteral("00000130"));
   QVERIFY(!adapterShown);
   QCOMPARE(qobject_cast<QComboBox*>(w.Control(ids::kTypeList))->count(), 0);
+  // The start-up detection names no chip that was never selected.
+  QTRY_VERIFY_WITH_TIMEOUT(w.session().worker().AtRest(), 30000);
+  h.Settle(50);
+  const QString pane = qobject_cast<QPlainTextEdit*>(w.Control(ids::kLogPane))->toPlainText();
+  QVERIFY2(!pane.contains(QStringLiteral(" : : ")), qPrintable(pane));
 }
 
 void MainWindowTest::functionKeysFollowTheirButtons() {

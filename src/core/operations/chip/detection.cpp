@@ -282,7 +282,8 @@ int DetectChip(OperationContext& ctx, bool checkLink, bool quiet) {
   }
 
   RebuildParameters(ctx);
-  if (!ranOut) {
+  // No chip was ever selected (a damaged catalogue): nothing to name.
+  if (!ranOut && ctx.selection.HasRecord()) {
     ui.AppendLog(ctx.selection.TypeText() + " : " + ctx.selection.MakerText() + " : " +
                  ctx.selection.ModelText() + " : " + ctx.selection.CapacityText());
     if (ctx.selection.ChipSize() > 0x7FFFFF) ui.AppendLog(ctx.I(itext::kLargeChip));
