@@ -35,7 +35,7 @@ struct ModelRow {
 constexpr std::uint64_t kMiB = std::uint64_t{1024} * 1024;
 
 // Sizes, pages and OTP areas from the makers' datasheets.
-constexpr std::array<ModelRow, 15> kModels{{
+constexpr std::array<ModelRow, 23> kModels{{
     {"EN25Q64", ChipKind::SpiFlash, 0, 0x00, false, 0x1C3017, 8 * kMiB, 256, 4096, false, 512,
      &kOtpFamilyEon, false},
     {"EN25QH128", ChipKind::SpiFlash, 0, 0x00, false, 0x1C7018, 16 * kMiB, 256, 4096, false, 512,
@@ -57,6 +57,24 @@ constexpr std::array<ModelRow, 15> kModels{{
     {"MX25L12835F", ChipKind::SpiFlash, 0, 0x00, false, 0xC22018, 16 * kMiB, 256, 4096, false, 512,
      &kOtpFamilyMx, true},
     {"MT25QL01G", ChipKind::SpiFlash, 0, 0x00, false, 0x20BA21, 128 * kMiB, 256, 4096, false, 64,
+     nullptr, false},
+    // Parts of today's cheap boards, one per maker (sizes and sectors from
+    // their datasheets; no OTP area modelled).
+    {"XT25F128B", ChipKind::SpiFlash, 0, 0x00, false, 0x0B4018, 16 * kMiB, 256, 4096, false, 0,
+     nullptr, false},
+    {"P25Q128H", ChipKind::SpiFlash, 0, 0x00, false, 0x856018, 16 * kMiB, 256, 4096, false, 0,
+     nullptr, false},
+    {"BY25D80A", ChipKind::SpiFlash, 0, 0x00, false, 0x684014, kMiB, 256, 4096, false, 0, nullptr,
+     false},
+    {"ZB25VQ64", ChipKind::SpiFlash, 0, 0x00, false, 0x5E4017, 8 * kMiB, 256, 4096, false, 0,
+     nullptr, false},
+    {"XM25QH64B", ChipKind::SpiFlash, 0, 0x00, false, 0x206017, 8 * kMiB, 256, 4096, false, 0,
+     nullptr, false},
+    {"DS25M4AB", ChipKind::SpiFlash, 0, 0x00, false, 0xE54218, 16 * kMiB, 256, 4096, false, 0,
+     nullptr, false},
+    {"ZD25Q64B", ChipKind::SpiFlash, 0, 0x00, false, 0xBA3217, 8 * kMiB, 256, 4096, false, 0,
+     nullptr, false},
+    {"SK25P64", ChipKind::SpiFlash, 0, 0x00, false, 0x256017, 8 * kMiB, 256, 65536, false, 0,
      nullptr, false},
     {"24C02", ChipKind::Eeprom, 1, 0x00, true, 0, 256, 8, 0, false, 0, nullptr, false},
     {"24C256", ChipKind::Eeprom, 1, 0x00, true, 0, 32768, 64, 0, false, 0, nullptr, false},
