@@ -1,12 +1,15 @@
 // fill ADDR LENGTH VALUE, fill ADDR --file FILE: chip fill, job 19. The
 // address is hex, the length decimal, the value hex (a byte, or a word for
 // chips organised in 16-bit words, which count address and length in words).
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "cli/command_table.h"
 #include "core/app/text_ids.h"
+#include "core/catalogue/chip_selection.h"
 #include "core/operations/chip_fill/chip_filler.h"
+#include "core/operations/chip_fill/fill_plan.h"
 #include "core/session/session.h"
 
 namespace tarnwick::cli {
@@ -48,6 +51,15 @@ int Fill(CliContext& c) {
   } else {
     request.length = std::stoull(a[1]);
     request.value = a[2];
+    // Only now is the chip known: a value wider than its unit is a mistake
+    // in the words, never cut to its last digits.
+    const bool word = c.session.selection().WordOrganised();
+    if (!chip_fill::ParseFillValue(request.value, word)) {
+      std::fprintf(stderr, "tarnwick-cli: fill: VALUE %s is wider than the chip's %s\n",
+                   request.value.c_str(),
+                   word ? "16-bit word (at most FFFF)" : "byte (at most FF)");
+      return kExitUsage;
+    }
   }
   c.session.chipFill().SetRequest(request);
   c.session.RunJobAndWait(Job::ChipFill);

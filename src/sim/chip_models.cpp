@@ -20,7 +20,9 @@ struct ModelRow {
   std::string_view name;
   ChipKind kind;
   std::uint8_t accessClass;
-  std::uint8_t subcode;  // EEPROM: its one mode; SPI flash answers the usual four
+  // EEPROM: the datasheet's addressing, which picks the box mode the chip
+  // answers in (EepromSubcode); 0 for SPI flash, which answers the usual four.
+  std::uint8_t addressBits;
   bool fiveVolt;
   std::uint32_t id;  // 0 for EEPROMs: the family answer of the class
   std::uint64_t size;
@@ -76,10 +78,14 @@ constexpr std::array<ModelRow, 23> kModels{{
      nullptr, false},
     {"SK25P64", ChipKind::SpiFlash, 0, 0x00, false, 0x256017, 8 * kMiB, 256, 65536, false, 0,
      nullptr, false},
-    {"24C02", ChipKind::Eeprom, 1, 0x00, true, 0, 256, 8, 0, false, 0, nullptr, false},
-    {"24C256", ChipKind::Eeprom, 1, 0x00, true, 0, 32768, 64, 0, false, 0, nullptr, false},
-    {"93C46", ChipKind::Eeprom, 3, 0x00, true, 0, 128, 2, 0, true, 0, nullptr, false},
-    {"25LC256", ChipKind::Eeprom, 2, 0x00, true, 0, 32768, 64, 0, false, 0, nullptr, false},
+    // 24C02: an 8-bit word address (one byte) after the device address.
+    {"24C02", ChipKind::Eeprom, 1, 8, true, 0, 256, 8, 0, false, 0, nullptr, false},
+    // 24C256: a 15-bit word address, sent as two bytes.
+    {"24C256", ChipKind::Eeprom, 1, 15, true, 0, 32768, 64, 0, false, 0, nullptr, false},
+    // 93C46 with ORG high: 64 words of 16 bits, 6 address bits.
+    {"93C46", ChipKind::Eeprom, 3, 6, true, 0, 128, 2, 0, true, 0, nullptr, false},
+    // 25LC256: a 16-bit address, two bytes after the instruction.
+    {"25LC256", ChipKind::Eeprom, 2, 16, true, 0, 32768, 64, 0, false, 0, nullptr, false},
 }};
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -91,6 +97,19 @@ bool SameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+std::uint8_t EepromSubcode(std::uint8_t accessClass, std::uint8_t addressBits, bool word) {
+  switch (accessClass) {
+    case 1:  // I2C: the number of word-address bytes
+      return static_cast<std::uint8_t>((addressBits + 7) / 8);
+    case 2:  // SPI EEPROM: 01 for three address bytes, 00 for one or two
+      return addressBits > 16 ? 0x01 : 0x00;
+    case 3:  // Microwire: 1x for more than 7 address bits, x1 for 16-bit words
+      return static_cast<std::uint8_t>((addressBits > 7 ? 0x10 : 0x00) | (word ? 0x01 : 0x00));
+    default:
+      return 0x00;
+  }
+}
+
 std::optional<ChipDescription> BuiltInChip(std::string_view model) {
   for (const ModelRow& row : kModels) {
     if (!SameName(row.name, model)) continue;
@@ -98,7 +117,9 @@ std::optional<ChipDescription> BuiltInChip(std::string_view model) {
     chip.model = std::string(row.name);
     chip.kind = row.kind;
     chip.accessClass = row.accessClass;
-    if (row.kind == ChipKind::Eeprom) chip.subcodes = {row.subcode};
+    if (row.kind == ChipKind::Eeprom) {
+      chip.subcodes = {EepromSubcode(row.accessClass, row.addressBits, row.word)};
+    }
     chip.fiveVolt = row.fiveVolt;
     if (row.id != 0) chip.id = row.id;
     chip.size = row.size;

@@ -125,7 +125,7 @@ void BoxFirmware::OnCommandFrame(const std::uint8_t* f, SimClock::time_point now
     }
     case CMD_READ_ID: {
       std::uint32_t id = mode_.accessClass == 0 ? 0xFFFFFF : 0x000000;
-      if (talks) id = chip_->Identification();
+      if (chip_ && chip_->AnswersIdentification(mode_)) id = chip_->Identification();
       Answer({static_cast<std::uint8_t>(id >> 16), static_cast<std::uint8_t>(id >> 8),
               static_cast<std::uint8_t>(id)},
              now);

@@ -20,6 +20,12 @@ bool VirtualChip::Talks(const AccessMode& mode) const {
              description_.subcodes.end();
 }
 
+bool VirtualChip::AnswersIdentification(const AccessMode& mode) const {
+  if (Talks(mode)) return true;
+  return description_.kind == ChipKind::Eeprom && mode.subcode == 0x00 &&
+         mode.accessClass == description_.accessClass && mode.fiveVolt == description_.fiveVolt;
+}
+
 std::uint32_t VirtualChip::Identification() const {
   if (description_.id) return *description_.id & 0xFFFFFF;
   return EepromFamilyAnswer(description_.accessClass);

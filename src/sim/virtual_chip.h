@@ -29,6 +29,10 @@ class VirtualChip {
 
   // True when the chip answers in this mode.
   bool Talks(const AccessMode& mode) const;
+  // True when CMD_READ_ID in this mode reaches the chip: its own modes, and
+  // for an EEPROM also subcode 00 of its class and voltage, the family probe
+  // (the box finds the chip on its bus whatever addressing the chip takes).
+  bool AnswersIdentification(const AccessMode& mode) const;
   // The three bytes of CMD_READ_ID in its own mode.
   std::uint32_t Identification() const;
 

@@ -41,25 +41,31 @@ TEST_F(CommandsTest, IdentificationFollowsTheProbeModes) {
   }
 }
 
-TEST_F(CommandsTest, EepromsAnswerTheirFamilyOnlyInTheirOwnMode) {
+// An EEPROM answers its family in the family probe (subcode 00 of its class)
+// and in its own data mode, the one its addressing takes; nowhere else.
+TEST_F(CommandsTest, EepromsAnswerTheirFamilyInTheProbeAndInTheirOwnMode) {
   struct Case {
     const char* model;
     Mode own;
     std::uint32_t family;
   };
-  const Case cases[] = {{"24C02", {1, 0x00, true}, kIdFamilyI2c},
-                        {"93C46", {3, 0x00, true}, kIdFamilyMicrowire},
+  const Case cases[] = {{"24C02", {1, 0x01, true}, kIdFamilyI2c},
+                        {"24C256", {1, 0x02, true}, kIdFamilyI2c},
+                        {"93C46", {3, 0x01, true}, kIdFamilyMicrowire},
                         {"25LC256", {2, 0x00, true}, kIdFamilySpiEeprom}};
   for (const Case& c : cases) {
     auto chip = BuiltInChip(c.model);
     ASSERT_TRUE(chip);
+    EXPECT_EQ(chip->subcodes, std::vector<std::uint8_t>{c.own.subcode}) << c.model;
     chip->contentPath = dir_.file(std::string(c.model) + ".bin");
     std::string error;
     ASSERT_TRUE(box_->SwapChip(*chip, error)) << error;
     EXPECT_EQ(driver_->ReadId(c.own), c.family) << c.model;
+    EXPECT_EQ(driver_->ReadId({c.own.accessClass, 0x00, true}), c.family) << c.model;
     EXPECT_EQ(driver_->ReadId({0, 0x00, false}), 0xFFFFFFu) << c.model;
     EXPECT_EQ(driver_->ReadId({4, 0x00, false}), 0x000000u) << c.model;
     EXPECT_EQ(driver_->ReadId({c.own.accessClass, 0x11, true}), 0x000000u) << c.model;
+    EXPECT_EQ(driver_->ReadId({c.own.accessClass, 0x00, false}), 0x000000u) << "wrong voltage";
   }
   // A class-4 chip given by raw fields.
   ChipDescription raw;
@@ -71,6 +77,37 @@ TEST_F(CommandsTest, EepromsAnswerTheirFamilyOnlyInTheirOwnMode) {
   std::string error;
   ASSERT_TRUE(box_->SwapChip(raw, error)) << error;
   EXPECT_EQ(driver_->ReadId({4, 0x00, false}), kIdFamilyClass4);
+}
+
+// The family probe finds a 24C256, but its data is there only in its own
+// mode: two word-address bytes, subcode 02.
+TEST_F(CommandsTest, AnEepromsDataTalksOnlyInItsOwnMode) {
+  auto chip = BuiltInChip("24C256");
+  ASSERT_TRUE(chip);
+  chip->contentPath = dir_.file("24c256.bin");
+  chip->fill = ContentFill::Pattern;
+  std::string error;
+  ASSERT_TRUE(box_->SwapChip(*chip, error)) << error;
+  driver_->SetCapacity(64);
+  driver_->SetMode({1, 0x00, true});
+  driver_->Send(CMD_READ);
+  EXPECT_EQ(driver_->ReadStream(64), std::vector<std::uint8_t>(64, 0xFF));
+  driver_->SetMode({1, 0x02, true});
+  driver_->Send(CMD_READ);
+  EXPECT_EQ(driver_->ReadStream(64), box_->ReadContent(0, 64));
+  EXPECT_NE(box_->ReadContent(0, 64), std::vector<std::uint8_t>(64, 0xFF));
+}
+
+TEST_F(CommandsTest, EepromModesFollowTheChipsAddressing) {
+  EXPECT_EQ(EepromSubcode(1, 8, false), 0x01);   // 24C02: one word-address byte
+  EXPECT_EQ(EepromSubcode(1, 16, false), 0x02);  // 24C512: two
+  EXPECT_EQ(EepromSubcode(2, 16, false), 0x00);  // 25LC256: two address bytes
+  EXPECT_EQ(EepromSubcode(2, 17, false), 0x01);  // 25LC1024: three
+  EXPECT_EQ(EepromSubcode(3, 7, false), 0x00);   // 93C46 x8
+  EXPECT_EQ(EepromSubcode(3, 6, true), 0x01);    // 93C46 x16
+  EXPECT_EQ(EepromSubcode(3, 9, false), 0x10);   // 93C56 x8
+  EXPECT_EQ(EepromSubcode(3, 8, true), 0x11);    // 93C56 x16
+  EXPECT_EQ(EepromSubcode(4, 16, false), 0x00);
 }
 
 TEST_F(CommandsTest, EmptySocketAnswersLikeNoChip) {

@@ -26,6 +26,9 @@ TEST(DescriptionTest, ShippedExamplesLoad) {
   EXPECT_EQ(eeprom->chip->kind, ChipKind::Eeprom);
   EXPECT_EQ(eeprom->chip->size, 32768u);
   EXPECT_TRUE(eeprom->chip->fiveVolt);
+  // Two word-address bytes: the mode of the 24C256 records, as the built-in model.
+  EXPECT_EQ(eeprom->chip->subcodes, BuiltInChip("24C256")->subcodes);
+  EXPECT_EQ(eeprom->chip->subcodes, std::vector<std::uint8_t>{0x02});
   EXPECT_EQ(eeprom->speed, SpeedKind::Realistic);
 
   auto adapter = LoadBoxDescription(dir + "adapter_box.box", error);

@@ -63,7 +63,7 @@ TEST_F(StreamsTest, EepromWritesReplaceBytes) {
   auto chip = BuiltInChip("24C256");
   chip->contentPath = dir_.file("24c256.bin");
   Start(*chip);
-  driver_->SetMode({1, 0x00, true});
+  driver_->SetMode({1, 0x02, true});  // two word-address bytes
   Program(std::vector<std::uint8_t>(300, 0x12));
   Program(std::vector<std::uint8_t>(300, 0xA5));
   EXPECT_EQ(box_->ReadContent(0, 300), std::vector<std::uint8_t>(300, 0xA5));

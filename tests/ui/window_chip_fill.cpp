@@ -51,6 +51,7 @@ class WindowChipFillTest : public QObject {
   void incompleteFieldsAreRefusedWithTheirText();
   void fileModeWritesTheFilesBytes();
   void theCloseAsksAndStopsTheFillBetweenTwoSectors();
+  void theDataBoxFollowsTheChipChosenWhileOpen();
 };
 
 void WindowChipFillTest::aValueFillsExactlyTheRangeWithCancelOffMeanwhile() {
@@ -229,6 +230,28 @@ void WindowChipFillTest::theCloseAsksAndStopsTheFillBetweenTwoSectors() {
                             .arg(hex(reached - 1), hex(reached));
   QVERIFY2(QString::fromUtf8(ReadAll(h.base() + "log.txt")).contains(range), qPrintable(range));
   h.Reset();
+}
+
+// The dialog stays open while another chip is chosen in the window: the byte
+// or the word box follows the chip now selected, not the one it opened on.
+void WindowChipFillTest::theDataBoxFollowsTheChipChosenWhileOpen() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(OpenChipFill(h));
+  ProgrammerDlg& w = h.window();
+  ChipFillDialog& d = w.chipFillDialog();
+  QVERIFY(Edit(d, ids::kChipFillByteEdit)->isVisible());
+  QVERIFY(!Edit(d, ids::kChipFillWordEdit)->isVisible());
+
+  QVERIFY(ChooseChip(w, "93 EEPROM", "ATMEL", "AT93C46(x16)"));
+  QVERIFY(d.isVisible());
+  QTRY_VERIFY(Edit(d, ids::kChipFillWordEdit)->isVisible());
+  QVERIFY(!Edit(d, ids::kChipFillByteEdit)->isVisible());
+
+  QVERIFY(ChooseChip(w, "93 EEPROM", "ATMEL", "AT93C46(x8)"));
+  QTRY_VERIFY(Edit(d, ids::kChipFillByteEdit)->isVisible());
+  QVERIFY(!Edit(d, ids::kChipFillWordEdit)->isVisible());
+  QVERIFY(boxes.texts().empty());
 }
 
 QTEST_MAIN(WindowChipFillTest)

@@ -10,8 +10,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "core/operations/chip/chip_texts.h"
 #include "sim/box_description.h"
 #include "ui/app/main_menu.h"
+#include "ui/app/qt_text.h"
 #include "ui/app/text_progress_bar.h"
 #include "version.h"
 #include "window_flow_support.h"
@@ -39,7 +41,7 @@ class WindowDataPathTest : public QObject {
   void readShowsTheChipAndSaveAsKeepsIt();
   void eraseThenBlankCheck();
   void verifyMismatchAnsweredNoCountsTheRestQuietly();
-  void readStoppedByItsOwnButtonKeepsWhatArrived();
+  void readStoppedByItsOwnButtonSaysSoAndLoadsNothing();
   void unplugWhileProgrammingThenPlugAndProgramAgain();
   void dropsLoadButNeverAWorkFile();
   void dropWhileAnOperationRunsIsRefused();
@@ -175,7 +177,7 @@ void WindowDataPathTest::verifyMismatchAnsweredNoCountsTheRestQuietly() {
   h.Reset();
 }
 
-void WindowDataPathTest::readStoppedByItsOwnButtonKeepsWhatArrived() {
+void WindowDataPathTest::readStoppedByItsOwnButtonSaysSoAndLoadsNothing() {
   WindowHarness h({}, sim::SpeedKind::Realistic);
   ProgrammerDlg& w = h.window();
   QVERIFY(ShowAndStart(h));
@@ -189,7 +191,8 @@ void WindowDataPathTest::readStoppedByItsOwnButtonKeepsWhatArrived() {
   QTRY_VERIFY(w.Control(ids::kProgressBar)->isVisible());
   QTest::qWait(300);
   QTest::mouseClick(read, Qt::LeftButton);  // now a stop button
-  QVERIFY(WaitForJob(w, [&] { return StatusText(w) == Itext(w, 78); }));
+  const QString stopped = QStringLiteral("Read stopped, received: ");
+  QVERIFY(WaitForJob(w, [&] { return StatusText(w).startsWith(stopped); }));
 
   QCOMPARE(read->text(), Ftext(w, 57));
   QVERIFY(Button(w, ids::kEraseButton)->isEnabled());
@@ -197,10 +200,20 @@ void WindowDataPathTest::readStoppedByItsOwnButtonKeepsWhatArrived() {
   QVERIFY2(got.size() > 0 && got.size() < kChipSize, qPrintable(QString::number(got.size())));
   const QByteArray chip = ReadAll(QString::fromStdString(h.box().ContentPath()));
   QVERIFY(chip.left(got.size()) == got);
-  // What arrived is loaded and shown.
-  QCOMPARE(ControlCaption(w, ids::kFileNameBox), Itext(w, 27));
-  QCOMPARE(Grid(w)->GetCellText(1, 1), HexByte(static_cast<std::uint8_t>(chip[0])));
-  QCOMPARE(w.session().image().size(), static_cast<std::uint64_t>(got.size()));
+  // It says it stopped, at how many bytes, and its time.
+  const QString said = Q(chip_text::ReadStopped(static_cast<std::uint64_t>(got.size()),
+                                                static_cast<std::uint64_t>(kChipSize))) +
+                       Itext(w, 86);
+  QVERIFY2(StatusText(w).startsWith(said), qPrintable(StatusText(w)));
+  QVERIFY2(StatusText(w).size() > said.size(), "the time follows");
+  QVERIFY(w.statusError());
+  // What arrived is kept, but never shown as the chip's content.
+  QVERIFY(!w.session().image().loaded());
+  QVERIFY(ControlCaption(w, ids::kFileNameBox) != Itext(w, 27));
+  QVERIFY2(!w.windowTitle().contains(QStringLiteral("EN25Q64_")), qPrintable(w.windowTitle()));
+  const QString log = QString::fromUtf8(ReadAll(h.base() + "log.txt"));
+  QVERIFY2(!log.contains(Itext(w, 26)), "no \"read complete\"");
+  QVERIFY2(!log.contains(Itext(w, 78)), "no \"read ended\"");
   h.Reset();
 }
 

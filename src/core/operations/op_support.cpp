@@ -75,6 +75,15 @@ bool ImageMissing(OperationContext& ctx) {
   return true;
 }
 
+bool ImageEmpty(OperationContext& ctx) {
+  if (!ctx.image.loaded() || ctx.image.size() > 0) return false;
+  // Nothing to write or compare: an empty file is a mistake, not a pass.
+  const std::string text = ctx.image.fileName() + ": " + ctx.I(itext::kFileEmpty);
+  ctx.ui.ShowStatus(text, true, true);
+  ctx.ui.Box(text, BoxIcon::Warning);
+  return true;
+}
+
 void DisableAll(OperationContext& ctx, CommandSet ids) {
   for (int id : ids) ctx.ui.DisableCommand(id);
 }

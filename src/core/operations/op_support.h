@@ -40,6 +40,9 @@ bool RefusedByBox(OperationContext& ctx);
 // (itext::kNoChipSelected, an error line).
 bool NoChipSelected(OperationContext& ctx);
 bool ImageMissing(OperationContext& ctx);
+// The image is loaded but holds no byte: "<file name>: " and
+// itext::kFileEmpty, an error line and a warning box.
+bool ImageEmpty(OperationContext& ctx);
 
 void DisableAll(OperationContext& ctx, CommandSet ids);
 void EnableAll(OperationContext& ctx, CommandSet ids);

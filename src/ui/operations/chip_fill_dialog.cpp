@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <array>
 
 #include "core/app/text_ids.h"
@@ -29,6 +30,8 @@ constexpr int kAddressDigits = 8;
 constexpr int kLengthDigits = 8;
 constexpr int kByteDigits = 2;
 constexpr int kWordDigits = 4;
+// How often the open dialog looks at the selected chip's organisation.
+constexpr int kFollowSelectionMs = 100;
 
 constexpr const char* kFillFileFilter = "*.*|*.*|*.bin;*.rom(*.bin;*.rom)|*.bin;*.rom||";
 
@@ -97,6 +100,12 @@ ChipFillDialog::ChipFillDialog(Session& session, QWidget* parent)
   connect(builder_.Get<QPushButton>(ids::kChipFillOkButton), &QPushButton::clicked, this,
           &ChipFillDialog::OkClicked);
   connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+  // The dialog stays open while the user picks another chip in the window
+  // (or a detection picks it): the byte or word box follows the selection.
+  followTimer_ = new QTimer(this);
+  followTimer_->setInterval(kFollowSelectionMs);
+  connect(followTimer_, &QTimer::timeout, this, [this] { FollowSelection(); });
+  followTimer_->start();
   session_.chipFill().SetView(this);
 }
 
@@ -105,6 +114,7 @@ ChipFillDialog::~ChipFillDialog() { Detach(); }
 void ChipFillDialog::Detach() {
   if (detached_) return;
   detached_ = true;
+  if (followTimer_) followTimer_->stop();
   poster_.Shutdown();
   session_.chipFill().SetView(nullptr);
   for (QDialog* d : findChildren<QDialog*>()) {
@@ -115,12 +125,7 @@ void ChipFillDialog::Detach() {
 
 void ChipFillDialog::ShowFromMenu() {
   if (detached_) return;
-  if (!isVisible()) {
-    // The chip may have changed since the last opening.
-    word_ = session_.selection().WordOrganised();
-    byteData_->setVisible(!word_);
-    wordData_->setVisible(word_);
-  }
+  if (!isVisible()) ShowOrganisation(session_.selection().WordOrganised());
   show();
   raise();
   activateWindow();
@@ -128,6 +133,25 @@ void ChipFillDialog::ShowFromMenu() {
 }
 
 QLineEdit* ChipFillDialog::DataBox() const { return word_ ? wordData_ : byteData_; }
+
+void ChipFillDialog::ShowOrganisation(bool word) {
+  word_ = word;
+  byteData_->setVisible(!word_);
+  wordData_->setVisible(word_);
+}
+
+bool ChipFillDialog::FollowSelection() {
+  if (detached_ || !isVisible()) return false;
+  const bool word = session_.selection().WordOrganised();
+  if (word == word_) return false;
+  ShowOrganisation(word);
+  // A chosen fill file's length counts in the new units.
+  if (fileMode_->isChecked() && !file_->text().isEmpty()) {
+    const qint64 bytes = QFileInfo(file_->text()).size();
+    length_->setText(QString::number(word_ ? (bytes + 1) / 2 : bytes));
+  }
+  return true;
+}
 
 void ChipFillDialog::FileModeToggled(bool ticked) {
   file_->setEnabled(ticked);
@@ -155,6 +179,12 @@ void ChipFillDialog::Refuse(int text) {
 
 bool ChipFillDialog::OkClicked() {
   const bool fileMode = fileMode_->isChecked();
+  // The chip changed since the last look: the value typed was for the
+  // other box, and the box now shown holds only its default.
+  if (FollowSelection() && !fileMode) {
+    Refuse(itext::kEnterData);
+    return false;
+  }
   if (fileMode && file_->text().isEmpty()) {
     Refuse(itext::kChooseFile);
     return false;

@@ -19,6 +19,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace tarnwick {
 
@@ -44,6 +45,9 @@ class ChipFillDialog : public QDialog, public ChipFillView {
 
   // OK: true when the fields were complete and the fill was asked for.
   bool OkClicked();
+  // Shows the byte or the word box as the chip now selected is organised
+  // (the dialog does so by itself while open): true when it changed.
+  bool FollowSelection();
   void BrowseClicked();
 
   // ChipFillView: on the worker thread; each one posts.
@@ -63,6 +67,7 @@ class ChipFillDialog : public QDialog, public ChipFillView {
   void FileModeToggled(bool ticked);
   void Refuse(int text);
   QLineEdit* DataBox() const;
+  void ShowOrganisation(bool word);
   bool MayClose() const { return detached_ || !running_; }
 
   Session& session_;
@@ -76,6 +81,7 @@ class ChipFillDialog : public QDialog, public ChipFillView {
   QPushButton* cancel_ = nullptr;
   QCheckBox* fileMode_ = nullptr;
   QLabel* state_ = nullptr;
+  QTimer* followTimer_ = nullptr;
   bool word_ = false;  // the chip counts in 16-bit words
   bool running_ = false;
   bool detached_ = false;

@@ -52,5 +52,19 @@ TEST_F(DataViewTest, NoBoxGivesNoChipValue) {
   EXPECT_EQ(r.state, I(itext::kNoFileLoaded) + "," + I(itext::kBoxNotFound) + "...");
 }
 
+// No chip answers any probe: no value is asked of the box, which would
+// answer FF for a chip that is not there.
+TEST_F(DataViewTest, AnEmptySocketGivesNoChipValue) {
+  sim::BoxDescription d = DefaultBox();
+  d.chip.reset();
+  Boot(d);
+  tap->ClearRecords();
+  const DataViewResult r = ViewData(rig->ctx, "10");
+  EXPECT_FALSE(r.chipRead);
+  EXPECT_EQ(r.chipValue, I(itext::kNotAvailable));
+  EXPECT_EQ(r.state, I(itext::kNoFileLoaded) + "," + I(itext::kNoIdAnswer) + "...");
+  EXPECT_EQ(CountOf(tap->Commands(), protocol::CMD_PEEK), 0);
+}
+
 }  // namespace
 }  // namespace tarnwick::test

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <filesystem>
 
+#include "core/app/text_ids.h"
+#include "core/operations/chip/chip_texts.h"
 #include "core/operations/op_support.h"
 #include "core/operations/operation_rig.h"
 
@@ -131,11 +133,73 @@ TEST_F(ProgramVerifyTest, AFileLargerThanTheChipIsProgrammedOnlyAfterYes) {
   EXPECT_TRUE(Shown(190));
   EXPECT_EQ(Status().back().rfind(I(190) + "12288 byte(s),0:0", 0), 0u) << Status().back();
   EXPECT_EQ(BoxesWith(I(190)), 1) << "a warning box when started as program";
-  // Verify of that chip: no difference, but the chip is smaller than the file.
+}
+
+// Verify of a file the chip cannot hold asks first, as programming does, and
+// never passes without naming the part of the file it did not compare.
+TEST_F(ProgramVerifyTest, VerifyOfAFileLargerThanTheChipAsksAndNamesWhatItDidNotCompare) {
+  BootTest12K();
+  const Bytes file = Pattern(16 * 1024, 7);
+  LoadFile("big.bin", file);
+  surface.QueueAnswer(BoxAnswer::Yes);
+  ASSERT_TRUE(Run(Job::Program));
+
+  surface.QueueAnswer(BoxAnswer::No);
+  tap->ClearRecords();
+  EXPECT_FALSE(Run(Job::Verify));
+  EXPECT_EQ(BoxesWith(chip_text::kVerifyFileLargerAsk), 1);
+  EXPECT_EQ(surface.Boxes().back().buttons, BoxButtons::YesNo);
+  EXPECT_EQ(CountOf(tap->Commands(), CMD_VERIFY), 0) << "No: nothing is compared";
+  EXPECT_EQ(box->LampHistory().back(), kLampFailed);
+
+  surface.QueueAnswer(BoxAnswer::Yes);
   EXPECT_TRUE(Run(Job::Verify));
-  EXPECT_EQ(surface.LastStatus(), I(87) + I(85));
+  const std::string notCompared =
+      I(85) + " file bytes 0x00003000-0x00003FFF (4096 byte(s)) not compared";
+  EXPECT_EQ(surface.LastStatus(), I(87) + "0:0 " + notCompared);
   EXPECT_TRUE(surface.LastStatusIsError());
-  EXPECT_EQ(surface.Boxes().back().text, I(87) + "    \r\n   " + I(85));
+  EXPECT_EQ(surface.Boxes().back().text, I(87) + "0:0    \r\n   " + notCompared);
+
+  // A difference in the part that fits: the count, and still the part left out.
+  Bytes other = file;
+  other[0x100] ^= 0x01;
+  LoadFile("other.bin", other);
+  surface.QueueAnswer(BoxAnswer::Yes);  // compare the part that fits
+  surface.QueueAnswer(BoxAnswer::No);   // no more difference boxes
+  EXPECT_FALSE(Run(Job::Verify));
+  EXPECT_EQ(surface.LastStatus(), I(84) + "1" + I(86) + "0:0 " + notCompared);
+}
+
+TEST_F(ProgramVerifyTest, TheAutoSequenceAsksAboutALargerFileOnlyOnce) {
+  BootTest12K();
+  LoadFile("big.bin", Pattern(16 * 1024, 8));
+  surface.QueueAnswer(BoxAnswer::Yes);
+  EXPECT_TRUE(Run(Job::AutoProgram));
+  EXPECT_EQ(BoxesWith(I(58)), 1);
+  EXPECT_EQ(BoxesWith(chip_text::kVerifyFileLargerAsk), 0) << "the program step asked";
+  EXPECT_TRUE(Shown(190));
+}
+
+// An empty image has nothing to write or compare: program, verify and the
+// automatic sequence refuse it before the box is touched.
+TEST_F(ProgramVerifyTest, AnEmptyImageIsRefusedBeforeTheChipIsTouched) {
+  BootW25Q16();
+  LoadFile("empty.bin", Bytes{});
+  const std::string refusal = "empty.bin: " + I(itext::kFileEmpty);
+  tap->ClearRecords();
+  for (Job job : {Job::Program, Job::Verify, Job::AutoProgram}) {
+    EXPECT_FALSE(Run(job)) << int(JobByte(job));
+    EXPECT_EQ(surface.LastStatus(), refusal) << int(JobByte(job));
+    EXPECT_TRUE(surface.LastStatusIsError());
+    ASSERT_FALSE(surface.Boxes().empty()) << int(JobByte(job));
+    EXPECT_EQ(surface.Boxes().back().text, refusal);
+    EXPECT_EQ(box->LampHistory().back(), kLampFailed);
+  }
+  const auto cmds = tap->Commands();
+  for (std::uint8_t code : {CMD_ERASE, CMD_PROGRAM, CMD_VERIFY}) {
+    EXPECT_EQ(CountOf(cmds, code), 0) << int(code);
+  }
+  ExpectControlsRestored();
 }
 
 // ---- what verification reads and reports ----
@@ -254,7 +318,7 @@ TEST_F(ProgramVerifyTest, AnEraseCancelledEarlierDoesNotStopTheAutoSequence) {
     if ((f[1] & 0x3F) == CMD_ERASE) ClickFromWindow(ids::kEraseButton);
   });
   Press(ids::kEraseButton);
-  EXPECT_EQ(surface.LastStatus().rfind(I(60), 0), 0u);
+  EXPECT_EQ(surface.LastStatus().rfind(chip_text::kEraseStopped, 0), 0u) << surface.LastStatus();
   tap->SetAfterFrame(nullptr);
   Press(ids::kAutoProgramButton);
   EXPECT_EQ(box->LampHistory().back(), kLampSucceeded) << surface.LastStatus();
@@ -352,6 +416,12 @@ TEST_F(ProgramVerifyTest, VerifyButtonStopsARunningVerifyWithoutClaimingSuccess)
       << "it says it stopped: " << surface.LastStatus();
   EXPECT_NE(surface.LastStatus().rfind(I(80), 0), 0u) << "not the progress text";
   EXPECT_NE(surface.LastStatus().find('%'), std::string::npos) << "and how far it got";
+  // The table's text keeps its blank before the percentage, and the line
+  // ends with its time. 8 KiB of 2 MiB were compared: 0%.
+  std::string head = I(81);
+  while (!head.empty() && head.back() == ' ') head.pop_back();
+  EXPECT_EQ(surface.LastStatus(), head + " 0%" + I(86) + "0:0");
+  EXPECT_NE(surface.LastStatus().find("stopped at 0%"), std::string::npos) << surface.LastStatus();
   EXPECT_TRUE(surface.LastStatusIsError());
   ExpectControlsRestored();
 }

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/app/text_ids.h"
+#include "core/operations/chip/chip_texts.h"
 #include "core/operations/operation_rig.h"
 
 namespace tarnwick::test {
@@ -71,17 +73,26 @@ TEST_F(ReadEraseBlankTest, ReadThatLosesTheBoxFailsVisiblyAndLoadsNothing) {
   ExpectControlsRestored();
 }
 
-TEST_F(ReadEraseBlankTest, ReadButtonStopsTheReadAndKeepsWhatArrived) {
+// A stopped read says so, with the bytes it got and its time; the part that
+// arrived is kept in the chip-data file but never shown as the chip.
+TEST_F(ReadEraseBlankTest, ReadButtonStopsTheReadSaysHowFarAndLoadsNothing) {
   BootTest(0xAB3015, 2u << 20, true);
+  const Bytes mine = Pattern(300, 3);
+  LoadFile("mine.bin", mine);
   std::atomic<bool> clicked{false};
   tap->SetAfterRead([&](int asked, int got) {
     if (asked == 8192 && got > 0 && !clicked.exchange(true)) ClickFromWindow(ids::kReadButton);
   });
   Press(ids::kReadButton);
   EXPECT_TRUE(clicked.load());
-  EXPECT_EQ(surface.LastStatus(), I(78));
-  EXPECT_TRUE(rig->image.isChipData());
-  EXPECT_EQ(rig->image.size(), 8192u);
+  EXPECT_EQ(surface.LastStatus(), chip_text::ReadStopped(8192, 2u << 20) + I(86) + "0:0");
+  EXPECT_TRUE(surface.LastStatusIsError());
+  EXPECT_FALSE(Shown(itext::kReadComplete)) << "the partial data is not the chip's content";
+  EXPECT_FALSE(Shown(78)) << "a stopped read is not an ended one";
+  EXPECT_FALSE(rig->image.isChipData());
+  EXPECT_EQ(rig->image.size(), mine.size()) << "the user's file stays loaded";
+  EXPECT_EQ(std::filesystem::file_size(rig->image.chipDataPath()), 8192u) << "what arrived is kept";
+  EXPECT_EQ(box->LampHistory().back(), kLampFailed);
   ExpectControlsRestored();
 }
 
@@ -139,7 +150,10 @@ TEST_F(ReadEraseBlankTest, EraseButtonStopsTheEraseAndReinitialisesTheBox) {
   Press(ids::kEraseButton);
   EXPECT_TRUE(greyed.load());
   EXPECT_EQ(jobDuringClick.load(), JobByte(Job::Erase)) << "a second erase request starts nothing";
-  EXPECT_EQ(surface.LastStatus(), I(60));
+  // Not "erase ended": the chip is partly erased, and the line has its time.
+  EXPECT_EQ(surface.LastStatus(), std::string(chip_text::kEraseStopped) + I(86) + "0:0");
+  EXPECT_TRUE(surface.LastStatusIsError());
+  EXPECT_FALSE(Shown(60));
   const auto after = CommandsAfter(CMD_ERASE);
   ASSERT_GE(after.size(), 4u);
   EXPECT_EQ(std::vector<std::uint8_t>(after.begin(), after.begin() + 4),
@@ -162,7 +176,7 @@ TEST_F(ReadEraseBlankTest, BlankCheckButtonStopsTheBlankCheck) {
   });
   const std::size_t boxes = surface.Boxes().size();
   Press(ids::kBlankCheckButton);
-  EXPECT_EQ(surface.LastStatus(), I(68));
+  EXPECT_EQ(surface.LastStatus(), I(68) + I(86) + "0:0");
   EXPECT_EQ(surface.Boxes().size(), boxes) << "no result box after a stop";
   EXPECT_EQ(box->LampHistory().back(), kLampFailed);
   ExpectControlsRestored();

@@ -5,6 +5,7 @@
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
 #include "core/operations/chip/chip_jobs.h"
+#include "core/operations/chip/chip_texts.h"
 #include "core/operations/chip/detection.h"
 #include "core/operations/op_support.h"
 #include "protocol/protocol.h"
@@ -52,7 +53,10 @@ bool EraseChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
     }
     if (st.cancelErase) {
       cancelled = true;
-      ui.ShowStatus(ctx.I(itext::kEraseEnded));
+      // The box had begun: some of the chip may be blank, the rest not.
+      ui.ShowStatus(std::string(chip_text::kEraseStopped) + ctx.I(itext::kTimeAfterCount) +
+                        MinSec(Elapsed(ctx, start)),
+                    true);
       Send(ctx, protocol::CMD_IDLE, 1000);
     } else if (!(last == 1 && b == protocol::kEraseDone)) {
       ui.ShowStatus(ctx.I(itext::kUsbError), true, true);
@@ -63,7 +67,9 @@ bool EraseChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
     }
   } else if (st.cancelErase) {
     cancelled = true;
-    ui.ShowStatus(ctx.I(itext::kEraseEnded));
+    ui.ShowStatus(std::string(chip_text::kEraseStoppedBeforeStart) +
+                      ctx.I(itext::kTimeAfterCount) + MinSec(Elapsed(ctx, start)),
+                  true);
   } else {
     ui.ShowStatus(ctx.I(itext::kUsbError), true, true);
   }
@@ -121,7 +127,7 @@ bool BlankCheck(OperationContext& ctx, ChipJobState& st) {
   const bool answered = last == static_cast<int>(protocol::kBlankAnswerSize) &&
                         (answer[0] == protocol::kBlankYes || answer[0] == protocol::kBlankNo);
   if (cancelled) {
-    ui.ShowStatus(ctx.I(itext::kBlankCheckStopped));
+    ui.ShowStatus(ctx.I(itext::kBlankCheckStopped) + ctx.I(itext::kTimeAfterCount) + time);
   } else if (!answered) {
     // A box that stopped answering says nothing about the chip.
     ui.ShowStatus(ctx.I(itext::kUsbError), true, true);

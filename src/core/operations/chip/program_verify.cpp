@@ -10,6 +10,7 @@
 #include "core/device/device_link.h"
 #include "core/device/streams.h"
 #include "core/operations/chip/chip_jobs.h"
+#include "core/operations/chip/chip_texts.h"
 #include "core/operations/chip/detection.h"
 #include "core/operations/op_support.h"
 #include "protocol/protocol.h"
@@ -111,7 +112,7 @@ bool ProgramChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   if (RefusedByBox(ctx)) return false;
   if (identifyFirst && !AutoIdentify(ctx)) return false;
   if (NoChipSelected(ctx)) return false;
-  if (ImageMissing(ctx)) return false;
+  if (ImageMissing(ctx) || ImageEmpty(ctx)) return false;
   const std::uint64_t chipSize = ctx.selection.ChipSize();
   const std::uint64_t fileSize = ctx.image.size();
   if (chipSize < fileSize && ui.Box(ctx.I(itext::kFileLargerAsk), BoxIcon::Question,
@@ -218,10 +219,18 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   if (identifyFirst && !AutoIdentify(ctx)) return false;
   if (NoChipSelected(ctx)) return false;
   if (st.busyVerify) return false;
-  if (ImageMissing(ctx)) return false;
+  if (ImageMissing(ctx) || ImageEmpty(ctx)) return false;
 
   const std::uint64_t chipSize = ctx.selection.ChipSize();
   const std::uint64_t fileSize = ctx.image.size();
+  // The chip cannot hold the file's end: a verify started on its own asks,
+  // as programming does, before it compares only the part that fits. (In a
+  // sequence the program step has asked already.)
+  if (chipSize < fileSize && ctx.RunningAs(Job::Verify) &&
+      ui.Box(chip_text::kVerifyFileLargerAsk, BoxIcon::Question, BoxButtons::YesNo) !=
+          BoxAnswer::Yes) {
+    return false;
+  }
   ui.ShowStatus(ctx.I(itext::kVerifying));
   const auto sizePayload = BigEndianPayload(static_cast<std::uint32_t>(chipSize));
   if (!Send(ctx, protocol::CMD_VERIFY, 5000, sizePayload.data(), sizePayload.size())) {
@@ -308,21 +317,29 @@ bool VerifyChip(OperationContext& ctx, ChipJobState& st, bool identifyFirst) {
   if (!usbError) {
     const std::string time = MinSec(Elapsed(ctx, start));
     const bool chipSmaller = chipSize < fileSize;
+    // The file's bytes beyond the chip were never compared: every report
+    // of such a run names them.
+    const std::string notCompared =
+        chipSmaller ? ctx.I(itext::kChipSmallerThanFile) + " " +
+                          chip_text::NotCompared(chipSize, fileSize)
+                    : std::string();
     if (stopped && mismatches == 0) {
       const std::uint64_t pct = chipSize == 0 ? 0 : address * 100 / chipSize;
       // Said as stopped, with how far it got; never as the progress text.
-      ui.ShowStatus(Format("%s%llu%%", ctx.I(itext::kVerifyStoppedAt).c_str(),
-                           static_cast<unsigned long long>(pct)),
+      // The table's text loses its trailing blank: the blank is put back.
+      std::string head = ctx.I(itext::kVerifyStoppedAt);
+      while (!head.empty() && head.back() == ' ') head.pop_back();
+      ui.ShowStatus(Format("%s %llu%%", head.c_str(), static_cast<unsigned long long>(pct)) +
+                        ctx.I(itext::kTimeAfterCount) + time,
                     true);
     } else if (mismatches > 0) {
       const std::string count = std::to_string(mismatches);
-      ui.ShowStatus(ctx.I(itext::kVerifyFailed) + count + ctx.I(itext::kTimeAfterCount) +
-                        (chipSmaller ? ctx.I(itext::kChipSmallerThanFile) : std::string()) + time,
+      ui.ShowStatus(ctx.I(itext::kVerifyFailed) + count + ctx.I(itext::kTimeAfterCount) + time +
+                        (chipSmaller ? " " + notCompared : std::string()),
                     true, true);
     } else if (chipSmaller) {
-      ui.ShowStatus(ctx.I(itext::kVerifyOk) + ctx.I(itext::kChipSmallerThanFile), true);
-      ui.Box(ctx.I(itext::kVerifyOk) + "    \r\n   " + ctx.I(itext::kChipSmallerThanFile),
-             BoxIcon::Warning);
+      ui.ShowStatus(ctx.I(itext::kVerifyOk) + time + " " + notCompared, true);
+      ui.Box(ctx.I(itext::kVerifyOk) + time + "    \r\n   " + notCompared, BoxIcon::Warning);
       result = true;
     } else {
       ui.ShowStatus(ctx.I(itext::kVerifyOk) + time);
@@ -370,7 +387,7 @@ bool AutoProgram(OperationContext& ctx, ChipJobState& st) {
   WindowServices& ui = ctx.ui;
   ui.ClearLogPane();
   if (RefusedByBox(ctx)) return false;
-  if (ImageMissing(ctx)) return false;
+  if (ImageMissing(ctx) || ImageEmpty(ctx)) return false;
   ui.AppendLog(ctx.image.fileName() + " " + ctx.image.sizeText());
   const int start = TimeOfDaySeconds(ctx);
   if (!RunChipSteps(ctx, st, ChipSteps{true, true, true})) return false;

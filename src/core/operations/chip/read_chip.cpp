@@ -7,6 +7,7 @@
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
 #include "core/operations/chip/chip_jobs.h"
+#include "core/operations/chip/chip_texts.h"
 #include "core/operations/chip/detection.h"
 #include "core/operations/op_support.h"
 #include "protocol/protocol.h"
@@ -105,13 +106,17 @@ bool ReadChip(OperationContext& ctx, ChipJobState& st) {
   if (!ok) return false;
   const int elapsed = Elapsed(ctx, start);
   ui.surface().ShowProgress(false);
+  if (cancelled && received < size) {
+    // A stopped read is not the chip: the part that arrived stays in the
+    // chip-data file, but it is never loaded and titled as the chip.
+    ui.ShowStatus(chip_text::ReadStopped(received, size) + ctx.I(itext::kTimeAfterCount) +
+                      MinSec(elapsed),
+                  true);
+    return false;
+  }
   ui.PlaySoundIfOn("sound/finishsound.wav");
   ctx.image.LoadFile(chipPath, buffers::LoadOrigin::Program);
-  if (cancelled) {
-    ui.ShowStatus(ctx.I(itext::kReadEnded));
-  } else {
-    ui.ShowStatus(ctx.I(itext::kReadEnded) + MinSec(elapsed));
-  }
+  ui.ShowStatus(ctx.I(itext::kReadEnded) + MinSec(elapsed));
   return true;
 }
 

@@ -30,6 +30,10 @@ class FillSource {
     inUnit_ = (inUnit_ + 1) % unit_.size;
     return b;
   }
+  // The file's last unit was short and was padded with 0xFF: the word as
+  // it was written.
+  bool padded() const { return padded_; }
+  const chip_fill::FillUnit& unit() const { return unit_; }
 
  private:
   void TakeUnit() {
@@ -42,8 +46,19 @@ class FillSource {
       offset_ += got > 0 ? static_cast<std::uint64_t>(got) : 0;
       filled_ = keep + (got > 0 ? static_cast<std::size_t>(got) : 0);
       at_ = 0;
-      if (filled_ < unit_.size) {
+      if (filled_ == 0) {
         ended_ = true;  // the last unit taken goes on
+        return;
+      }
+      if (filled_ < unit_.size) {
+        // The file ends inside a word: its last byte goes out with 0xFF
+        // after it, and that padded word is the last unit taken.
+        for (std::size_t i = 0; i < unit_.size; ++i) {
+          unit_.bytes[i] = i < filled_ ? buffer_[i] : std::uint8_t{0xFF};
+        }
+        at_ = filled_;
+        padded_ = true;
+        ended_ = true;
         return;
       }
     }
@@ -59,6 +74,7 @@ class FillSource {
   std::uint64_t offset_ = 0;
   std::size_t inUnit_ = 0;
   bool ended_ = false;
+  bool padded_ = false;
 };
 
 namespace {
@@ -182,6 +198,10 @@ bool ChipFiller::FillChip() {
     if (!ok) break;
     reached = address + *unit;
     Status(chip_fill::ProgressText(ctx_.I(itext::kFilling), n + 1));
+  }
+  if (source.padded()) {
+    // Never a byte reported as written that the file did not hold.
+    ctx_.ui.ShowStatus(chip_fill::PaddedWordText(source.unit().bytes[0]));
   }
   const bool done = ok && !stopped;
   const int outcome = done ? itext::kFillDone : (stopped ? itext::kFillFailed : itext::kUsbError);

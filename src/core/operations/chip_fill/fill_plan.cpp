@@ -36,11 +36,15 @@ std::optional<std::uint64_t> UnitSize(std::uint8_t sectorCode, std::uint8_t page
 
 std::optional<FillUnit> ParseFillValue(const std::string& text, bool wordOrganised) {
   if (text.empty()) return std::nullopt;
+  // The whole text is the value: one that does not fit the unit is
+  // refused, never cut to its last digits (leading zeros are fine).
+  const std::uint32_t largest = wordOrganised ? 0xFFFF : 0xFF;
   std::uint32_t value = 0;
   for (char c : text) {
     const int d = HexDigit(c);
     if (d < 0) return std::nullopt;
-    value = (value << 4 | static_cast<std::uint32_t>(d)) & 0xFFFF;
+    value = value << 4 | static_cast<std::uint32_t>(d);
+    if (value > largest) return std::nullopt;
   }
   FillUnit unit;
   if (wordOrganised) {
@@ -79,6 +83,15 @@ std::string PartialFillText(std::uint64_t start, std::uint64_t end, std::uint64_
   if (reached == start) return "nothing written, " + range(start, end) + " untouched";
   std::string text = range(start, reached) + " filled";
   if (reached < end) text += ", " + range(reached, end) + " not written";
+  return text;
+}
+
+std::string PaddedWordText(std::uint8_t lastByte) {
+  char text[112];
+  std::snprintf(text, sizeof text,
+                "the fill file ends inside a word: its last word was written as %02X FF "
+                "(padded with FF)",
+                lastByte);
   return text;
 }
 

@@ -16,9 +16,10 @@ namespace tarnwick::chip_fill {
 std::optional<std::uint64_t> UnitSize(std::uint8_t sectorCode, std::uint8_t pageCode,
                                       bool wordOrganised);
 
-// One fill unit: a byte (the last two hex digits count), or for 16-bit chips
-// a word from the last four hex digits, most significant byte first. Nothing
-// for an empty text or one with a character that is not a hex digit.
+// One fill unit: a byte, or for 16-bit chips a word, most significant byte
+// first. Nothing for an empty text, one with a character that is not a hex
+// digit, or a value wider than the unit ("1FF" for a byte): such a value is
+// refused, never cut to its last digits.
 struct FillUnit {
   std::array<std::uint8_t, 2> bytes{};
   std::size_t size = 1;
@@ -44,5 +45,11 @@ std::string ProgressText(const std::string& base, std::uint64_t passes);
 // e.g. "0x00000000-0x00026FFF filled, 0x00027000-0x000FFFFF not written".
 std::string PartialFillText(std::uint64_t start, std::uint64_t end, std::uint64_t reached,
                             std::uint64_t scale);
+
+// The log line of a file-mode fill on a 16-bit chip whose file has an odd
+// number of bytes: its last word went out as the last byte and 0xFF, e.g.
+// "the fill file ends inside a word: its last word was written as 43 FF
+// (padded with FF)".
+std::string PaddedWordText(std::uint8_t lastByte);
 
 }  // namespace tarnwick::chip_fill

@@ -58,6 +58,11 @@ DataViewResult ViewData(OperationContext& ctx, const std::string& addressText) {
   } else if (detected == kDetectNoDevice) {
     r.chipValue = ctx.I(itext::kNotAvailable);
     r.state += "," + ctx.I(itext::kBoxNotFound);
+  } else if (detected == kDetectNoAnswer) {
+    // No chip answered any probe (an empty socket): the box would answer
+    // FF for a chip that is not there, so nothing is asked, as a read stops.
+    r.chipValue = ctx.I(itext::kNotAvailable);
+    r.state += "," + ctx.I(itext::kNoIdAnswer);
   } else if (address >= ctx.selection.ChipSize()) {
     r.state += ctx.I(itext::kBeyondChipSize);
     r.chipValue = ctx.I(itext::kOutOfRange);

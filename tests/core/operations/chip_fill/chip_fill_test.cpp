@@ -104,7 +104,12 @@ TEST_F(ChipFillTest, ARangeAcrossASectorEdgeTakesAPassPerSector) {
   BootDefault();
   const Bytes before = Chip(0, 0x2000);
   tap->ClearRecords();
-  EXPECT_TRUE(Fill(0x0FF8, 16, "1AB"));  // the last two digits count
+  // A value wider than a byte is refused, not cut to its last two digits.
+  EXPECT_FALSE(Fill(0x0FF8, 16, "1AB"));
+  EXPECT_EQ(filler->LastOutcome(), itext::kFillFailed);
+  EXPECT_TRUE(SectorReads().empty());
+  EXPECT_EQ(Chip(0, 0x2000), before);
+  EXPECT_TRUE(Fill(0x0FF8, 16, "AB"));
   EXPECT_EQ(SectorReads(), (std::vector<std::uint32_t>{0x0000, 0x1000}));
   Bytes expected = before;
   std::fill(expected.begin() + 0x0FF8, expected.begin() + 0x1008, 0xAB);
@@ -131,8 +136,7 @@ TEST_F(ChipFillTest, AWordChipTakesTheWordMostSignificantByteFirst) {
   std::optional<sim::ChipDescription> chip = sim::BuiltInChip("93C46");
   ASSERT_TRUE(chip);
   chip->contentPath = dir.file("93c46.bin");
-  chip->fill = sim::ContentFill::Pattern;
-  chip->subcodes = {0x01};  // wired for 16-bit words, the x16 record's mode
+  chip->fill = sim::ContentFill::Pattern;  // in 16-bit words: the x16 record's mode
   Boot(BoxWith(*chip));
   AddFiller();
   SetAutoDetect(false);
@@ -145,6 +149,31 @@ TEST_F(ChipFillTest, AWordChipTakesTheWordMostSignificantByteFirst) {
     expected[p + 1] = 0xAB;
   }
   EXPECT_EQ(Chip(0, 128), expected);
+}
+
+// A file with an odd number of bytes on a 16-bit chip: its last word is the
+// last byte and 0xFF, and the log says so.
+TEST_F(ChipFillTest, AnOddFileOnAWordChipPadsItsLastWordWithFF) {
+  std::optional<sim::ChipDescription> chip = sim::BuiltInChip("93C46");
+  ASSERT_TRUE(chip);
+  chip->contentPath = dir.file("93c46.bin");
+  chip->fill = sim::ContentFill::Pattern;
+  Boot(BoxWith(*chip));
+  AddFiller();
+  SetAutoDetect(false);
+  Choose("93 EEPROM", "ATMEL", "AT93C46(x16)");
+  const Bytes before = Chip(0, 128);
+  dir.Write("abc.bin", Bytes{0x41, 0x42, 0x43});
+  EXPECT_TRUE(Fill(0x10, 0, "FFFF", dir.file("abc.bin")));  // the whole file from word 0x10
+  Bytes expected = before;
+  expected[0x20] = 0x41;
+  expected[0x21] = 0x42;
+  expected[0x22] = 0x43;
+  expected[0x23] = 0xFF;
+  EXPECT_EQ(Chip(0, 128), expected);
+  const std::vector<std::string> lines = Status();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), chip_fill::PaddedWordText(0x43)), lines.end());
+  EXPECT_EQ(surface.LastStatus(), I(itext::kFillDone));
 }
 
 TEST_F(ChipFillTest, FileModeWritesTheFileAndRepeatsItsLastUnit) {
@@ -226,7 +255,13 @@ TEST(FillPlan, UnitsValuesPassesAndDots) {
   EXPECT_EQ(word->size, 2u);
   EXPECT_EQ(word->bytes, (std::array<std::uint8_t, 2>{0x12, 0xAB}));
   EXPECT_EQ(chip_fill::ParseFillValue("7", true)->bytes, (std::array<std::uint8_t, 2>{0, 7}));
-  EXPECT_EQ(chip_fill::ParseFillValue("1ab", false)->bytes[0], 0xAB);
+  EXPECT_EQ(chip_fill::ParseFillValue("0ab", false)->bytes[0], 0xAB);
+  // A value wider than the unit is refused, never cut to its last digits.
+  EXPECT_FALSE(chip_fill::ParseFillValue("1ab", false));
+  EXPECT_FALSE(chip_fill::ParseFillValue("ABCD", false));
+  EXPECT_FALSE(chip_fill::ParseFillValue("12345", true));
+  EXPECT_EQ(chip_fill::ParseFillValue("0FFFF", true)->bytes,
+            (std::array<std::uint8_t, 2>{0xFF, 0xFF}));
   EXPECT_FALSE(chip_fill::ParseFillValue("", false));
   EXPECT_FALSE(chip_fill::ParseFillValue("G1", false));
 
