@@ -1,5 +1,7 @@
 // Read, erase and blank check against the virtual box, and stopping each of
 // them with its own button while it runs.
+#include <sys/stat.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -70,6 +72,18 @@ TEST_F(ReadEraseBlankTest, ReadThatLosesTheBoxFailsVisiblyAndLoadsNothing) {
   EXPECT_TRUE(Shown(49));
   EXPECT_EQ(std::filesystem::file_size(rig->image.chipDataPath()), 8192u) << "what arrived is kept";
   EXPECT_FALSE(surface.ProgressVisible());
+  ExpectControlsRestored();
+}
+
+// A FIFO in the chip-data file's place would block the read for ever: it is
+// refused at once and the read fails visibly.
+TEST_F(ReadEraseBlankTest, AFifoInPlaceOfTheChipDataFileFailsTheReadWithoutWaiting) {
+  BootTest(0xAB3015, 2u << 20);
+  ASSERT_EQ(::mkfifo(rig->image.chipDataPath().c_str(), 0600), 0);
+  EXPECT_FALSE(Run(Job::Read));
+  EXPECT_TRUE(surface.LastStatusIsError());
+  EXPECT_EQ(surface.LastStatus(), I(itext::kReadFailed));
+  EXPECT_FALSE(rig->image.loaded());
   ExpectControlsRestored();
 }
 

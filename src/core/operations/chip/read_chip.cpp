@@ -4,6 +4,7 @@
 
 #include "core/app/text_ids.h"
 #include "core/buffers/file_image.h"
+#include "core/buffers/posix_file.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/device_link.h"
 #include "core/operations/chip/chip_jobs.h"
@@ -45,7 +46,8 @@ bool ReadChip(OperationContext& ctx, ChipJobState& st) {
 
   const std::string chipPath = ctx.image.chipDataPath();
   if (ctx.image.loaded() && ctx.image.currentPath() == chipPath) ctx.image.Close();
-  std::FILE* out = std::fopen(chipPath.c_str(), "w+b");
+  // A FIFO or a folder in the chip-data file's place is refused, not waited on.
+  std::FILE* out = buffers::OpenPlainFileForWriting(chipPath);
 
   DisableAll(ctx, command_sets::kReadButtons);
   DisableAll(ctx, command_sets::kBoxMenus);
@@ -109,9 +111,9 @@ bool ReadChip(OperationContext& ctx, ChipJobState& st) {
   if (cancelled && received < size) {
     // A stopped read is not the chip: the part that arrived stays in the
     // chip-data file, but it is never loaded and titled as the chip.
-    ui.ShowStatus(chip_text::ReadStopped(received, size) + ctx.I(itext::kTimeAfterCount) +
-                      MinSec(elapsed),
-                  true);
+    ui.ShowStatus(
+        chip_text::ReadStopped(received, size) + ctx.I(itext::kTimeAfterCount) + MinSec(elapsed),
+        true);
     return false;
   }
   ui.PlaySoundIfOn("sound/finishsound.wav");
