@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/app/hex_text.h"
 #include "core/app/text_format.h"
 #include "core/app/text_ids.h"
 #include "core/app/window_services.h"
@@ -11,17 +12,7 @@ namespace tarnwick::buffers {
 namespace {
 
 std::optional<std::uint64_t> Parse(const std::string& text, int base, std::size_t maxDigits) {
-  if (text.empty() || text.size() > maxDigits) return std::nullopt;
-  std::uint64_t value = 0;
-  for (char c : text) {
-    int d = -1;
-    if (c >= '0' && c <= '9') d = c - '0';
-    if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    if (d < 0) return std::nullopt;
-    value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
-  }
-  return value;
+  return ParseNumberText(text, base, maxDigits);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/app/hex_text.h"
 #include "core/app/std_file.h"
 
 namespace tarnwick {
@@ -77,17 +78,7 @@ std::string MasterOf(const std::string& file) {
 }
 
 std::optional<std::uint64_t> ParseNumber(const std::string& text, int base) {
-  if (text.empty() || text.size() > 20) return std::nullopt;
-  std::uint64_t v = 0;
-  for (char c : text) {
-    int d = -1;
-    if (c >= '0' && c <= '9') d = c - '0';
-    if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    if (d < 0) return std::nullopt;
-    v = v * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
-  }
-  return v;
+  return ParseNumberText(text, base, 20);
 }
 
 std::uint64_t IdSum(std::uint32_t id, int length) {
