@@ -243,11 +243,12 @@ void MainWindowTest::damagedCatalogueWarnsOverTheEmptyWindow() {
   w.show();
   w.Start();
   QTRY_VERIFY(!boxes.texts().empty());
-  // Behind the warning: the empty page counts in steps of 16, no adapter.
-  QCOMPARE(addresses.size(), 20);
-  QCOMPARE(addresses.front(), QStringLiteral("00000000"));
-  QCOMPARE(addresses.at(1), QStringLiteral("00000010"));
-  QCOMPARE(addresses.back(), QStringLiteral("00000130"));
+  // Behind the warning: the empty page counts in steps of 16 down to the
+  // bottom of the view, no adapter.
+  QVERIFY(addresses.size() >= 20);
+  for (int i = 0; i < addresses.size(); ++i) {
+    QCOMPARE(addresses.at(i), QStringLiteral("%1").arg(i * 16, 8, 16, QLatin1Char('0')).toUpper());
+  }
   QVERIFY(!adapterShown);
   QCOMPARE(qobject_cast<QComboBox*>(w.Control(ids::kTypeList))->count(), 0);
   // The start-up detection names no chip that was never selected.

@@ -10,6 +10,7 @@
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
 
+#include "core/buffers/hex_view.h"
 #include "ui/app/main_menu.h"
 #include "ui/grid/grid_cell.h"
 #include "window_flow_support.h"
@@ -35,6 +36,10 @@ GridColor TextColour(CGridCtrl* grid, int row, int col) {
 QScrollBar* Bar(ProgrammerDlg& w) {
   return qobject_cast<QScrollBar*>(w.Control(ids::kHexScrollBar));
 }
+QString AddressOf(int offset) {
+  return QStringLiteral("%1").arg(offset, 8, 16, QLatin1Char('0')).toUpper();
+}
+
 QLineEdit* Editor(ProgrammerDlg& w) { return qobject_cast<QLineEdit*>(w.Control(ids::kHexInput)); }
 
 // Clicks the left (or right) half of a byte cell.
@@ -202,18 +207,21 @@ void WindowHexViewTest::largeImageScrollsByThumbAndWheel() {
   bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   QCOMPARE(grid->GetCellText(1, 0), QStringLiteral("00000020"));
 
+  // The end shows as many rows as the view holds whole, the last row of the
+  // image at the bottom.
   DragThumbToEnd(bar);
   QCOMPARE(bar->value(), 32767);
-  QCOMPARE(grid->GetCellText(1, 0), QStringLiteral("000FFEC0"));
-  QCOMPARE(grid->GetCellText(20, 0), QStringLiteral("000FFFF0"));
+  const int page = w.session().hexView().pageRows();
+  QCOMPARE(grid->GetCellText(1, 0), AddressOf(0x100000 - page * 16));
+  QCOMPARE(grid->GetCellText(page, 0), QStringLiteral("000FFFF0"));
   for (int col = 1; col <= 16; ++col) {
-    QCOMPARE(grid->GetCellText(20, col),
+    QCOMPARE(grid->GetCellText(page, col),
              HexByte(static_cast<std::uint8_t>(data[0xFFFF0 + col - 1])));
-    QCOMPARE(TextColour(grid, 20, col), kBlack);
+    QCOMPARE(TextColour(grid, page, col), kBlack);
   }
   // The end stays the end.
   Wheel(grid->viewport(), -120);
-  QCOMPARE(grid->GetCellText(20, 0), QStringLiteral("000FFFF0"));
+  QCOMPARE(grid->GetCellText(page, 0), QStringLiteral("000FFFF0"));
   h.Reset();
 }
 
@@ -416,14 +424,16 @@ void WindowHexViewTest::typedByteTurnsRedAtOnceAndTheMarkScrollsWithIt() {
 
   // The last cell of the page: the second digit scrolls one row, and the red
   // mark goes up with its byte instead of staying on the grid's cell.
-  ClickCell(w, 20, 16);  // offset 0x13F
+  const int page = w.session().hexView().pageRows();
+  const int last = page * 16 - 1;  // 0x13F with 20 rows
+  ClickCell(w, page, 16);
   Type(w, "07");
-  QCOMPARE(static_cast<std::uint8_t>(WorkingCopy(h)[0x13F]), std::uint8_t(0x07));
+  QCOMPARE(static_cast<std::uint8_t>(WorkingCopy(h)[last]), std::uint8_t(0x07));
   QCOMPARE(grid->GetCellText(1, 0), QStringLiteral("00000010"));
-  QCOMPARE(grid->GetCellText(19, 16), QStringLiteral("07"));
-  QCOMPARE(TextColour(grid, 19, 16), kRed);
-  QCOMPARE(TextColour(grid, 20, 16), kBlack);  // offset 0x14F, untouched
-  QCOMPARE(TextColour(grid, 2, 1), kRed);      // 0x20 moved up one row too
+  QCOMPARE(grid->GetCellText(page - 1, 16), QStringLiteral("07"));
+  QCOMPARE(TextColour(grid, page - 1, 16), kRed);
+  QCOMPARE(TextColour(grid, page, 16), kBlack);  // the byte 16 on, untouched
+  QCOMPARE(TextColour(grid, 2, 1), kRed);        // 0x20 moved up one row too
   QCOMPARE(TextColour(grid, 3, 1), kBlack);
   h.Reset();
 }

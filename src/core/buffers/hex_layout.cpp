@@ -69,30 +69,33 @@ std::uint64_t OffsetOf(std::uint64_t topRow, int row, int column) {
          static_cast<std::uint64_t>(column - 1);
 }
 
-std::uint64_t ScrollMaximumFor(std::uint64_t totalRows) {
+std::uint64_t ScrollMaximumFor(std::uint64_t totalRows, int pageRows) {
+  const auto page = static_cast<std::uint64_t>(pageRows);
   if (totalRows >= kScaledRowsThreshold) return kScrollMaximum;
-  if (totalRows <= static_cast<std::uint64_t>(kPageRows)) return 0;
-  return totalRows - kPageRows;
+  if (totalRows <= page) return 0;
+  return totalRows - page;
 }
 
-std::uint64_t ScrollPositionFor(std::uint64_t topRow, std::uint64_t totalRows) {
+std::uint64_t ScrollPositionFor(std::uint64_t topRow, std::uint64_t totalRows, int pageRows) {
   if (totalRows < kScaledRowsThreshold) return topRow;
-  const std::uint64_t span = totalRows - kPageRows;
+  const std::uint64_t span = totalRows - static_cast<std::uint64_t>(pageRows);
   // Split the product so it cannot overflow for any 64-bit row count.
   const std::uint64_t pos =
       (topRow / span) * kScrollMaximum + (topRow % span) * kScrollMaximum / span;
   return pos > kScrollMaximum ? kScrollMaximum : pos;
 }
 
-std::optional<std::uint64_t> TopRowFromThumb(std::uint64_t position, std::uint64_t totalRows) {
+std::optional<std::uint64_t> TopRowFromThumb(std::uint64_t position, std::uint64_t totalRows,
+                                             int pageRows) {
+  const auto page = static_cast<std::uint64_t>(pageRows);
   // The same threshold as the range and the position: with a different one
   // the rows just above it could not be reached with the thumb.
   std::uint64_t top = position;
   if (totalRows >= kScaledRowsThreshold) {
-    const std::uint64_t span = totalRows - kPageRows;
+    const std::uint64_t span = totalRows - page;
     top = (position / kScrollMaximum) * span + (position % kScrollMaximum) * span / kScrollMaximum;
   }
-  if (top + kPageRows > totalRows) return std::nullopt;
+  if (top + page > totalRows) return std::nullopt;
   return top;
 }
 

@@ -11,6 +11,7 @@ namespace tarnwick::buffers::hex {
 
 inline constexpr int kGridRows = 21;     // header row + 20 data rows
 inline constexpr int kGridColumns = 18;  // address + 16 bytes + ASCII
+// Whole data rows of a page unless the view says how many fit.
 inline constexpr int kPageRows = 20;
 inline constexpr int kBytesPerRow = 16;
 inline constexpr int kPageBytes = kPageRows * kBytesPerRow;
@@ -63,10 +64,14 @@ std::string AsciiText(const std::uint8_t* bytes);
 // Byte offset of a data cell (row 1..20, column 1..16).
 std::uint64_t OffsetOf(std::uint64_t topRow, int row, int column);
 
-std::uint64_t ScrollMaximumFor(std::uint64_t totalRows);
-std::uint64_t ScrollPositionFor(std::uint64_t topRow, std::uint64_t totalRows);
+// `pageRows`: the whole data rows in view; the last top row shows the last
+// row of the image whole.
+std::uint64_t ScrollMaximumFor(std::uint64_t totalRows, int pageRows = kPageRows);
+std::uint64_t ScrollPositionFor(std::uint64_t topRow, std::uint64_t totalRows,
+                                int pageRows = kPageRows);
 // The top row a thumb position asks for; none when it would show rows past
 // the end.
-std::optional<std::uint64_t> TopRowFromThumb(std::uint64_t position, std::uint64_t totalRows);
+std::optional<std::uint64_t> TopRowFromThumb(std::uint64_t position, std::uint64_t totalRows,
+                                             int pageRows = kPageRows);
 
 }  // namespace tarnwick::buffers::hex

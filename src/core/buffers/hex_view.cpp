@@ -13,7 +13,6 @@ namespace tarnwick::buffers {
 
 using hex::CellClass;
 using hex::kBytesPerRow;
-using hex::kPageRows;
 
 namespace {
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
@@ -31,13 +30,23 @@ HexView::HexView(FileImage& image, WindowServices& services) : image_(image), se
 
 HexView::~HexView() { image_.SetPendingEditCommitter({}); }
 
-bool HexView::IsDataCell(int row, int column) {
-  return row >= 1 && row <= kPageRows && column >= 1 && column <= kBytesPerRow;
+bool HexView::IsDataCell(int row, int column) const {
+  return row >= 1 && row <= shownRows_ && column >= 1 && column <= kBytesPerRow;
+}
+
+bool HexView::OnPage(std::uint64_t imageRow) const {
+  return imageRow >= top_ && imageRow < top_ + static_cast<std::uint64_t>(pageRows_);
 }
 
 void HexView::SetupHexView() {
+  const auto rows = static_cast<std::size_t>(shownRows_);
+  texts_.assign(rows + 1, {});
+  classes_.assign(rows, {});
+  classChanged_.assign(rows, {});
+  imagePage_.assign(rows * kBytesPerRow, 0xFF);
+  sourcePage_.assign(rows * kBytesPerRow, 0x00);
   for (int c = 0; c < hex::kGridColumns; ++c) texts_[0][c] = hex::HeaderText(c);
-  for (int r = 1; r <= kPageRows; ++r) {
+  for (int r = 1; r <= shownRows_; ++r) {
     texts_[r][0] = hex::AddressText(static_cast<std::uint64_t>(r - 1) * kBytesPerRow);
     for (int c = 1; c <= kBytesPerRow; ++c) texts_[r][c] = "FF";
     texts_[r][hex::kAsciiColumn] = std::string(kBytesPerRow, '.');
@@ -65,23 +74,52 @@ void HexView::SyncWithImage() {
 
 void HexView::SetScrollRange() {
   seenLayout_ = image_.layoutGeneration();
-  scrollMax_ = hex::ScrollMaximumFor(image_.totalRows());
+  scrollMax_ = hex::ScrollMaximumFor(image_.totalRows(), pageRows_);
   scrollPos_ = 0;
+}
+
+void HexView::SetPageRows(int wholeRows, int shownRows) {
+  wholeRows = std::max(1, wholeRows);
+  shownRows = std::clamp(shownRows, wholeRows, wholeRows + 1);
+  if (wholeRows == pageRows_ && shownRows == shownRows_) return;
+  SyncWithImage();
+  const int oldShown = shownRows_;
+  auto oldTexts = std::move(texts_);
+  auto oldClasses = std::move(classes_);
+  pageRows_ = wholeRows;
+  shownRows_ = shownRows;
+  SetupHexView();
+  // Rows both sizes share keep what they showed until the next refresh.
+  for (int r = 1; r <= std::min(oldShown, shownRows_); ++r) {
+    texts_[r] = oldTexts[r];
+    classes_[r - 1] = oldClasses[r - 1];
+  }
+  // A taller view at the end of the image shows more rows above, not empty
+  // ones below.
+  const std::uint64_t total = image_.totalRows();
+  const auto page = static_cast<std::uint64_t>(pageRows_);
+  if (total <= page) {
+    top_ = 0;
+  } else if (top_ + page > total) {
+    top_ = total - page;
+  }
+  scrollMax_ = hex::ScrollMaximumFor(total, pageRows_);
+  if (image_.loaded()) scrollPos_ = hex::ScrollPositionFor(top_, total, pageRows_);
 }
 
 void HexView::RefreshHexView() {
   SyncWithImage();
-  imagePage_.fill(0xFF);
-  sourcePage_.fill(0x00);
+  std::fill(imagePage_.begin(), imagePage_.end(), std::uint8_t{0xFF});
+  std::fill(sourcePage_.begin(), sourcePage_.end(), std::uint8_t{0x00});
   const std::uint64_t total = image_.totalRows();
   const bool loaded = image_.ReadPage(top_ * kBytesPerRow, imagePage_.data(), sourcePage_.data(),
                                       imagePage_.size(), &sourceLength_);
-  if (loaded) scrollPos_ = hex::ScrollPositionFor(top_, total);
+  if (loaded) scrollPos_ = hex::ScrollPositionFor(top_, total, pageRows_);
   const std::uint64_t size = image_.size();
   const std::uint64_t capacity = image_.chipCapacity();
 
   bool changedShown = false;
-  for (int r = 1; r <= kPageRows; ++r) {
+  for (int r = 1; r <= shownRows_; ++r) {
     texts_[r][0] = hex::AddressText((top_ + static_cast<std::uint64_t>(r - 1)) * kBytesPerRow);
     for (int k = 1; k <= kBytesPerRow; ++k) {
       const int i = (r - 1) * kBytesPerRow + (k - 1);
@@ -111,8 +149,7 @@ void HexView::FollowFocus() {
   if (focusTracking_) {
     const bool editing = inPlace_ && image_.editMode();
     if (focusRow_ < 0) {
-      if (rememberedColumn_ > 0 && focusImageRow_ >= top_ &&
-          focusImageRow_ < top_ + static_cast<std::uint64_t>(kPageRows)) {
+      if (rememberedColumn_ > 0 && OnPage(focusImageRow_)) {
         focusRow_ = static_cast<int>(focusImageRow_ - top_) + 1;
         focusColumn_ = rememberedColumn_;
         if (editing) {
@@ -124,7 +161,7 @@ void HexView::FollowFocus() {
       rememberedColumn_ = focusColumn_;
       focusImageRow_ = previousTop_ + static_cast<std::uint64_t>(focusRow_ - 1);
       if (editor_.visible) rememberedSelection_ = editor_.selection;
-      if (focusImageRow_ >= top_ && focusImageRow_ < top_ + static_cast<std::uint64_t>(kPageRows)) {
+      if (OnPage(focusImageRow_)) {
         focusRow_ = static_cast<int>(focusImageRow_ - top_) + 1;
         // The cell now under the focus holds the same byte: take its text.
         focusText_ = texts_[focusRow_][focusColumn_];
@@ -145,34 +182,35 @@ void HexView::FollowFocus() {
 
 bool HexView::CanScroll() const {
   return !image_.busy() && image_.loaded() &&
-         image_.totalRows() > static_cast<std::uint64_t>(kPageRows);
+         image_.totalRows() > static_cast<std::uint64_t>(pageRows_);
 }
 
 void HexView::OnHexScroll(ScrollCode code, std::uint64_t position) {
   SyncWithImage();
   if (!CanScroll()) return;
   const std::uint64_t total = image_.totalRows();
+  const auto page = static_cast<std::uint64_t>(pageRows_);
   switch (code) {
     case ScrollCode::LineUp:
       if (top_ > 0) --top_;
       break;
     case ScrollCode::LineDown:
-      if (top_ + kPageRows < total) ++top_;
+      if (top_ + page < total) ++top_;
       break;
     // A click on the bar's track moves a whole page, stopping at either end.
     case ScrollCode::PageUp:
-      top_ -= std::min<std::uint64_t>(top_, kPageRows);
+      top_ -= std::min<std::uint64_t>(top_, page);
       break;
     case ScrollCode::PageDown:
-      top_ = std::min<std::uint64_t>(top_ + kPageRows, total - kPageRows);
+      top_ = std::min<std::uint64_t>(top_ + page, total - page);
       break;
     case ScrollCode::ThumbTrack:
-      if (auto top = hex::TopRowFromThumb(position, total)) top_ = *top;
+      if (auto top = hex::TopRowFromThumb(position, total, pageRows_)) top_ = *top;
       break;
     default:
       return;
   }
-  scrollPos_ = hex::ScrollPositionFor(top_, total);
+  scrollPos_ = hex::ScrollPositionFor(top_, total, pageRows_);
   RefreshHexView();
 }
 
@@ -181,7 +219,7 @@ void HexView::OnHexWheel(int delta, bool focusInView) {
   if (!CanScroll() || !focusInView || delta == 0) return;
   if (delta > 0) {
     if (top_ > 0) --top_;
-  } else if (top_ + kPageRows < image_.totalRows()) {
+  } else if (top_ + static_cast<std::uint64_t>(pageRows_) < image_.totalRows()) {
     ++top_;
   }
   RefreshHexView();
@@ -197,12 +235,13 @@ bool HexView::ShowAddress(std::uint64_t address) {
     return false;
   }
   const std::uint64_t row = address / kBytesPerRow;
-  const bool onPage = row >= top_ && row < top_ + static_cast<std::uint64_t>(kPageRows);
-  if (size > static_cast<std::uint64_t>(hex::kPageBytes)) {
+  const bool onPage = OnPage(row);
+  const auto page = static_cast<std::uint64_t>(pageRows_);
+  if (size > page * kBytesPerRow) {
     if (!onPage) {
       top_ = row;
       const std::uint64_t fileRows = image_.fileRows();
-      if (fileRows - top_ < static_cast<std::uint64_t>(kPageRows)) top_ = fileRows - kPageRows;
+      if (fileRows - top_ < page) top_ = fileRows - page;
     }
   } else if (!onPage) {
     // A small image scrolled down by a larger chip: its bytes are on page 0.
@@ -281,9 +320,24 @@ void HexView::OnEditModeMenu() {
   ToggleEditMode();
 }
 
+int HexView::BringRowIntoView(int row) {
+  if (row <= pageRows_ || !CanScroll()) return row;
+  const std::uint64_t total = image_.totalRows();
+  const auto page = static_cast<std::uint64_t>(pageRows_);
+  const auto need = static_cast<std::uint64_t>(row - pageRows_);
+  const std::uint64_t room = total > top_ + page ? total - top_ - page : 0;
+  const std::uint64_t step = std::min(need, room);
+  if (step == 0) return row;
+  top_ += step;
+  scrollPos_ = hex::ScrollPositionFor(top_, total, pageRows_);
+  RefreshHexView();
+  return row - static_cast<int>(step);
+}
+
 void HexView::OnHexCellClicked(int row, int column, bool rightHalf) {
   SyncWithImage();
   if (!IsDataCell(row, column)) return;
+  row = BringRowIntoView(row);
   SetFocusCell(row, column);
   focusTracking_ = true;
   if (!image_.editMode() || !image_.loaded() || image_.busy()) return;
@@ -368,8 +422,8 @@ void HexView::MoveToNextCell() {
     column = 1;
     ++row;
   }
-  if (row > kPageRows) {
-    row = kPageRows;
+  if (row > pageRows_) {
+    row = pageRows_;
     ++top_;
     RefreshHexView();
   }
@@ -474,7 +528,7 @@ bool HexView::ShowSearchHit(std::uint64_t offset, std::size_t length) {
   if (!ShowAddress(offset)) return false;
   int row = focusRow_;
   int column = focusColumn_;
-  for (std::size_t i = 0; i < length && row <= kPageRows; ++i) {
+  for (std::size_t i = 0; i < length && row <= shownRows_; ++i) {
     MarkSearchHit(row, column);
     if (++column > kBytesPerRow) {
       column = 1;

@@ -1,7 +1,8 @@
-// The hex view's page model: 20 rows of 16 bytes read from the working copy
-// and the source on every refresh, the colour class of each byte, the
-// scroll state, the focus cell and the overlay editor that writes typed
-// digits straight into the working copy.
+// The hex view's page model: rows of 16 bytes (20 whole ones unless the view
+// says how many fit, and maybe a partly visible one below them) read from the
+// working copy and the source on every refresh, the colour class of each
+// byte, the scroll state, the focus cell and the overlay editor that writes
+// typed digits straight into the working copy.
 //
 // GUI thread only. The model never paints: after a call the grid glue reads
 // the texts, classes (repainting the cells whose class changed), focus,
@@ -14,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/buffers/hex_layout.h"
 
@@ -62,6 +64,14 @@ class HexView {
   void SetupHexView();
   void RefreshHexView();
   void SetScrollRange();
+  // How many data rows the view holds: `wholeRows` fit completely (they set
+  // the scroll range, the page step and where a shown address lands) and
+  // `shownRows` (wholeRows or one more) are read and shown, the last of them
+  // maybe only in part. The top row moves up when the end of the image would
+  // otherwise leave rows of the view empty.
+  void SetPageRows(int wholeRows, int shownRows);
+  int pageRows() const { return pageRows_; }
+  int shownRows() const { return shownRows_; }
 
   void OnHexScroll(ScrollCode code, std::uint64_t position);
   // delta > 0: wheel turned away from the user. `focusInView`: the grid, the
@@ -128,16 +138,23 @@ class HexView {
   void MoveToNextCell();
   void MoveToPreviousCell();
   bool CanScroll() const;
-  static bool IsDataCell(int row, int column);
+  bool IsDataCell(int row, int column) const;
+  bool OnPage(std::uint64_t imageRow) const;
+  // Scrolls a click on the partly shown row into full view; the row it is
+  // on afterwards.
+  int BringRowIntoView(int row);
 
   FileImage& image_;
   WindowServices& services_;
 
-  std::array<std::array<std::string, hex::kGridColumns>, hex::kGridRows> texts_;
-  std::array<std::array<hex::CellClass, hex::kBytesPerRow>, hex::kPageRows> classes_{};
-  std::array<std::array<bool, hex::kBytesPerRow>, hex::kPageRows> classChanged_{};
-  std::array<std::uint8_t, hex::kPageBytes> imagePage_{};
-  std::array<std::uint8_t, hex::kPageBytes> sourcePage_{};
+  int pageRows_ = hex::kPageRows;
+  int shownRows_ = hex::kPageRows;
+  // Row 0 is the header; rows 1..shownRows_ the data rows.
+  std::vector<std::array<std::string, hex::kGridColumns>> texts_;
+  std::vector<std::array<hex::CellClass, hex::kBytesPerRow>> classes_;
+  std::vector<std::array<bool, hex::kBytesPerRow>> classChanged_;
+  std::vector<std::uint8_t> imagePage_;
+  std::vector<std::uint8_t> sourcePage_;
   std::uint64_t sourceLength_ = 0;
 
   std::uint64_t top_ = 0;

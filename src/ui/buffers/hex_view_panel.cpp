@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 
 #include "core/buffers/hex_layout.h"
@@ -37,7 +38,7 @@ HexViewPanel::HexViewPanel(buffers::HexView& model, CGridCtrl* grid, QScrollBar*
 }
 
 void HexViewPanel::SetupGrid() {
-  grid_->SetRowCount(hex::kGridRows);
+  grid_->SetRowCount(model_.shownRows() + 1);
   grid_->SetColumnCount(hex::kGridColumns);
   grid_->SetFixedRowCount(1);
   grid_->SetFixedColumnCount(1);
@@ -46,21 +47,36 @@ void HexViewPanel::SetupGrid() {
   grid_->SetEditable(false);
   grid_->SetFixedTextColor(ToGrid(hex::kFixedText));
   grid_->SetFixedBackColor(ToGrid(hex::kWhite));
-  for (int r = 0; r < hex::kGridRows; ++r) grid_->SetRowHeight(r, hex::kRowHeight);
   for (int c = 0; c < hex::kGridColumns; ++c) grid_->SetColumnWidth(c, hex::kByteColumnWidth);
   grid_->SetColumnWidth(0, hex::kAddressColumnWidth);
   grid_->SetColumnWidth(hex::kAsciiColumn, hex::kAsciiColumnWidth);
   grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setPixelSize(hex::kFontHeight);
+  font_ = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font_.setPixelSize(hex::kFontHeight);
   // Characters kFontWidth pixels wide, so sixteen ASCII characters fit their column.
-  const int advance = QFontMetrics(font).horizontalAdvance(QLatin1Char('0'));
-  if (advance > hex::kFontWidth) font.setStretch(std::max(50, hex::kFontWidth * 100 / advance));
-  for (int r = 0; r < hex::kGridRows; ++r) {
+  const int advance = QFontMetrics(font_).horizontalAdvance(QLatin1Char('0'));
+  if (advance > hex::kFontWidth) font_.setStretch(std::max(50, hex::kFontWidth * 100 / advance));
+  SetupRows(0);
+  editor_->setFont(font_);
+  editor_->setAlignment(Qt::AlignCenter);
+  editor_->setMaxLength(2);
+  editor_->setFrame(false);
+  editor_->hide();
+  gridViewport_ = grid_->viewport();
+  gridViewport_->installEventFilter(this);
+  connect(grid_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+          &HexViewPanel::OnGridScrolled);
+  FitRows();
+}
+
+void HexViewPanel::SetupRows(int from) {
+  const int rows = grid_->GetRowCount();
+  for (int r = from; r < rows; ++r) {
+    grid_->SetRowHeight(r, hex::kRowHeight);
     for (int c = 0; c < hex::kGridColumns; ++c) {
-      grid_->SetCellFont(r, c, &font);
+      grid_->SetCellFont(r, c, &font_);
       if (r > 0 && c > 0 && c < hex::kAsciiColumn) {
         grid_->SetCellTextColor(r, c, ToGrid(hex::kLightGrey));
         grid_->SetCellBackColor(r, c, ToGrid(hex::kWhite));
@@ -68,13 +84,40 @@ void HexViewPanel::SetupGrid() {
       }
     }
   }
-  editor_->setFont(font);
-  editor_->setAlignment(Qt::AlignCenter);
-  editor_->setMaxLength(2);
-  editor_->setFrame(false);
-  editor_->hide();
-  // SetupGrid painted every byte cell in the no-data colours.
-  for (auto& row : shown_) row.fill(hex::CellClass::NoData);
+  // New byte cells are painted in the no-data colours.
+  const auto dataRows = static_cast<std::size_t>(std::max(rows - 1, 0));
+  const auto kept = static_cast<std::size_t>(std::max(from - 1, 0));
+  shown_.resize(dataRows);
+  for (std::size_t r = std::min(kept, dataRows); r < dataRows; ++r) {
+    shown_[r].fill(hex::CellClass::NoData);
+  }
+}
+
+void HexViewPanel::FitRows() {
+  const int avail = grid_->viewport()->height() - hex::kRowHeight;
+  const int whole = std::max(1, avail / hex::kRowHeight);
+  const int shown = avail > whole * hex::kRowHeight ? whole + 1 : whole;
+  if (whole == model_.pageRows() && shown == model_.shownRows() &&
+      grid_->GetRowCount() == shown + 1) {
+    return;
+  }
+  model_.SetPageRows(whole, shown);
+  const int before = grid_->GetRowCount();
+  grid_->SetRedraw(false);
+  grid_->SetRowCount(shown + 1);
+  SetupRows(std::min(before, shown + 1));
+  grid_->SetRedraw(true);
+  Refresh();
+}
+
+void HexViewPanel::OnGridScrolled(int value) {
+  if (value == 0) return;
+  {
+    const QSignalBlocker block(grid_->verticalScrollBar());
+    grid_->verticalScrollBar()->setValue(0);
+  }
+  for (int i = 0; i < value; ++i) model_.OnHexScroll(buffers::ScrollCode::LineDown, 0);
+  Show();
 }
 
 void HexViewPanel::Refresh() {
@@ -85,7 +128,8 @@ void HexViewPanel::Refresh() {
 void HexViewPanel::Show() {
   updating_ = true;
   grid_->SetRedraw(false);
-  for (int r = 0; r < hex::kGridRows; ++r) {
+  const int rows = std::min(grid_->GetRowCount(), model_.shownRows() + 1);
+  for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < hex::kGridColumns; ++c) {
       grid_->SetCellText(r, c, QString::fromStdString(model_.CellText(r, c)));
     }
@@ -124,7 +168,8 @@ void HexViewPanel::Show() {
 }
 
 void HexViewPanel::ShowClasses() {
-  for (int r = 1; r < hex::kGridRows; ++r) {
+  const int rows = std::min(grid_->GetRowCount(), model_.shownRows() + 1);
+  for (int r = 1; r < rows; ++r) {
     for (int c = 1; c < hex::kAsciiColumn; ++c) {
       const hex::CellClass cls = model_.CellClassAt(r, c);
       hex::CellClass& shown =
@@ -149,8 +194,10 @@ void HexViewPanel::PlaceEditor() {
   // right and bottom edge. The editor covers the cell inside those lines, so
   // the typed digits sit where the cell's own digits were (the offsets of a
   // framed Windows edit would push them down and to the right).
+  // On the partly shown last row it ends where the grid ends.
   const QPoint topLeft = grid_->viewport()->mapTo(window_, cell.topLeft());
-  editor_->setGeometry(topLeft.x(), topLeft.y(), cell.width() - 1, cell.height() - 1);
+  const int height = std::min(cell.height() - 1, grid_->viewport()->height() - cell.top());
+  editor_->setGeometry(topLeft.x(), topLeft.y(), cell.width() - 1, height);
   // The digits keep the colour of the byte under them (changed bytes red).
   QPalette palette = editor_->palette();
   const hex::Rgb colour = hex::TextColour(model_.CellClassAt(e.row, e.column));
@@ -215,6 +262,12 @@ void HexViewPanel::OnGridNotify(int row, int column, int code) {
 }
 
 bool HexViewPanel::eventFilter(QObject* watched, QEvent* event) {
+  // Compared by address only: while the window is destroyed the grid may
+  // already be gone when the editor's last events arrive.
+  if (watched == gridViewport_) {
+    if (event->type() == QEvent::Resize) FitRows();
+    return false;
+  }
   if (watched != editor_ || event->type() != QEvent::KeyPress) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
   const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;

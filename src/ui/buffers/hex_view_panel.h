@@ -3,11 +3,13 @@
 // the model says into the widgets and turns widget events into model calls.
 #pragma once
 
+#include <QFont>
 #include <QObject>
 #include <QPoint>
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/buffers/hex_layout.h"
 
@@ -47,6 +49,13 @@ class HexViewPanel : public QObject {
 
  private:
   void SetupGrid();
+  // Gives the grid as many data rows as its height holds, the last one
+  // maybe only in part, so the rows reach the bottom of the view.
+  void FitRows();
+  void SetupRows(int from);
+  // The grid scrolled itself (a keyboard move onto the partly shown row):
+  // the page scrolls instead and the grid stays at its first row.
+  void OnGridScrolled(int value);
   void PlaceEditor();
   void OnCellClicked(int row, int column, const QPoint& pos);
   void OnScrollAction(int action);
@@ -60,12 +69,12 @@ class HexViewPanel : public QObject {
   QScrollBar* bar_;
   QLineEdit* editor_;
   QWidget* window_;
+  QObject* gridViewport_ = nullptr;
   bool updating_ = false;
   // The class each byte cell was last coloured with. One model call may
   // refresh the page several times; what counts is what the grid shows.
-  std::array<std::array<buffers::hex::CellClass, buffers::hex::kBytesPerRow>,
-             buffers::hex::kPageRows>
-      shown_{};
+  std::vector<std::array<buffers::hex::CellClass, buffers::hex::kBytesPerRow>> shown_;
+  QFont font_;
   std::uint64_t gridFocusSeen_ = 0;
 };
 

@@ -300,6 +300,50 @@ TEST_F(HexViewTest, ShowAddressBringsTheByteIntoView) {
   EXPECT_EQ(view.editor().row, 1);
 }
 
+// The view tells how many rows it holds: the whole ones bound the scrolling
+// and where an address lands, the partly shown one below them is read too.
+TEST_F(HexViewTest, PageRowsFollowTheViewsHeight) {
+  std::string bytes;
+  for (int i = 0; i < 1024; ++i) bytes += static_cast<char>(i / 16);
+  Load(bytes, 1024);  // 64 rows
+  view.SetPageRows(30, 31);
+  EXPECT_EQ(view.scrollMaximum(), 34u);
+  view.OnHexScroll(ScrollCode::PageDown, 0);
+  view.OnHexScroll(ScrollCode::PageDown, 0);
+  EXPECT_EQ(view.topRow(), 34u);
+  EXPECT_EQ(view.CellText(30, 0), "000003F0");
+  EXPECT_EQ(view.CellText(30, 16), "3F");
+  // Past the end: no data, as rows past a small image are.
+  EXPECT_EQ(view.CellClassAt(31, 1), CellClass::NoData);
+  view.OnHexScroll(ScrollCode::LineDown, 0);
+  EXPECT_EQ(view.topRow(), 34u);
+  // A taller view at the end shows more rows above it.
+  view.SetPageRows(40, 41);
+  view.RefreshHexView();
+  EXPECT_EQ(view.topRow(), 24u);
+  EXPECT_EQ(view.CellText(40, 0), "000003F0");
+  // A shorter one: an address lands on its last whole row, and the partly
+  // shown row holds the next row's bytes.
+  view.SetPageRows(5, 6);
+  EXPECT_TRUE(view.ShowAddress(0x3F5));
+  EXPECT_EQ(view.topRow(), 59u);
+  EXPECT_EQ(view.focusRow(), 5);
+  EXPECT_TRUE(view.ShowAddress(0x105));
+  EXPECT_EQ(view.topRow(), 16u);
+  EXPECT_EQ(view.CellText(6, 0), "00000150");
+  EXPECT_EQ(view.CellText(6, 1), "15");
+  // A click on the partly shown row scrolls it into full view.
+  view.OnHexCellClicked(6, 2, false);
+  EXPECT_EQ(view.topRow(), 17u);
+  EXPECT_EQ(view.focusRow(), 5);
+  // A find hit at the bottom marks the partly shown row as well.
+  EXPECT_TRUE(view.ShowSearchHit(0x3FC, 8));
+  EXPECT_EQ(view.CellClassAt(5, 16), CellClass::SearchHit);
+  view.SetPageRows(20, 20);
+  view.RefreshHexView();
+  EXPECT_EQ(view.CellText(20, 0), "000003F0");
+}
+
 TEST_F(HexViewTest, ANewLoadResetsTheView) {
   Load(std::string(4096, '\x00'), 4096);
   EditModeOn();
