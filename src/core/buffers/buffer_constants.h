@@ -26,7 +26,6 @@ inline constexpr std::size_t kLoadBlock = 8192;
 inline constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
 inline constexpr std::size_t kSaveBlock = 4096;
 inline constexpr std::size_t kSaveAsBlock = 65536;
-inline constexpr std::size_t kOffsetCopyBlock = 65536;
 
 // "CAP" images carry a header of this size; they are programmed from here on.
 inline constexpr std::uint64_t kCapHeaderSize = 2048;

@@ -10,6 +10,7 @@
 #include "core/buffers/image_copy.h"
 #include "core/buffers/image_texts.h"
 #include "core/buffers/modification_log.h"
+#include "core/buffers/replacing_file.h"
 #include "resources/ids.h"
 
 namespace tarnwick::buffers {
@@ -73,6 +74,9 @@ void FileImage::SaveFile() {
   }
   std::string targetPath = oldPath;
   PosixFile target;
+  // A chip read goes into the chosen file only once it is whole there: a
+  // failed copy (a full disk) leaves what the file held before.
+  ReplacingFile copy;
   if (chipDataMode) {
     if (!chooser_) return;
     const std::optional<std::string> chosen =
@@ -83,7 +87,7 @@ void FileImage::SaveFile() {
                     BoxIcon::Warning);
       return;
     }
-    if (!target.Open(*chosen, PosixFile::Mode::CreateWriteOnly)) {
+    if (!copy.Open(*chosen)) {
       ReportOpenFailure(false);
       return;
     }
@@ -111,7 +115,8 @@ void FileImage::SaveFile() {
   bool ok = false;
   if (chipDataMode) {
     const std::int64_t len = image.Length();
-    ok = len >= 0 && CopyRange(image, 0, static_cast<std::uint64_t>(len), target, kSaveBlock);
+    ok = len >= 0 && CopyRange(image, 0, static_cast<std::uint64_t>(len), copy.file()) &&
+         copy.Commit();
     log.Write(SavedAsLine(chipName, FileNameOf(targetPath)));
   } else {
     ok = WriteBackChanges(image, target, log);
@@ -169,18 +174,20 @@ void FileImage::SaveFileAs() {
     SaveFile();
     return;
   }
-  PosixFile out, image;
-  if (!out.Open(*chosen, PosixFile::Mode::CreateWriteOnly) ||
-      !image.Open(workingCopyPath_, PosixFile::Mode::ReadOnly)) {
+  // The copy takes the chosen name only once it is whole: a failed copy
+  // leaves a file already there as it was.
+  ReplacingFile out;
+  PosixFile image;
+  if (!out.Open(*chosen) || !image.Open(workingCopyPath_, PosixFile::Mode::ReadOnly)) {
     ReportOpenFailure(false);
     return;
   }
   const std::int64_t len = image.Length();
-  if (len < 0 || !CopyRange(image, 0, static_cast<std::uint64_t>(len), out, kSaveAsBlock)) {
+  if (len < 0 || !CopyRange(image, 0, static_cast<std::uint64_t>(len), out.file()) ||
+      !out.Commit()) {
     ReportOpenFailure(false);
     return;
   }
-  out.Close();
   services_.ShowStatus(t.itext(itext::kFileSaved));
   if (isChipData()) {
     services_.surface().SetControlText(ids::kFileNameBox, t.itext(itext::kLoadingSavedFile));

@@ -59,8 +59,7 @@ OffsetLoadResult OffsetLoad(FileImage& image, WindowServices& services,
   bool copied = false;
   if (startAddress < static_cast<std::uint64_t>(length)) {
     if (onState) onState(t.itext(itext::kOffsetCopying));
-    copied =
-        CopyRange(source, startAddress, static_cast<std::uint64_t>(length), work, kOffsetCopyBlock);
+    copied = CopyRange(source, startAddress, static_cast<std::uint64_t>(length), work);
     if (!copied) services.Box(t.itext(itext::kWorkFileFailed), caption, BoxIcon::Error);
   } else {
     services.Box(t.itext(itext::kOffsetBeyondFile), caption, BoxIcon::Error);

@@ -114,6 +114,24 @@ bool PosixFile::CloneFrom(const PosixFile& from) {
   return ::ioctl(fd_, FICLONE, from.fd_) == 0;
 }
 
+std::int64_t PosixFile::CopyInKernel(const PosixFile& from, std::uint64_t fromOffset,
+                                     std::uint64_t toOffset, std::size_t n) {
+  if (fd_ < 0 || from.fd_ < 0) return -1;
+  auto in = static_cast<loff_t>(fromOffset);
+  auto out = static_cast<loff_t>(toOffset);
+  for (;;) {
+    const ssize_t r = ::copy_file_range(from.fd_, &in, fd_, &out, n, 0);
+    if (r >= 0) return static_cast<std::int64_t>(r);
+    if (errno == EINTR) continue;
+    // Another file system on each side, a kernel or a file system without
+    // the call: the caller copies through memory instead.
+    if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+      return kKernelCopyUnsupported;
+    }
+    return -1;
+  }
+}
+
 bool PosixFile::Truncate(std::uint64_t length) {
   return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(length)) == 0;
 }

@@ -44,6 +44,14 @@ class PosixFile {
   // Makes this file a copy of the whole of `from` by sharing its blocks (a
   // reflink). False where the file system cannot: nothing was changed then.
   bool CloneFrom(const PosixFile& from);
+  // Copies up to n bytes of `from` at `fromOffset` to this file at
+  // `toOffset` inside the kernel (copy_file_range): no byte passes through
+  // our memory. Returns the count copied (0 at the source's end), -1 on a
+  // read or write error (a full disk), or kKernelCopyUnsupported where the
+  // kernel cannot copy between these two files; nothing was written then.
+  std::int64_t CopyInKernel(const PosixFile& from, std::uint64_t fromOffset, std::uint64_t toOffset,
+                            std::size_t n);
+  static constexpr std::int64_t kKernelCopyUnsupported = -2;
   // Sets the permission bits (as chmod takes them).
   bool SetPermissions(unsigned mode);
   // Waits until the data is on the disk: some file systems report a full

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "core/app/text_ids.h"
@@ -58,7 +60,7 @@ TEST_F(FileTools, MergeNeverLandsOnTheProgramsOwnFilesByAnyName) {
   dir.Write("h_ven1.dll", std::string("loaded image"));
   dir.Write("a.bin", std::string("abc"));
   fs::create_symlink(dir.file("h_ven1.dll"), dir.file("alias.bin"));
-  const std::vector<std::string> own = ProgramFiles(base);
+  const std::vector<std::string> own = ProgramFiles(OneFolderLayout(base));
   for (const char* name : {"h_ven1.dll", "alias.bin", "log.txt"}) {
     const FileToolResult r = MergeFiles(base, name, {dir.file("a.bin")}, own);
     EXPECT_FALSE(r.done) << name;
@@ -202,6 +204,38 @@ TEST_F(FileTools, SplitWritesNamedPartsBesideTheSource) {
   // extension.
   EXPECT_EQ(SplitPartPath("/a.b/image", {0, 16}), "/a.b/image_0-15");
   EXPECT_EQ(SplitPartPath("/x/fw.rom", {16, 0}), "/x/fw_16-15.rom");
+}
+
+// Files of several MiB with a hole (it reads as zeros): the merged file and
+// the parts hold exactly the bytes, at piece boundaries too.
+TEST_F(FileTools, LargeSparseFilesAreMergedAndSplitByteForByte) {
+  const std::size_t kSize = (std::size_t{5} << 20) + 333;
+  std::string sparse(kSize, '\0');
+  sparse.replace(0, 3 << 20, Bytes(3 << 20, 4));
+  sparse.replace(kSize - 3, 3, "end");
+  dir.Write("sparse.bin", sparse.substr(0, 3 << 20));
+  ASSERT_EQ(::truncate(dir.file("sparse.bin").c_str(), static_cast<off_t>(kSize - 3)), 0);
+  {
+    std::FILE* f = std::fopen(dir.file("sparse.bin").c_str(), "ab");
+    ASSERT_NE(f, nullptr);
+    std::fputs("end", f);
+    std::fclose(f);
+  }
+  const std::string small = Bytes(1000, 5);
+  dir.Write("small.bin", small);
+  const FileToolResult merged =
+      MergeFiles(dir.path().string(), "all.bin", {dir.file("small.bin"), dir.file("sparse.bin")});
+  ASSERT_TRUE(merged.done);
+  EXPECT_EQ(dir.Read("all.bin"), small + sparse);
+
+  const FileToolResult split = SplitFile(dir.file("all.bin"), "1000,1049576");
+  ASSERT_TRUE(split.done);
+  ASSERT_EQ(split.written.size(), 3u);
+  EXPECT_EQ(dir.Read("all_0-999.bin"), small);
+  EXPECT_EQ(dir.Read("all_1000-1049575.bin"), sparse.substr(0, 1048576));
+  EXPECT_EQ(dir.Read("all_1049576-" + std::to_string(kSize + 999) + ".bin"),
+            sparse.substr(1048576));
+  EXPECT_EQ(dir.Read("sparse.bin"), sparse);  // the source is never written
 }
 
 TEST_F(FileTools, SplitRefusalsAndAPartThatCannotBeMade) {

@@ -1,11 +1,16 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 
 #include "buffers_fixture.h"
 #include "core/buffers/hex_view.h"
 #include "core/buffers/modification_log.h"
 #include "resources/ids.h"
+#include "support/file_size_limit.h"
 #include "version.h"
 
 namespace tarnwick::buffers::test {
@@ -207,6 +212,72 @@ TEST_F(Saving, ChipDataSaveAsReloadsTheNewFile) {
   EXPECT_EQ(image->currentPath(), target);
   EXPECT_FALSE(image->isChipData());
   EXPECT_EQ(ReadFile(target), "WXYZ");
+}
+
+// A chip read of several MiB with long runs of zeros (a hole in the chip-data
+// file) goes out byte for byte, whichever way the copy is made.
+TEST_F(Saving, ALargeSparseChipReadIsSavedAndSavedAsByteForByte) {
+  std::string bytes(std::size_t{6} << 20, '\0');
+  for (std::size_t i = 0; i < (std::size_t{1} << 20); ++i) bytes[i] = static_cast<char>(i * 13);
+  bytes.replace(bytes.size() - 5, 5, "END!!");
+  image->SetChip("W25Q64", bytes.size());
+  dir.Write("h_ven0.dll", std::string(bytes, 0, std::size_t{1} << 20));
+  ASSERT_EQ(::truncate(dir.file("h_ven0.dll").c_str(), static_cast<off_t>(bytes.size() - 5)), 0);
+  {
+    std::FILE* f = std::fopen(dir.file("h_ven0.dll").c_str(), "ab");
+    ASSERT_NE(f, nullptr);
+    std::fputs("END!!", f);
+    std::fclose(f);
+  }
+  image->LoadFile(image->chipDataPath(), LoadOrigin::Program);
+  const std::string copy = dir.file("data/copy.bin");
+  ChooseOnSave(copy);
+  image->SaveFileAs();
+  EXPECT_EQ(ReadFile(copy), bytes);
+  image->LoadFile(image->chipDataPath(), LoadOrigin::Program);
+  const std::string saved = dir.file("data/saved.bin");
+  ChooseOnSave(saved);
+  image->SaveFile();
+  EXPECT_EQ(ReadFile(saved), bytes);
+  EXPECT_EQ(surface.LastStatus(), itext(116));
+}
+
+// A full disk in the middle of the copy: the file chosen keeps what it held,
+// the save is reported as failed, and no half-written file is left beside it.
+TEST_F(Saving, AFailedSaveAsLeavesTheChosenFileAsItWas) {
+  image->LoadFile(UserFile("big.bin", 300000, 'b'), LoadOrigin::UserChosen);
+  const std::string target = UserFile("kept.bin", "saved last week");
+  ChooseOnSave(target);
+  {
+    ::tarnwick::test::FileSizeLimit full(65536);
+    image->SaveFileAs();
+  }
+  EXPECT_EQ(ReadFile(target), "saved last week");
+  EXPECT_EQ(Boxes().back().text, itext(25));
+  EXPECT_NE(surface.LastStatus(), itext(116));
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.file("data"))) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"big.bin", "kept.bin"}));
+}
+
+TEST_F(Saving, AFailedChipDataSaveLeavesTheChosenFileAsItWas) {
+  image->SetChip("W25Q80", 300000);
+  dir.Write("h_ven0.dll", std::string(300000, 'c'));
+  image->LoadFile(image->chipDataPath(), LoadOrigin::Program);
+  const std::string target = UserFile("kept.bin", "saved last week");
+  ChooseOnSave(target);
+  {
+    ::tarnwick::test::FileSizeLimit full(65536);
+    image->SaveFile();
+  }
+  EXPECT_EQ(ReadFile(target), "saved last week");
+  EXPECT_EQ(Boxes().back().text, itext(25));
+  // Nothing was saved: the image is still the chip read.
+  EXPECT_TRUE(image->isChipData());
+  EXPECT_EQ(image->currentPath(), image->chipDataPath());
 }
 
 TEST_F(Saving, PendingEditIsCommittedBeforeSaving) {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/app/text_ids.h"
+#include "core/buffers/image_copy.h"
 #include "core/buffers/posix_file.h"
 #include "core/buffers/program_files.h"
 #include "core/buffers/replacing_file.h"
@@ -15,22 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Large pieces: the copy runs at disk speed, whatever the files' size.
-constexpr std::size_t kCopyPiece = std::size_t{1} << 20;
-
-// Copies `length` bytes from `in` at `from` to `out` at `to`; false when a
-// read comes short or a write fails (a full disk).
-bool CopyRange(const PosixFile& in, std::uint64_t from, std::uint64_t length, PosixFile& out,
-               std::uint64_t to, std::vector<std::uint8_t>& piece) {
-  while (length > 0) {
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, piece.size()));
-    const std::int64_t got = in.ReadAt(from, piece.data(), n);
-    if (got <= 0 || !out.WriteAt(to, piece.data(), static_cast<std::size_t>(got))) return false;
-    from += static_cast<std::uint64_t>(got);
-    to += static_cast<std::uint64_t>(got);
-    length -= static_cast<std::uint64_t>(got);
-  }
-  return true;
+// Copies `length` bytes from `in` at `from` to `out` at `to` (inside the
+// kernel where it can); false when the source ends early or a write fails
+// (a full disk).
+bool CopyWhole(const PosixFile& in, std::uint64_t from, std::uint64_t length, PosixFile& out,
+               std::uint64_t to) {
+  return CopyBytes(in, from, out, to, length) == static_cast<std::int64_t>(length);
 }
 
 FileToolResult Ended(int message, bool done, std::vector<std::string> written = {}) {
@@ -84,7 +75,6 @@ FileToolResult MergeFiles(const std::string& folder, const std::string& name,
   // leaves a result merged before as it was.
   ReplacingFile out;
   if (!out.Open(path)) return Ended(itext::kMergeCannotCreate, false);
-  std::vector<std::uint8_t> piece(kCopyPiece);
   std::uint64_t at = 0;
   for (const std::string& input : inputs) {
     PosixFile in;
@@ -94,8 +84,7 @@ FileToolResult MergeFiles(const std::string& folder, const std::string& name,
       return Ended(itext::kCannotOpenFile, false, {path});
     }
     const std::int64_t length = in.Length();
-    if (length < 0 ||
-        !CopyRange(in, 0, static_cast<std::uint64_t>(length), out.file(), at, piece)) {
+    if (length < 0 || !CopyWhole(in, 0, static_cast<std::uint64_t>(length), out.file(), at)) {
       return Ended(itext::kMergeCannotCreate, false);
     }
     at += static_cast<std::uint64_t>(length);
@@ -163,13 +152,12 @@ FileToolResult SplitFile(const std::string& source, const std::string& points) {
   if (!in.Open(source, PosixFile::Mode::ReadOnly)) return Ended(itext::kCannotOpenFile, false);
   const std::int64_t length = in.Length();
   if (length < 0) return Ended(itext::kCannotOpenFile, false);
-  std::vector<std::uint8_t> piece(kCopyPiece);
   std::vector<std::string> written;
   for (const SplitPart& part : PlanSplit(points, static_cast<std::uint64_t>(length))) {
     const std::string path = SplitPartPath(source, part);
     // Each part replaces an older one only once it is whole.
     ReplacingFile out;
-    if (!out.Open(path) || !CopyRange(in, part.first, part.length, out.file(), 0, piece) ||
+    if (!out.Open(path) || !CopyWhole(in, part.first, part.length, out.file(), 0) ||
         !out.Commit()) {
       // The parts already written stay.
       return Ended(itext::kSplitCannotCreate, false, std::move(written));

@@ -1,6 +1,8 @@
 #include "core/operations/batch/batch_plan.h"
 
 #include "core/app/std_file.h"
+#include "core/buffers/image_copy.h"
+#include "core/buffers/posix_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,16 +37,19 @@ bool IsEmptyFile(const std::string& path) {
 
 std::string BaseName(const std::string& path) { return fs::path(path).filename().string(); }
 
-// Appends all of `source` to the open `out`.
-bool AppendAll(std::FILE* out, const std::string& source) {
-  File in(std::fopen(source.c_str(), "rb"));
-  if (!in) return false;
-  std::vector<std::uint8_t> block(kBlock);
-  for (;;) {
-    const std::size_t n = std::fread(block.data(), 1, block.size(), in.get());
-    if (n > 0 && std::fwrite(block.data(), 1, n, out) != n) return false;
-    if (n < block.size()) return std::ferror(in.get()) == 0;
+// Appends all of `source` to the end of the file `destination`.
+bool AppendAll(const std::string& destination, const std::string& source) {
+  buffers::PosixFile in;
+  buffers::PosixFile out;
+  if (!in.Open(source, buffers::PosixFile::Mode::ReadOnly) ||
+      !out.Open(destination, buffers::PosixFile::Mode::ReadWrite)) {
+    return false;
   }
+  const std::int64_t length = in.Length();
+  const std::int64_t end = out.Length();
+  return length >= 0 && end >= 0 &&
+         buffers::CopyBytes(in, 0, out, static_cast<std::uint64_t>(end),
+                            static_cast<std::uint64_t>(length)) == length;
 }
 
 }  // namespace
@@ -86,27 +91,25 @@ std::string UniqueName(const std::string& base) {
 
 bool CopyPadded(const std::string& destination, const std::string& source,
                 std::uint64_t sizeNeeded) {
-  File in(std::fopen(source.c_str(), "rb"));
-  if (!in) return false;
-  File out(std::fopen(destination.c_str(), "wb"));
-  if (!out) return false;
-  std::vector<std::uint8_t> block(kBlock);
-  std::uint64_t written = 0;
-  for (;;) {
-    const std::size_t n = std::fread(block.data(), 1, block.size(), in.get());
-    if (n > 0 && std::fwrite(block.data(), 1, n, out.get()) != n) return false;
-    written += n;
-    if (n < block.size()) break;
+  buffers::PosixFile in;
+  buffers::PosixFile out;
+  if (!in.Open(source, buffers::PosixFile::Mode::ReadOnly) ||
+      !out.Open(destination, buffers::PosixFile::Mode::CreateWriteOnly)) {
+    return false;
   }
-  if (std::ferror(in.get()) != 0) return false;
-  std::fill(block.begin(), block.end(), std::uint8_t{0xFF});
+  const std::int64_t length = in.Length();
+  if (length < 0) return false;
+  const std::int64_t copied = buffers::CopyBytes(in, 0, out, 0, static_cast<std::uint64_t>(length));
+  if (copied < 0) return false;
+  std::uint64_t written = static_cast<std::uint64_t>(copied);
+  const std::vector<std::uint8_t> ff(kBlock, 0xFF);
   while (written < sizeNeeded) {
     const std::size_t n =
         static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, sizeNeeded - written));
-    if (std::fwrite(block.data(), 1, n, out.get()) != n) return false;
+    if (!out.WriteAt(written, ff.data(), n)) return false;
     written += n;
   }
-  return std::fclose(out.release()) == 0;
+  return true;
 }
 
 std::vector<std::uint8_t> IdBytes(std::uint32_t id, int length, ByteOrder order) {
@@ -233,9 +236,9 @@ bool Plan::SelectEntry(int entry) {
   }
   const std::string name = UniqueName(fields_.masterFile + "-" + BaseName(file));
   temporaries_.push_back(name);
-  if (!CopyPadded(name, fields_.masterFile, fields_.fillAddress)) return false;
-  File out(std::fopen(name.c_str(), "ab"));
-  if (!out || !AppendAll(out.get(), file) || std::fclose(out.release()) != 0) return false;
+  if (!CopyPadded(name, fields_.masterFile, fields_.fillAddress) || !AppendAll(name, file)) {
+    return false;
+  }
   currentFile_ = name;
   return true;
 }

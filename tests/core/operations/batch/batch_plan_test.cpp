@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick::test {
@@ -74,6 +75,49 @@ TEST(BatchCopyPadded, PadsWithFfUpToTheSizeAndNeverCutsTheSource) {
   // Neither a missing source nor an unwritable destination passes.
   EXPECT_FALSE(batch::CopyPadded(dir.file("d"), dir.file("missing"), 4));
   EXPECT_FALSE(batch::CopyPadded(dir.file("no/such/dir/e"), dir.file("src.bin"), 4));
+}
+
+// A master of several MiB with a hole and a sub-file appended to it: the
+// temporary copy holds exactly their bytes; a full disk fails the copy and
+// never touches the master.
+TEST(BatchCopyPadded, ALargeSparseMasterIsCopiedByteForByteAndAFullDiskFailsTheCopy) {
+  TempDir dir;
+  const std::size_t kSize = (std::size_t{4} << 20) + 77;
+  Bytes master(kSize, 0);
+  for (std::size_t i = 0; i < (std::size_t{2} << 20); ++i)
+    master[i] = static_cast<std::uint8_t>(i * 7);
+  master[kSize - 1] = 0x5A;
+  dir.Write("m.bin", Bytes(master.begin(), master.begin() + (std::size_t{2} << 20)));
+  std::filesystem::resize_file(dir.file("m.bin"), kSize - 1);
+  {
+    std::FILE* f = std::fopen(dir.file("m.bin").c_str(), "ab");
+    ASSERT_NE(f, nullptr);
+    std::fputc(0x5A, f);
+    std::fclose(f);
+  }
+  ASSERT_TRUE(batch::CopyPadded(dir.file("copy"), dir.file("m.bin"), kSize + 3));
+  Bytes padded = master;
+  padded.insert(padded.end(), 3, 0xFF);
+  EXPECT_EQ(ReadAll(dir.file("copy")), padded);
+
+  dir.Write("sub.bin", Sequence(300, 9));
+  Fields f;
+  f.mode = Mode::Append;
+  f.masterFile = dir.file("m.bin");
+  f.files = {dir.file("sub.bin")};
+  f.fillAddress = static_cast<std::uint32_t>(kSize);
+  Plan plan;
+  ASSERT_TRUE(plan.Start(f));
+  Bytes appended = master;
+  const Bytes sub = Sequence(300, 9);
+  appended.insert(appended.end(), sub.begin(), sub.end());
+  EXPECT_EQ(ReadAll(plan.currentFile()), appended);
+
+  {
+    FileSizeLimit full(65536);
+    EXPECT_FALSE(batch::CopyPadded(dir.file("full"), dir.file("m.bin"), kSize));
+  }
+  EXPECT_EQ(ReadAll(dir.file("m.bin")), master);
 }
 
 class BatchPlanTest : public ::testing::Test {
