@@ -227,6 +227,30 @@ TEST_F(Loading, ReaderStreamsTheWorkingCopy) {
   EXPECT_EQ(reader.Read(got.data(), 4096), 0);
 }
 
+// The program stream's pattern over a working copy larger than the reader's
+// read-ahead: blocks of 4096, each followed by a step back over the bytes
+// the box did not take, then one read larger than the read-ahead.
+TEST_F(Loading, ReaderGivesTheFileAcrossItsReadAheadWithStepsBack) {
+  std::string bytes(700000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7) ^ (i >> 9));
+  image->LoadFile(UserFile("big.bin", bytes), LoadOrigin::UserChosen);
+  ImageReader reader = image->OpenReader();
+  ASSERT_TRUE(reader.isOpen());
+  std::string got;
+  std::string block(4096, '\0');
+  while (got.size() < 400000) {
+    ASSERT_EQ(reader.Read(block.data(), block.size()), 4096);
+    got.append(block, 0, 3000);
+    ASSERT_TRUE(reader.Seek(3000 - 4096));
+  }
+  std::string rest(bytes.size(), '\0');
+  const std::int64_t n = reader.Read(rest.data(), rest.size());
+  ASSERT_EQ(n, static_cast<std::int64_t>(bytes.size() - got.size()));
+  got.append(rest, 0, static_cast<std::size_t>(n));
+  EXPECT_EQ(got, bytes);
+  EXPECT_EQ(reader.Read(block.data(), block.size()), 0);
+}
+
 TEST_F(Loading, SparseSourceCopiesHolesAsZeros) {
   const std::string path = dir.file("data/sparse.bin");
   {
