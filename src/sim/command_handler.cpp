@@ -64,6 +64,9 @@ void BoxFirmware::WriteSector(SimClock::time_point now) {
 
 void BoxFirmware::OnCommandFrame(const std::uint8_t* f, SimClock::time_point now,
                                  bool& reenumerate) {
+  // Programmed bytes the chip still holds back reach its file before any
+  // command is carried out.
+  if (chip_ && !chip_->Flush()) events_.emplace_back("content file write failed");
   const std::uint8_t code = f[kFrameCommand] & kCommandMask;
   const std::uint8_t* payload = f + kFramePayload;
   if (bootMode_) {

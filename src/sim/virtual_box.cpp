@@ -497,6 +497,8 @@ std::vector<std::uint8_t> VirtualBox::ReadContent(std::uint64_t address,
 std::string VirtualBox::ContentPath() const {
   std::lock_guard<std::mutex> lock(mutex_);
   const VirtualChip* chip = firmware_.Chip();
+  // Whoever asks for the file reads it next: it holds every programmed byte.
+  if (chip) chip->Flush();
   return chip ? chip->ContentPath() : std::string();
 }
 
@@ -553,6 +555,7 @@ std::vector<std::uint8_t> VirtualBox::ReadChipContent(std::uint32_t number, std:
                                                       std::uint64_t length) const {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!batchChip_ || number == 0 || number > socket_.chips) return {};
+  if (const VirtualChip* inSocket = firmware_.Chip()) inSocket->Flush();
   const std::uint64_t size = batchChip_->size;
   if (address >= size) return {};
   length = std::min(length, size - address);

@@ -40,6 +40,8 @@ class VirtualChip {
     return storage_.Read(address, out, length);
   }
   bool Write(std::uint64_t address, const std::uint8_t* data, std::uint64_t length);
+  // Puts programmed bytes held back into the content file.
+  bool Flush() const { return storage_.Flush(); }
   // A sector write-back: the sector is erased, then written.
   bool RewriteSector(std::uint64_t address, const std::uint8_t* data, std::uint64_t length) {
     return storage_.Overwrite(address, data, length);

@@ -59,6 +59,25 @@ TEST_F(StreamsTest, ProgrammingOnlyClearsBitsAndEraseSetsFF) {
   EXPECT_EQ(box_->ReadContent(0, 8192), second);
 }
 
+// Whoever opens the content file sees every block the box took, even in
+// the middle of a program stream, and the next command finds them there.
+TEST_F(StreamsTest, TheContentFileHoldsEveryBlockTakenBeforeTheProgramEnds) {
+  Start(SmallFlash(dir_, "flash"));
+  driver_->Send(CMD_PROGRAM);
+  const std::vector<std::uint8_t> block(4096, 0x5A);
+  ASSERT_EQ(driver_->Write(block), 4096);
+  ASSERT_EQ(driver_->Write(block), 4096);
+  std::ifstream in(box_->ContentPath(), std::ios::binary);
+  std::vector<std::uint8_t> file(8192 + 16);
+  in.read(reinterpret_cast<char*>(file.data()), static_cast<std::streamsize>(file.size()));
+  std::vector<std::uint8_t> expected(8192, 0x5A);
+  expected.resize(8192 + 16, 0xFF);
+  EXPECT_EQ(file, expected);
+  ASSERT_EQ(driver_->Write(block), 4096);
+  driver_->Send(CMD_IDLE);
+  EXPECT_EQ(box_->ReadContent(8192, 4096), block);
+}
+
 TEST_F(StreamsTest, EepromWritesReplaceBytes) {
   auto chip = BuiltInChip("24C256");
   chip->contentPath = dir_.file("24c256.bin");
