@@ -15,6 +15,7 @@
 #include "resources/ids.h"
 #include "ui/app/message_box.h"
 #include "ui/app/qt_text.h"
+#include "ui/buffers/beside_data.h"
 #include "ui/buffers/hex_view_panel.h"
 
 namespace tarnwick {
@@ -86,6 +87,7 @@ void FindDialog::ShowFromMenu() {
   previous_.clear();
   closed_ = false;
   open();
+  PlaceBesideData(*this, panel_);
   pattern_->setFocus();
 }
 
@@ -162,6 +164,7 @@ void FindDialog::ShowHit(std::uint64_t offset, std::size_t length) {
   poster_.Post([this, offset, length] {
     ++hits_;
     panel_.ShowSearchHit(offset, length);
+    KeepOffShownRows(*this, panel_);
   });
 }
 

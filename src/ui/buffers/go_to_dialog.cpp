@@ -10,6 +10,7 @@
 #include "core/session/session.h"
 #include "resources/ids.h"
 #include "ui/app/filtered_edit.h"
+#include "ui/buffers/beside_data.h"
 #include "ui/buffers/hex_view_panel.h"
 
 namespace tarnwick {
@@ -48,7 +49,10 @@ GoToDialog::GoToDialog(Session& session, HexViewPanel& panel, QWidget* parent)
 }
 
 void GoToDialog::ShowFromMenu() {
+  const bool opening = !isVisible();
   show();
+  // Opened anew it stands beside the data; left open, where the user put it.
+  if (opening) PlaceBesideData(*this, panel_);
   raise();
   activateWindow();
   address_->setFocus();
@@ -59,6 +63,7 @@ bool GoToDialog::GoClicked() {
       buffers::GoToAddress(session_.hexView(), session_.services(), address_->text().toStdString(),
                            session_.selection().WordOrganised());
   panel_.Show();
+  if (r.shown) KeepOffShownRows(*this, panel_);
   return r.shown;
 }
 

@@ -300,6 +300,38 @@ bool HexViewPanel::ShowAddress(std::uint64_t address) {
   return shown;
 }
 
+QRect HexViewPanel::DataRect() const {
+  QWidget* view = grid_->viewport();
+  QRect cells = view->rect();
+  QRect last;
+  if (grid_->GetCellRect(0, hex::kAsciiColumn, last)) cells.setRight(last.right());
+  return QRect(view->mapToGlobal(cells.topLeft()), cells.size());
+}
+
+QRect HexViewPanel::ShownRowsRect() const {
+  QRect rows;
+  auto add = [&](int row) {
+    QRect first;
+    QRect last;
+    if (!grid_->GetCellRect(row, 0, first) || !grid_->GetCellRect(row, hex::kAsciiColumn, last)) {
+      return;
+    }
+    const QRect span = first.united(last).intersected(grid_->viewport()->rect());
+    rows = rows.united(QRect(grid_->viewport()->mapToGlobal(span.topLeft()), span.size()));
+  };
+  if (model_.focusRow() > 0) add(model_.focusRow());
+  const int shown = std::min(grid_->GetRowCount() - 1, model_.shownRows());
+  for (int r = 1; r <= shown; ++r) {
+    for (int c = 1; c < hex::kAsciiColumn; ++c) {
+      if (model_.CellClassAt(r, c) == hex::CellClass::SearchHit) {
+        add(r);
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
 bool HexViewPanel::ShowSearchHit(std::uint64_t offset, std::size_t length) {
   const bool shown = model_.ShowSearchHit(offset, length);
   Show();

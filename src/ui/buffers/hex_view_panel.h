@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 
 #include <array>
 #include <cstdint>
@@ -43,6 +44,12 @@ class HexViewPanel : public QObject {
   bool ShowSearchHit(std::uint64_t offset, std::size_t length);
   // Shows what the model holds after a call made on it directly.
   void Show();
+
+  // On the screen: the cells of the view, and the rows of the focus cell
+  // and of find's marked bytes (empty when there are none), so the tool
+  // dialogs can stand beside them.
+  QRect DataRect() const;
+  QRect ShownRowsRect() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
