@@ -149,6 +149,17 @@ void WindowToolsBesideDataTest::goToOpensBesideTheDataAndItsRowStaysInSight() {
     const QRect shown = RowOnScreen(grid, row);
     QVERIFY2(!d.frameGeometry().intersects(shown), qPrintable(Describe(d.frameGeometry(), shown)));
   }
+  // Room on the right of the data: opened again, it stands there, clear of
+  // the view's scroll bar too.
+  d.hide();
+  QWidget* bar = w.Control(ids::kHexScrollBar);
+  const QRect barBefore(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+  w.move(w.frameGeometry().left() + screen.left() + 400 - barBefore.right(), 0);
+  h.Settle();
+  QVERIFY(Open(w, ids::kGoToAddress, d));
+  const QRect barOnScreen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+  QVERIFY2(d.frameGeometry().left() > barOnScreen.right(),
+           qPrintable(Describe(d.frameGeometry(), barOnScreen)));
   h.Reset();
 }
 

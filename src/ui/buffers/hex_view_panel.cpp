@@ -305,7 +305,10 @@ QRect HexViewPanel::DataRect() const {
   QRect cells = view->rect();
   QRect last;
   if (grid_->GetCellRect(0, hex::kAsciiColumn, last)) cells.setRight(last.right());
-  return QRect(view->mapToGlobal(cells.topLeft()), cells.size());
+  QRect data(view->mapToGlobal(cells.topLeft()), cells.size());
+  // The scroll bar beside the rows belongs to them.
+  if (bar_->isVisible()) data = data.united(QRect(bar_->mapToGlobal(QPoint(0, 0)), bar_->size()));
+  return data;
 }
 
 QRect HexViewPanel::ShownRowsRect() const {

@@ -45,9 +45,9 @@ class HexViewPanel : public QObject {
   // Shows what the model holds after a call made on it directly.
   void Show();
 
-  // On the screen: the cells of the view, and the rows of the focus cell
-  // and of find's marked bytes (empty when there are none), so the tool
-  // dialogs can stand beside them.
+  // On the screen: the cells of the view with their scroll bar, and the
+  // rows of the focus cell and of find's marked bytes (empty when there are
+  // none), so the tool dialogs can stand beside them.
   QRect DataRect() const;
   QRect ShownRowsRect() const;
 
