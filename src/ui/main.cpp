@@ -113,6 +113,8 @@ int main(int argc, char* argv[]) {
   if (UsesChineseTexts(options.lang, window.session().texts(), dataDir)) {
     InstallQtChinese(app);
   }
+  // A screen smaller than the template still holds the whole window.
+  window.FitToScreen();
   window.show();
   // The rest of the start-up may ask questions; it runs once the window shows.
   QTimer::singleShot(0, &window, [&window] { window.Start(); });

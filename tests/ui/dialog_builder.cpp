@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <array>
+#include <map>
 
 #include "core/app/text_table.h"
 
@@ -54,6 +55,9 @@ class DialogBuilderTest : public QObject {
  private slots:
   void controlsSitAtTheirRectanglesByName();
   void captionsComeFromTheTextsOrTheTemplate();
+  void anchoredControlsFollowTheirEdgesFromTheTemplateSize();
+  void aTableWithoutAnchorsKeepsItsSize();
+  void aHiddenDialogPlacesItsControlsWhenItShows();
 };
 
 void DialogBuilderTest::controlsSitAtTheirRectanglesByName() {
@@ -117,15 +121,93 @@ void DialogBuilderTest::captionsComeFromTheTextsOrTheTemplate() {
   QCOMPARE(b.Get<QPushButton>(15)->text(), QStringLiteral("..."));
   QCOMPARE(b.Get<QLineEdit>(12)->text(), QStringLiteral("0"));
 
-  // A caption wider than its rectangle makes the labels' one font smaller,
-  // for every label alike; what still does not fit keeps its whole text and
-  // is drawn cut.
+  // A caption wider than its rectangle keeps the label font, like every
+  // other label, and its whole text; it is drawn cut.
   auto* wide = dynamic_cast<ElidedLabel*>(b.Get<QLabel>(18));
   QVERIFY(wide != nullptr);
-  QVERIFY(wide->font().pointSizeF() < dialog.font().pointSizeF() ||
-          wide->font().pixelSize() < dialog.font().pixelSize());
-  QCOMPARE(b.Get<QLabel>(11)->font(), wide->font());
+  QVERIFY(wide->Elided());
+  const QFont labelFont = DialogBuilder::LabelFont(dialog.font(), b.units());
+  QCOMPARE(wide->font(), labelFont);
+  QCOMPARE(b.Get<QLabel>(11)->font(), labelFont);
+  // Ten digits fill the 41 units of a checksum value at that font.
+  QVERIFY(QFontMetrics(labelFont).horizontalAdvance(QStringLiteral("0000000000")) <=
+          b.units().X(41));
   QCOMPARE(wide->text(), F(51));
+}
+
+namespace {
+
+constexpr std::array kAnchoredTable = {
+    ControlSpec{30, K::Edit, QRect(7, 7, 100, 12), kNoText, "", 0},
+    ControlSpec{31, K::PushButton, QRect(110, 6, 40, 14), kNoText, "", 0, Anchor::Right},
+    ControlSpec{32, K::Edit, QRect(7, 25, 100, 12), kNoText, "", 0, Anchor::LeftRight},
+    ControlSpec{33, K::ListBox, QRect(7, 43, 100, 50), kNoText, "", 0, Anchor::All},
+    ControlSpec{34, K::DefaultButton, QRect(110, 80, 40, 14), kNoText, "", 0, Anchor::RightBottom},
+    ControlSpec{35, K::Label, QRect(7, 98, 60, 8), kNoText, "", 0, Anchor::Bottom},
+    ControlSpec{36, K::ListBox, QRect(110, 25, 40, 50), kNoText, "", 0, Anchor::TopBottomRight},
+    ControlSpec{-1, K::EtchedLine, QRect(0, 110, 157, 1), kNoText, "", 0, Anchor::LeftRightBottom},
+};
+constexpr DialogTemplate kAnchoredDialog{QSize(157, 115), kNoText, nullptr, kAnchoredTable};
+
+}  // namespace
+
+void DialogBuilderTest::anchoredControlsFollowTheirEdgesFromTheTemplateSize() {
+  QDialog dialog;
+  DialogBuilder b(DialogUnits(6, 13));
+  b.Build(kAnchoredDialog, &dialog);
+  QVERIFY(b.resizable());
+  const QSize least = dialog.size();
+  QCOMPARE(dialog.minimumSize(), least);
+  std::map<int, QRect> at;
+  for (const auto& [id, w] : b.controls()) at[id] = w->geometry();
+  const QRect line = dialog.findChild<QWidget*>("etchedLine")->geometry();
+  dialog.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+  dialog.resize(least + QSize(120, 70));
+  const auto now = [&b](int id) { return b.Control(id)->geometry(); };
+  QCOMPARE(now(30), at[30]);                            // top left: stays
+  QCOMPARE(now(31), at[31].translated(120, 0));         // right: moves
+  QCOMPARE(now(32), at[32].adjusted(0, 0, 120, 0));     // left and right: stretches
+  QCOMPARE(now(33), at[33].adjusted(0, 0, 120, 70));    // all: stretches both ways
+  QCOMPARE(now(34), at[34].translated(120, 70));        // the corner: moves both ways
+  QCOMPARE(now(35), at[35].translated(0, 70));          // bottom: moves down
+  QCOMPARE(now(36), at[36].adjusted(120, 0, 120, 70));  // taller, at the right
+  QCOMPARE(dialog.findChild<QWidget*>("etchedLine")->geometry(), line.adjusted(0, 70, 120, 70));
+
+  dialog.resize(least);
+  for (const auto& [id, w] : b.controls()) QCOMPARE(w->geometry(), at[id]);
+
+  // A text that needs more room than the template gives widens the least
+  // size, and the anchored controls with it, before the dialog shows.
+  b.Grow(QSize(30, 0));
+  QCOMPARE(dialog.minimumSize(), least + QSize(30, 0));
+  QCOMPARE(dialog.size(), least + QSize(30, 0));
+  QCOMPARE(now(33), at[33].adjusted(0, 0, 30, 0));
+  QCOMPARE(now(34), at[34].translated(30, 0));
+}
+
+void DialogBuilderTest::aTableWithoutAnchorsKeepsItsSize() {
+  QDialog dialog;
+  DialogBuilder b(DialogUnits(6, 13));
+  b.Build(kDialog, &dialog);
+  QVERIFY(!b.resizable());
+  QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+  const QRect label = b.Control(11)->geometry();
+  dialog.resize(dialog.size() + QSize(50, 50));
+  QCOMPARE(dialog.size(), dialog.minimumSize());
+  QCOMPARE(b.Control(11)->geometry(), label);
+}
+
+void DialogBuilderTest::aHiddenDialogPlacesItsControlsWhenItShows() {
+  QDialog dialog;
+  DialogBuilder b(DialogUnits(6, 13));
+  b.Build(kAnchoredDialog, &dialog);
+  const QRect list = b.Control(33)->geometry();
+  dialog.resize(dialog.size() + QSize(40, 20));
+  dialog.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+  QCOMPARE(b.Control(33)->geometry(), list.adjusted(0, 0, 40, 20));
 }
 
 QTEST_MAIN(DialogBuilderTest)

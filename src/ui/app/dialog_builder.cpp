@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,9 +15,9 @@
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <algorithm>
-#include <vector>
 
 #include "core/app/text_table.h"
+#include "ui/app/anchor_layout.h"
 #include "ui/app/elided_label.h"
 #include "ui/app/text_progress_bar.h"
 #include "ui/grid/grid_ctrl.h"
@@ -26,19 +27,25 @@ namespace tarnwick {
 
 namespace {
 
-// How far the label font may shrink for the captions to fit, in half points.
+// The templates' rectangles hold ten digits in 41 dialog units (a checksum
+// value). A font with wider digits than the templates' is made smaller, at
+// most this many half points, until they fit.
 constexpr int kLabelFontSteps = 6;
+constexpr int kReferenceWidthDu = 41;
+constexpr const char* kReferenceText = "0000000000";
 
-// A label's font is the dialog's label font whatever its text; a text too
-// wide for its label is drawn cut and shown whole as the tooltip.
-QLabel* MakeLabel(ControlKind kind, const QString& caption, QWidget* parent) {
+// Every label of every dialog is drawn in the one label font, its text
+// centred on the height of its rectangle, so it lines up with the box beside
+// it; only the horizontal alignment differs by kind. A text too wide for its
+// label is drawn cut and shown whole as the tooltip.
+QLabel* MakeLabel(ControlKind kind, const QString& caption, const QFont& font, QWidget* parent) {
   auto* label = new ElidedLabel(caption, parent);
+  label->setFont(font);
   label->setTextFormat(Qt::PlainText);
-  Qt::Alignment a = Qt::AlignLeft | Qt::AlignTop;
-  if (kind == ControlKind::LabelCentred) a = Qt::AlignHCenter | Qt::AlignTop;
-  if (kind == ControlKind::LabelRight) a = Qt::AlignRight | Qt::AlignTop;
-  if (kind == ControlKind::StatusLine) a = Qt::AlignLeft | Qt::AlignVCenter;
-  label->setAlignment(a);
+  Qt::Alignment a = Qt::AlignLeft;
+  if (kind == ControlKind::LabelCentred) a = Qt::AlignHCenter;
+  if (kind == ControlKind::LabelRight) a = Qt::AlignRight;
+  label->setAlignment(a | Qt::AlignVCenter);
   return label;
 }
 
@@ -61,12 +68,23 @@ QLineEdit* MakeEdit(ControlKind kind, const QString& caption, QWidget* parent) {
 void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* client) {
   template_ = dialog;
   client_ = client;
-  client->setFixedSize(units_.X(dialog.sizeDu.width()), units_.Y(dialog.sizeDu.height()));
+  least_ = QSize(units_.X(dialog.sizeDu.width()), units_.Y(dialog.sizeDu.height()));
   if (dialog.templateTitle != nullptr) {
     client->window()->setWindowTitle(QString::fromUtf8(dialog.templateTitle));
   }
+  const bool anchored =
+      std::any_of(dialog.controls.begin(), dialog.controls.end(),
+                  [](const ControlSpec& c) { return c.anchor != Anchor::TopLeft; });
+  if (anchored) {
+    client->setMinimumSize(least_);
+    client->resize(least_);
+    anchors_ = new AnchorLayout(client, least_);
+  } else {
+    client->setFixedSize(least_);
+  }
   for (const ControlSpec& spec : dialog.controls) {
     QWidget* w = Make(spec, client);
+    if (anchors_ != nullptr) anchors_->Add(w, spec.anchor);
     if (spec.id >= 0) {
       w->setObjectName(QStringLiteral("ctl%1").arg(spec.id));
       controls_[spec.id] = w;
@@ -74,31 +92,24 @@ void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* client) {
       w->setObjectName(QStringLiteral("etchedLine"));
     }
   }
-  FitLabelFont();
 }
 
-void DialogBuilder::FitLabelFont() {
+void DialogBuilder::Follow(QWidget* control, Anchor anchor) {
+  if (anchors_ != nullptr) anchors_->Add(control, anchor);
+}
+
+void DialogBuilder::Grow(QSize extra) {
   if (client_ == nullptr) return;
-  std::vector<QLabel*> labels;
-  for (const ControlSpec& spec : template_.controls) {
-    if (spec.id < 0 || spec.kind == ControlKind::StatusLine) continue;
-    if (auto* l = qobject_cast<QLabel*>(Control(spec.id))) labels.push_back(l);
+  least_ += extra;
+  const QSize now = client_->size() + extra;
+  if (anchors_ == nullptr) {
+    // Without anchors there is nothing to follow the edges; the dialog stays fixed.
+    client_->setFixedSize(least_);
+    return;
   }
-  const auto fits = [&labels](const QFont& font) {
-    const QFontMetrics m(font);
-    return std::all_of(labels.begin(), labels.end(), [&m](const QLabel* l) {
-      return m.horizontalAdvance(l->text()) <= l->contentsRect().width();
-    });
-  };
-  QFont font = client_->font();
-  for (int step = 0; step < kLabelFontSteps && !fits(font); ++step) {
-    if (font.pixelSize() > 0) {
-      font.setPixelSize(font.pixelSize() - 1);
-    } else {
-      font.setPointSizeF(font.pointSizeF() - 0.5);
-    }
-  }
-  for (QLabel* l : labels) l->setFont(font);
+  client_->setMinimumSize(least_);
+  client_->resize(now);
+  anchors_->Apply();  // at once: a hidden dialog hears of its size only when shown
 }
 
 void DialogBuilder::ApplyTexts(const TextTable& texts) {
@@ -110,7 +121,21 @@ void DialogBuilder::ApplyTexts(const TextTable& texts) {
     if (spec.id < 0 || spec.ftext == kNoText) continue;
     SetControlCaption(Control(spec.id), QString::fromStdString(texts.ftext(spec.ftext)));
   }
-  FitLabelFont();
+}
+
+QFont DialogBuilder::LabelFont(const QFont& dialogFont, const DialogUnits& units) {
+  const QString reference = QString::fromLatin1(kReferenceText);
+  const int room = units.X(kReferenceWidthDu);
+  QFont font = dialogFont;
+  for (int step = 0; step < kLabelFontSteps; ++step) {
+    if (QFontMetrics(font).horizontalAdvance(reference) <= room) break;
+    if (font.pixelSize() > 0) {
+      font.setPixelSize(font.pixelSize() - 1);
+    } else {
+      font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+  }
+  return font;
 }
 
 QWidget* DialogBuilder::Control(int id) const {
@@ -137,7 +162,11 @@ QWidget* DialogBuilder::Make(const ControlSpec& spec, QWidget* parent) const {
     case ControlKind::LabelCentred:
     case ControlKind::LabelRight:
     case ControlKind::StatusLine:
-      w = MakeLabel(spec.kind, caption, parent);
+      // The status line is no label: it keeps the window's font.
+      w = MakeLabel(
+          spec.kind, caption,
+          spec.kind == ControlKind::StatusLine ? parent->font() : LabelFont(parent->font(), units_),
+          parent);
       break;
     case ControlKind::ComboBox: {
       auto* combo = new QComboBox(parent);

@@ -15,6 +15,7 @@
 
 namespace tarnwick {
 
+class AnchorLayout;
 class TextTable;
 
 enum class ControlKind {
@@ -45,6 +46,23 @@ enum class ControlKind {
 // A caption that comes from the template alone.
 inline constexpr int kNoText = -1;
 
+// The edges of the dialog a control follows when the dialog is resized. A
+// control that follows both edges of a direction stretches with the dialog;
+// one that follows only the right (or the bottom) edge moves with it, and one
+// that follows neither keeps its place. The template's place and size is the
+// dialog's least size, so a control never gets smaller than its rectangle.
+enum class Anchor : unsigned char {
+  TopLeft = 0,          // fixed where the template puts it
+  Right = 1,            // moves with the right edge
+  Bottom = 2,           // moves with the bottom edge
+  RightBottom = 3,      // moves with the bottom right corner
+  LeftRight = 4,        // stretches in width
+  TopBottom = 8,        // stretches in height
+  All = 12,             // stretches in width and height
+  LeftRightBottom = 6,  // stretches in width, moves with the bottom edge
+  TopBottomRight = 9,   // stretches in height, moves with the right edge
+};
+
 struct ControlSpec {
   int id;  // -1 for a control without id (an etched line, a plain static)
   ControlKind kind;
@@ -52,6 +70,7 @@ struct ControlSpec {
   int ftext;                    // caption's form-text number, or kNoText
   const char* templateCaption;  // shown until the texts apply, and for kNoText
   int listHeight;               // drop-down list height of a combo box, else 0
+  Anchor anchor = Anchor::TopLeft;
 };
 
 struct DialogTemplate {
@@ -66,14 +85,23 @@ class DialogBuilder {
   explicit DialogBuilder(const DialogUnits& units) : units_(units) {}
 
   // Sizes `client` to the template and creates its controls on it with
-  // their template captions; the title goes on client's window.
+  // their template captions; the title goes on client's window. A dialog
+  // whose table anchors a control can be resized: the template's size is
+  // then its least size and the anchored controls follow its edges. One
+  // without anchors keeps the template's size.
   void Build(const DialogTemplate& dialog, QWidget* client);
   // Captions (and the title) from the form texts the rows name.
   void ApplyTexts(const TextTable& texts);
-  // Gives every label and value of the dialog one font: the dialog's, made
-  // smaller (a few steps at most) until the captions fit their rectangles.
-  // Build and ApplyTexts call it; a value set later never changes it.
-  void FitLabelFont();
+  // The dialog needs `extra` more room than the template gives (a text
+  // wider than its list): the least size grows by it, and the anchored
+  // controls with it.
+  void Grow(QSize extra);
+  // A control the dialog made itself, outside the table, follows the edges
+  // by `anchor` from its present rectangle.
+  void Follow(QWidget* control, Anchor anchor);
+  // The least size the dialog may be resized to, in pixels.
+  QSize leastSize() const { return least_; }
+  bool resizable() const { return anchors_ != nullptr; }
 
   QWidget* Control(int id) const;
   template <typename W>
@@ -81,6 +109,11 @@ class DialogBuilder {
     return qobject_cast<W*>(Control(id));
   }
   const std::map<int, QWidget*>& controls() const { return controls_; }
+
+  // The font of every label and value of every dialog: the dialog font,
+  // made smaller where its digits are wider than the templates' font's (a
+  // few steps at most). It depends on the font alone, never on a caption.
+  static QFont LabelFont(const QFont& dialogFont, const DialogUnits& units);
   const DialogUnits& units() const { return units_; }
 
  private:
@@ -89,12 +122,14 @@ class DialogBuilder {
   DialogUnits units_;
   DialogTemplate template_{};
   QWidget* client_ = nullptr;
+  QSize least_;
+  AnchorLayout* anchors_ = nullptr;  // a child of the client; none when fixed
   std::map<int, QWidget*> controls_;
 };
 
 // Sets the caption of a control of any kind: button, static, edit (without
-// raising its change signal) or group box. The rectangles come from a
-// Windows dialog font, so a label shrinks its font until the text fits.
+// raising its change signal) or group box. A label keeps the label font; a
+// caption wider than its label is drawn cut and shown whole as its tooltip.
 void SetControlCaption(QWidget* control, const QString& text);
 
 }  // namespace tarnwick

@@ -8,10 +8,16 @@
 namespace tarnwick {
 
 bool ElidedLabel::Elided() const {
+  if (wordWrap()) return false;
   return fontMetrics().horizontalAdvance(text()) > contentsRect().width();
 }
 
 void ElidedLabel::paintEvent(QPaintEvent* event) {
+  // A note that wraps shows its lines as the label lays them out.
+  if (wordWrap()) {
+    QLabel::paintEvent(event);
+    return;
+  }
   // The frame and any style-sheet background first, then the text on one
   // line; QLabel's own painting would draw the whole text.
   QFrame::paintEvent(event);  // NOLINT(bugprone-parent-virtual-call)

@@ -19,12 +19,14 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
+#include <QWindow>
 #include <algorithm>
 #include <optional>
 
@@ -47,7 +49,9 @@
 #include "ui/app/qt_window_surface.h"
 #include "ui/app/sound_player.h"
 #include "ui/app/text_progress_bar.h"
+#include "ui/app/window_fit.h"
 #include "ui/buffers/buffer_tool_dialogs.h"
+#include "ui/buffers/hex_column_fit.h"
 #include "ui/buffers/hex_view_panel.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/operations/batch_dialog.h"
@@ -157,7 +161,24 @@ void ProgrammerDlg::BuildControls() {
   setCentralWidget(client);
   builder_.Build(MainWindowTemplate(), client);
   SetUpOwnControls();
-  setFixedSize(sizeHint());
+  // The template's size is where the window starts and the least it may be.
+  resize(sizeHint());
+}
+
+void ProgrammerDlg::FitToScreen() {
+  const QScreen* where = screen();
+  if (where == nullptr) return;
+  const QRect available = where->availableGeometry();
+  // The frame's margins are known once the platform window exists.
+  winId();
+  const QMargins frame = windowHandle()->frameMargins();
+  const QSize border(frame.left() + frame.right(), frame.top() + frame.bottom());
+  const QSize menu = size() - centralWidget()->size();
+  const QSize least = FitClientSize(builder_.leastSize(), menu + border, available.size());
+  centralWidget()->setMinimumSize(least);
+  resize(least + menu);
+  // pos() is where the frame starts.
+  move(PlaceWithin(QRect(pos(), size() + border), available).topLeft());
 }
 
 void ProgrammerDlg::SetUpOwnControls() {
@@ -329,6 +350,8 @@ void ProgrammerDlg::ConnectImage() {
       new HexViewPanel(session_->hexView(), qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)),
                        qobject_cast<QScrollBar*>(Control(ids::kHexScrollBar)),
                        qobject_cast<QLineEdit*>(Control(ids::kHexInput)), centralWidget());
+  // Wider columns in a wider window; the overlay editor follows its cell.
+  new HexColumnFit(qobject_cast<CGridCtrl*>(Control(ids::kHexGrid)), [this] { hexPanel_->Show(); });
   connect(this, &ProgrammerDlg::hexViewChanged, hexPanel_, &HexViewPanel::Refresh);
   connect(this, &ProgrammerDlg::commitCellEditRequested, hexPanel_, &HexViewPanel::CommitCellEdit);
   session_->image().SetSaveNameChooser(
@@ -561,6 +584,8 @@ void ProgrammerDlg::ViewStatusLine(const QString& text, bool error) {
   statusError_ = error;
   status_->setStyleSheet(error ? QString::fromLatin1(kErrorStatusStyle) : QString());
   status_->setText(text);
+  // The line may be narrower than the text; its tooltip always has all of it.
+  status_->setToolTip(text);
 }
 
 void ProgrammerDlg::ViewPaneLine(const QString& line, bool replaceLast) {

@@ -56,6 +56,9 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   // The rest of the start-up (settings, catalogue, worker); its boxes need a
   // window to sit on, so it runs once the window is shown.
   void Start();
+  // Before the window shows: where the screen's free area is smaller than the
+  // template, the window's least size shrinks to it and the window starts on it.
+  void FitToScreen();
 
   Session& session() { return *session_; }
   QtWindowSurface& surface() { return *surface_; }

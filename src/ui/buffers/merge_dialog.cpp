@@ -22,23 +22,27 @@ namespace tarnwick {
 namespace {
 
 using K = ControlKind;
+using A = Anchor;
 
 constexpr const char* kInputFilter = "(*.bin;*.rom)|*.bin;*.rom|all files|*.*||";
 constexpr const char* kDefaultName = "Cmbin.bin";
 
 constexpr std::array kControls = {
-    ControlSpec{ids::kMergeFolderEdit, K::ReadOnlyEdit, QRect(7, 7, 189, 12), kNoText, "", 0},
+    ControlSpec{ids::kMergeFolderEdit, K::ReadOnlyEdit, QRect(7, 7, 189, 12), kNoText, "", 0,
+                A::LeftRight},
     ControlSpec{ids::kMergeFolderButton, K::PushButton, QRect(200, 6, 50, 14), ftext::kMergeFolder,
-                "存储路径", 0},
-    ControlSpec{ids::kMergeNameEdit, K::Edit, QRect(7, 25, 189, 12), kNoText, kDefaultName, 0},
-    ControlSpec{ids::kMergeFileList, K::ListBox, QRect(7, 43, 189, 100), kNoText, "", 0},
+                "存储路径", 0, A::Right},
+    ControlSpec{ids::kMergeNameEdit, K::Edit, QRect(7, 25, 189, 12), kNoText, kDefaultName, 0,
+                A::LeftRight},
+    ControlSpec{ids::kMergeFileList, K::ListBox, QRect(7, 43, 189, 100), kNoText, "", 0, A::All},
     ControlSpec{ids::kMergeAddButton, K::PushButton, QRect(200, 43, 50, 14), ftext::kMergeAdd,
-                "添加", 0},
+                "添加", 0, A::Right},
     ControlSpec{ids::kMergeDeleteButton, K::PushButton, QRect(200, 61, 50, 14), ftext::kMergeDelete,
-                "删除", 0},
-    ControlSpec{ids::kDialogOk, K::DefaultButton, QRect(144, 150, 50, 14), ftext::kOk, "确定", 0},
+                "删除", 0, A::Right},
+    ControlSpec{ids::kDialogOk, K::DefaultButton, QRect(144, 150, 50, 14), ftext::kOk, "确定", 0,
+                A::RightBottom},
     ControlSpec{ids::kDialogCancel, K::PushButton, QRect(200, 150, 50, 14), ftext::kClose, "取消",
-                0},
+                0, A::RightBottom},
 };
 
 constexpr DialogTemplate kTemplate{QSize(257, 171), ftext::kMergeTitle, "文件合并", kControls};

@@ -63,6 +63,7 @@ BatchDialog::BatchDialog(BatchRunner& runner, const TextTable& texts, QWidget* p
   list_ = new BatchFileList(this);
   list_->setObjectName(QStringLiteral("ctl%1").arg(ids::kBatchFileList));
   list_->setGeometry(builder_.units().ToPixels(kBatchFileListRect));
+  builder_.Follow(list_, Anchor::All);
   // In the tab order where the template has it: after the mode.
   setTabOrder(Control(ids::kBatchModeList), list_);
   setTabOrder(list_, Control(ids::kBatchAddFilesButton));

@@ -21,17 +21,20 @@ namespace tarnwick {
 namespace {
 
 using K = ControlKind;
+using A = Anchor;
 
 constexpr std::array kControls = {
-    ControlSpec{ids::kVersionList, K::ReportList, QRect(7, 7, 229, 50), kNoText, "", 0},
-    ControlSpec{ids::kVersionWebLink, K::Link, QRect(7, 66, 160, 10), kNoText, "", 0},
-    ControlSpec{ids::kDialogOk, K::DefaultButton, QRect(186, 63, 50, 14), ftext::kOk, "确定", 0},
+    ControlSpec{ids::kVersionList, K::ReportList, QRect(7, 7, 229, 50), kNoText, "", 0, A::All},
+    ControlSpec{ids::kVersionWebLink, K::Link, QRect(7, 66, 160, 10), kNoText, "", 0, A::Bottom},
+    ControlSpec{ids::kDialogOk, K::DefaultButton, QRect(186, 63, 50, 14), ftext::kOk, "确定", 0,
+                A::RightBottom},
 };
 
 constexpr DialogTemplate kTemplate{QSize(243, 84), ftext::kVersionTitle, "版本信息", kControls};
 
 // The columns' least widths in pixels; a column whose texts need more gets
-// more, and the dialog widens with them.
+// more, and the dialog's least width grows with them. A larger dialog gives
+// the room to the list.
 constexpr std::array kColumnWidths = {70, 70, 70, 120};
 // Room either side of a column's widest text, in pixels.
 constexpr int kColumnPadding = 12;
@@ -92,13 +95,10 @@ void VersionDlg::FitColumns() {
     total += list_->columnWidth(c);
   }
   // The list's inside, known before the dialog shows (its viewport is laid
-  // out only then); two rows need no scroll bar.
+  // out only then); two rows need no scroll bar. The dialog's least width
+  // grows by what the columns need more; the list and the button follow.
   const int wider = total - (list_->width() - 2 * list_->frameWidth());
-  if (wider <= 0) return;
-  list_->resize(list_->width() + wider, list_->height());
-  QWidget* ok = builder_.Control(ids::kDialogOk);
-  ok->move(ok->x() + wider, ok->y());
-  setFixedSize(width() + wider, height());
+  if (wider > 0) builder_.Grow(QSize(wider, 0));
 }
 
 VersionDlg* ShowUpdateCheckResult(const update::UpdateCheckResult& result, const TextTable& texts,
