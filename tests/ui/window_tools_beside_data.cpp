@@ -1,7 +1,7 @@
-// Go to and find stand beside the hex view's data, never over the row they
-// have just shown: opened, they take the side of the data with room on the
-// screen; put over the data by the user, they move off the row a go to or a
-// hit shows under them.
+// Go to, find and data view stand beside the hex view's data, never over
+// the row they have just shown: opened, they take the side of the data with
+// room on the screen; put over the data by the user, they move off the row
+// an address or a hit shows under them.
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -9,6 +9,7 @@
 #include "ui/app/main_menu.h"
 #include "ui/buffers/beside_data.h"
 #include "ui/buffers/buffer_tool_dialogs.h"
+#include "ui/buffers/data_view_dialog.h"
 #include "ui/buffers/find_dialog.h"
 #include "ui/buffers/go_to_dialog.h"
 #include "window_flow_support.h"
@@ -94,6 +95,7 @@ class WindowToolsBesideDataTest : public QObject {
   void goToOpensBesideTheDataAndItsRowStaysInSight();
   void goToMovesOffTheRowItShowsUnderIt();
   void findMovesOffTheHitItMarksUnderIt();
+  void dataViewMovesOffTheRowItShowsUnderIt();
 };
 
 // The rule itself, on screens of several shapes: the dialog never ends on
@@ -203,6 +205,27 @@ void WindowToolsBesideDataTest::findMovesOffTheHitItMarksUnderIt() {
   QCOMPARE(grid->GetFocusCell(), CellId(12, 15));
   const QRect hit = RowOnScreen(grid, 12).united(RowOnScreen(grid, 13));
   QVERIFY2(!d.frameGeometry().intersects(hit), qPrintable(Describe(d.frameGeometry(), hit)));
+  d.reject();
+  h.Settle();
+  h.Reset();
+}
+
+void WindowToolsBesideDataTest::dataViewMovesOffTheRowItShowsUnderIt() {
+  BoxWatcher boxes;
+  WindowHarness h;
+  QVERIFY(Prepare(h));
+  ProgrammerDlg& w = h.window();
+  CGridCtrl* grid = Grid(w);
+  DataViewDialog& d = w.bufferTools().dataView();
+  QVERIFY(Open(w, ids::kDataView, d));
+  PutOver(d, grid, 9);
+  QVERIFY(d.frameGeometry().intersects(RowOnScreen(grid, 9)));
+  TypeAndEnter(d, ids::kDataViewAddressEdit, QStringLiteral("8B"));
+  QTRY_VERIFY_WITH_TIMEOUT(!d.busy(), kLongWaitMs);
+  h.Settle();
+  QCOMPARE(grid->GetFocusCell(), CellId(9, 12));
+  const QRect shown = RowOnScreen(grid, 9);
+  QVERIFY2(!d.frameGeometry().intersects(shown), qPrintable(Describe(d.frameGeometry(), shown)));
   d.reject();
   h.Settle();
   h.Reset();

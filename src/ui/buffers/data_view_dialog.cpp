@@ -13,6 +13,7 @@
 #include "ui/app/filtered_edit.h"
 #include "ui/app/message_box.h"
 #include "ui/app/qt_text.h"
+#include "ui/buffers/beside_data.h"
 #include "ui/buffers/hex_view_panel.h"
 
 namespace tarnwick {
@@ -88,6 +89,7 @@ void DataViewDialog::ShowFromMenu() {
   address_->setText(QStringLiteral("0"));
   for (QLabel* l : {fileValue_, chipValue_, state_}) l->setText(QString::fromLatin1(kNothingYet));
   open();
+  PlaceBesideData(*this, panel_);
   address_->setFocus();
   address_->selectAll();
 }
@@ -122,7 +124,10 @@ void DataViewDialog::ShowResult(const DataViewResult& r, unsigned generation) {
   fileValue_->setText(Q(r.fileValue));
   chipValue_->setText(Q(r.chipValue));
   state_->setText(Q(r.state));
-  if (r.showAddress) panel_.ShowAddress(*r.showAddress);
+  if (r.showAddress) {
+    panel_.ShowAddress(*r.showAddress);
+    KeepOffShownRows(*this, panel_);
+  }
 }
 
 }  // namespace tarnwick
