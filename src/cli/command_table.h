@@ -13,13 +13,13 @@
 #include "cli/exit_codes.h"
 
 namespace tarnwick {
+class BoxSelector;
 class Session;
 }
 
 namespace tarnwick::cli {
 
 class TerminalSurface;
-class BoxSelector;
 
 // What a handler works with.
 struct CliContext {

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "cli/box_choice.h"
-#include "cli/box_set.h"
 #include "cli/command_table.h"
 #include "cli/json_report.h"
 #include "cli/terminal_surface.h"
+#include "core/device/box_choice.h"
+#include "core/device/box_selector.h"
 #include "core/operations/firmware/firmware_image.h"
 #include "core/operations/firmware/firmware_updater.h"
 #include "core/session/session.h"
@@ -67,31 +68,6 @@ int Devices(CliContext& c) {
   return kExitOk;
 }
 
-// "BUS:DEVICE" as the words give it.
-std::optional<UsbDeviceInfo> ParsePlace(const std::string& text) {
-  const auto colon = text.find(':');
-  if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return std::nullopt;
-  const std::string bus = text.substr(0, colon), device = text.substr(colon + 1);
-  if (bus.size() > 3 || device.size() > 3 ||
-      bus.find_first_not_of("0123456789") != std::string::npos ||
-      device.find_first_not_of("0123456789") != std::string::npos) {
-    return std::nullopt;
-  }
-  UsbDeviceInfo place;
-  place.bus = std::stoi(bus);
-  place.address = std::stoi(device);
-  return place;
-}
-
-// The serial number as devices shows it; leading zeros may be left out.
-bool SameSerial(const std::string& shown, const std::string& wanted) {
-  const auto digits = [](const std::string& t) {
-    return !t.empty() && t.size() <= 9 && t.find_first_not_of("0123456789") == std::string::npos;
-  };
-  if (digits(shown) && digits(wanted)) return std::stoul(shown) == std::stoul(wanted);
-  return shown == wanted;
-}
-
 void Chosen(CliContext& c, const UsbDeviceInfo& box) {
   c.boxes->Choose(box);
   if (c.options.json) JsonFields()["device"] = BoxPlace(box);
@@ -113,30 +89,23 @@ int ChooseBox(CliContext& c) {
   c.boxes->Choose(std::nullopt);
   const std::vector<UsbDeviceInfo> boxes = ProgrammerBoxes(*c.boxes);
   const std::string& wanted = c.options.device;
-  if (wanted.empty()) {
-    if (boxes.size() <= 1) return kExitOk;
-    const std::vector<BoxAnswer> all = AskAll(c);
-    std::fprintf(stderr,
-                 "tarnwick-cli: %zu programmer boxes are connected; choose one with --device:\n",
-                 all.size());
-    ListBoxes(all);
-    return kExitUsage;
-  }
-  if (const std::optional<UsbDeviceInfo> place = ParsePlace(wanted)) {
-    for (const UsbDeviceInfo& b : boxes) {
-      if (b.bus == place->bus && b.address == place->address) {
-        Chosen(c, b);
-        return kExitOk;
-      }
+  const BoxChoice choice = tarnwick::ChooseBox(
+      boxes, wanted, [&c](const UsbDeviceInfo& b) { return Ask(c, b).serial; });
+  switch (choice.outcome) {
+    case BoxChoice::Outcome::Use:
+      if (!wanted.empty() && choice.box) Chosen(c, *choice.box);
+      if (wanted.empty()) c.boxes->Choose(std::nullopt);
+      return kExitOk;
+    case BoxChoice::Outcome::Several: {
+      const std::vector<BoxAnswer> all = AskAll(c);
+      std::fprintf(stderr,
+                   "tarnwick-cli: %zu programmer boxes are connected; choose one with --device:\n",
+                   all.size());
+      ListBoxes(all);
+      return kExitUsage;
     }
-  } else {
-    for (const UsbDeviceInfo& b : boxes) {
-      const BoxAnswer a = Ask(c, b);
-      if (a.serial && SameSerial(*a.serial, wanted)) {
-        Chosen(c, b);
-        return kExitOk;
-      }
-    }
+    case BoxChoice::Outcome::Unknown:
+      break;
   }
   std::fprintf(stderr, "tarnwick-cli: no programmer box %s is connected%s\n", wanted.c_str(),
                boxes.empty() ? "" : "; the boxes are:");

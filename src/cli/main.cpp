@@ -11,7 +11,6 @@
 #include <variant>
 
 #include "cli/box_choice.h"
-#include "cli/box_set.h"
 #include "cli/chip_choice.h"
 #include "cli/cli_options.h"
 #include "cli/command_table.h"
@@ -19,15 +18,16 @@
 #include "cli/man_page.h"
 #include "cli/run_work_dir.h"
 #include "cli/terminal_surface.h"
-#include "cli/virtual_boxes.h"
 #include "core/app/base_directory.h"
 #include "core/app/text_languages.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_selection.h"
+#include "core/device/box_selector.h"
 #include "core/device/libusb_api.h"
 #include "core/operations/chip/detection.h"
 #include "core/session/session.h"
 #include "resources/ids.h"
+#include "sim/box_bus.h"
 #include "sim/virtual_box.h"
 
 namespace fs = std::filesystem;
@@ -49,8 +49,8 @@ std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const BaseDirectory& w
   const std::string& baseDir = where.baseDir;
   if (!o.simulate) return std::make_unique<LibUsbApi>();
   // Several description files stand for several boxes on the bus.
-  if (const std::vector<std::string> files = cli::SimulateFiles(o.simulateFile); files.size() > 1) {
-    return cli::MakeVirtualBoxes(files, where, error, ownFiles, simulatedTable);
+  if (const std::vector<std::string> files = sim::SimulateFiles(o.simulateFile); files.size() > 1) {
+    return sim::MakeVirtualBoxes(files, where.dataDir, error, ownFiles, simulatedTable);
   }
   sim::BoxDescription description = sim::DefaultBoxDescription(baseDir);
   if (!o.simulateFile.empty()) {
@@ -120,7 +120,7 @@ int Run(int argc, char** argv) {
     return cli::kExitUsage;
   }
 
-  cli::BoxSelector boxes(*usb);
+  BoxSelector boxes(*usb);
   cli::TerminalSurface surface(stderr, o.yes, isatty(STDERR_FILENO) != 0);
   // The run's own work files; made before the session, so removed after it.
   const cli::RunWorkDir work(baseDir);

@@ -7,8 +7,10 @@
 
 #include "core/app/base_directory.h"
 #include "core/app/text_languages.h"
+#include "core/device/box_selector.h"
 #include "ui/app/app_options.h"
 #include "ui/app/box_factory.h"
+#include "ui/app/box_startup.h"
 #include "ui/app/icons.h"
 #include "ui/app/message_box.h"
 #include "ui/app/programmer_dlg.h"
@@ -108,7 +110,11 @@ int main(int argc, char* argv[]) {
     return 2;
   }
 
-  ProgrammerDlg window({baseDir.toStdString(), true, textDir.toStdString(), simulatedTable}, *box);
+  // With several boxes connected the window opens only the one --device names.
+  BoxSelector boxes(*box);
+  const StartBoxNotice boxNotice = ChooseStartBox(boxes, options.device.toStdString());
+
+  ProgrammerDlg window({baseDir.toStdString(), true, textDir.toStdString(), simulatedTable}, boxes);
   // Qt's own buttons and dialogs speak the language of the tables in use.
   if (UsesChineseTexts(options.lang, window.session().texts(), dataDir)) {
     InstallQtChinese(app);
@@ -117,6 +123,9 @@ int main(int argc, char* argv[]) {
   window.FitToScreen();
   window.show();
   // The rest of the start-up may ask questions; it runs once the window shows.
-  QTimer::singleShot(0, &window, [&window] { window.Start(); });
+  QTimer::singleShot(0, &window, [&window, &boxNotice] {
+    window.Start();
+    ShowStartBoxNotice(window.session(), boxNotice);
+  });
   return app.exec();
 }

@@ -54,6 +54,7 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
   const QString baseOpt = QStringLiteral("--base-dir");
   const QString simOpt = QStringLiteral("--simulate");
   const QString langOpt = QStringLiteral("--lang");
+  const QString deviceOpt = QStringLiteral("--device");
   bool langGiven = false;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
@@ -83,6 +84,15 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
     } else if (a.startsWith(simOpt + QLatin1Char('='))) {
       o.simulate = true;
       o.simulationFile = a.mid(simOpt.size() + 1);
+    } else if (a == deviceOpt) {
+      if (i + 1 >= arguments.size()) {
+        o.error = QStringLiteral("--device needs BUS:DEVICE or a serial number");
+        return o;
+      }
+      o.device = arguments[++i];
+    } else if (a.startsWith(deviceOpt + QLatin1Char('='))) {
+      o.device = a.mid(deviceOpt.size() + 1);
+      if (o.device.isEmpty()) o.error = QStringLiteral("--device needs BUS:DEVICE or a serial number");
     } else if (a == QLatin1String("--version")) {
       o.version = true;
     } else if (IsQtOptionWithValue(a)) {
@@ -107,11 +117,16 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
 
 QString AppUsageText() {
   return QStringLiteral(
-      "usage: tarnwick [--base-dir DIR] [--simulate[=FILE]] [--lang en|zh_CN]\n"
+      "usage: tarnwick [--base-dir DIR] [--simulate[=FILE[,FILE...]]] [--device BUS:DEVICE|SERIAL]\n"
+      "                [--lang en|zh_CN]\n"
       "  --base-dir DIR     keep settings, catalogue and log in DIR (default: the program's "
       "folder,\n"
-      "                     or ~/.local/share/tarnwick when installed)\n"
-      "  --simulate[=FILE]  drive the virtual programmer box (FILE: its description)\n"
+      "                     or, installed, the XDG folders below ~/.config, ~/.local/state\n"
+      "                     and ~/.cache)\n"
+      "  --simulate[=FILE]  drive the virtual programmer box (FILE: its description;\n"
+      "                     several files, comma-separated: several boxes)\n"
+      "  --device BOX       with several boxes connected, open the one at BUS:DEVICE or with\n"
+      "                     this serial number (tarnwick-cli devices lists them)\n"
       "  --lang LANG        read the texts from lang/LANG/ in the program's folder\n"
       "  --help             print this text\n"
       "  --version          print the name and version\n");

@@ -13,7 +13,8 @@ inline constexpr const char* kDesktopFileName = "org.tarnwick.Tarnwick";
 struct AppOptions {
   QString baseDir;         // empty: the executable's folder
   bool simulate = false;   // run against the virtual box
-  QString simulationFile;  // its description file; empty: the default box
+  QString simulationFile;  // its description file(s), comma-separated; empty: the default box
+  QString device;          // --device BUS:DEVICE or SERIAL; empty: not given
   QString lang;            // --lang: a shipped text table set; empty: the base directory's
   bool help = false;       // --help / -h: print the usage and stop
   bool version = false;    // --version: print the name and version and stop
@@ -23,7 +24,8 @@ struct AppOptions {
   bool strayArgument = false;
 };
 
-// Reads `--base-dir DIR` / `--base-dir=DIR`, `--simulate[=FILE]`,
+// Reads `--base-dir DIR` / `--base-dir=DIR`, `--simulate[=FILE[,FILE...]]`,
+// `--device BOX` / `--device=BOX`,
 // `--lang LANG` / `--lang=LANG` (one of the shipped sets), `--help` and
 // `--version`; Qt's own options (-platform ...) are left to QApplication and
 // skipped here. Any other option is an error.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/device/libusb_api.h"
+#include "sim/box_bus.h"
 #include "sim/virtual_box.h"
 #include "ui/app/app_options.h"
 
@@ -13,6 +14,16 @@ std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDi
                                 std::string& simulatedTable) {
   if (!options.simulate) return std::make_unique<LibUsbApi>();
   std::string message;
+  // Several description files stand for several boxes on the bus.
+  if (const std::vector<std::string> files =
+          sim::SimulateFiles(options.simulationFile.toStdString());
+      files.size() > 1) {
+    std::vector<std::string> ownFiles;
+    std::unique_ptr<UsbApi> boxes =
+        sim::MakeVirtualBoxes(files, dataDir.toStdString(), message, ownFiles, simulatedTable);
+    if (!boxes) error = QString::fromStdString(message);
+    return boxes;
+  }
   std::optional<sim::BoxDescription> description;
   if (options.simulationFile.isEmpty()) {
     // The default chip keeps its content in the base directory.

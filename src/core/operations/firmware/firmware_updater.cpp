@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "core/app/text_ids.h"
+#include "core/device/box_serial.h"
 #include "core/device/device_link.h"
 #include "core/operations/firmware/firmware_file.h"
 #include "core/operations/firmware/firmware_image.h"
@@ -127,8 +128,7 @@ bool FirmwareUpdater::ShowFirmwareVersion() {
                                            100) != static_cast<int>(answer.size())) {
     return noInformation();
   }
-  const std::uint32_t serial = static_cast<std::uint32_t>(answer[4]) << 16 |
-                               static_cast<std::uint32_t>(answer[5]) << 8 | answer[6];
+  const std::uint32_t serial = SerialFromAnswer(answer);
   lastSerial_ = serial;
   ctx_.ui.Box("\r\n" + I(itext::kFwSerialWord) + ":" + firmware::SerialText(serial) + versionText,
               I(itext::kFwInformationCaption), BoxIcon::Information);

@@ -1,10 +1,11 @@
-#include "cli/box_set.h"
+#include "sim/box_bus.h"
 
 #include <utility>
 
-#include "protocol/protocol.h"
+#include "sim/box_description.h"
+#include "sim/virtual_box.h"
 
-namespace tarnwick::cli {
+namespace tarnwick::sim {
 namespace {
 
 // libusb 0.1's "no such device".
@@ -98,50 +99,44 @@ void MultiBoxUsb::SetDeviceChangeHandler(std::function<void()> handler) {
   for (auto& box : boxes_) box->SetDeviceChangeHandler(handler);
 }
 
-std::vector<UsbDeviceInfo> ProgrammerBoxes(UsbApi& usb) {
-  std::vector<UsbDeviceInfo> boxes;
-  for (const UsbDeviceInfo& d : usb.ScanDevices()) {
-    if (d.vendorId == protocol::kVendorId && d.productId == protocol::kProductId) {
-      boxes.push_back(d);
+std::vector<std::string> SimulateFiles(const std::string& value) {
+  std::vector<std::string> files;
+  std::size_t at = 0;
+  while (at <= value.size() && !value.empty()) {
+    const std::size_t comma = value.find(',', at);
+    files.push_back(value.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  return files;
+}
+
+std::unique_ptr<UsbApi> MakeVirtualBoxes(const std::vector<std::string>& files,
+                                         const std::string& dataDir, std::string& error,
+                                         std::vector<std::string>& ownFiles,
+                                         std::string& simulatedTable) {
+  std::vector<std::unique_ptr<UsbApi>> boxes;
+  for (const std::string& file : files) {
+    if (file.empty()) {
+      error = "--simulate names an empty file between its commas";
+      return nullptr;
     }
-  }
-  return boxes;
-}
-
-std::string BoxPlace(const UsbDeviceInfo& box) {
-  return std::to_string(box.bus) + ":" + std::to_string(box.address);
-}
-
-void BoxSelector::Choose(std::optional<UsbDeviceInfo> place) {
-  std::lock_guard l(m_);
-  chosen_ = place;
-}
-
-std::vector<UsbDeviceInfo> BoxSelector::ScanDevices() {
-  const std::vector<UsbDeviceInfo> all = inner_.ScanDevices();
-  std::lock_guard l(m_);
-  std::vector<UsbDeviceInfo> shown;
-  shown_.clear();
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    const bool isBox =
-        all[i].vendorId == protocol::kVendorId && all[i].productId == protocol::kProductId;
-    if (chosen_ && isBox && (all[i].bus != chosen_->bus || all[i].address != chosen_->address)) {
-      continue;
+    std::optional<BoxDescription> description = LoadBoxDescription(file, error);
+    if (!description) return nullptr;
+    UseShippedBootTable(*description, dataDir);
+    if (simulatedTable.empty()) simulatedTable = description->bootTablePath;
+    ownFiles.push_back(file);
+    if (description->chip && !description->chip->contentPath.empty()) {
+      ownFiles.push_back(description->chip->contentPath);
     }
-    shown.push_back(all[i]);
-    shown_.push_back(i);
+    std::unique_ptr<UsbApi> box = VirtualBox::Create(*description, error);
+    if (!box) {
+      error = "virtual box " + file + ": " + error;
+      return nullptr;
+    }
+    boxes.push_back(std::move(box));
   }
-  return shown;
+  return std::make_unique<MultiBoxUsb>(std::move(boxes));
 }
 
-UsbHandle BoxSelector::Open(std::size_t index) {
-  std::size_t inner = 0;
-  {
-    std::lock_guard l(m_);
-    if (index >= shown_.size()) return nullptr;
-    inner = shown_[index];
-  }
-  return inner_.Open(inner);
-}
-
-}  // namespace tarnwick::cli
+}  // namespace tarnwick::sim
