@@ -377,6 +377,11 @@ int Batch(CliContext& c) {
 
   const int started = runner.ChipsStarted();
   const int done = runner.ChipsDone();
+  if (c.options.json) {
+    JsonFields()["chips_started"] = started;
+    JsonFields()["chips_done"] = done;
+    JsonFields()["count"] = runner.Count();
+  }
   if (started == 0) {
     if (const batch::Field p = view.problem(); p != batch::Field::None) {
       std::fprintf(stderr, "tarnwick-cli: batch: %s\n", batch::FieldProblemText(p));

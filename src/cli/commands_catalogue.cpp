@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_names.h"
 #include "core/session/session.h"
@@ -57,9 +58,18 @@ std::string RecordLine(const ChipRecord& r) {
   return ChipFullName(r) + "  " + r.capacity() + "  " + r.voltage() + "  " + r.mainId();
 }
 
+// --json: one record as an object of its own.
+nlohmann::json RecordObject(const ChipRecord& r) {
+  return {{"chip", ChipFullName(r)},
+          {"size", r.capacity()},
+          {"voltage", r.voltage()},
+          {"id", r.mainId()}};
+}
+
 // Every record whose main or second identification is `id`: what detection
 // chooses among when it says that several chips match.
-void ListById(const Catalogue& cat, std::uint32_t id, std::vector<std::string>& out) {
+void ListById(const Catalogue& cat, std::uint32_t id, std::vector<std::string>& out,
+              nlohmann::json& records) {
   std::vector<std::uint32_t> found;
   cat.FindByMainId(id, found);
   cat.FindBySecondId(id, found);
@@ -68,6 +78,7 @@ void ListById(const Catalogue& cat, std::uint32_t id, std::vector<std::string>& 
     const ChipRecord* r = cat.Record(i);
     if (r == nullptr || !seen.insert(i).second) continue;
     out.push_back(ChipFullName(*r) + "  " + r->capacity());
+    records.push_back(RecordObject(*r));
   }
 }
 
@@ -85,25 +96,40 @@ int ListChips(CliContext& c) {
   const Catalogue& cat = c.session.catalogue();
   const std::vector<std::string>& args = c.options.args;
   std::vector<std::string> out;
+  nlohmann::json records = nlohmann::json::array();
+  // --json: the lists of names under the level they list, records as "chips".
+  const char* level = "chips";
   if (args.empty()) {
     cat.ListTypes(out);
+    level = "types";
   } else if (args[0] == "--id") {
     ListById(cat, static_cast<std::uint32_t>(std::strtoul(IdDigits(args[1]).c_str(), nullptr, 16)),
-             out);
+             out, records);
   } else if (args[0] == "--search") {
-    for (std::uint32_t i : SearchChips(cat, args[1])) out.push_back(RecordLine(*cat.Record(i)));
+    for (std::uint32_t i : SearchChips(cat, args[1])) {
+      out.push_back(RecordLine(*cat.Record(i)));
+      records.push_back(RecordObject(*cat.Record(i)));
+    }
   } else if (args[0] == "--all") {
     std::set<std::string> seen;
     for (const ChipRecord& r : cat.Records()) {
-      if (seen.insert(ChipFullName(r)).second) out.push_back(RecordLine(r));
+      if (!seen.insert(ChipFullName(r)).second) continue;
+      out.push_back(RecordLine(r));
+      records.push_back(RecordObject(r));
     }
   } else if (args.size() == 1) {
     cat.ListMakers(args[0], out);
+    level = "makers";
   } else {
     cat.ListModels(args[0], args[1], out);
+    level = "models";
   }
   for (const std::string& s : out) std::printf("%s\n", s.c_str());
   PrintCounts(cat);
+  if (c.options.json) {
+    JsonFields()[level] = std::string(level) == "chips" ? records : nlohmann::json(out);
+    JsonFields()["count"] = out.size();
+  }
   if (out.empty()) {
     std::fprintf(stderr, "error: nothing in the catalogue matches\n");
     return kExitFailed;

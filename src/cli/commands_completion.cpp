@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "cli/option_table.h"
 
 namespace tarnwick::cli {
@@ -136,6 +137,11 @@ bool CheckShell(const std::vector<std::string>& args, std::string& error) {
 
 int Completion(const CliOptions& o) {
   const std::string script = o.args[0] == "bash" ? BashScript() : ZshScript();
+  if (o.json) {
+    JsonFields()["shell"] = o.args[0];
+    JsonFields()["script"] = script;
+    return kExitOk;
+  }
   if (std::fwrite(script.data(), 1, script.size(), stdout) != script.size() ||
       std::fflush(stdout) != 0) {
     std::fprintf(stderr, "tarnwick-cli: standard output did not take the script\n");

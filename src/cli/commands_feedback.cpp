@@ -10,6 +10,7 @@
 #include <map>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
 #include "core/services/services_config.h"
@@ -124,6 +125,12 @@ int Feedback(CliContext& c) {
                    smtp::SmtpClient::kDefaultTimeoutMs);
   const FeedbackMessage message = FeedbackMessageFor(outcome, t);
   const bool sent = outcome.status == FeedbackStatus::Sent;
+  if (c.options.json) {
+    JsonFields()["sent"] = sent;
+    JsonFields()["server"] = config.mail.server;
+    JsonFields()["subject"] = fields.subject;
+    JsonFields()["message"] = message.text;
+  }
   std::fprintf(sent ? stdout : stderr, "%s\n", message.text.c_str());
   return sent ? kExitOk : kExitFailed;
 }

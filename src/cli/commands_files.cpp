@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "core/buffers/merge_split/file_tools.h"
 #include "core/buffers/program_files.h"
 #include "core/session/session.h"
@@ -19,6 +20,12 @@ int Report(CliContext& c, const buffers::FileToolResult& r) {
                  r.done ? "" : "error: ", c.session.texts().itext(r.message).c_str());
   }
   for (const std::string& path : r.written) std::printf("%s\n", path.c_str());
+  if (c.options.json) {
+    JsonFields()["files"] = r.written;
+    if (r.message != buffers::FileToolResult::kNoMessage) {
+      JsonFields()["message"] = c.session.texts().itext(r.message);
+    }
+  }
   return r.done ? kExitOk : kExitFailed;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "core/app/text_ids.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/operations/chip_fill/chip_filler.h"
@@ -63,7 +64,19 @@ int Fill(CliContext& c) {
   }
   c.session.chipFill().SetRequest(request);
   c.session.RunJobAndWait(Job::ChipFill);
-  return c.session.chipFill().LastOutcome() == itext::kFillDone ? kExitOk : kExitFailed;
+  const int outcome = c.session.chipFill().LastOutcome();
+  if (c.options.json) {
+    nlohmann::json& f = JsonFields();
+    f["start"] = request.start;
+    if (request.fileMode) {
+      f["file"] = request.file;
+    } else {
+      f["length"] = request.length;
+      f["value"] = request.value;
+    }
+    f["outcome"] = c.session.texts().itext(outcome);
+  }
+  return outcome == itext::kFillDone ? kExitOk : kExitFailed;
 }
 
 constexpr CliCommand kCommands[] = {

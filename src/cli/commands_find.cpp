@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "core/buffers/posix_file.h"
 #include "core/buffers/tools/pattern_search.h"
 #include "core/operations/find/find_texts.h"
@@ -59,11 +60,25 @@ int Find(CliContext& c) {
   buffers::PatternSearch search(file, pattern.bytes);
   HitPrinter printer;
   std::uint64_t hits = 0;
+  // --json: the offsets as numbers in the report instead of the lines.
+  nlohmann::json offsets = nlohmann::json::array();
   while (const std::optional<std::uint64_t> hit = search.Next()) {
-    printer.Add(*hit);
+    if (c.options.json) {
+      offsets.push_back(*hit);
+    } else {
+      printer.Add(*hit);
+    }
     ++hits;
   }
   printer.Flush();
+  if (c.options.json) {
+    nlohmann::json& f = JsonFields();
+    f["pattern"] = a[0];
+    f["text"] = a.size() == 3;
+    f["file"] = a[1];
+    f["offsets"] = std::move(offsets);
+    f["count"] = hits;
+  }
   if (search.failed()) {
     // The hits printed before it are not all there may be.
     std::fprintf(stderr, "tarnwick-cli: %s\n", find_texts::ReadFailedAt(search.failedAt()).c_str());

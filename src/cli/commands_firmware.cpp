@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "cli/target_file.h"
 #include "cli/terminal_surface.h"
 #include "cli/upgrade_interrupt.h"
@@ -93,9 +94,31 @@ bool NeedsBox(const std::vector<std::string>& args) {
   return !args.empty() && (args[0] == "version" || args[0] == "upgrade");
 }
 
+// --json: the figures of one firmware command.
+nlohmann::json& Figures(CliContext& c, const char* action) {
+  nlohmann::json& f = JsonFields();
+  if (c.options.json) f["action"] = action;
+  return f;
+}
+
+// --json: the box's serial number and firmware version as it gave them.
+void ReportBox(CliContext& c, const FirmwareInfo& info) {
+  if (!c.options.json) return;
+  if (info.serial) JsonFields()["serial"] = firmware::SerialText(*info.serial);
+  if (info.version) JsonFields()["box_version"] = firmware::VersionText(*info.version);
+}
+
+// --json: the version a .tfw file gives the box.
+void ReportFileVersion(CliContext& c, const std::vector<std::uint8_t>& file) {
+  if (c.options.json)
+    JsonFields()["file_version"] = firmware::VersionText(firmware::FinishByte(file));
+}
+
 int Version(CliContext& c) {
+  Figures(c, "version");
   const bool shown = c.session.RunJobAndWait(Job::FirmwareVersion);
   const FirmwareInfo info = c.session.firmware().LastInfo();
+  if (shown) ReportBox(c, info);
   if (!shown || !info.serial) return kExitFailed;
   const TextTable& texts = c.session.services().texts();
   std::printf("%s: %s\n", texts.itext(itext::kFwSerialWord).c_str(),
@@ -108,6 +131,16 @@ int Version(CliContext& c) {
 }
 
 int Upgrade(CliContext& c, const std::string& file) {
+  if (c.options.json) {
+    Figures(c, "upgrade")["file"] = Absolute(file);
+    const firmware::LoadedFile loaded = firmware::ReadFirmwareFile(file);
+    if (loaded.verdict == firmware::Verdict::Good) ReportFileVersion(c, loaded.bytes);
+    // The version the box has before the upgrade (none in upgrade mode).
+    c.surface.SetQuiet(true);
+    if (c.session.RunJobAndWait(Job::FirmwareVersion))
+      ReportBox(c, c.session.firmware().LastInfo());
+    c.surface.SetQuiet(false);
+  }
   TerminalFirmwareView view(c.surface, Absolute(file));
   FirmwareUpdater& updater = c.session.firmware();
   updater.SetView(&view);
@@ -117,10 +150,12 @@ int Upgrade(CliContext& c, const std::string& file) {
     ran = c.session.RunJobAndWait(Job::FirmwareUpgrade);
   }
   updater.SetView(nullptr);
+  if (c.options.json) JsonFields()["accepted"] = updater.LastUpgradeAccepted();
   return ran && updater.LastUpgradeAccepted() ? kExitOk : kExitFailed;
 }
 
 int Pack(CliContext& c, const std::string& imagePath, const std::string& outPath) {
+  Figures(c, "pack");
   const firmware::LoadedFile image = firmware::ReadImageFile(imagePath);
   if (image.verdict != firmware::Verdict::Good) {
     std::fprintf(stderr, "tarnwick-cli: %s: %s\n", imagePath.c_str(),
@@ -150,12 +185,23 @@ int Pack(CliContext& c, const std::string& imagePath, const std::string& outPath
     std::fprintf(stderr, "tarnwick-cli: cannot write %s\n", out.c_str());
     return kExitFailed;
   }
+  if (c.options.json) {
+    JsonFields()["file"] = out;
+    JsonFields()["bytes"] = packed->size();
+    ReportFileVersion(c, *packed);
+  }
   return kExitOk;
 }
 
 int Check(CliContext& c, const std::string& path) {
   const firmware::LoadedFile file = firmware::ReadFirmwareFile(path);
+  if (c.options.json) {
+    Figures(c, "check")["file"] = path;
+    JsonFields()["sum_correct"] = file.verdict == firmware::Verdict::Good;
+    JsonFields()["verdict"] = firmware::VerdictText(file.verdict);
+  }
   if (file.verdict == firmware::Verdict::Good) {
+    ReportFileVersion(c, file.bytes);
     std::printf("%s: sum correct\n", path.c_str());
     return kExitOk;
   }

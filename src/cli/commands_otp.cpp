@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "cli/target_file.h"
 #include "cli/terminal_surface.h"
 #include "core/app/text_ids.h"
@@ -54,6 +55,12 @@ class TerminalOtpView : public OtpView {
   }
   std::optional<std::string> AskSaveFile() override { return file_; }
 
+  // The log's last line that says something: how the operation ended.
+  std::string LastLine() {
+    std::lock_guard l(m_);
+    return line_.empty() ? last_ : line_;
+  }
+
  private:
   // Whole lines only: the terminal's status lines go to the same stream.
   void Write(const std::string& text) {
@@ -70,6 +77,7 @@ class TerminalOtpView : public OtpView {
     if (line_.empty() && !always) return;
     std::fprintf(stderr, "%s\n", line_.c_str());
     std::fflush(stderr);
+    if (line_.find_first_not_of(" .") != std::string::npos) last_ = line_;
     line_.clear();
   }
 
@@ -78,6 +86,7 @@ class TerminalOtpView : public OtpView {
   bool lock_;
   std::mutex m_;
   std::string line_;  // the log's line not yet ended
+  std::string last_;  // the last ended line with words in it
 };
 
 struct OtpWords {
@@ -110,6 +119,32 @@ bool ParseWords(const std::vector<std::string>& args, OtpWords& words, std::stri
     return false;
   }
   return true;
+}
+
+const char* AreaState(int result) {
+  switch (result) {
+    case kOtpLocked:
+      return "locked";
+    case kOtpWritable:
+      return "writable";
+    case kOtpNotFound:
+      return "not found";
+    default:
+      return "not answered";
+  }
+}
+
+// --json: what the operation worked on and how it ended.
+void ReportOtp(const OtpWords& words, const std::string& file, OtpProgrammer& otp,
+               TerminalOtpView& view) {
+  nlohmann::json& f = JsonFields();
+  f["operation"] = words.action;
+  if (!file.empty()) f["file"] = file;
+  if (words.action == "program") f["lock"] = words.lock;
+  const OtpAreaInfo area = otp.LastArea();
+  f["area"] = {{"start", area.start}, {"size", area.size}, {"state", AreaState(area.result)}};
+  f["bytes"] = otp.SaveableLength();
+  f["outcome"] = view.LastLine();
 }
 
 int Finish(bool ok, const CliContext& c) {
@@ -181,6 +216,7 @@ int Otp(CliContext& c) {
     status = Finish(c.session.RunJobAndWait(Job::OtpProgram), c);
   }
   otp.SetView(nullptr);
+  if (c.options.json) ReportOtp(words, file, otp, view);
   return status;
 }
 

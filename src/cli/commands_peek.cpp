@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "core/operations/data_view/data_view.h"
 #include "core/session/session.h"
 
@@ -20,6 +21,11 @@ bool CheckWords(const std::vector<std::string>& a, std::string& error) {
 
 int Peek(CliContext& c) {
   const DataViewResult r = c.session.ViewData(c.options.args[0]);
+  if (c.options.json) {
+    JsonFields()["address"] = c.options.args[0];
+    JsonFields()["state"] = r.state;
+    if (r.chipRead) JsonFields()["value"] = r.chipValue;
+  }
   std::fprintf(stderr, "%s\n", r.state.c_str());
   if (!r.chipRead) {
     std::fprintf(stderr, "error: %s\n", r.chipValue.c_str());

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "cli/terminal_surface.h"
 #include "resources/ids.h"
 
@@ -24,9 +25,13 @@ constexpr SettingWord kWords[] = {
 };
 
 int ShowSettings(CliContext& c) {
+  nlohmann::json settings = nlohmann::json::object();
   for (const SettingWord& w : kWords) {
-    std::printf("%s %s\n", w.word, c.surface.IsMenuChecked(w.commandId) ? "on" : "off");
+    const bool on = c.surface.IsMenuChecked(w.commandId);
+    std::printf("%s %s\n", w.word, on ? "on" : "off");
+    settings[w.word] = on;
   }
+  if (c.options.json) JsonFields()["settings"] = settings;
   return kExitOk;
 }
 

@@ -5,8 +5,10 @@
 #include <string>
 
 #include "cli/command_table.h"
+#include "cli/json_report.h"
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
+#include "core/services/services_config.h"
 #include "core/services/update/update_check.h"
 #include "core/services/update/update_checker.h"
 #include "core/session/session.h"
@@ -19,8 +21,20 @@ void PrintRow(const std::string& label, const std::string& current, const std::s
   std::printf("%s\t%s\t%s\t%s\n", label.c_str(), current.c_str(), latest.c_str(), verdict.c_str());
 }
 
+// --json: the row's three cells.
+nlohmann::json RowObject(const std::string& current, const std::string& latest,
+                         const std::string& verdict) {
+  return {{"current", current}, {"latest", latest}, {"verdict", verdict}};
+}
+
 int CheckUpdate(CliContext& c) {
   const TextTable& texts = c.session.texts();
+  if (c.options.json) {
+    std::string problem;
+    const std::string host =
+        LoadServicesConfig(c.session.baseDir() + kServicesFileName, problem).update.host;
+    JsonFields()["url"] = update::DocumentUrl(host);
+  }
   const update::UpdateCheckResult result = c.session.updateCheck().RunAndWait();
   if (result.failure) {
     for (const update::UpdateMessage& m : update::FailureMessages(*result.failure, texts))
@@ -28,6 +42,12 @@ int CheckUpdate(CliContext& c) {
     return kExitFailed;
   }
   const update::VersionRows rows = update::MakeVersionRows(result, texts);
+  if (c.options.json) {
+    JsonFields()["program"] =
+        RowObject(rows.programCurrent, rows.programLatest, rows.programVerdict);
+    JsonFields()["firmware"] =
+        RowObject(rows.firmwareCurrent, rows.firmwareLatest, rows.firmwareVerdict);
+  }
   PrintRow(texts.itext(itext::kVersionSoftwareRow), rows.programCurrent, rows.programLatest,
            rows.programVerdict);
   PrintRow(texts.itext(itext::kVersionFirmwareRow), rows.firmwareCurrent, rows.firmwareLatest,

@@ -1,34 +1,27 @@
 // --json: every command answers with one JSON object on standard output that
 // a JSON parser takes, with the exit status the process ends with.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli_fixture.h"
+#include "support/http_test_server.h"
+#include "support/smtp_test_server.h"
 
 namespace tarnwick {
 namespace {
 
 using test::CliFlow;
 using test::CliRun;
-
-std::vector<std::string> CommandNames(const std::string& help) {
-  std::vector<std::string> names;
-  std::istringstream lines(help);
-  bool inCommands = false;
-  for (std::string line; std::getline(lines, line);) {
-    if (line == "commands:") {
-      inCommands = true;
-    } else if (inCommands && line.rfind("  ", 0) == 0 && line.size() > 2 && line[2] != ' ') {
-      names.push_back(line.substr(2, line.find(' ', 2) - 2));
-    }
-  }
-  return names;
-}
 
 // The one object standard output holds; fails the test when it is not one.
 nlohmann::json OneObject(const CliRun& r, const std::string& what) {
@@ -52,46 +45,211 @@ nlohmann::json OneObject(const CliRun& r, const std::string& what) {
   return parsed;
 }
 
-TEST_F(CliFlow, EveryCommandAnswersJsonWithItsExitStatus) {
+// The table's rows as --json help gives them: name and argument counts.
+struct TableRow {
+  std::string name;
+  std::size_t minArgs = 0;
+  std::size_t maxArgs = 0;
+};
+
+// Every command of the table through the real program, with a mail server
+// and an update server for the commands that reach them.
+class CliJsonWalk : public CliFlow {
+ protected:
+  void SetUp() override {
+    CliFlow::SetUp();
+    std::filesystem::create_directory(dir.path() / "http");
+    http = std::make_unique<test::HttpTestServer>(dir.path() / "http");
+    ASSERT_NE(http->port(), 0) << "the HTTP test server did not start";
+    ASSERT_NE(smtp.port(), 0) << "the SMTP test server did not start";
+    http->Serve({0x24, 0x25});
+    dir.Write("services.ini",
+              "[mail]\nserver = 127.0.0.1\nport = " + std::to_string(smtp.port()) + "\nlogin = " +
+                  test::SmtpTestServer::kLogin + "\npassword = " + test::SmtpTestServer::kPassword +
+                  "\nsupport = support@example.org\n[update]\nhost=" + http->host() + "\n");
+    ::chmod(dir.file("services.ini").c_str(), 0600);
+  }
+
+  std::vector<TableRow> Table() {
+    const CliRun r = Cli({"--json", "help"}, "");
+    std::vector<TableRow> rows;
+    const nlohmann::json report = OneObject(r, "help");
+    for (const nlohmann::json& c : report.value("commands", nlohmann::json::array())) {
+      rows.push_back({c.value("name", ""), c.value("min_args", std::size_t{0}),
+                      c.value("max_args", std::size_t{0})});
+    }
+    return rows;
+  }
+
+  std::unique_ptr<test::HttpTestServer> http;
+  test::SmtpTestServer smtp;
+};
+
+using Check = std::function<void(const nlohmann::json&)>;
+
+struct JsonCase {
+  std::vector<std::string> words;
+  Check check;
+};
+
+TEST_F(CliJsonWalk, EveryCommandOfTheTableGivesItsFiguresAsFields) {
   RandomFile("in.bin", 64);
   const std::string in = dir.file("in.bin");
-  const std::map<std::string, std::vector<std::string>> words = {
-      {"detect", {}},
-      {"chips", {"--search", "en25q64"}},
-      {"read", {dir.file("copy.bin")}},
-      {"erase", {}},
-      {"blank", {}},
-      {"program", {in}},
-      {"verify", {in}},
-      {"auto", {in}},
-      {"batch", {"--mode", "repeat", "--master", in, "--chips", "1", "--wait-timeout", "1"}},
-      {"otp", {"detect"}},
-      {"fill", {"0", "16", "AA"}},
-      {"peek", {"0"}},
-      {"find", {"AA", in}},
-      {"merge", {dir.file("merged.bin"), in, in}},
-      {"split", {in, "16"}},
-      {"firmware", {"version"}},
-      {"settings", {}},
-      {"feedback", {"--subject", "s", "--contact", "c", "--content-file", in}},
-      {"check-update", {}},
-      {"completion", {"bash"}},
-      {"devices", {}},
-      {"help", {}},
+  dir.Write("hits.bin", std::string("\x00\xAA\x00\x00\xAA\xAA", 6));
+  const std::map<std::string, JsonCase> cases = {
+      {"detect",
+       {{},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("chip", ""), "25 SPI FLASH/EON/EN25Q64");
+        }}},
+      {"chips",
+       {{"--search", "en25q64"},
+        [](const nlohmann::json& j) {
+          ASSERT_TRUE(j["chips"].is_array() && !j["chips"].empty()) << j;
+          const nlohmann::json& first = j["chips"][0];
+          EXPECT_EQ(first.value("chip", ""), "25 SPI FLASH/EON/EN25Q64");
+          EXPECT_EQ(first.value("id", ""), "1C3017");
+          EXPECT_FALSE(first.value("size", "").empty());
+          EXPECT_FALSE(first.value("voltage", "").empty());
+          EXPECT_EQ(j.value("count", 0u), j["chips"].size());
+        }}},
+      {"read",
+       {{dir.file("copy.bin")},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("bytes", 0u), 8u << 20);
+          EXPECT_FALSE(j.value("chip_checksum", "").empty());
+        }}},
+      {"erase",
+       {{},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("chip", ""), "25 SPI FLASH/EON/EN25Q64");
+          EXPECT_FALSE(j.value("status", "").empty());
+        }}},
+      {"blank", {{}, [](const nlohmann::json& j) { EXPECT_FALSE(j.value("status", "").empty()); }}},
+      {"program",
+       {{in}, [](const nlohmann::json& j) { EXPECT_EQ(j.value("file_bytes", 0u), 64u); }}},
+      {"verify",
+       {{in}, [](const nlohmann::json& j) { EXPECT_EQ(j.value("file_bytes", 0u), 64u); }}},
+      {"auto", {{in}, [](const nlohmann::json& j) { EXPECT_EQ(j.value("file_bytes", 0u), 64u); }}},
+      {"batch",
+       {{"--mode", "repeat", "--master", in, "--chips", "1", "--wait-timeout", "1"},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("chips_started", 0), 1);
+          EXPECT_EQ(j.value("chips_done", 0), 1);
+          EXPECT_TRUE(j["count"].is_number());
+        }}},
+      {"otp",
+       {{"detect"},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("operation", ""), "detect");
+          ASSERT_TRUE(j["area"].is_object()) << j;
+          EXPECT_GT(j["area"].value("size", 0), 0);
+          EXPECT_EQ(j["area"].value("state", ""), "writable");
+          EXPECT_TRUE(j["bytes"].is_number());
+          EXPECT_TRUE(j["outcome"].is_string());
+        }}},
+      {"fill",
+       {{"0", "16", "AA"},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("start", 1u), 0u);
+          EXPECT_EQ(j.value("length", 0u), 16u);
+          EXPECT_EQ(j.value("value", ""), "AA");
+          EXPECT_FALSE(j.value("outcome", "").empty());
+        }}},
+      {"peek",
+       {{"0"},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("address", ""), "0");
+          EXPECT_FALSE(j.value("value", "").empty());
+        }}},
+      {"find",
+       {{"AA", dir.file("hits.bin")},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("pattern", ""), "AA");
+          EXPECT_EQ(j["offsets"], nlohmann::json::array({1, 4, 5}));
+          EXPECT_EQ(j.value("count", 0), 3);
+        }}},
+      {"merge",
+       {{dir.file("merged.bin"), in, in},
+        [&](const nlohmann::json& j) {
+          EXPECT_EQ(j["files"], nlohmann::json::array({dir.file("merged.bin")}));
+        }}},
+      {"split",
+       {{in, "16"}, [](const nlohmann::json& j) { EXPECT_EQ(j["files"].size(), 2u) << j; }}},
+      {"firmware",
+       {{"version"},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("action", ""), "version");
+          EXPECT_EQ(j.value("serial", ""), "074565");
+          EXPECT_EQ(j.value("box_version", ""), "V3.3");
+        }}},
+      {"settings",
+       {{},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j["settings"].size(), 5u) << j;
+          EXPECT_TRUE(j["settings"]["auto-identify"].is_boolean()) << j;
+        }}},
+      {"feedback",
+       {{"--subject", "s", "--contact", "c", "--content-file", in},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("sent", false), true);
+          EXPECT_EQ(j.value("server", ""), "127.0.0.1");
+        }}},
+      {"check-update",
+       {{},
+        [&](const nlohmann::json& j) {
+          EXPECT_EQ(j["program"].value("current", ""), "2.3") << j;
+          EXPECT_EQ(j["program"].value("latest", ""), "2.4") << j;
+          EXPECT_EQ(j["firmware"].value("latest", ""), "2.5") << j;
+          EXPECT_NE(j.value("url", "").find(http->host()), std::string::npos);
+        }}},
+      {"completion",
+       {{"bash"},
+        [](const nlohmann::json& j) {
+          EXPECT_EQ(j.value("shell", ""), "bash");
+          EXPECT_NE(j.value("script", "").find("complete"), std::string::npos);
+        }}},
+      {"devices",
+       {{},
+        [](const nlohmann::json& j) {
+          ASSERT_EQ(j["devices"].size(), 1u) << j;
+          EXPECT_EQ(j["devices"][0].value("serial", ""), "074565");
+        }}},
+      {"help", {{}, [](const nlohmann::json& j) { EXPECT_FALSE(j["commands"].empty()); }}},
   };
-  const std::vector<std::string> names = CommandNames(Cli({"help"}, "").out);
-  ASSERT_FALSE(names.empty());
-  for (const std::string& name : names) {
-    const auto found = words.find(name);
-    if (found == words.end()) {
-      ADD_FAILURE() << name << " has no words in this test";
+  const std::vector<TableRow> table = Table();
+  ASSERT_GT(table.size(), 10u);
+  for (const TableRow& row : table) {
+    SCOPED_TRACE(row.name);
+    const auto found = cases.find(row.name);
+    if (found == cases.end()) {
+      ADD_FAILURE() << row.name << " is in the command table but has no JSON case here";
       continue;
     }
-    std::vector<std::string> args = {"--json", "-y", name};
-    args.insert(args.end(), found->second.begin(), found->second.end());
+    std::vector<std::string> args = {"--json", "-y", row.name};
+    args.insert(args.end(), found->second.words.begin(), found->second.words.end());
     const CliRun r = Cli(args);
-    const nlohmann::json report = OneObject(r, name);
-    EXPECT_EQ(report.value("command", ""), name) << r.out;
+    EXPECT_EQ(r.status, 0) << r.err;
+    const nlohmann::json report = OneObject(r, row.name);
+    EXPECT_EQ(report.value("command", ""), row.name) << r.out;
+    EXPECT_EQ(report.value("result", ""), "ok") << r.out;
+    found->second.check(report);
+  }
+}
+
+TEST_F(CliJsonWalk, EveryCommandOfTheTableGivenWrongWordsAnswersErrorAndExitTwo) {
+  const std::vector<TableRow> table = Table();
+  ASSERT_GT(table.size(), 10u);
+  for (const TableRow& row : table) {
+    SCOPED_TRACE(row.name);
+    // Too few words where the command needs some, one too many otherwise.
+    std::vector<std::string> args = {"--json", row.name};
+    if (row.minArgs == 0) args.insert(args.end(), row.maxArgs + 1, "extra");
+    const CliRun r = Cli(args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    const nlohmann::json report = OneObject(r, row.name);
+    EXPECT_EQ(report.value("exit", -1), 2) << r.out;
+    EXPECT_FALSE(report.value("error", "").empty()) << r.out;
   }
 }
 
