@@ -52,7 +52,7 @@ constexpr std::array kControls = {
     ControlSpec{ids::kProgressBar, K::ProgressBar, QRect(5, 347, 166, 12), kNoText, "", 0,
                 A::LeftRightBottom},
     ControlSpec{ids::kDataGroup, K::GroupBox, QRect(111, 2, 371, 340), ftext::kDataGroup, "数据区",
-                0},
+                0, A::All},
     ControlSpec{ids::kEditModeCheck, K::CheckBox, QRect(120, 13, 50, 10), ftext::kEditMode,
                 "编辑模式", 0},
     ControlSpec{ids::kQeCheck, K::CheckBox, QRect(171, 13, 24, 10), kNoText, "QE", 0},
