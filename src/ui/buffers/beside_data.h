@@ -1,6 +1,7 @@
 // Where the buffer tools' dialogs stand: beside the hex view's data rather
-// than over it, and never over the rows they have just shown (go to's
-// address, find's hit), so the technician sees what the tool did.
+// than over it, and never over the rows they have just shown (the address
+// of go to and data view, find's hit), so the technician sees what the tool
+// did.
 #pragma once
 
 #include <QPoint>
