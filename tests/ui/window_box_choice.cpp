@@ -110,6 +110,7 @@ void WindowBoxChoiceTest::withoutDeviceSeveralBoxesAreListedAndNoneIsOpened() {
            qPrintable(pane));
   QVERIFY2(pane.contains("  1:1  serial 000257") && pane.contains("  2:1  serial 000514"),
            qPrintable(pane));
+  QCOMPARE(pane.count("programmer boxes are connected"), 1);
   QCOMPARE(t.window().session().LastDetectResult(), kDetectNoDevice);
   QVERIFY(t.window().statusError());
 }

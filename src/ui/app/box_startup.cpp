@@ -76,8 +76,9 @@ StartBoxNotice ChooseStartBox(BoxSelector& selector, const std::string& wanted) 
 void ShowStartBoxNotice(Session& session, const StartBoxNotice& notice) {
   if (notice.lines.empty()) return;
   WindowServices& services = session.services();
-  for (const std::string& line : notice.lines) services.AppendLog(line);
+  // The status line goes into the log as well: the list follows it there.
   services.ShowStatus(notice.lines.front(), notice.withheld);
+  for (std::size_t i = 1; i < notice.lines.size(); ++i) services.AppendLog(notice.lines[i]);
 }
 
 }  // namespace tarnwick

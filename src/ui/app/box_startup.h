@@ -23,8 +23,8 @@ struct StartBoxNotice {
 // given) names, before the window's first job opens one.
 StartBoxNotice ChooseStartBox(BoxSelector& selector, const std::string& wanted);
 
-// Puts the lines into the log pane, the first also in the status line (as an
-// error when no box is opened).
+// Shows the first line in the status line (as an error when no box is
+// opened) and puts every line into the log pane once.
 void ShowStartBoxNotice(Session& session, const StartBoxNotice& notice);
 
 }  // namespace tarnwick
