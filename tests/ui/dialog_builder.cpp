@@ -126,7 +126,7 @@ void DialogBuilderTest::captionsComeFromTheTextsOrTheTemplate() {
   auto* wide = dynamic_cast<ElidedLabel*>(b.Get<QLabel>(18));
   QVERIFY(wide != nullptr);
   QVERIFY(wide->Elided());
-  const QFont labelFont = DialogBuilder::LabelFont(dialog.font(), b.units());
+  const QFont labelFont = DialogBuilder::LabelFont(dialog.font(), b.units(), &texts);
   QCOMPARE(wide->font(), labelFont);
   QCOMPARE(b.Get<QLabel>(11)->font(), labelFont);
   // Ten digits fill the 41 units of a checksum value at that font.

@@ -15,10 +15,12 @@
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <algorithm>
+#include <vector>
 
 #include "core/app/text_table.h"
 #include "ui/app/anchor_layout.h"
 #include "ui/app/elided_label.h"
+#include "ui/app/main_window_layout.h"
 #include "ui/app/text_progress_bar.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/services/hyperlink.h"
@@ -27,12 +29,14 @@ namespace tarnwick {
 
 namespace {
 
-// The templates' rectangles hold ten digits in 41 dialog units (a checksum
-// value). A font with wider digits than the templates' is made smaller, at
-// most this many half points, until they fit.
+// How far the label font may shrink for the main window's captions to fit,
+// in half points.
 constexpr int kLabelFontSteps = 6;
-constexpr int kReferenceWidthDu = 41;
-constexpr const char* kReferenceText = "0000000000";
+
+bool IsLabel(ControlKind kind) {
+  return kind == ControlKind::Label || kind == ControlKind::LabelCentred ||
+         kind == ControlKind::LabelRight;
+}
 
 // Every label of every dialog is drawn in the one label font, its text
 // centred on the height of its rectangle, so it lines up with the box beside
@@ -121,14 +125,36 @@ void DialogBuilder::ApplyTexts(const TextTable& texts) {
     if (spec.id < 0 || spec.ftext == kNoText) continue;
     SetControlCaption(Control(spec.id), QString::fromStdString(texts.ftext(spec.ftext)));
   }
+  // The captions in this language decide the one label font.
+  const QFont font = LabelFont(client_->font(), units_, &texts);
+  for (const ControlSpec& spec : template_.controls) {
+    if (spec.id >= 0 && IsLabel(spec.kind)) Control(spec.id)->setFont(font);
+  }
 }
 
-QFont DialogBuilder::LabelFont(const QFont& dialogFont, const DialogUnits& units) {
-  const QString reference = QString::fromLatin1(kReferenceText);
-  const int room = units.X(kReferenceWidthDu);
+QFont DialogBuilder::LabelFont(const QFont& dialogFont, const DialogUnits& units,
+                               const TextTable* texts) {
+  // The main window's labels are the program's tightest: short rectangles
+  // for the chip, checksum and file captions, and ten-digit values.
+  struct Caption {
+    QString text;
+    int room;
+  };
+  std::vector<Caption> captions;
+  for (const ControlSpec& spec : MainWindowControls()) {
+    if (!IsLabel(spec.kind)) continue;
+    const bool fromTexts = texts != nullptr && spec.ftext != kNoText;
+    captions.push_back({fromTexts ? QString::fromStdString(texts->ftext(spec.ftext))
+                                  : QString::fromUtf8(spec.templateCaption),
+                        units.X(spec.dialogUnits.width())});
+  }
+  const auto fits = [&captions](const QFont& font) {
+    const QFontMetrics m(font);
+    return std::all_of(captions.begin(), captions.end(),
+                       [&m](const Caption& c) { return m.horizontalAdvance(c.text) <= c.room; });
+  };
   QFont font = dialogFont;
-  for (int step = 0; step < kLabelFontSteps; ++step) {
-    if (QFontMetrics(font).horizontalAdvance(reference) <= room) break;
+  for (int step = 0; step < kLabelFontSteps && !fits(font); ++step) {
     if (font.pixelSize() > 0) {
       font.setPixelSize(font.pixelSize() - 1);
     } else {
@@ -163,10 +189,11 @@ QWidget* DialogBuilder::Make(const ControlSpec& spec, QWidget* parent) const {
     case ControlKind::LabelRight:
     case ControlKind::StatusLine:
       // The status line is no label: it keeps the window's font.
-      w = MakeLabel(
-          spec.kind, caption,
-          spec.kind == ControlKind::StatusLine ? parent->font() : LabelFont(parent->font(), units_),
-          parent);
+      w = MakeLabel(spec.kind, caption,
+                    spec.kind == ControlKind::StatusLine
+                        ? parent->font()
+                        : LabelFont(parent->font(), units_, nullptr),
+                    parent);
       break;
     case ControlKind::ComboBox: {
       auto* combo = new QComboBox(parent);

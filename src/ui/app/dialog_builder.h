@@ -90,7 +90,8 @@ class DialogBuilder {
   // then its least size and the anchored controls follow its edges. One
   // without anchors keeps the template's size.
   void Build(const DialogTemplate& dialog, QWidget* client);
-  // Captions (and the title) from the form texts the rows name.
+  // Captions (and the title) from the form texts the rows name; the labels
+  // take the label font of that language.
   void ApplyTexts(const TextTable& texts);
   // The dialog needs `extra` more room than the template gives (a text
   // wider than its list): the least size grows by it, and the anchored
@@ -111,9 +112,10 @@ class DialogBuilder {
   const std::map<int, QWidget*>& controls() const { return controls_; }
 
   // The font of every label and value of every dialog: the dialog font,
-  // made smaller where its digits are wider than the templates' font's (a
-  // few steps at most). It depends on the font alone, never on a caption.
-  static QFont LabelFont(const QFont& dialogFont, const DialogUnits& units);
+  // made smaller (a few steps at most) until the main window's labels hold
+  // their captions from `texts` (the template's without texts). It depends on
+  // the font and the language alone, so every dialog gets the same.
+  static QFont LabelFont(const QFont& dialogFont, const DialogUnits& units, const TextTable* texts);
   const DialogUnits& units() const { return units_; }
 
  private:
