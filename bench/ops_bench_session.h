@@ -92,7 +92,8 @@ class BenchSession {
       std::fprintf(stderr, "virtual box: %s\n", err.c_str());
       std::exit(1);
     }
-    session_ = std::make_unique<Session>(Session::Options{base(), false, {}}, surface_, *box_);
+    session_ = std::make_unique<Session>(Session::Options{OneFolderLayout(base()), false}, surface_,
+                                         *box_);
     session_->LoadTexts();
     session_->Start();
     session_->selection().SelectRecord(

@@ -321,7 +321,7 @@ int Batch(CliContext& c) {
   // A record that cannot be written is found out before any chip is touched;
   // a named one is guarded as read's output is (not the catalogue, not a FIFO).
   const std::string report =
-      a.report.empty() ? session.image().baseDir() + kBatchReportName : a.report;
+      a.report.empty() ? session.layout().stateDir + kBatchReportName : a.report;
   if (!a.report.empty()) {
     if (const std::string problem = TargetProblem(c, a.report); !problem.empty()) {
       std::fprintf(stderr, "tarnwick-cli: batch: --report %s: %s\n", a.report.c_str(),

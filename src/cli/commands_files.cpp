@@ -56,7 +56,7 @@ int Merge(CliContext& c) {
     return kExitUsage;
   }
   // The window's own files and those of the virtual box alike.
-  std::vector<std::string> own = buffers::ProgramFiles(c.session.baseDir());
+  std::vector<std::string> own = buffers::ProgramFiles(c.session.layout());
   own.insert(own.end(), c.ownFiles.begin(), c.ownFiles.end());
   if (buffers::IsOneOfFiles(own, buffers::MergedPath(folder, name))) {
     std::fprintf(stderr, "tarnwick-cli: %s is one of the program's own files\n", out.c_str());

@@ -36,8 +36,9 @@ int ShowSettings(CliContext& c) {
 }
 
 constexpr CliCommand kCommands[] = {
-    {"settings", "", 0, 0, "show the five settings as read from hven2.dll", ShowSettings,
-     CliCommand::Needs::Nothing},
+    {"settings", "", 0, 0,
+     "show the five settings as read from hven2.dll (installed: ~/.config/tarnwick/settings)",
+     ShowSettings, CliCommand::Needs::Nothing},
 };
 
 }  // namespace

@@ -19,7 +19,7 @@
 #include "cli/run_work_dir.h"
 #include "cli/terminal_surface.h"
 #include "core/app/base_directory.h"
-#include "core/app/text_languages.h"
+#include "core/buffers/program_files.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_selection.h"
 #include "core/device/box_selector.h"
@@ -46,19 +46,20 @@ std::string ExecutableDir() {
 std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const BaseDirectory& where,
                                 std::string& error, std::vector<std::string>& ownFiles,
                                 std::string& simulatedTable) {
-  const std::string& baseDir = where.baseDir;
+  const DataLayout& layout = where.layout;
   if (!o.simulate) return std::make_unique<LibUsbApi>();
   // Several description files stand for several boxes on the bus.
   if (const std::vector<std::string> files = sim::SimulateFiles(o.simulateFile); files.size() > 1) {
     return sim::MakeVirtualBoxes(files, where.dataDir, error, ownFiles, simulatedTable);
   }
-  sim::BoxDescription description = sim::DefaultBoxDescription(baseDir);
+  sim::BoxDescription description = sim::DefaultBoxDescription(layout.simDir);
   if (!o.simulateFile.empty()) {
-    std::optional<sim::BoxDescription> loaded = sim::LoadBoxDescription(o.simulateFile, error);
+    std::optional<sim::BoxDescription> loaded =
+        sim::LoadBoxDescription(o.simulateFile, error, BoxContentFolder(layout, o.simulateFile));
     if (!loaded) return nullptr;
     description = *loaded;
   }
-  sim::UseShippedBootTable(description, where.dataDir);
+  sim::UseShippedBootTable(description, layout.dataDir);
   simulatedTable = description.bootTablePath;
   if (!o.simulateFile.empty()) ownFiles.push_back(o.simulateFile);
   if (description.chip && !description.chip->contentPath.empty()) {
@@ -95,24 +96,23 @@ int Run(int argc, char** argv) {
     return cli::kExitUsage;
   }
   const BaseDirectory& where = std::get<BaseDirectory>(chosen);
-  const std::string& baseDir = where.baseDir;
   std::error_code ec;
-  std::string textDir;
   if (!o.lang.empty()) {
-    textDir = TextLanguageDir(where.dataDir, o.lang);
-    for (const char* name : {"ftext.ini", "itext.ini"}) {
-      if (!fs::is_regular_file(textDir + name, ec)) {
-        std::fprintf(stderr, "tarnwick-cli: --lang %s: text table %s%s is missing\n",
-                     o.lang.c_str(), textDir.c_str(), name);
+    for (const std::string& table : {where.layout.ftextFile, where.layout.itextFile}) {
+      if (!fs::is_regular_file(table, ec)) {
+        std::fprintf(stderr, "tarnwick-cli: --lang %s: text table %s is missing\n",
+                     o.lang.c_str(), table.c_str());
         return cli::kExitUsage;
       }
     }
   }
-  std::vector<std::string> ownFiles;
-  for (const char* name : {"database.dat", "ftext.ini", "itext.ini", "hven2.dll", "h_ven0.dll",
-                           "h_ven1.dll", "log.txt"}) {
-    ownFiles.push_back(baseDir + name);
-  }
+  // The run's own work files; made before the session, so removed after it.
+  const cli::RunWorkDir work(where.layout.workDir);
+  DataLayout layout = where.layout;
+  if (!work.path().empty()) layout.workDir = work.path();
+  // The files of the layout and the work files of the window beside them.
+  std::vector<std::string> ownFiles = buffers::ProgramFiles(where.layout);
+  for (const std::string& file : buffers::ProgramFiles(layout)) ownFiles.push_back(file);
   std::string simulatedTable;
   std::unique_ptr<UsbApi> usb = MakeBox(o, where, error, ownFiles, simulatedTable);
   if (!usb) {
@@ -122,10 +122,7 @@ int Run(int argc, char** argv) {
 
   BoxSelector boxes(*usb);
   cli::TerminalSurface surface(stderr, o.yes, isatty(STDERR_FILENO) != 0);
-  // The run's own work files; made before the session, so removed after it.
-  const cli::RunWorkDir work(baseDir);
-  Session session(Session::Options{baseDir, false, textDir, work.path(), simulatedTable}, surface,
-                  boxes);
+  Session session(Session::Options{layout, false, simulatedTable}, surface, boxes);
   session.LoadTexts();
   session.Start();
   if (o.noDetect) surface.SetMenuChecked(ids::kAutoDetectSetting, false);

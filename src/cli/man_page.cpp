@@ -54,10 +54,18 @@ std::string ManPageText() {
     t += "\n" + RoffEscape(c.help) + "\n";
   }
   t += ".SH FILES\n";
-  t += ".TP\n.I $XDG_DATA_HOME/tarnwick/\n";
-  t += "The base directory of an installed program (normally \\fI~/.local/share/tarnwick/\\fR): "
-       "settings, log.txt, text tables and the virtual chip's content. It is filled from "
-       "\\fI/usr/share/tarnwick/\\fR on the first start; files already there are kept.\n";
+  t += ".TP\n.I /usr/share/tarnwick/\n";
+  t += "The shipped data of an installed program, read in place: database.dat, the text sets "
+       "in lang/, the sounds, the manual and the example boxes in sim/.\n";
+  t += ".TP\n.I $XDG_CONFIG_HOME/tarnwick/\n";
+  t += "(normally \\fI~/.config/tarnwick/\\fR) the settings, services.ini, and the user's own "
+       "database.dat, ftext.ini or itext.ini, which take the place of the shipped ones.\n";
+  t += ".TP\n.I $XDG_STATE_HOME/tarnwick/\n";
+  t += "(normally \\fI~/.local/state/tarnwick/\\fR) log.txt (moved to log.txt.1 at 10 MiB), the "
+       "batch report and, in sim/, the virtual chips' content.\n";
+  t += ".TP\n.I $XDG_CACHE_HOME/tarnwick/\n";
+  t += "(normally \\fI~/.cache/tarnwick/\\fR) the work files: the file image's copy, the last "
+       "chip read, temp/ and each run's cli-work/ folder.\n";
   t += ".TP\n.I <program folder>/\n";
   t += "A folder holding the program beside a writable database.dat is its own base "
        "directory (the portable form).\n";

@@ -114,9 +114,12 @@ void UseShippedBootTable(BoxDescription& description, const std::string& dataDir
 BoxDescription DefaultBoxDescription(const std::string& contentDir);
 
 // Reads a description file; relative content paths are taken from the file's
-// folder, and the accepted firmware image is kept in "<path>.fw". On failure
-// the error names the line.
-std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::string& error);
+// folder, and the accepted firmware image is kept in "<path>.fw". Given a
+// `contentDir` (for a file in a folder the user may not write, such as the
+// shipped examples), both are kept there instead; a relative boot table is
+// still read beside the file. On failure the error names the line.
+std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::string& error,
+                                                 const std::string& contentDir = {});
 std::optional<BoxDescription> ParseBoxDescription(const std::string& text,
                                                   const std::string& baseDir, std::string& error);
 

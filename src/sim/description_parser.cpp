@@ -147,7 +147,10 @@ struct Entry {
 
 class Parser {
  public:
-  Parser(std::string baseDir, std::string& error) : baseDir_(std::move(baseDir)), error_(error) {}
+  // Relative names: a boot table is read from `fileDir`, content files are
+  // kept in `contentDir`.
+  Parser(std::string fileDir, std::string contentDir, std::string& error)
+      : fileDir_(std::move(fileDir)), baseDir_(std::move(contentDir)), error_(error) {}
 
   std::optional<BoxDescription> Run(const std::string& text) {
     std::istringstream in(text);
@@ -219,7 +222,7 @@ class Parser {
     if (e.key == "boot_loader") return ParseBool(e.value, box_.bootLoader) || Bad(e, "yes or no");
     if (e.key == "boot_table") {
       if (e.value.empty()) return Bad(e, "a file name");
-      box_.bootTablePath = e.value.front() == '/' ? e.value : baseDir_ + e.value;
+      box_.bootTablePath = e.value.front() == '/' ? e.value : fileDir_ + e.value;
       return true;
     }
     if (e.key == "firmware") {
@@ -500,6 +503,7 @@ class Parser {
     return false;
   }
 
+  std::string fileDir_;
   std::string baseDir_;
   std::string& error_;
   BoxDescription box_;
@@ -514,10 +518,11 @@ std::optional<BoxDescription> ParseBoxDescription(const std::string& text,
                                                   const std::string& baseDir, std::string& error) {
   std::string dir = baseDir;
   if (!dir.empty() && dir.back() != '/') dir += '/';
-  return Parser(dir, error).Run(text);
+  return Parser(dir, dir, error).Run(text);
 }
 
-std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::string& error) {
+std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::string& error,
+                                                 const std::string& contentDir) {
   std::error_code ec;
   if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
     // A FIFO or /dev/zero would be read for ever.
@@ -534,11 +539,15 @@ std::optional<BoxDescription> LoadBoxDescription(const std::string& path, std::s
   text << in.rdbuf();
   const std::size_t slash = path.rfind('/');
   const std::string dir = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-  auto box = ParseBoxDescription(text.str(), dir, error);
+  const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  const bool elsewhere = !contentDir.empty();
+  const std::string keepIn =
+      !elsewhere ? dir : (contentDir.back() == '/' ? contentDir : contentDir + "/");
+  auto box = Parser(dir, keepIn, error).Run(text.str());
   if (!box) {
     error = path + ": " + error;
   } else {
-    box->firmwarePath = path + ".fw";
+    box->firmwarePath = (elsewhere ? keepIn + name : path) + ".fw";
   }
   return box;
 }

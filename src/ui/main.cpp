@@ -6,7 +6,6 @@
 #include <variant>
 
 #include "core/app/base_directory.h"
-#include "core/app/text_languages.h"
 #include "core/device/box_selector.h"
 #include "ui/app/app_options.h"
 #include "ui/app/box_factory.h"
@@ -65,32 +64,29 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "tarnwick: %s\n", BaseDirectoryErrorMessage(*failed).c_str());
     return 2;
   }
-  const QString baseDir = QString::fromStdString(std::get<BaseDirectory>(chosen).baseDir);
+  const DataLayout& layout = std::get<BaseDirectory>(chosen).layout;
   // The text sets and the other read-only data: the program's folder when
   // portable, the installed share folder otherwise.
-  const QString dataDir = QString::fromStdString(std::get<BaseDirectory>(chosen).dataDir);
-  QString textDir;
+  const QString dataDir = QString::fromStdString(layout.dataDir);
   if (!options.lang.isEmpty()) {
-    textDir =
-        QString::fromStdString(TextLanguageDir(dataDir.toStdString(), options.lang.toStdString()));
-    for (const char* name : {"ftext.ini", "itext.ini"}) {
-      if (!QFileInfo(textDir + QLatin1String(name)).isFile()) {
-        std::fprintf(stderr, "tarnwick: --lang %s: text table %s%s is missing\n",
-                     options.lang.toLocal8Bit().constData(), textDir.toLocal8Bit().constData(),
-                     name);
+    for (const std::string& table : {layout.ftextFile, layout.itextFile}) {
+      if (!QFileInfo(QString::fromStdString(table)).isFile()) {
+        std::fprintf(stderr, "tarnwick: --lang %s: text table %s is missing\n",
+                     options.lang.toLocal8Bit().constData(), table.c_str());
         return 2;
       }
     }
   }
 
-  // One window per base directory: two folders may run side by side.
-  SingleInstance instance(baseDir);
+  // One window per base directory, or per user when installed: two folders
+  // may run side by side.
+  SingleInstance instance(QString::fromStdString(layout.lockDir));
   switch (instance.Acquire()) {
     case SingleInstance::Outcome::Acquired:
       break;
     case SingleInstance::Outcome::HeldByAnother: {
       const AlreadyRunningBox box = AlreadyRunningTexts(
-          textDir.isEmpty() ? QStringList{baseDir, dataDir} : QStringList{textDir});
+          {QFileInfo(QString::fromStdString(layout.itextFile)).path() + QLatin1Char('/'), dataDir});
       RunMessageBox(nullptr, box.text, box.caption, BoxIcon::Warning, BoxButtons::Ok);
       return 0;
     }
@@ -100,11 +96,11 @@ int main(int argc, char* argv[]) {
                     BoxIcon::Error, BoxButtons::Ok);
       return 1;
   }
-  ApplySkin(app, baseDir);
+  ApplySkin(app, QString::fromStdString(layout.assetDir));
 
   QString error;
   std::string simulatedTable;
-  auto box = MakeBox(options, baseDir, dataDir, error, simulatedTable);
+  auto box = MakeBox(options, layout, dataDir, error, simulatedTable);
   if (!box) {
     std::fprintf(stderr, "tarnwick: %s\n", error.toLocal8Bit().constData());
     return 2;
@@ -114,7 +110,7 @@ int main(int argc, char* argv[]) {
   BoxSelector boxes(*box);
   const StartBoxNotice boxNotice = ChooseStartBox(boxes, options.device.toStdString());
 
-  ProgrammerDlg window({baseDir.toStdString(), true, textDir.toStdString(), simulatedTable}, boxes);
+  ProgrammerDlg window({layout, true, simulatedTable}, boxes);
   // Qt's own buttons and dialogs speak the language of the tables in use.
   if (UsesChineseTexts(options.lang, window.session().texts(), dataDir)) {
     InstallQtChinese(app);

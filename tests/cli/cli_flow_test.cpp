@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli_fixture.h"
+#include "core/app/data_layout.h"
 #include "core/app/settings.h"
 #include "core/app/text_ids.h"
 #include "core/app/text_table.h"
@@ -270,7 +271,7 @@ TEST_F(CliFlow, FifosInPlaceOfFilesAreRefusedNotWaitedOn) {
 // the core reader the window starts with; in the command's words.
 std::string WindowSideSettings(const std::string& base) {
   test::RecordingSurface surface;
-  Settings settings(surface, base);
+  Settings settings(surface, OneFolderLayout(base).settingsFile);
   settings.LoadSettings();
   std::string out;
   const std::pair<const char*, int> words[] = {{"sounds", ids::kSoundSetting},

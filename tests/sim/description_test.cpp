@@ -49,6 +49,24 @@ TEST(DescriptionTest, ShippedExamplesLoad) {
   EXPECT_EQ(flaky->faults.randomBytes, 8u << 20);
 }
 
+TEST(DescriptionTest, ContentFolderKeepsRelativeContentAndFirmwareButNotTheBootTable) {
+  test::TempDir shipped;
+  test::TempDir state;
+  shipped.Write("x.box", std::string("[box]\nboot_table = table.bin\n[chip]\nmodel = EN25Q64\n"
+                                     "content = chip.bin\n"));
+  std::string error;
+  auto box = LoadBoxDescription(shipped.file("x.box"), error, state.base());
+  ASSERT_TRUE(box) << error;
+  EXPECT_EQ(box->chip->contentPath, state.file("chip.bin"));
+  EXPECT_EQ(box->firmwarePath, state.file("x.box.fw"));
+  EXPECT_EQ(box->bootTablePath, shipped.file("table.bin"));
+  // Without one, everything stays beside the file.
+  box = LoadBoxDescription(shipped.file("x.box"), error);
+  ASSERT_TRUE(box) << error;
+  EXPECT_EQ(box->chip->contentPath, shipped.file("chip.bin"));
+  EXPECT_EQ(box->firmwarePath, shipped.file("x.box.fw"));
+}
+
 TEST(DescriptionTest, DefaultBoxMatchesTheDefaultFile) {
   const BoxDescription d = DefaultBoxDescription("/tmp/x");
   EXPECT_TRUE(d.present);

@@ -46,8 +46,12 @@ class WindowHarness {
     std::string error;
     box_ = sim::VirtualBox::Create(d, error);
     if (!box_) qFatal("virtual box: %s", error.c_str());
-    window_ = std::make_unique<ProgrammerDlg>(
-        ProgrammerDlg::Options{base_.toStdString(), true, files.textDir}, *box_);
+    DataLayout layout = OneFolderLayout(base_.toStdString());
+    if (!files.textDir.empty()) {
+      layout.ftextFile = files.textDir + "ftext.ini";
+      layout.itextFile = files.textDir + "itext.ini";
+    }
+    window_ = std::make_unique<ProgrammerDlg>(ProgrammerDlg::Options{layout, true}, *box_);
   }
 
   ProgrammerDlg& window() { return *window_; }

@@ -7,16 +7,13 @@
 #include <system_error>
 #include <utility>
 
+#include "core/app/text_languages.h"
+
 namespace fs = std::filesystem;
 
 namespace tarnwick {
 
 namespace {
-
-constexpr const char* kCatalogueFile = "database.dat";
-constexpr const char* kShareSubdir = "../share/tarnwick";
-constexpr const char* kUserSubdir = "tarnwick";
-constexpr const char* kLangFolder = "lang";
 
 std::string WithSlash(std::string dir) {
   if (dir.empty() || dir.back() != '/') dir += '/';
@@ -25,69 +22,16 @@ std::string WithSlash(std::string dir) {
 
 bool IsPortable(const std::string& dir) {
   std::error_code ec;
-  return fs::is_regular_file(fs::path(dir) / kCatalogueFile, ec) &&
+  return fs::is_regular_file(fs::path(dir) / kCatalogueFileName, ec) &&
          ::access(dir.c_str(), W_OK) == 0;
 }
 
-// The XDG base directory rule: a relative $XDG_DATA_HOME is ignored.
-std::string UserDataHome(const BaseDirectoryInputs& in) {
-  if (!in.xdgDataHome.empty() && in.xdgDataHome.front() == '/') return in.xdgDataHome;
-  if (!in.home.empty()) return WithSlash(in.home) + ".local/share";
-  return {};
-}
-
-// Copies `from` to `to` unless `to` is there. A second instance seeding at
-// the same moment may win the race; its copy is as good as ours.
-bool CopyIfMissing(const fs::path& from, const fs::path& to, int& copied, std::error_code& ec) {
-  if (fs::exists(to, ec)) return true;
-  fs::create_directories(to.parent_path(), ec);
-  if (ec) return false;
-  if (fs::copy_file(from, to, fs::copy_options::skip_existing, ec)) {
-    // The share folder is read-only; the user's copy is the user's to change.
-    fs::permissions(to, fs::perms::owner_write, fs::perm_options::add, ec);
-    ++copied;
-  }
-  return !ec;
-}
-
-std::variant<BaseDirectory, BaseDirectoryError> Seed(const std::string& shareDir,
-                                                     const std::string& userDir,
-                                                     const std::string& language) {
-  std::error_code ec;
-  fs::create_directories(userDir, ec);
-  if (ec || !fs::is_directory(userDir)) {
-    return BaseDirectoryError{BaseDirectoryError::Kind::CannotCreate, userDir, ec.message()};
-  }
-  BaseDirectory out{WithSlash(userDir), WithSlash(shareDir), false, 0};
-  const fs::path share(shareDir);
-  const fs::path user(userDir);
-  // The chosen set's tables first: they become the folder's own texts.
-  for (const char* table : {"ftext.ini", "itext.ini"}) {
-    const fs::path from = share / kLangFolder / language / table;
-    if (!fs::is_regular_file(from, ec)) continue;
-    if (!CopyIfMissing(from, user / table, out.seededFiles, ec)) {
-      return BaseDirectoryError{BaseDirectoryError::Kind::CannotCopy, (user / table).string(),
-                                ec.message()};
-    }
-  }
-  // The text sets stay in the share folder, where --lang reads them.
-  fs::recursive_directory_iterator it(share, ec);
-  if (ec) return BaseDirectoryError{BaseDirectoryError::Kind::NoData, shareDir, ec.message()};
-  for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    const fs::path rel = it->path().lexically_relative(share);
-    if (it.depth() == 0 && rel == kLangFolder) {
-      it.disable_recursion_pending();
-      continue;
-    }
-    if (!it->is_regular_file(ec)) continue;
-    if (!CopyIfMissing(it->path(), user / rel, out.seededFiles, ec)) {
-      return BaseDirectoryError{BaseDirectoryError::Kind::CannotCopy, (user / rel).string(),
-                                ec.message()};
-    }
-  }
-  if (ec) return BaseDirectoryError{BaseDirectoryError::Kind::CannotCopy, shareDir, ec.message()};
-  return out;
+// --lang reads the set's tables from the data folder for this run.
+void UseLanguageOption(DataLayout& layout, const std::string& lang) {
+  if (lang.empty()) return;
+  const std::string dir = TextLanguageDir(layout.dataDir, lang);
+  layout.ftextFile = dir + kFtextFileName;
+  layout.itextFile = dir + kItextFileName;
 }
 
 }  // namespace
@@ -99,19 +43,16 @@ std::string BaseDirectoryErrorMessage(const BaseDirectoryError& error) {
       text = "base directory " + error.path + " does not exist";
       break;
     case BaseDirectoryError::Kind::NoData:
-      text = "no program data: neither " + std::string(kCatalogueFile) +
+      text = "no program data: neither " + std::string(kCatalogueFileName) +
              " beside the program nor the folder " + error.path;
       break;
     case BaseDirectoryError::Kind::NoHome:
       text =
-          "no folder for the user's files: neither XDG_DATA_HOME nor HOME is set "
+          "no folder for the user's files: HOME is not set "
           "(give one with --base-dir)";
       break;
     case BaseDirectoryError::Kind::CannotCreate:
       text = "cannot create the folder " + error.path;
-      break;
-    case BaseDirectoryError::Kind::CannotCopy:
-      text = "cannot copy the program's data to " + error.path;
       break;
   }
   if (!error.detail.empty()) text += ": " + error.detail;
@@ -130,14 +71,14 @@ BaseDirectoryInputs BaseDirectoryInputsFromEnvironment(std::string executableDir
     locale = env(name);
     if (!locale.empty()) break;
   }
-  return {
-      std::move(executableDir), std::move(baseDirOption), env("XDG_DATA_HOME"), env("HOME"), locale,
-      std::move(lang)};
-}
-
-std::string SeedLanguage(const std::string& lang, const std::string& locale) {
-  if (!lang.empty()) return lang;
-  return locale.rfind("zh", 0) == 0 ? std::string("zh_CN") : std::string("en");
+  BaseDirectoryInputs in;
+  in.executableDir = std::move(executableDir);
+  in.baseDirOption = std::move(baseDirOption);
+  in.xdg = XdgFolders{env("HOME"), env("XDG_CONFIG_HOME"), env("XDG_STATE_HOME"),
+                      env("XDG_CACHE_HOME"), env("XDG_DATA_HOME")};
+  in.locale = std::move(locale);
+  in.lang = std::move(lang);
+  return in;
 }
 
 std::variant<BaseDirectory, BaseDirectoryError> ChooseBaseDirectory(const BaseDirectoryInputs& in) {
@@ -146,22 +87,36 @@ std::variant<BaseDirectory, BaseDirectoryError> ChooseBaseDirectory(const BaseDi
   const bool portable = IsPortable(exeDir);
   const std::string shareDir =
       WithSlash(fs::weakly_canonical(fs::path(exeDir) / kShareSubdir, ec).string());
-  const bool installed = !portable && fs::is_regular_file(shareDir + kCatalogueFile, ec);
+  const bool installed = !portable && fs::is_regular_file(shareDir + kCatalogueFileName, ec);
   const std::string dataDir = portable || !installed ? exeDir : shareDir;
 
-  if (!in.baseDirOption.empty()) {
-    if (!fs::is_directory(in.baseDirOption, ec)) {
-      return BaseDirectoryError{
-          BaseDirectoryError::Kind::BaseDirMissing, WithSlash(in.baseDirOption), {}};
+  BaseDirectory out;
+  out.portable = portable;
+  if (!in.baseDirOption.empty() || portable) {
+    const std::string dir = portable && in.baseDirOption.empty() ? exeDir : in.baseDirOption;
+    if (!fs::is_directory(dir, ec)) {
+      return BaseDirectoryError{BaseDirectoryError::Kind::BaseDirMissing, WithSlash(dir), {}};
     }
-    return BaseDirectory{WithSlash(in.baseDirOption), dataDir, portable, 0};
+    out.layout = OneFolderLayout(dir, dataDir);
+    out.dataDir = out.layout.dataDir;
+    UseLanguageOption(out.layout, in.lang);
+    return out;
   }
-  if (portable) return BaseDirectory{exeDir, exeDir, true, 0};
   if (!installed) return BaseDirectoryError{BaseDirectoryError::Kind::NoData, shareDir, {}};
-  const std::string dataHome = UserDataHome(in);
-  if (dataHome.empty()) return BaseDirectoryError{BaseDirectoryError::Kind::NoHome, {}, {}};
-  const std::string language = SeedLanguage(in.lang, in.locale);
-  return Seed(shareDir, WithSlash(dataHome) + kUserSubdir, language);
+  out.layout = InstalledLayout(shareDir, in.xdg, TextLanguage(in.lang, in.locale));
+  if (out.layout.configDir.empty()) {
+    return BaseDirectoryError{BaseDirectoryError::Kind::NoHome, {}, {}};
+  }
+  for (const std::string& dir : UserFolders(out.layout)) {
+    fs::create_directories(dir, ec);
+    if (ec || !fs::is_directory(dir, ec)) {
+      return BaseDirectoryError{BaseDirectoryError::Kind::CannotCreate, dir, ec.message()};
+    }
+  }
+  out.dataDir = out.layout.dataDir;
+  UseLanguageOption(out.layout, in.lang);
+  out.migrated = MigrateOldUserFolder(OldUserFolder(in.xdg), out.layout);
+  return out;
 }
 
 }  // namespace tarnwick

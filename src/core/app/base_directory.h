@@ -1,42 +1,40 @@
-// Where the program keeps its files. A portable folder (the executable's
-// folder holds database.dat and may be written) is its own base directory.
-// An installed program reads its data from <exe dir>/../share/tarnwick and
-// works in a per-user folder ($XDG_DATA_HOME/tarnwick, else
-// ~/.local/share/tarnwick), seeded from the data on first start. --base-dir
-// overrides both.
+// Which layout the program runs in. A portable folder (the executable's
+// folder holds database.dat and may be written) keeps everything in itself.
+// An installed program reads its data in place from <exe dir>/../share/tarnwick
+// and keeps the user's files in the XDG folders (core/app/data_layout.h);
+// its first start takes over what an older version left in
+// ~/.local/share/tarnwick. --base-dir puts everything in one folder instead.
 #pragma once
 
 #include <string>
 #include <variant>
+
+#include "core/app/data_layout.h"
+#include "core/app/layout_migration.h"
 
 namespace tarnwick {
 
 struct BaseDirectoryInputs {
   std::string executableDir;
   std::string baseDirOption;  // --base-dir; empty when not given
-  std::string xdgDataHome;    // $XDG_DATA_HOME
-  std::string home;           // $HOME
-  std::string locale;         // the first set of $LC_ALL, $LC_MESSAGES, $LANG
-  std::string lang;           // --lang; empty when not given
+  XdgFolders xdg;
+  std::string locale;  // the first set of $LC_ALL, $LC_MESSAGES, $LANG
+  std::string lang;    // --lang; empty when not given
 };
 
 struct BaseDirectory {
-  std::string baseDir;  // with trailing '/'
-  // Where the read-only data lives, the text sets below lang/ among them
-  // (with trailing '/'): the executable's folder when portable, else the
-  // share folder.
-  std::string dataDir;
+  DataLayout layout;
+  std::string dataDir;  // layout.dataDir, for the callers that need no more
   bool portable = false;
-  int seededFiles = 0;  // files copied into the per-user folder this start
+  MigrationReport migrated;  // what this start took over from an older version
 };
 
 struct BaseDirectoryError {
   enum class Kind {
     BaseDirMissing,  // --base-dir names no folder
     NoData,          // neither a portable folder nor an installed share folder
-    NoHome,          // no $XDG_DATA_HOME nor $HOME to put the per-user folder in
-    CannotCreate,    // the per-user folder cannot be made
-    CannotCopy,      // a file of the share folder cannot be copied into it
+    NoHome,          // no $HOME (nor absolute XDG folders) to put the user's files in
+    CannotCreate,    // a folder for the user's files cannot be made
   };
   Kind kind;
   std::string path;
@@ -49,14 +47,9 @@ std::string BaseDirectoryErrorMessage(const BaseDirectoryError& error);
 BaseDirectoryInputs BaseDirectoryInputsFromEnvironment(std::string executableDir,
                                                        std::string baseDirOption, std::string lang);
 
-// The text set for the per-user folder: --lang when given, else zh_CN for a
-// zh_* locale, else en.
-std::string SeedLanguage(const std::string& lang, const std::string& locale);
-
-// Chooses the base directory and, for an installed program, seeds the
-// per-user folder with the share folder's files it does not have yet (the
-// chosen set's ftext.ini and itext.ini become its own text tables). Never
-// overwrites a file that is already there.
+// Chooses the layout. Installed, it makes the user's folders and moves what
+// an older version left behind. --lang names the text set below the data
+// folder's lang/ in every layout.
 std::variant<BaseDirectory, BaseDirectoryError> ChooseBaseDirectory(
     const BaseDirectoryInputs& inputs);
 

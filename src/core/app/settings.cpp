@@ -92,8 +92,8 @@ class SettingsFile {
 
 }  // namespace
 
-Settings::Settings(WindowSurface& surface, std::string baseDir)
-    : surface_(surface), baseDir_(std::move(baseDir)) {}
+Settings::Settings(WindowSurface& surface, std::string filePath)
+    : surface_(surface), filePath_(std::move(filePath)) {}
 
 bool SettingsLoadReport::Clean() const {
   for (int b : odd) {

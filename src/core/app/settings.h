@@ -1,6 +1,7 @@
 // The five on/off settings of the settings menu. Their check marks are the
 // only in-memory state; every toggle is written at once to the five-byte file
-// "hven2.dll" in the base directory (offset 0 sounds, 1 automatic
+// (the layout's `settingsFile`: "hven2.dll" in the base directory, or
+// "settings" in the user's config folder when installed; offset 0 sounds, 1 automatic
 // identification, 2-4 the batch steps erase, program, verify; 1 means on).
 #pragma once
 
@@ -27,11 +28,10 @@ struct SettingsLoadReport {
 
 class Settings {
  public:
-  static constexpr const char* kFileName = "hven2.dll";
   static constexpr int kByteCount = SettingsLoadReport::kBytes;
 
-  // `baseDir` ends with a separator, as the program keeps it.
-  Settings(WindowSurface& surface, std::string baseDir);
+  // `filePath`: the settings file, from the data layout.
+  Settings(WindowSurface& surface, std::string filePath);
 
   // Sets the five check marks from the file, creating it (empty) when it is
   // missing. When it cannot be opened the sound item is toggled once.
@@ -50,7 +50,7 @@ class Settings {
   bool BatchProgramOn();
   bool BatchVerifyOn();
 
-  std::string FilePath() const { return baseDir_ + kFileName; }
+  const std::string& FilePath() const { return filePath_; }
 
  private:
   // The value a toggle writes: 0 when checked, 1 when unchecked and enabled,
@@ -61,7 +61,7 @@ class Settings {
   void ToggleBatchStep(int commandId, int offset);
 
   WindowSurface& surface_;
-  std::string baseDir_;
+  std::string filePath_;
   SettingsLoadReport lastLoad_;
 };
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/app/log_rotation.h"
 #include "core/app/text_format.h"
 #include "core/app/text_ids.h"
 #include "resources/ids.h"
@@ -47,6 +48,7 @@ void WindowServices::ShowStatus(const std::string& text, bool error, bool beep) 
 
 void WindowServices::WriteLogFile(const std::tm& t, const std::string& text) {
   if (logPath_.empty()) return;
+  RotateLogIfLarge(logPath_, logLimit_);
   // Opened and closed for every line so other programs can read it meanwhile;
   // a file that cannot be opened only loses this line. One write in append
   // mode: runs beside each other on the same base directory add whole lines.
@@ -95,7 +97,7 @@ bool WindowServices::SoundOn() { return surface_.IsMenuChecked(ids::kSoundSettin
 bool WindowServices::AutoDetectOn() { return surface_.IsMenuChecked(ids::kAutoDetectSetting); }
 
 void WindowServices::PlaySoundIfOn(const std::string& relativePath) {
-  if (SoundOn()) surface_.PlaySound(baseDir_ + relativePath);
+  if (SoundOn()) surface_.PlaySound((soundDir_.empty() ? baseDir_ : soundDir_) + relativePath);
 }
 
 void WindowServices::DisableCommand(int id) { surface_.SetCommandEnabled(id, false); }

@@ -4,6 +4,7 @@
 // and the tests.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <mutex>
@@ -23,9 +24,15 @@ class WindowServices {
   // Where "log.txt" lives; empty until initialisation remembers it.
   void SetLogPath(const std::string& path) { logPath_ = path; }
   const std::string& LogPath() const { return logPath_; }
-  // Base directory (with trailing separator) for the relative sound paths.
+  // A log of `bytes` or more becomes "log.txt.1" before the next line (0:
+  // never).
+  void SetLogLimit(std::uint64_t bytes) { logLimit_ = bytes; }
+  // Base directory (with trailing separator): the user's own files that
+  // features look for there (boot-table.bin).
   void SetBaseDir(const std::string& dir) { baseDir_ = dir; }
   const std::string& BaseDir() const { return baseDir_; }
+  // The folder the relative sound paths start from (empty: the base directory).
+  void SetSoundDir(const std::string& dir) { soundDir_ = dir; }
   // Local time source; tests pin it.
   void SetClock(Clock clock) { clock_ = std::move(clock); }
   std::tm Now() const;
@@ -56,7 +63,9 @@ class WindowServices {
   WindowSurface& surface_;
   const TextTable& texts_;
   std::string logPath_;
+  std::uint64_t logLimit_ = 0;
   std::string baseDir_;
+  std::string soundDir_;
   Clock clock_;
   // Both threads report; the previous-text memory and pane state are shared.
   std::mutex logMutex_;

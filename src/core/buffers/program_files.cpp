@@ -2,21 +2,19 @@
 
 #include <algorithm>
 
-#include "core/app/settings.h"
 #include "core/buffers/buffer_constants.h"
 #include "core/buffers/posix_file.h"
 
 namespace tarnwick::buffers {
 
-std::vector<std::string> ProgramFiles(const std::string& baseDir) {
-  std::vector<std::string> files;
-  for (std::string_view name :
-       {std::string_view("database.dat"), std::string_view("ftext.ini"),
-        std::string_view("itext.ini"), std::string_view(Settings::kFileName), kChipDataName,
-        kWorkingCopyName, std::string_view("log.txt")}) {
-    files.push_back(baseDir + std::string(name));
+std::vector<std::string> ProgramFiles(const DataLayout& layout) {
+  std::vector<std::string> files{layout.catalogueFile, layout.ftextFile, layout.itextFile,
+                                 layout.settingsFile, layout.logFile};
+  for (std::string_view name : {kChipDataName, kWorkingCopyName}) {
+    files.push_back(layout.workDir + std::string(name));
   }
-  files.push_back(baseDir + std::string(kTempDirName) + "/" + std::string(kOffsetWorkFileName));
+  files.push_back(layout.workDir + std::string(kTempDirName) + "/" +
+                  std::string(kOffsetWorkFileName));
   return files;
 }
 

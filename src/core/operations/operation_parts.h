@@ -1,4 +1,4 @@
-// The parts every feature works with, built in order on one base directory:
+// The parts every feature works with, built in order on one data layout:
 // texts and window services, settings, the job table and command router, the
 // worker and its launcher, the box link, the catalogue and selection, the file
 // image, and the context the box features take. The session builds these
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/app/command_router.h"
+#include "core/app/data_layout.h"
 #include "core/app/settings.h"
 #include "core/app/text_table.h"
 #include "core/app/window_services.h"
@@ -30,18 +31,18 @@ class UsbApi;
 struct OperationParts {
   // `hooks` are the worker's; `logLoadedFile` names the loaded file in the log
   // before the jobs whose row asks for it.
-  // The file image's work files go to `workDir` (empty: the base directory).
-  OperationParts(std::string baseDir, WindowSurface& surface, UsbApi& usb, WorkerHooks hooks,
-                 std::function<void()> logLoadedFile, const std::string& workDir = {});
+  // Every file is where `layout` says.
+  OperationParts(DataLayout layout, WindowSurface& surface, UsbApi& usb, WorkerHooks hooks,
+                 std::function<void()> logLoadedFile);
   OperationParts(const OperationParts&) = delete;
   OperationParts& operator=(const OperationParts&) = delete;
 
-  // The start-up steps before the catalogue: the log file (kept, created
-  // when missing), the empty image, the settings, the link and the frame's
+  // The start-up steps before the catalogue: the user's folders, the log
+  // file (kept, created when missing), the empty image, the settings, the link and the frame's
   // markers.
   void StartParts();
 
-  std::string baseDir;
+  DataLayout layout;
   WindowSurface& surface;
   UsbApi& usb;
   TextTable texts;

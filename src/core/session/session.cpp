@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
     : OperationParts(
-          opts.baseDir, s, u,
+          opts.layout, s, u,
           WorkerHooks{[this](std::uint8_t) {
                         image.SetBusy(true);
                         updateCheck.JobStarted();
@@ -37,16 +37,16 @@ Session::Impl::Impl(Options opts, WindowSurface& s, UsbApi& u)
                       },
                       [this](std::uint8_t v) { SetLamp(v); }, [this] { return link.IsOpen(); },
                       [this] { channel.SendCommand(protocol::CMD_IDLE, 1000); }},
-          [this] { LogLoadedFile(); }, opts.workDir),
+          [this] { LogLoadedFile(); }),
       options(std::move(opts)),
       hexView(image, services),
       chip(ctx),
-      batch(ctx, BatchAccess(), baseDir + kBatchReportName),
+      batch(ctx, BatchAccess(), layout.stateDir + kBatchReportName),
       otp(ctx, launcher),
       firmware(ctx, launcher),
       chipFill(ctx, launcher, image.workDir()),
       finder(ctx, worker, launcher),
-      updateCheck(worker, link, channel, surface, baseDir) {
+      updateCheck(worker, link, channel, surface, layout.configDir) {
   for (auto& o : outcomes) o = -1;
   selection.SetParameterBuilder(
       [this](const ChipRecord& record, bool adapter) { BuildChipParameters(record, adapter); });
@@ -151,8 +151,10 @@ void Session::Impl::LogLoadedFile() {
 }
 
 void Session::Impl::LoadCatalogueAtStart() {
-  const std::string path = options.baseDir + "database.dat";
-  std::FILE* f = std::fopen(path.c_str(), "r+b");
+  const std::string& path = layout.catalogueFile;
+  // The portable folder's catalogue must be writable; the installed one is
+  // the package's, read in place.
+  std::FILE* f = std::fopen(path.c_str(), layout.installed ? "rb" : "r+b");
   if (!f) {
     services.Box(texts.itext(itext::kCatalogueCannotOpen), texts.itext(itext::kWarningCaption),
                  BoxIcon::Warning);
@@ -188,7 +190,8 @@ Session::~Session() {
 }
 
 TextTable& Session::texts() { return impl_->texts; }
-const std::string& Session::baseDir() const { return impl_->options.baseDir; }
+const std::string& Session::baseDir() const { return impl_->layout.configDir; }
+const DataLayout& Session::layout() const { return impl_->layout; }
 WindowServices& Session::services() { return impl_->services; }
 const Catalogue& Session::catalogue() const { return impl_->catalogue; }
 ChipSelection& Session::selection() { return impl_->selection; }
@@ -280,9 +283,8 @@ void Session::LoadTexts() {
   auto onError = [&d](const std::string& msg) {
     d.surface.Ask(msg, "", BoxIcon::Error, BoxButtons::Ok);
   };
-  const std::string& dir = d.options.textDir.empty() ? d.options.baseDir : d.options.textDir;
-  d.texts.LoadFtext(dir + "ftext.ini", onError);
-  d.texts.LoadItext(dir + "itext.ini", onError);
+  d.texts.LoadFtext(d.layout.ftextFile, onError);
+  d.texts.LoadItext(d.layout.itextFile, onError);
 }
 
 void Session::Start() {

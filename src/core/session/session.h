@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/app/command_router.h"
+#include "core/app/data_layout.h"
 #include "core/app/text_table.h"
 #include "core/app/window_services.h"
 #include "core/app/window_surface.h"
@@ -42,13 +43,10 @@ class HexView;
 class Session {
  public:
   struct Options {
-    std::string baseDir;      // with trailing '/'
+    // Where every file is: OneFolderLayout(dir) keeps them all in one
+    // folder. A command-line run beside another gives its own workDir.
+    DataLayout layout;
     bool startWorker = true;  // tests may drive jobs synchronously
-    std::string textDir;      // ftext.ini/itext.ini from here (trailing '/'); empty: baseDir
-    // The work files (file image copy, last chip read, temporary files) go
-    // here (trailing '/'); empty: baseDir. A run beside another on the same
-    // base directory gives its own.
-    std::string workDir{};
     // The boot table of the virtual box in use (empty: a real box). Without
     // the user's own "boot-table.bin" a simulated upgrade scrambles with it;
     // a real box's upgrade never does.
@@ -67,8 +65,11 @@ class Session {
 
   // The parts, for the front ends.
   TextTable& texts();
-  // Where the settings, the log and services.ini live (trailing '/').
+  // Where services.ini and the user's own files live (trailing '/'): the
+  // base directory, or the user's config folder when installed.
   const std::string& baseDir() const;
+  // Where every file is.
+  const DataLayout& layout() const;
   WindowServices& services();
   const Catalogue& catalogue() const;
   ChipSelection& selection();

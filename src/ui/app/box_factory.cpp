@@ -9,7 +9,7 @@
 
 namespace tarnwick {
 
-std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDir,
+std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const DataLayout& layout,
                                 const QString& dataDir, QString& error,
                                 std::string& simulatedTable) {
   if (!options.simulate) return std::make_unique<LibUsbApi>();
@@ -26,10 +26,10 @@ std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const QString& baseDi
   }
   std::optional<sim::BoxDescription> description;
   if (options.simulationFile.isEmpty()) {
-    // The default chip keeps its content in the base directory.
-    description = sim::DefaultBoxDescription(baseDir.toStdString());
+    description = sim::DefaultBoxDescription(layout.simDir);
   } else {
-    description = sim::LoadBoxDescription(options.simulationFile.toStdString(), message);
+    const std::string file = options.simulationFile.toStdString();
+    description = sim::LoadBoxDescription(file, message, BoxContentFolder(layout, file));
   }
   if (!description) {
     error = QString::fromStdString(message);

@@ -108,12 +108,9 @@ ProgrammerDlg::ProgrammerDlg(Options options, UsbApi& usb, QWidget* parent)
 
   surface_ = std::make_unique<QtWindowSurface>(this, *this);
   SeedSurface();
-  session_ = std::make_unique<Session>(Session::Options{options_.baseDir,
-                                                        options_.startWorker,
-                                                        options_.textDir,
-                                                        {},
-                                                        options_.simulatedBootTable},
-                                       *surface_, usb_);
+  session_ = std::make_unique<Session>(
+      Session::Options{options_.layout, options_.startWorker, options_.simulatedBootTable},
+      *surface_, usb_);
   session_->LoadTexts();
   ApplyTexts();
   RegisterWindowCommands();

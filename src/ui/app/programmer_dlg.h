@@ -44,9 +44,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
 
  public:
   struct Options {
-    std::string baseDir;  // with trailing '/'
+    DataLayout layout;  // where every file is
     bool startWorker = true;
-    std::string textDir;  // ftext.ini/itext.ini from here (trailing '/'); empty: baseDir
     std::string simulatedBootTable{};  // the virtual box's boot table; empty: a real box
   };
 

@@ -19,7 +19,7 @@ BufferToolDialogs::BufferToolDialogs(Session& session, HexViewPanel& panel, QWid
       dataView_(new DataViewDialog(session, panel, window)),
       fileFill_(new FileFillDialog(session, panel, window)),
       find_(new FindDialog(session, panel, window)),
-      merge_(new MergeDialog(session.texts(), session.baseDir(), window)),
+      merge_(new MergeDialog(session.texts(), session.layout(), window)),
       split_(new SplitDialog(session.texts(), window)) {}
 
 void BufferToolDialogs::Register(CommandRouter& windowCommands) {

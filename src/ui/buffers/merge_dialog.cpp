@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app/text_ids.h"
@@ -49,8 +50,8 @@ constexpr DialogTemplate kTemplate{QSize(257, 171), ftext::kMergeTitle, "文件�
 
 }  // namespace
 
-MergeDialog::MergeDialog(const TextTable& texts, const std::string& baseDir, QWidget* parent)
-    : QDialog(parent), texts_(texts), baseDir_(baseDir), builder_(DialogUnits(font())) {
+MergeDialog::MergeDialog(const TextTable& texts, DataLayout layout, QWidget* parent)
+    : QDialog(parent), texts_(texts), layout_(std::move(layout)), builder_(DialogUnits(font())) {
   setObjectName("mergeDialog");
   setModal(true);
   builder_.Build(kTemplate, this);
@@ -96,7 +97,7 @@ bool MergeDialog::MergeClicked() {
   for (int i = 0; i < files_->count(); ++i) inputs.push_back(files_->item(i)->text().toStdString());
   const buffers::FileToolResult r =
       buffers::MergeFiles(folder_->text().toStdString(), name_->text().toStdString(), inputs,
-                          buffers::ProgramFiles(baseDir_));
+                          buffers::ProgramFiles(layout_));
   if (r.message != buffers::FileToolResult::kNoMessage)
     ShowNoticeBox(this, texts_, r.message, BoxIcon::Information);
   return r.done;

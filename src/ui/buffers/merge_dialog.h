@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <string>
 
+#include "core/app/data_layout.h"
 #include "ui/app/dialog_builder.h"
 
 class QLineEdit;
@@ -19,8 +20,8 @@ class MergeDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // The merged file may not land on one of the program's files in `baseDir`.
-  MergeDialog(const TextTable& texts, const std::string& baseDir, QWidget* parent);
+  // The merged file may not land on one of the program's files in `layout`.
+  MergeDialog(const TextTable& texts, DataLayout layout, QWidget* parent);
 
   // The menu item: shows the dialog modally; the fields keep what the last
   // opening left in them.
@@ -35,7 +36,7 @@ class MergeDialog : public QDialog {
 
  private:
   const TextTable& texts_;
-  const std::string baseDir_;
+  const DataLayout layout_;
   DialogBuilder builder_;
   QLineEdit* folder_ = nullptr;
   QLineEdit* name_ = nullptr;

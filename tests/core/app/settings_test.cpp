@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/app/data_layout.h"
 #include "resources/ids.h"
 #include "support/recording_surface.h"
 #include "support/temp_dir.h"
@@ -24,8 +25,8 @@ constexpr int kAll[] = {ids::kSoundSetting, ids::kAutoDetectSetting, ids::kBatch
 struct Fixture {
   TempDir dir;
   RecordingSurface surface;
-  Settings settings{surface, dir.base()};
-  std::string File() const { return dir.Read(Settings::kFileName); }
+  Settings settings{surface, OneFolderLayout(dir.base()).settingsFile};
+  std::string File() const { return dir.Read(kOneFolderSettingsName); }
 };
 
 TEST(SettingsLoadTest, FirstStartCreatesEmptyFileAndChecksAllFive) {
@@ -75,7 +76,7 @@ TEST(SettingsLoadTest, UnopenableFileTogglesTheSoundItemOnce) {
   TempDir dir;
   dir.Write("plain", "x");
   RecordingSurface surface;
-  Settings settings(surface, dir.file("plain") + "/");
+  Settings settings(surface, dir.file("plain") + "/hven2.dll");
   settings.LoadSettings();
   EXPECT_TRUE(surface.IsMenuChecked(ids::kSoundSetting));  // template state was unchecked
   EXPECT_FALSE(surface.IsMenuChecked(ids::kAutoDetectSetting));
@@ -123,7 +124,7 @@ TEST(SettingsToggleTest, BatchStepsRewriteAllFiveBytes) {
 
   // What was written reads back as the same marks.
   RecordingSurface again;
-  Settings reread(again, f.dir.base());
+  Settings reread(again, f.dir.file("hven2.dll"));
   reread.LoadSettings();
   EXPECT_FALSE(reread.SoundOn());
   EXPECT_TRUE(reread.AutoDetectOn());
@@ -149,7 +150,7 @@ TEST(SettingsToggleTest, UnwritableBaseDirectoryStillTogglesTheMarks) {
   TempDir dir;
   dir.Write("plain", "x");
   RecordingSurface surface;
-  Settings settings(surface, dir.file("plain") + "/");
+  Settings settings(surface, dir.file("plain") + "/hven2.dll");
   for (int id : kAll) surface.SetMenuChecked(id, true);
   for (int id : kAll) {
     EXPECT_TRUE(settings.Toggle(id));

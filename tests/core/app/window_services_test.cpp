@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/app/data_layout.h"
+#include "core/app/log_rotation.h"
 #include "resources/ids.h"
 #include "support/recording_surface.h"
 #include "support/temp_dir.h"
@@ -113,6 +116,37 @@ TEST(WindowServicesLogTest, UnopenableLogStillShowsTheStatus) {
   EXPECT_EQ(f.surface.LastStatus(), "Read OK");
   EXPECT_EQ(f.surface.PaneLines(), (std::vector<std::string>{"9:05:03  Read OK"}));
   EXPECT_FALSE(std::filesystem::exists(f.dir.path() / "missing-dir"));
+}
+
+TEST(WindowServicesLogTest, LogAtItsLimitMovesToDotOneBeforeTheNextLine) {
+  Fixture f;
+  f.services.SetLogLimit(64);
+  f.services.AppendLog("first line of the old log, long enough to pass 64 bytes");
+  f.services.AppendLog("second");  // the log is at its limit: it moves first
+  EXPECT_EQ(f.dir.Read("log.txt.1"),
+            "\r\n2024\\03\\07 09:05:03\tfirst line of the old log, long enough to pass 64 bytes");
+  EXPECT_EQ(f.Log(), "\r\n2024\\03\\07 09:05:03\tsecond");
+  // A later rotation replaces the older .1.
+  f.services.AppendLog(std::string(70, 'x'));
+  f.services.AppendLog("third");
+  EXPECT_EQ(f.dir.Read("log.txt.1").find("first line"), std::string::npos);
+  EXPECT_EQ(f.Log(), "\r\n2024\\03\\07 09:05:03\tthird");
+}
+
+TEST(WindowServicesLogTest, InstalledLimitRotatesATenMebibyteLogAndKeepsASmallerOne) {
+  TempDir dir;
+  const std::string log = dir.file("log.txt");
+  dir.Write("log.txt", std::string("start"));
+  std::filesystem::resize_file(log, kInstalledLogLimit - 1);  // sparse
+  EXPECT_FALSE(RotateLogIfLarge(log, kInstalledLogLimit));
+  std::filesystem::resize_file(log, kInstalledLogLimit);
+  EXPECT_TRUE(RotateLogIfLarge(log, kInstalledLogLimit));
+  EXPECT_FALSE(std::filesystem::exists(log));
+  EXPECT_EQ(std::filesystem::file_size(log + ".1"), kInstalledLogLimit);
+  // Without a limit (the portable folder) nothing ever moves.
+  dir.Write("log.txt", std::string("start"));
+  std::filesystem::resize_file(log, kInstalledLogLimit * 2);
+  EXPECT_FALSE(RotateLogIfLarge(log, 0));
 }
 
 TEST(WindowServicesCaptionTest, OperationButtonsTakeRunningAndIdleTexts) {

@@ -9,7 +9,7 @@
 namespace tarnwick::test {
 
 OperationRig::OperationRig(const std::string& base, WindowSurface& s, UsbApi& u)
-    : OperationParts(base, s, u,
+    : OperationParts(OneFolderLayout(base), s, u,
                      WorkerHooks{[this](std::uint8_t) { image.SetBusy(true); },
                                  [this](std::uint8_t, bool outcome) {
                                    image.SetBusy(false);
@@ -46,10 +46,10 @@ OperationRig::~OperationRig() {
 }
 
 void OperationRig::Start() {
-  texts.LoadFtext(baseDir + "ftext.ini");
-  texts.LoadItext(baseDir + "itext.ini");
+  texts.LoadFtext(layout.ftextFile);
+  texts.LoadItext(layout.itextFile);
   StartParts();
-  catalogue.LoadCatalogue(baseDir + "database.dat", {});
+  catalogue.LoadCatalogue(layout.catalogueFile, {});
   selection.Initialise();
 }
 

@@ -28,8 +28,8 @@ class SessionTest : public BoxTest {
   void Boot(const sim::BoxDescription& description, bool startWorker = false) {
     MakeBox(description);
     if (!box) return;
-    session =
-        std::make_unique<Session>(Session::Options{dir.base(), startWorker, {}}, surface, *tap);
+    session = std::make_unique<Session>(Session::Options{OneFolderLayout(dir.base()), startWorker},
+                                        surface, *tap);
     session->services().SetClock(FixedClock);
     session->LoadTexts();
     session->Start();

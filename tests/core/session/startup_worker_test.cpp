@@ -77,7 +77,8 @@ TEST_F(StartupTest, RunJobAndWaitWaitsForTheStartupJobInsteadOfLosingItsRequest)
   std::string error;
   box = sim::VirtualBox::Create(DefaultBox(), error);
   tap = std::make_unique<TapUsb>(*box);
-  session = std::make_unique<Session>(Session::Options{dir.base(), true, {}}, surface, *tap);
+  session =
+      std::make_unique<Session>(Session::Options{OneFolderLayout(dir.base()), true}, surface, *tap);
   session->LoadTexts();
   session->Start();  // the start-up detection is running or about to
   Run(Job::BlankCheck);
