@@ -86,6 +86,7 @@ class DialogLayoutRulesTest : public QObject {
   void everyTableDialogDrawsItsLabelsInOneFontCentred();
   void dialogsWithListsGrowTheirLists();
   void versionColumnsHoldTheirTextsInEitherLanguage();
+  void theMainWindowsLabelsHoldTheirCaptionsInEitherLanguage();
 };
 
 void DialogLayoutRulesTest::everyTableDialogDrawsItsLabelsInOneFontCentred() {
@@ -166,6 +167,19 @@ void DialogLayoutRulesTest::versionColumnsHoldTheirTextsInEitherLanguage() {
     QTRY_COMPARE(d.list()->width(), listWidth + kMore.width());
     QVERIFY2(ColumnsHoldTheirTexts(d.list(), why),
              qPrintable(QString::fromLatin1(language) + ' ' + why));
+  }
+}
+
+void DialogLayoutRulesTest::theMainWindowsLabelsHoldTheirCaptionsInEitherLanguage() {
+  for (const char* language : {"en", "zh_CN"}) {
+    WindowFiles files;
+    files.textSet = language;
+    WindowHarness h(files);
+    const std::vector<ElidedLabel*> labels = TableLabels(h.window().centralWidget());
+    QVERIFY(labels.size() >= 10);
+    for (ElidedLabel* label : labels) {
+      QVERIFY2(!label->Elided(), qPrintable(QString::fromLatin1(language) + ' ' + label->text()));
+    }
   }
 }
 
