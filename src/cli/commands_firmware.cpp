@@ -210,9 +210,10 @@ int Check(CliContext& c, const std::string& path) {
   const bool noFile = file.verdict == firmware::Verdict::Missing ||
                       file.verdict == firmware::Verdict::NotRegular ||
                       file.verdict == firmware::Verdict::Unreadable;
-  std::fprintf(noFile ? stderr : stdout, "%s: %s (%s)\n", path.c_str(),
-               c.session.services().texts().itext(itext::kFwFileDamaged).c_str(),
-               firmware::VerdictText(file.verdict).c_str());
+  const std::string line = path + ": " + c.session.services().texts().itext(itext::kFwFileDamaged) +
+                           " (" + firmware::VerdictText(file.verdict) + ")";
+  std::fprintf(noFile ? stderr : stdout, "%s\n", line.c_str());
+  JsonFailure(line);
   return kExitFailed;
 }
 

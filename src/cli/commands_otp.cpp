@@ -217,6 +217,7 @@ int Otp(CliContext& c) {
   }
   otp.SetView(nullptr);
   if (c.options.json) ReportOtp(words, file, otp, view);
+  if (status != kExitOk) JsonFailure(view.LastLine());
   return status;
 }
 

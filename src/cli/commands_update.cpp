@@ -37,8 +37,12 @@ int CheckUpdate(CliContext& c) {
   }
   const update::UpdateCheckResult result = c.session.updateCheck().RunAndWait();
   if (result.failure) {
-    for (const update::UpdateMessage& m : update::FailureMessages(*result.failure, texts))
+    std::string reason;
+    for (const update::UpdateMessage& m : update::FailureMessages(*result.failure, texts)) {
       std::fprintf(stderr, "%s\n", m.text.c_str());
+      reason += (reason.empty() ? "" : " ") + m.text;
+    }
+    JsonFailure(reason);
     return kExitFailed;
   }
   const update::VersionRows rows = update::MakeVersionRows(result, texts);

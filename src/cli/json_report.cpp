@@ -99,6 +99,15 @@ nlohmann::json& JsonFields() {
   return fields;
 }
 
+namespace {
+std::string& FailureReason() {
+  static std::string reason;
+  return reason;
+}
+}  // namespace
+
+void JsonFailure(const std::string& reason) { FailureReason() = reason; }
+
 nlohmann::json& JsonLines() {
   static nlohmann::json lines = nlohmann::json::array();
   return lines;
@@ -129,7 +138,8 @@ int RunReported(int argc, char** argv, int (*run)(int, char**)) {
   report["exit"] = status;
   report["result"] = status == kExitOk ? "ok" : "failed";
   if (status != kExitOk) {
-    const std::string reason = LastError(err);
+    std::string reason = LastError(err);
+    if (reason.empty()) reason = FailureReason();
     report["error"] = reason.empty() ? std::string("the command failed") : reason;
   }
   std::string text;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
 
 namespace tarnwick::cli {
 
@@ -13,6 +14,11 @@ bool JsonRequested(int argc, char** argv);
 
 // The figures of the command that runs; empty when --json was not given.
 nlohmann::json& JsonFields();
+
+// The reason a failed run gives as its "error" when its standard error does
+// not end with one ("error: " or "tarnwick-cli: " lines): the command's own
+// words for a failure it reports otherwise (a log, a message list).
+void JsonFailure(const std::string& reason);
 
 // Objects printed one a line before the run's object (batch: one per chip).
 nlohmann::json& JsonLines();

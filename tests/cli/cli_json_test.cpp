@@ -315,5 +315,31 @@ TEST_F(CliFlow, JsonErrorsCarryTheReasonAndTheExitStatus) {
   EXPECT_EQ(OneObject(r, "no box").value("error", ""), texts.itext(34));
 }
 
+TEST_F(CliJsonWalk, FailuresSaidInALogOrMessagesGiveThatReasonAsTheError) {
+  // A missing .tfw: the check's own line.
+  CliRun r = Cli({"--json", "firmware", "check", dir.file("none.tfw")}, "");
+  EXPECT_EQ(r.status, 1);
+  nlohmann::json report = OneObject(r, "firmware check");
+  EXPECT_NE(report.value("error", "").find(dir.file("none.tfw")), std::string::npos) << r.out;
+  EXPECT_EQ(report.value("sum_correct", true), false) << r.out;
+
+  // The update document refused: the messages the window would show.
+  http->Serve({0x24, 0x25}, 404);
+  r = Cli({"--json", "check-update"});
+  EXPECT_EQ(r.status, 1);
+  report = OneObject(r, "check-update");
+  EXPECT_NE(report.value("error", "").find("404"), std::string::npos) << r.out;
+
+  // An OTP area that differs from the file: the OTP log's last line.
+  dir.Write("otp.bin", std::string(64, '\x5A'));
+  r = Cli({"--json", "otp", "verify", dir.file("otp.bin")});
+  EXPECT_EQ(r.status, 1);
+  report = OneObject(r, "otp verify");
+  const std::string reason = report.value("error", "");
+  EXPECT_NE(reason, "the command failed") << r.out;
+  EXPECT_EQ(reason, report.value("outcome", "")) << r.out;
+  EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace tarnwick
