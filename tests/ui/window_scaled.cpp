@@ -47,6 +47,15 @@ void WindowScaledTest::theWindowFitsTheScreenAtTwiceTheScale() {
            qPrintable(QStringLiteral("%1x%2").arg(frame.width()).arg(frame.height())));
   QVERIFY(frame.width() * kScale <= kScreen.width());
   QVERIFY(frame.height() * kScale <= kScreen.height());
+  // The whole layout is smaller: nothing overlaps, the operation panel ends
+  // above the status line and the adapter picture above the maker's.
+  QVERIFY(w.units().charHeight() < DialogUnits(QApplication::font()).charHeight() ||
+          w.units().averageCharWidth() < DialogUnits(QApplication::font()).averageCharWidth());
+  QVERIFY(w.Control(ids::kOperationGroup)->geometry().bottom() <
+          w.Control(ids::kStatusLine)->geometry().top());
+  QVERIFY(w.Control(ids::kAdapterPicture)->geometry().bottom() <=
+          w.Control(ids::kWebPicture)->geometry().top());
+  QCOMPARE(w.Control(ids::kOperationGroup)->geometry(), w.units().ToPixels(QRect(5, 77, 105, 265)));
   // Nothing is cut at the right: the notice panel is inside the window and
   // the hex view's columns inside its grid.
   QVERIFY(w.Control(ids::kNoticeGroup)->geometry().right() < w.centralWidget()->width());

@@ -39,6 +39,11 @@ void AnchorLayout::Apply() {
     item.control->setGeometry(AnchoredRect(item.atBase, item.anchor, grown));
 }
 
+void AnchorLayout::Rebase(QSize base) {
+  base_ = base;
+  for (Item& item : items_) item.atBase = item.control->geometry();
+}
+
 bool AnchorLayout::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) Apply();
   return QObject::eventFilter(watched, event);

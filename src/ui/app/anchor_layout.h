@@ -27,6 +27,8 @@ class AnchorLayout : public QObject {
   void Add(QWidget* control, Anchor anchor);
   // Places every control for the client's present size.
   void Apply();
+  // The controls' present rectangles belong to a client of size `base` now.
+  void Rebase(QSize base);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -88,6 +88,7 @@ void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* client) {
   }
   for (const ControlSpec& spec : dialog.controls) {
     QWidget* w = Make(spec, client);
+    built_.push_back(w);
     if (anchors_ != nullptr) anchors_->Add(w, spec.anchor);
     if (spec.id >= 0) {
       w->setObjectName(QStringLiteral("ctl%1").arg(spec.id));
@@ -96,6 +97,26 @@ void DialogBuilder::Build(const DialogTemplate& dialog, QWidget* client) {
       w->setObjectName(QStringLiteral("etchedLine"));
     }
   }
+}
+
+void DialogBuilder::Rescale(const DialogUnits& units) {
+  if (client_ == nullptr) return;
+  units_ = units;
+  least_ = QSize(units_.X(template_.sizeDu.width()), units_.Y(template_.sizeDu.height()));
+  if (anchors_ != nullptr) {
+    client_->setMinimumSize(least_);
+  } else {
+    client_->setFixedSize(least_);
+  }
+  const QFont labelFont = LabelFont(client_->font(), units_, texts_);
+  for (std::size_t i = 0; i < built_.size(); ++i) {
+    const ControlSpec& spec = template_.controls[i];
+    QWidget* w = built_[i];
+    Place(spec, w);
+    if (IsLabel(spec.kind)) w->setFont(labelFont);
+    if (spec.kind == ControlKind::StatusLine) w->setFont(client_->font());
+  }
+  if (anchors_ != nullptr) anchors_->Rebase(least_);
 }
 
 void DialogBuilder::Follow(QWidget* control, Anchor anchor) {
@@ -125,6 +146,7 @@ void DialogBuilder::ApplyTexts(const TextTable& texts) {
     if (spec.id < 0 || spec.ftext == kNoText) continue;
     SetControlCaption(Control(spec.id), QString::fromStdString(texts.ftext(spec.ftext)));
   }
+  texts_ = &texts;
   // The captions in this language decide the one label font.
   const QFont font = LabelFont(client_->font(), units_, &texts);
   for (const ControlSpec& spec : template_.controls) {
@@ -273,6 +295,24 @@ QWidget* DialogBuilder::Make(const ControlSpec& spec, QWidget* parent) const {
   }
   w->setGeometry(r);
   return w;
+}
+
+void DialogBuilder::Place(const ControlSpec& spec, QWidget* w) const {
+  const QRect r = units_.ToPixels(spec.dialogUnits);
+  switch (spec.kind) {
+    case ControlKind::EtchedLine:
+      w->setGeometry(r.x(), r.y(), r.width(), std::max(2, r.height()));
+      return;
+    case ControlKind::ComboBox:
+      w->setGeometry(r.x(), r.y(), r.width(), w->sizeHint().height());
+      return;
+    case ControlKind::IconButton:
+      static_cast<QPushButton*>(w)->setIconSize(r.size() - QSize(6, 6));
+      break;
+    default:
+      break;
+  }
+  w->setGeometry(r);
 }
 
 void SetControlCaption(QWidget* control, const QString& text) {

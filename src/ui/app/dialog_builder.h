@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <map>
 #include <span>
+#include <vector>
 
 #include "ui/app/dialog_units.h"
 
@@ -97,6 +98,11 @@ class DialogBuilder {
   // wider than its list): the least size grows by it, and the anchored
   // controls with it.
   void Grow(QSize extra);
+  // The template again in other units (the same dialog in a smaller font):
+  // the table's controls go to their rectangles in them, the labels take the
+  // label font of the client's font, and the least size follows. Controls
+  // the dialog made itself, and moves made since, are not redone.
+  void Rescale(const DialogUnits& units);
   // A control the dialog made itself, outside the table, follows the edges
   // by `anchor` from its present rectangle.
   void Follow(QWidget* control, Anchor anchor);
@@ -120,13 +126,16 @@ class DialogBuilder {
 
  private:
   QWidget* Make(const ControlSpec& spec, QWidget* parent) const;
+  void Place(const ControlSpec& spec, QWidget* w) const;
 
   DialogUnits units_;
   DialogTemplate template_{};
   QWidget* client_ = nullptr;
   QSize least_;
-  AnchorLayout* anchors_ = nullptr;  // a child of the client; none when fixed
+  AnchorLayout* anchors_ = nullptr;   // a child of the client; none when fixed
+  const TextTable* texts_ = nullptr;  // the texts last applied
   std::map<int, QWidget*> controls_;
+  std::vector<QWidget*> built_;  // one per row of the table, in its order
 };
 
 // Sets the caption of a control of any kind: button, static, edit (without

@@ -88,6 +88,10 @@ constexpr int kHexByteWidth = 25;
 constexpr int kHexAddressWidth = 85;
 constexpr int kHexAsciiWidth = 132;
 
+// How far the window's font may shrink, in half points, for the template to
+// fit a small screen.
+constexpr int kScreenFitFontSteps = 8;
+
 // Main-window picture sizes in pixels.
 const QSize kWebIconSize(175, 170);
 
@@ -171,11 +175,37 @@ void ProgrammerDlg::FitToScreen() {
   const QMargins frame = windowHandle()->frameMargins();
   const QSize border(frame.left() + frame.right(), frame.top() + frame.bottom());
   const QSize menu = size() - centralWidget()->size();
+  const QSize room = available.size() - menu - border;
+  const QSize templateDu(kDialogWidthDu, kDialogHeightDu);
+  const auto fits = [&](const DialogUnits& u) {
+    return u.X(templateDu.width()) <= room.width() && u.Y(templateDu.height()) <= room.height();
+  };
+  if (!fits(units_)) {
+    // The whole layout smaller: a smaller font gives smaller dialog units.
+    QFont font = centralWidget()->font();
+    for (int step = 0; step < kScreenFitFontSteps && !fits(DialogUnits(font)); ++step) {
+      if (font.pixelSize() > 0) {
+        font.setPixelSize(font.pixelSize() - 1);
+      } else {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+      }
+    }
+    centralWidget()->setFont(font);
+    units_ = DialogUnits(font);
+    builder_.Rescale(units_);
+    FitWebPicture();
+  }
+  // What the smallest font still cannot hold, the grown parts give back.
   const QSize least = FitClientSize(builder_.leastSize(), menu + border, available.size());
   centralWidget()->setMinimumSize(least);
   resize(least + menu);
   // pos() is where the frame starts.
   move(PlaceWithin(QRect(pos(), size() + border), available).topLeft());
+}
+
+void ProgrammerDlg::FitWebPicture() {
+  auto* web = builder_.Get<QPushButton>(ids::kWebPicture);
+  web->setIconSize(kWebIconSize.scaled(web->size() - QSize(6, 6), Qt::KeepAspectRatio));
 }
 
 void ProgrammerDlg::SetUpOwnControls() {
@@ -210,7 +240,7 @@ void ProgrammerDlg::SetUpOwnControls() {
   auto* web = builder_.Get<QPushButton>(ids::kWebPicture);
   web->setFocusPolicy(Qt::NoFocus);
   web->setIcon(IconForResource(ids::kWebIcon));
-  web->setIconSize(kWebIconSize.scaled(web->size() - QSize(6, 6), Qt::KeepAspectRatio));
+  FitWebPicture();
   builder_.Get<QPushButton>(ids::kAdapterPicture)->setIcon(IconForResource(ids::kAdapterIcon));
   // Greyed until detection finds an adapter fitted.
   Control(ids::kAdapterPicture)->setEnabled(false);

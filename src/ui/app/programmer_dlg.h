@@ -56,7 +56,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   // window to sit on, so it runs once the window is shown.
   void Start();
   // Before the window shows: where the screen's free area is smaller than the
-  // template, the window's least size shrinks to it and the window starts on it.
+  // template, the whole layout is made smaller with a smaller font (the
+  // least size shrinks with it) and the window starts on the screen.
   void FitToScreen();
 
   Session& session() { return *session_; }
@@ -104,6 +105,8 @@ class ProgrammerDlg : public QMainWindow, public SurfaceView {
   // What the table alone does not give: the hex grid's shape, the progress
   // bar's look, the pane colour, the pictures and the template's hidden ones.
   void SetUpOwnControls();
+  // The maker's picture as large as its button.
+  void FitWebPicture();
   void RegisterWindowCommands();
   void CloseOnceWorkerLeft();
   // A job that must not be cut runs (a firmware upgrade): says so once and
