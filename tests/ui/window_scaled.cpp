@@ -10,6 +10,7 @@
 
 #include "main_window_fixture.h"
 #include "resources/ids.h"
+#include "ui/app/elided_label.h"
 #include "ui/grid/grid_ctrl.h"
 
 using namespace tarnwick;
@@ -56,6 +57,15 @@ void WindowScaledTest::theWindowFitsTheScreenAtTwiceTheScale() {
   QVERIFY(w.Control(ids::kAdapterPicture)->geometry().bottom() <=
           w.Control(ids::kWebPicture)->geometry().top());
   QCOMPARE(w.Control(ids::kOperationGroup)->geometry(), w.units().ToPixels(QRect(5, 77, 105, 265)));
+  // The labels still hold their captions.
+  for (int id : {ids::kTypeLabel, ids::kMakerLabel, ids::kModelLabel, ids::kFileNameLabel,
+                 ids::kFileChecksumLabel, ids::kChipChecksumLabel, ids::kFileChecksum}) {
+    auto* label = dynamic_cast<ElidedLabel*>(w.Control(id));
+    QVERIFY2(
+        label != nullptr && !label->Elided(),
+        qPrintable(
+            QStringLiteral("%1 %2 %3").arg(id).arg(label->text()).arg(label->font().toString())));
+  }
   // Nothing is cut at the right: the notice panel is inside the window and
   // the hex view's columns inside its grid.
   QVERIFY(w.Control(ids::kNoticeGroup)->geometry().right() < w.centralWidget()->width());
