@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app/data_layout.h"
 #include "core/device/box_selector.h"
 #include "core/operations/chip/detection.h"
 #include "sim/box_bus.h"
@@ -41,7 +42,7 @@ class TwoBoxWindow {
     selector_ = std::make_unique<BoxSelector>(*bus_);
     notice_ = ChooseStartBox(*selector_, wanted);
     window_ = std::make_unique<ProgrammerDlg>(
-        ProgrammerDlg::Options{base_.toStdString(), true, {}, table}, *selector_);
+        ProgrammerDlg::Options{OneFolderLayout(base_.toStdString()), true, table}, *selector_);
   }
 
   // Shows the window, runs the start-up and waits for its detection.
