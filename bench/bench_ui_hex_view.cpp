@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
   }
   int status = 0;
   {
-    tarnwick::ProgrammerDlg window({base, false, {}}, *box);
+    tarnwick::ProgrammerDlg window({tarnwick::OneFolderLayout(base), false}, *box);
     window.show();
     QCoreApplication::processEvents();
     tarnwick::HexViewPanel& panel = window.hexPanel();
