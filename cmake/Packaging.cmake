@@ -96,6 +96,8 @@ add_custom_command(OUTPUT ${GEN}/changelog.Debian.gz
   DEPENDS ${GEN}/changelog.Debian VERBATIM)
 list(APPEND generated ${GEN}/changelog.Debian.gz)
 install(FILES ${PK}/debian/copyright ${GEN}/changelog.Debian.gz DESTINATION share/doc/tarnwick)
+# The virtual box's description format, beside the package's other documents.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/virtual-box.md DESTINATION share/doc/tarnwick)
 add_custom_target(install_data ALL DEPENDS ${generated})
 
 # ---- CPack: the .deb -------------------------------------------------------
