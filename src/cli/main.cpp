@@ -19,6 +19,7 @@
 #include "cli/run_work_dir.h"
 #include "cli/terminal_surface.h"
 #include "core/app/base_directory.h"
+#include "core/app/text_ids.h"
 #include "core/buffers/program_files.h"
 #include "core/catalogue/catalogue.h"
 #include "core/catalogue/chip_selection.h"
@@ -124,6 +125,9 @@ int Run(int argc, char** argv) {
   cli::TerminalSurface surface(stderr, o.yes, isatty(STDERR_FILENO) != 0);
   Session session(Session::Options{layout, false, simulatedTable}, surface, boxes);
   session.LoadTexts();
+  // The record named with --chip settles which of the records sharing the
+  // socket's ID is meant, so that warning is not the command line's to say.
+  if (!o.chip.empty()) surface.PassOver(session.texts().itext(itext::kSeveralMatches));
   session.Start();
   if (o.noDetect) surface.SetMenuChecked(ids::kAutoDetectSetting, false);
 

@@ -50,12 +50,17 @@ void TerminalSurface::SetStatusLine(const std::string& text, bool error) {
   std::lock_guard l(m_);
   lastStatus_ = text;
   lastError_ = error;
-  if (quiet_) return;
+  if (quiet_ || passedOver_.count(text) != 0) return;
   // A failure the session meets at each of its steps (no box) is said once.
   if (error && !saidErrors_.insert(text).second) return;
   EndProgressLine();
   std::fprintf(err_, "%s%s\n", error ? "error: " : "", PlainText(text, utf8_).c_str());
   std::fflush(err_);
+}
+
+void TerminalSurface::PassOver(const std::string& text) {
+  std::lock_guard l(m_);
+  passedOver_.insert(text);
 }
 
 void TerminalSurface::WritePaneLine(const std::string& line, bool replaceLast) {

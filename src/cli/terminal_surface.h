@@ -65,6 +65,9 @@ class TerminalSurface : public WindowSurface {
   std::vector<Difference> Differences() const;
   // Quiet mode: status lines are kept but not printed.
   void SetQuiet(bool quiet) { quiet_ = quiet; }
+  // A status text the command line settles by itself (the --chip named
+  // settles which of several records sharing an ID is meant): not said.
+  void PassOver(const std::string& text);
 
  private:
   void EndProgressLine();
@@ -74,6 +77,7 @@ class TerminalSurface : public WindowSurface {
   bool tty_;
   bool utf8_;
   bool quiet_ = false;
+  std::set<std::string> passedOver_;
   mutable std::mutex m_;
   std::string lastStatus_;
   bool lastError_ = false;

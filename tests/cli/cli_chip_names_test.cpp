@@ -57,8 +57,13 @@ TEST_F(CliFlow, AShortNameSharedWithTheSocketsCandidatesPicksTheOneInTheSocket) 
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("--chip '25 SPI FLASH/WINBOND/W25Q128BV'"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("or --chip '25 SPI FLASH/WINBOND/W25Q128FV'"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Several catalogue chips have this ID"), std::string::npos) << r.err;
+  // Named, the record is settled: the warning about several is not said.
   r = Cli({"--chip", "w25q128fv", "detect"}, adapter);
   EXPECT_EQ(r.status, 0) << r.err;
+  r = Cli({"--chip", "w25q128fv", "read", dir.file("r.bin")}, adapter);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.find("Several catalogue chips"), std::string::npos) << r.err;
   r = Cli({"--chip", "w25q64fv", "erase"}, adapter);
   EXPECT_EQ(r.status, 5) << r.err;
 }
