@@ -60,7 +60,7 @@ TEST_F(FileTools, MergeNeverLandsOnTheProgramsOwnFilesByAnyName) {
   dir.Write("h_ven1.dll", std::string("loaded image"));
   dir.Write("a.bin", std::string("abc"));
   fs::create_symlink(dir.file("h_ven1.dll"), dir.file("alias.bin"));
-  const std::vector<std::string> own = ProgramFiles(base);
+  const std::vector<std::string> own = ProgramFiles(OneFolderLayout(base));
   for (const char* name : {"h_ven1.dll", "alias.bin", "log.txt"}) {
     const FileToolResult r = MergeFiles(base, name, {dir.file("a.bin")}, own);
     EXPECT_FALSE(r.done) << name;
