@@ -117,6 +117,12 @@ run_cli --simulate="$share/sim/eeprom_24c256.box" --chip '24 EEPROM/GENERIC/24C2
   || { cat "$work/err.txt"; fail "the example box eeprom_24c256.box does not work"; }
 [ -f "$home/.local/state/tarnwick/sim/24c256.bin" ] || fail "the example box's chip is not in the state folder"
 [ ! -e "$share/sim/24c256.bin" ] || fail "the example box wrote into the share folder"
+# Two example boxes at once stand for two connected boxes; theirs go there too.
+run_cli --simulate="$share/sim/eeprom_24c256.box,$share/sim/default.box" --device 1:1 \
+  --chip '24 EEPROM/GENERIC/24C256' read "$work/eeprom2.bin" >"$work/out.txt" 2>"$work/err.txt" \
+  || { cat "$work/err.txt"; fail "two example boxes given together do not work"; }
+cmp -s "$work/eeprom.bin" "$work/eeprom2.bin" || fail "the second run did not read the same example chip"
+[ ! -e "$share/sim/en25q64.bin" ] || fail "an example box given in a list wrote into the share folder"
 
 echo "== a replaced shipped catalogue is read by the next run"
 "$build/tools/tarnwick-catalogue" decode "$share/database.dat" "$work/catalogue.txt"

@@ -51,7 +51,9 @@ std::unique_ptr<UsbApi> MakeBox(const cli::CliOptions& o, const BaseDirectory& w
   if (!o.simulate) return std::make_unique<LibUsbApi>();
   // Several description files stand for several boxes on the bus.
   if (const std::vector<std::string> files = sim::SimulateFiles(o.simulateFile); files.size() > 1) {
-    return sim::MakeVirtualBoxes(files, where.dataDir, error, ownFiles, simulatedTable);
+    return sim::MakeVirtualBoxes(
+        files, where.dataDir, error, ownFiles, simulatedTable,
+        [&layout](const std::string& file) { return BoxContentFolder(layout, file); });
   }
   sim::BoxDescription description = sim::DefaultBoxDescription(layout.simDir);
   if (!o.simulateFile.empty()) {

@@ -111,17 +111,18 @@ std::vector<std::string> SimulateFiles(const std::string& value) {
   return files;
 }
 
-std::unique_ptr<UsbApi> MakeVirtualBoxes(const std::vector<std::string>& files,
-                                         const std::string& dataDir, std::string& error,
-                                         std::vector<std::string>& ownFiles,
-                                         std::string& simulatedTable) {
+std::unique_ptr<UsbApi> MakeVirtualBoxes(
+    const std::vector<std::string>& files, const std::string& dataDir, std::string& error,
+    std::vector<std::string>& ownFiles, std::string& simulatedTable,
+    const std::function<std::string(const std::string&)>& contentFolderOf) {
   std::vector<std::unique_ptr<UsbApi>> boxes;
   for (const std::string& file : files) {
     if (file.empty()) {
       error = "--simulate names an empty file between its commas";
       return nullptr;
     }
-    std::optional<BoxDescription> description = LoadBoxDescription(file, error);
+    std::optional<BoxDescription> description =
+        LoadBoxDescription(file, error, contentFolderOf ? contentFolderOf(file) : std::string());
     if (!description) return nullptr;
     UseShippedBootTable(*description, dataDir);
     if (simulatedTable.empty()) simulatedTable = description->bootTablePath;

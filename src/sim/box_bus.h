@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -55,9 +56,11 @@ std::vector<std::string> SimulateFiles(const std::string& value);
 // reason in `error`. The description files and their chips' content files
 // join `ownFiles`; `simulatedTable` gets the first box's boot table (the
 // shipped one from `dataDir` unless a description names its own).
-std::unique_ptr<UsbApi> MakeVirtualBoxes(const std::vector<std::string>& files,
-                                         const std::string& dataDir, std::string& error,
-                                         std::vector<std::string>& ownFiles,
-                                         std::string& simulatedTable);
+// `contentFolderOf` gives, per description file, the folder its chip's
+// content is kept in (empty: beside the file), as LoadBoxDescription takes it.
+std::unique_ptr<UsbApi> MakeVirtualBoxes(
+    const std::vector<std::string>& files, const std::string& dataDir, std::string& error,
+    std::vector<std::string>& ownFiles, std::string& simulatedTable,
+    const std::function<std::string(const std::string&)>& contentFolderOf = {});
 
 }  // namespace tarnwick::sim

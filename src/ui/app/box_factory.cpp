@@ -20,7 +20,9 @@ std::unique_ptr<UsbApi> MakeBox(const AppOptions& options, const DataLayout& lay
       files.size() > 1) {
     std::vector<std::string> ownFiles;
     std::unique_ptr<UsbApi> boxes =
-        sim::MakeVirtualBoxes(files, dataDir.toStdString(), message, ownFiles, simulatedTable);
+        sim::MakeVirtualBoxes(
+        files, dataDir.toStdString(), message, ownFiles, simulatedTable,
+        [&layout](const std::string& file) { return BoxContentFolder(layout, file); });
     if (!boxes) error = QString::fromStdString(message);
     return boxes;
   }
