@@ -129,7 +129,7 @@ TEST_F(UpdateCheckTest, TheRecordAndTheBoxByteGiveBothRowsAndTheirVerdicts) {
 TEST_F(UpdateCheckTest, ACutReplyOrADocumentShorterThanTheRecordIsAFailedCheck) {
   BootWith(0x15);
   // Cut inside the headers, and cut before the announced length.
-  for (const std::string reply :
+  for (const std::string& reply :
        {std::string("HTTP/1.1 200 OK\r\nContent-Le"),
         std::string("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n\x24\x26")}) {
     server->ServeRaw(reply);
@@ -191,7 +191,7 @@ TEST_F(UpdateCheckTest, TheHostMayStartWithHttpOrHttpsButNameNothingElse) {
   EXPECT_EQ(result.failure->kind, update::UpdateFailure::Kind::Transfer);
   EXPECT_EQ(Messages(result).size(), 2U);
 
-  for (const std::string host :
+  for (const std::string& host :
        {"ftp://" + server->host(), std::string("http://"), "http://a@" + server->host(),
         "http://" + server->host() + "/x", server->host() + "/"}) {
     UseHost(host);
