@@ -10,6 +10,7 @@
 
 #include "main_window_fixture.h"
 #include "resources/ids.h"
+#include "ui/app/dialog_builder.h"
 #include "ui/app/elided_label.h"
 #include "ui/grid/grid_ctrl.h"
 
@@ -65,6 +66,13 @@ void WindowScaledTest::theWindowFitsTheScreenAtTwiceTheScale() {
         label != nullptr && !label->Elided(),
         qPrintable(
             QStringLiteral("%1 %2 %3").arg(id).arg(label->text()).arg(label->font().toString())));
+  }
+  // Nor do the buttons' and the check box's: the style's margins do not
+  // shrink with the font.
+  for (int id : {ids::kEditModeCheck, ids::kBrowseButton}) {
+    auto* button = qobject_cast<QAbstractButton*>(w.Control(id));
+    QVERIFY2(button != nullptr && CaptionFits(*button, button->font()),
+             qPrintable(QStringLiteral("%1 %2").arg(id).arg(button->text())));
   }
   // Nothing is cut at the right: the notice panel is inside the window and
   // the hex view's columns inside its grid.

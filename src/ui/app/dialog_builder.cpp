@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTreeWidget>
 #include <algorithm>
 #include <vector>
@@ -32,6 +33,31 @@ namespace {
 // How far the label font may shrink for the main window's captions to fit,
 // in half points.
 constexpr int kLabelFontSteps = 6;
+// Pixels a caption keeps free in its label: a platform's hinting may draw
+// the text a pixel wider than the metrics measured here.
+constexpr int kCaptionSlack = 2;
+
+// Width a push button or check box needs around its caption: the button's
+// margins and frame, or the check box's indicator and its spacing.
+int ButtonChrome(const QAbstractButton& b) {
+  const QStyle* st = b.style();
+  if (qobject_cast<const QCheckBox*>(&b) != nullptr || qobject_cast<const QRadioButton*>(&b)) {
+    return st->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &b) +
+           st->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &b) + 2;
+  }
+  return 2 * (st->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &b) +
+              st->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &b));
+}
+
+}  // namespace
+
+bool CaptionFits(const QAbstractButton& b, const QFont& font) {
+  QString text = b.text();
+  text.remove(QLatin1Char('&'));
+  return QFontMetrics(font).horizontalAdvance(text) + ButtonChrome(b) <= b.width();
+}
+
+namespace {
 
 bool IsLabel(ControlKind kind) {
   return kind == ControlKind::Label || kind == ControlKind::LabelCentred ||
@@ -115,6 +141,20 @@ void DialogBuilder::Rescale(const DialogUnits& units) {
     Place(spec, w);
     if (IsLabel(spec.kind)) w->setFont(labelFont);
     if (spec.kind == ControlKind::StatusLine) w->setFont(client_->font());
+    // The style's margins and indicators keep their size when the font
+    // shrinks, so a caption that no longer fits its smaller rectangle gets
+    // a smaller font of its own, as the labels do.
+    if (auto* b = qobject_cast<QAbstractButton*>(w); b != nullptr && !b->text().isEmpty()) {
+      QFont font = client_->font();
+      for (int step = 0; step < kLabelFontSteps && !CaptionFits(*b, font); ++step) {
+        if (font.pixelSize() > 0) {
+          font.setPixelSize(font.pixelSize() - 1);
+        } else {
+          font.setPointSizeF(font.pointSizeF() - 0.5);
+        }
+      }
+      b->setFont(font);
+    }
   }
   if (anchors_ != nullptr) anchors_->Rebase(least_);
 }
@@ -172,8 +212,9 @@ QFont DialogBuilder::LabelFont(const QFont& dialogFont, const DialogUnits& units
   }
   const auto fits = [&captions](const QFont& font) {
     const QFontMetrics m(font);
-    return std::all_of(captions.begin(), captions.end(),
-                       [&m](const Caption& c) { return m.horizontalAdvance(c.text) <= c.room; });
+    return std::all_of(captions.begin(), captions.end(), [&m](const Caption& c) {
+      return m.horizontalAdvance(c.text) + kCaptionSlack <= c.room;
+    });
   };
   QFont font = dialogFont;
   for (int step = 0; step < kLabelFontSteps && !fits(font); ++step) {

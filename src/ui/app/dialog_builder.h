@@ -4,6 +4,8 @@
 // class that connects the controls the builder made.
 #pragma once
 
+#include <QAbstractButton>
+#include <QFont>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -142,5 +144,9 @@ class DialogBuilder {
 // raising its change signal) or group box. A label keeps the label font; a
 // caption wider than its label is drawn cut and shown whole as its tooltip.
 void SetControlCaption(QWidget* control, const QString& text);
+
+// True when a push button's or check box's caption, drawn in `font`, fits
+// its width beside the style's margins or indicator.
+bool CaptionFits(const QAbstractButton& button, const QFont& font);
 
 }  // namespace tarnwick
