@@ -1,5 +1,7 @@
 #include "sim/box_bus.h"
 
+#include <filesystem>
+#include <set>
 #include <utility>
 
 #include "sim/box_description.h"
@@ -116,6 +118,7 @@ std::unique_ptr<UsbApi> MakeVirtualBoxes(
     std::vector<std::string>& ownFiles, std::string& simulatedTable,
     const std::function<std::string(const std::string&)>& contentFolderOf) {
   std::vector<std::unique_ptr<UsbApi>> boxes;
+  std::set<std::string> contents;
   for (const std::string& file : files) {
     if (file.empty()) {
       error = "--simulate names an empty file between its commas";
@@ -128,6 +131,15 @@ std::unique_ptr<UsbApi> MakeVirtualBoxes(
     if (simulatedTable.empty()) simulatedTable = description->bootTablePath;
     ownFiles.push_back(file);
     if (description->chip && !description->chip->contentPath.empty()) {
+      // Two boxes on one chip file would write each other's chip.
+      std::error_code ec;
+      const std::string content =
+          std::filesystem::weakly_canonical(description->chip->contentPath, ec).string();
+      if (!contents.insert(ec ? description->chip->contentPath : content).second) {
+        error = "virtual box " + file + ": its chip's content file " +
+                description->chip->contentPath + " is another box's too";
+        return nullptr;
+      }
       ownFiles.push_back(description->chip->contentPath);
     }
     std::unique_ptr<UsbApi> box = VirtualBox::Create(*description, error);

@@ -53,6 +53,16 @@ TEST_F(CliDevices, SeveralBoxesWithoutDeviceAreListedAndNoneIsTouched) {
   EXPECT_TRUE(dir.Read("a.bin") == a && dir.Read("b.bin") == b) << "no chip was erased";
 }
 
+TEST_F(CliDevices, TwoBoxesOnOneChipFileAreRefused) {
+  dir.Write("c.box", "[box]\nserial = 0x000303\n[chip]\nmodel = EN25Q64\ncontent = a.bin\n");
+  for (const std::string& boxes : {dir.file("a.box") + "," + dir.file("a.box"),
+                                   dir.file("a.box") + "," + dir.file("c.box")}) {
+    const CliRun r = Cli({"devices"}, "--simulate=" + boxes);
+    EXPECT_EQ(r.status, 2) << boxes;
+    EXPECT_NE(r.err.find("is another box's too"), std::string::npos) << r.err;
+  }
+}
+
 TEST_F(CliDevices, DeviceChoosesTheBoxByPlaceOrSerial) {
   CliRun r = Cli({"detect", "--device", "2:1"}, two);
   EXPECT_EQ(r.status, 0) << r.err;

@@ -38,20 +38,6 @@ W* Get(QDialog& d, int id) {
 QLineEdit* Edit(QDialog& d, int id) { return Get<QLineEdit>(d, id); }
 QString LabelText(QDialog& d, int id) { return Get<QLabel>(d, id)->text(); }
 void Click(QDialog& d, int id) { Get<QPushButton>(d, id)->click(); }
-// Typed as the user types, then Enter.
-void TypeAndEnter(QDialog& d, int id, const QString& text) {
-  QLineEdit* e = Edit(d, id);
-  e->setFocus();
-  e->selectAll();
-  QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);
-}
-
-bool Open(ProgrammerDlg& w, int menuId, QDialog& d) {
-  w.menu().Action(menuId)->trigger();
-  return QTest::qWaitFor([&] { return d.isVisible(); }, kLongWaitMs);
-}
-
 bool LoadBytes(WindowHarness& h, const QByteArray& data) {
   const QString file = h.base() + "image.bin";
   if (!WriteAll(file, data)) return false;

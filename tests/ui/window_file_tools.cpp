@@ -19,12 +19,6 @@ using namespace tarnwick::test;
 
 namespace {
 
-template <typename D>
-bool Open(ProgrammerDlg& w, int menuId, D& d) {
-  w.menu().Action(menuId)->trigger();
-  return QTest::qWaitFor([&] { return d.isVisible(); }, kLongWaitMs);
-}
-
 // Clicks `button`, which opens a chooser, and gives it `path`.
 template <typename D>
 bool ChooseThrough(D& d, int button, const QString& path) {

@@ -27,11 +27,28 @@
 #include "core/session/session.h"
 #include "main_window_fixture.h"
 #include "resources/ids.h"
+#include "ui/app/main_menu.h"
 #include "ui/grid/grid_ctrl.h"
 
 namespace tarnwick::test {
 
 inline constexpr int kLongWaitMs = 60000;
+
+// Opens `d` through the main window's menu item; true once it shows.
+template <typename D>
+bool Open(ProgrammerDlg& w, int menuId, D& d) {
+  w.menu().Action(menuId)->trigger();
+  return QTest::qWaitFor([&] { return d.isVisible(); }, kLongWaitMs);
+}
+
+// Typed into the dialog's edit `id` as the user types, then Enter.
+inline void TypeAndEnter(QWidget& d, int id, const QString& text) {
+  auto* e = d.findChild<QLineEdit*>(QStringLiteral("ctl%1").arg(id));
+  e->setFocus();
+  e->selectAll();
+  QTest::keyClicks(e, text);
+  QTest::keyClick(e, Qt::Key_Return);
+}
 
 inline QString Itext(ProgrammerDlg& w, int n) {
   return QString::fromStdString(w.session().texts().itext(n));

@@ -19,23 +19,6 @@ using namespace tarnwick::test;
 
 namespace {
 
-QLineEdit* Edit(QDialog& d, int id) {
-  return d.findChild<QLineEdit*>(QStringLiteral("ctl%1").arg(id));
-}
-
-void TypeAndEnter(QDialog& d, int id, const QString& text) {
-  QLineEdit* e = Edit(d, id);
-  e->setFocus();
-  e->selectAll();
-  QTest::keyClicks(e, text);
-  QTest::keyClick(e, Qt::Key_Return);
-}
-
-bool Open(ProgrammerDlg& w, int menuId, QDialog& d) {
-  w.menu().Action(menuId)->trigger();
-  return QTest::qWaitFor([&] { return d.isVisible(); }, kLongWaitMs);
-}
-
 // The window at its place on the screen with 4 KiB loaded; `marks` go into
 // the zero bytes.
 bool Prepare(WindowHarness& h, const std::vector<std::pair<int, QByteArray>>& marks = {}) {
